@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that building, running and testing Nelvox need,
+# asking apt only when something is missing.
+set -euo pipefail
+
+packages=(
+    build-essential cmake ninja-build pkg-config ca-certificates file
+    qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core
+    libcurl4-openssl-dev
+    googletest libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
+    xvfb xdotool imagemagick trayer x11-utils
+    desktop-file-utils appstream dpkg-dev fakeroot
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+    [[ "$status" == "install ok installed" ]] || missing+=("$package")
+done
+
+if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    sudo=()
+    [[ $(id -u) -eq 0 ]] || sudo=(sudo)
+    "${sudo[@]}" apt-get update
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+fi

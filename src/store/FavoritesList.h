@@ -1,0 +1,54 @@
+// The favorites as the program holds them while it runs: rows of four text cells
+// (Web Site, Updates, Last Updated, CHANGED). The main window's list shows this model;
+// every command reads and writes its cells, and the favorites file is a copy of it.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QString>
+
+#include <array>
+#include <vector>
+
+class FavoritesList : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column { WebSite = 0, Updates = 1, LastUpdated = 2, Changed = 3, ColumnCount = 4 };
+    using Row = std::array<QString, ColumnCount>;
+
+    // The most favorites Add accepts. Loading a longer file keeps every row.
+    static constexpr int kMaxFavorites = 1024;
+
+    explicit FavoritesList(QObject* parent = nullptr);
+
+    int count() const { return static_cast<int>(m_rows.size()); }
+    QString text(int row, int column) const;
+    void setText(int row, int column, const QString& text);
+    // Inserts a row at position (0 to count()) whose Web Site cell is webSite and whose
+    // other cells are empty.
+    void insertFavorite(int position, const QString& webSite);
+    void deleteFavorite(int row);
+
+    // All four cells of every row, row 0 first.
+    const std::vector<Row>& rows() const { return m_rows; }
+    // Rewrites the cells of every row in place; rows are neither inserted nor removed,
+    // so a view's selection stays at its row positions. `rows` must have count() entries.
+    void rewriteCells(std::vector<Row> rows);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    // Column headings and widths in pixels as the main window shows them.
+    static QString heading(int column);
+    static int columnWidth(int column);
+    static Qt::Alignment alignment(int column);
+
+private:
+    std::vector<Row> m_rows;
+};
+
+// Orders the rows by their Web Site text, comparing the UTF-8 bytes as unsigned values
+// (upper case before lower case, a prefix before the longer text). Equal addresses keep
+// their order. Only cell texts move.
+void SortFavorites(FavoritesList& list);
