@@ -11,6 +11,10 @@
 
 #include <climits>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 namespace {
 
 // Strips the line end: LF, or CR LF as the file is written.
@@ -129,8 +133,19 @@ void SaveFavorites(const FavoritesList& list, const QString& fileName)
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
         fail(file.errorString());
-    if (file.write(text) != text.size())
+    if (file.write(text) != text.size() || !file.flush())
         fail(file.errorString());
+#ifdef Q_OS_UNIX
+    // Qt reports a write cut short by a full disk or a file-size limit as a success, and
+    // would then commit the shortened file: check what actually reached the file.
+    struct stat written {};
+    if (::fstat(file.handle(), &written) != 0 || written.st_size != text.size()) {
+        file.cancelWriting();
+        fail(QStringLiteral("the disk is full or the file cannot grow (%1 of %2 bytes written).")
+                 .arg(written.st_size)
+                 .arg(text.size()));
+    }
+#endif
     if (!file.commit())
         fail(file.errorString());
 }

@@ -1,0 +1,98 @@
+// The favorites model and the sort by address.
+#include "store/FavoritesList.h"
+
+#include <QItemSelectionModel>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+void addRow(FavoritesList& list, const FavoritesList::Row& row)
+{
+    const int at = list.count();
+    list.insertFavorite(at, row[0]);
+    for (int column = 1; column < FavoritesList::ColumnCount; ++column)
+        list.setText(at, column, row[column]);
+}
+
+QStringList column(const FavoritesList& list, int which)
+{
+    QStringList texts;
+    for (const auto& row : list.rows())
+        texts << row[which];
+    return texts;
+}
+
+TEST(SortFavorites, OrdersByByteValue)
+{
+    FavoritesList list;
+    addRow(list, { "http://host/b", "H", "", "" });
+    addRow(list, { "http://host/B", "D", "", "" });
+    addRow(list, { "http://host/a", "W", "", "" });
+    addRow(list, { "http://host/", "M", "", "" });
+    addRow(list, { QString::fromUtf8("http://host/\xc3\xa9"), "H", "", "" });
+    addRow(list, { QString::fromUtf8("http://host/\xf0\x9f\x98\x80"), "D", "", "" });
+    addRow(list, { QString::fromUtf8("http://host/\xef\xbc\xa1"), "W", "", "" });
+    SortFavorites(list);
+    EXPECT_EQ(column(list, 0),
+        QStringList({ "http://host/", "http://host/B", "http://host/a", "http://host/b",
+            QString::fromUtf8("http://host/\xc3\xa9"), QString::fromUtf8("http://host/\xef\xbc\xa1"),
+            QString::fromUtf8("http://host/\xf0\x9f\x98\x80") }))
+        << "a prefix first, upper case before lower case, characters by code (U+FF21 before U+1F600)";
+    EXPECT_EQ(column(list, 1), QStringList({ "M", "D", "W", "H", "H", "W", "D" })) << "cells travel with their row";
+}
+
+TEST(SortFavorites, IsStableAndLeavesTrivialListsAlone)
+{
+    FavoritesList list;
+    SortFavorites(list);
+    EXPECT_EQ(list.count(), 0);
+    addRow(list, { "z", "H", "Never", "YES" });
+    SortFavorites(list);
+    EXPECT_EQ(column(list, 3), QStringList({ "YES" }));
+
+    addRow(list, { "same", "H", "01/01/26 01:00 AM", "YES" });
+    addRow(list, { "a", "D", "Never", "" });
+    addRow(list, { "same", "M", "02/02/26 02:00 PM", "" });
+    addRow(list, { "same", "W", "Never", "YES" });
+    SortFavorites(list);
+    EXPECT_EQ(column(list, 0), QStringList({ "a", "same", "same", "same", "z" }));
+    EXPECT_EQ(column(list, 1), QStringList({ "D", "H", "M", "W", "H" }));
+    EXPECT_EQ(column(list, 2), QStringList({ "Never", "01/01/26 01:00 AM", "02/02/26 02:00 PM", "Never", "Never" }));
+    EXPECT_EQ(column(list, 3), QStringList({ "", "YES", "", "YES", "YES" }));
+}
+
+TEST(SortFavorites, SelectionStaysAtItsRowPositions)
+{
+    FavoritesList list;
+    addRow(list, { "c", "H", "", "" });
+    addRow(list, { "b", "H", "", "" });
+    addRow(list, { "a", "H", "", "" });
+    QItemSelectionModel selection(&list);
+    selection.select(list.index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    SortFavorites(list);
+    EXPECT_EQ(column(list, 0), QStringList({ "a", "b", "c" }));
+    ASSERT_EQ(selection.selectedRows().size(), 1);
+    EXPECT_EQ(selection.selectedRows().first().row(), 0) << "the highlighted position now shows another favorite";
+}
+
+TEST(FavoritesList, ShowsFourColumnsWithHeadingsAndAlignment)
+{
+    FavoritesList list;
+    addRow(list, { "http://a/", "H", "Never", "YES" });
+    ASSERT_EQ(list.columnCount(), 4);
+    const QStringList headings = { "Web Site", "Updates", "Last Updated", "CHANGED" };
+    const int widths[] = { 254, 75, 85, 65 };
+    const Qt::Alignment horizontal[] = { Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight, Qt::AlignRight };
+    for (int c = 0; c < 4; ++c) {
+        EXPECT_EQ(list.headerData(c, Qt::Horizontal).toString(), headings[c]);
+        EXPECT_EQ(FavoritesList::columnWidth(c), widths[c]);
+        const auto alignment = Qt::Alignment(list.data(list.index(0, c), Qt::TextAlignmentRole).toInt());
+        EXPECT_EQ(alignment & Qt::AlignHorizontal_Mask, horizontal[c]) << "column " << c;
+    }
+    list.deleteFavorite(0);
+    EXPECT_EQ(list.count(), 0);
+    list.deleteFavorite(5); // out of range: nothing happens
+}
+
+} // namespace
