@@ -1,8 +1,39 @@
 #include "app/CNelvoxApp.h"
 
+#include "app/CNelvoxDlg.h"
+
+#include <QLockFile>
+#include <QMessageBox>
+
 CNelvoxApp::CNelvoxApp(int& argc, char** argv)
     : QApplication(argc, argv)
 {
+    setApplicationName(QStringLiteral("Nelvox"));
+    setApplicationVersion(QStringLiteral("1.0"));
+    setDesktopFileName(QStringLiteral("io.github.nelvox.Nelvox"));
+    // The window hides into the tray; only its own close path ends the program.
+    setQuitOnLastWindowClosed(false);
 }
 
-int CNelvoxApp::run() { return 0; }
+int CNelvoxApp::run() { return RunMainWindow(); }
+
+int RunMainWindow()
+{
+    // Two copies in one directory would overwrite each other's favorites and snapshots.
+    QLockFile lock(QString::fromLatin1(kLockFileName));
+    lock.setStaleLockTime(0);
+    if (!lock.tryLock(0)) {
+        QMessageBox box(QMessageBox::Information, QStringLiteral("Nelvox"),
+            QStringLiteral("Nelvox is already running with the favorites in this folder."), QMessageBox::Ok);
+        box.exec();
+        return 1;
+    }
+
+    CNelvoxDlg window;
+    QEventLoop loop;
+    QObject::connect(&window, &CNelvoxDlg::ended, &loop, &QEventLoop::quit);
+    window.show();
+    if (!window.hasEnded())
+        loop.exec();
+    return 0;
+}

@@ -1,0 +1,16 @@
+#include "app/CAboutDlg.h"
+
+#include "ui_CAboutDlg.h"
+
+CAboutDlg::CAboutDlg(QWidget* parent)
+    : QDialog(parent)
+    , m_ui(std::make_unique<Ui::CAboutDlg>())
+{
+    m_ui->setupUi(this);
+    // A small tool window: caption and close box, no taskbar button.
+    setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    m_ui->icon->setPixmap(QPixmap(QStringLiteral(":/icons/nelvox-32.png")));
+    connect(m_ui->btnOK, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+CAboutDlg::~CAboutDlg() = default;

@@ -1,0 +1,216 @@
+// The main window's start-up, its keys, its close path and the dispatch of its commands.
+#include "app/CNelvoxDlg.h"
+
+#include "app/CAboutDlg.h"
+#include "app/HelpPage.h"
+#include "commands/DialogValues.h"
+#include "platform/NelvoxError.h"
+#include "store/FavoritesFile.h"
+#include "ui_CNelvoxDlg.h"
+
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QScreen>
+#include <QSet>
+
+#include <algorithm>
+
+// The icons and the help page live in the GUI library's resources.
+static void initResources() { Q_INIT_RESOURCE(nelvox); }
+
+CNelvoxDlg::CNelvoxDlg(QWidget* parent)
+    : QDialog(parent)
+    , m_ui(std::make_unique<Ui::CNelvoxDlg>())
+{
+    m_ui->setupUi(this);
+    // A main window of its own with a taskbar button: minimise box, no maximise box.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+        | Qt::WindowCloseButtonHint);
+    m_btnUpdateAll = m_ui->btnUpdateAll;
+    m_btnAdd = m_ui->btnAdd;
+    m_chkNotify = m_ui->chkNotify;
+    m_btnVisit = m_ui->btnVisit;
+    m_btnDelete = m_ui->btnDelete;
+    m_btnEdit = m_ui->btnEdit;
+    m_listFavorites = m_ui->listFavorites;
+    initResources();
+    m_hIcon.addFile(QStringLiteral(":/icons/nelvox-16.png"));
+    m_hIcon.addFile(QStringLiteral(":/icons/nelvox-32.png"));
+
+    // The template's box is narrower than this caption in most fonts other than the
+    // original one; let it take the room it needs to its right.
+    m_chkNotify->resize(std::max(m_chkNotify->width(), m_chkNotify->sizeHint().width()), m_chkNotify->height());
+
+    m_listFavorites->setModel(&m_favorites);
+    // The list's own menu would shadow the window's; clicks anywhere in the list, empty
+    // space included, run the list click handler.
+    m_listFavorites->setContextMenuPolicy(Qt::PreventContextMenu);
+    m_listFavorites->viewport()->installEventFilter(this);
+    m_listFavorites->header()->setSectionsClickable(false);
+    m_listFavorites->header()->setSectionsMovable(false);
+    m_listFavorites->header()->setStretchLastSection(false);
+
+    connect(m_ui->btnQuit, &QPushButton::clicked, this, [this] { RunCommand([this] { OnOK(); }); });
+    connectCommand(m_btnAdd, &CNelvoxDlg::OnAddFavorite);
+    connectCommand(m_btnEdit, &CNelvoxDlg::OnEditSelected);
+    connectCommand(m_btnDelete, &CNelvoxDlg::OnDeleteSelected);
+    connectCommand(m_btnVisit, &CNelvoxDlg::OnVisitSelected);
+    connectCommand(m_btnUpdateAll, &CNelvoxDlg::OnUpdateAllNow);
+    connectCommand(m_ui->btnHelp, &CNelvoxDlg::OnHelp);
+    connect(&m_timer, &QTimer::timeout, this, [this] { RunCommand([this] { OnTimer(); }); });
+
+    OnInitDialog();
+}
+
+CNelvoxDlg::~CNelvoxDlg() = default;
+
+void CNelvoxDlg::connectCommand(QPushButton* button, void (CNelvoxDlg::*handler)())
+{
+    connect(button, &QPushButton::clicked, this, [this, handler] { RunCommand([this, handler] { (this->*handler)(); }); });
+}
+
+void CNelvoxDlg::OnInitDialog()
+{
+    setWindowIcon(m_hIcon);
+    for (int column = 0; column < FavoritesList::ColumnCount; ++column)
+        m_listFavorites->setColumnWidth(column, FavoritesList::columnWidth(column));
+
+    g_nCurrentFrequency = FREQ_NONE;
+    g_strCurrentUrl.clear();
+    m_chkNotify->setChecked(true);
+    if (LoadFavorites(m_favorites))
+        SortFavorites(m_favorites);
+
+    m_timer.start(kCheckIntervalMs);
+
+    // Centred on the screen.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    m_listFavorites->setFocus();
+}
+
+void CNelvoxDlg::OnOK()
+{
+    if (m_ended)
+        return;
+    SaveFavoritesOrWarn();
+    m_ended = true;
+    m_timer.stop();
+    hide();
+    emit ended();
+}
+
+void CNelvoxDlg::SaveFavoritesOrWarn()
+{
+    try {
+        SaveFavorites(m_favorites);
+    } catch (const NelvoxError& error) {
+        ShowError(error.message());
+    }
+}
+
+void CNelvoxDlg::ShowError(const QString& message)
+{
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Nelvox"), message, QMessageBox::Ok, isVisible() ? this : nullptr);
+    box.exec();
+}
+
+void CNelvoxDlg::RunCommand(const std::function<void()>& command)
+{
+    try {
+        command();
+    } catch (const NelvoxError& error) {
+        ShowError(error.message());
+    } catch (const std::exception& error) {
+        ShowError(QString::fromLocal8Bit(error.what()));
+    }
+}
+
+void CNelvoxDlg::OnClickList()
+{
+    const bool any = m_listFavorites->selectionModel() && m_listFavorites->selectionModel()->hasSelection();
+    m_btnEdit->setEnabled(any);
+    m_btnDelete->setEnabled(any);
+    m_btnVisit->setEnabled(any);
+}
+
+std::vector<int> CNelvoxDlg::GetSelectedRows() const
+{
+    QSet<int> rows;
+    if (const QItemSelectionModel* selection = m_listFavorites->selectionModel()) {
+        for (const QModelIndex& index : selection->selectedIndexes())
+            rows.insert(index.row());
+    }
+    std::vector<int> sorted(rows.begin(), rows.end());
+    std::sort(sorted.begin(), sorted.end(), std::greater<>());
+    return sorted;
+}
+
+void CNelvoxDlg::OnHelp()
+{
+    // Whether a browser could open it is the desktop's matter; nothing is reported.
+    const QUrl page = HelpPageUrl();
+    if (page.isValid())
+        QDesktopServices::openUrl(page);
+}
+
+void CNelvoxDlg::OnAbout()
+{
+    CAboutDlg about;
+    about.exec();
+}
+
+void CNelvoxDlg::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // A focused push button takes Enter itself; anywhere else Enter saves and quits.
+        if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+            RunCommand([this] { OnOK(); });
+            return;
+        }
+        break;
+    case Qt::Key_Escape:
+        if (event->modifiers() == Qt::NoModifier) {
+            RunCommand([this] { OnAddFavorite(); });
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void CNelvoxDlg::reject() { }
+
+void CNelvoxDlg::closeEvent(QCloseEvent* event)
+{
+    RunCommand([this] { OnOK(); });
+    event->accept();
+}
+
+void CNelvoxDlg::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu menu(this);
+    menu.setSeparatorsCollapsible(false);
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("&About Nelvox..."), this, [this] { RunCommand([this] { OnAbout(); }); });
+    menu.exec(event->globalPos());
+}
+
+bool CNelvoxDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_listFavorites->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        // The view settles its selection while it handles the release; look after it.
+        QMetaObject::invokeMethod(this, [this] { OnClickList(); }, Qt::QueuedConnection);
+    }
+    return QDialog::eventFilter(watched, event);
+}

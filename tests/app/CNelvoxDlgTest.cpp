@@ -1,0 +1,278 @@
+// The main window on the offscreen platform: start-up, the list click rule, the keys,
+// the close path, the About box and the second-copy refusal.
+#include "app/CAboutDlg.h"
+#include "app/CNelvoxApp.h"
+#include "app/CNelvoxDlg.h"
+#include "commands/DialogValues.h"
+#include "support/ModalAnswerer.h"
+#include "support/TempWorkDir.h"
+#include "support/UrlRecorder.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QDir>
+#include <QHeaderView>
+#include <QLockFile>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QByteArray kThreeFavorites = "3\r\n"
+                                   "http://c.example/ HNever \r\n"
+                                   "http://a.example/ D07/09/04 05:03 PM YES\r\n"
+                                   "http://b.example/ WNever \r\n";
+
+class MainWindow : public InTempDir {
+protected:
+    QTreeView* list(CNelvoxDlg& window) { return window.findChild<QTreeView*>("listFavorites"); }
+    QPushButton* button(CNelvoxDlg& window, const char* name) { return window.findChild<QPushButton*>(name); }
+    bool selectionButtonsEnabled(CNelvoxDlg& window)
+    {
+        const bool edit = button(window, "btnEdit")->isEnabled();
+        EXPECT_EQ(button(window, "btnDelete")->isEnabled(), edit);
+        EXPECT_EQ(button(window, "btnVisit")->isEnabled(), edit);
+        return edit;
+    }
+    void clickRow(CNelvoxDlg& window, int row, Qt::KeyboardModifiers modifiers = {})
+    {
+        QTreeView* view = list(window);
+        const QRect cell = view->visualRect(view->model()->index(row, 0));
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, modifiers, cell.center());
+        QApplication::processEvents();
+    }
+};
+
+TEST_F(MainWindow, StartsEmptyWithFourColumnsAndTheSelectionButtonsOff)
+{
+    g_strCurrentUrl = "left over";
+    g_nCurrentFrequency = 3;
+    CNelvoxDlg window;
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Nelvox v1.0"));
+    EXPECT_EQ(window.favorites().count(), 0);
+    QHeaderView* header = list(window)->header();
+    ASSERT_EQ(header->count(), 4);
+    const int widths[] = { 254, 75, 85, 65 };
+    for (int c = 0; c < 4; ++c)
+        EXPECT_EQ(header->sectionSize(c), widths[c]) << "column " << c;
+    EXPECT_EQ(window.favorites().headerData(3, Qt::Horizontal).toString(), QStringLiteral("CHANGED"));
+    EXPECT_FALSE(header->sectionsClickable()) << "a heading click must not sort";
+    EXPECT_FALSE(selectionButtonsEnabled(window));
+    EXPECT_TRUE(window.findChild<QCheckBox*>("chkNotify")->isChecked());
+    EXPECT_TRUE(window.checkTimer().isActive());
+    EXPECT_EQ(window.checkTimer().interval(), 3'600'000) << "the first tick comes an hour after start";
+    EXPECT_TRUE(g_strCurrentUrl.isEmpty());
+    EXPECT_EQ(g_nCurrentFrequency, FREQ_NONE);
+    EXPECT_FALSE(FileExists("nelvox.ini")) << "start-up writes nothing";
+
+    // Left to right: Add, Edit, Delete, Visit, Update All Now, help, Quit.
+    const char* order[] = { "btnAdd", "btnEdit", "btnDelete", "btnVisit", "btnUpdateAll", "btnHelp", "btnQuit" };
+    for (size_t i = 1; i < std::size(order); ++i)
+        EXPECT_LT(button(window, order[i - 1])->x(), button(window, order[i])->x()) << order[i];
+    EXPECT_EQ(button(window, "btnHelp")->text(), QStringLiteral("Nelvox He&lp and Updates"));
+}
+
+TEST_F(MainWindow, LoadsTheFileSortedAndQuitSavesItUnsorted)
+{
+    WriteAll("nelvox.ini", kThreeFavorites);
+    CNelvoxDlg window;
+    ASSERT_EQ(window.favorites().count(), 3);
+    EXPECT_EQ(window.favorites().text(0, 0), QStringLiteral("http://a.example/"));
+    EXPECT_EQ(window.favorites().text(0, 3), QStringLiteral("YES"));
+    EXPECT_EQ(window.favorites().text(2, 0), QStringLiteral("http://c.example/"));
+
+    window.favorites().setText(0, 0, QStringLiteral("http://z.example/"));
+    QSignalSpy ended(&window, &CNelvoxDlg::ended);
+    window.show();
+    button(window, "btnQuit")->click();
+    EXPECT_EQ(ended.count(), 1);
+    EXPECT_EQ(ReadAll("nelvox.ini"), QByteArray("3\r\n"
+                                                "http://z.example/ D07/09/04 05:03 PM YES\r\n"
+                                                "http://b.example/ WNever \r\n"
+                                                "http://c.example/ HNever \r\n"));
+}
+
+TEST_F(MainWindow, ClicksInTheListAloneDriveTheSelectionButtons)
+{
+    WriteAll("nelvox.ini", kThreeFavorites);
+    CNelvoxDlg window;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QTreeView* view = list(window);
+
+    // Keyboard selection leaves the buttons alone.
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Down);
+    QTest::keyClick(view, Qt::Key_Down, Qt::ShiftModifier);
+    QApplication::processEvents();
+    EXPECT_FALSE(view->selectionModel()->selectedRows().isEmpty());
+    EXPECT_FALSE(selectionButtonsEnabled(window)) << "arrow keys must not enable Edit, Delete, Visit";
+
+    clickRow(window, 1);
+    EXPECT_TRUE(WaitFor([&] { return button(window, "btnEdit")->isEnabled(); })) << "a click on a row enables";
+    EXPECT_TRUE(selectionButtonsEnabled(window));
+    clickRow(window, 2, Qt::ControlModifier);
+    EXPECT_EQ(window.GetSelectedRows(), (std::vector<int> { 2, 1 })) << "highest index first";
+
+    // Empty space below the rows clears the selection and disables the buttons.
+    const QPoint below(10, view->viewport()->height() - 5);
+    ASSERT_FALSE(view->indexAt(below).isValid());
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, below);
+    EXPECT_TRUE(WaitFor([&] { return !button(window, "btnEdit")->isEnabled(); }));
+    EXPECT_TRUE(window.GetSelectedRows().empty());
+    EXPECT_FALSE(selectionButtonsEnabled(window));
+}
+
+TEST_F(MainWindow, EnterQuitsAndEscapeNeverCloses)
+{
+    WriteAll("nelvox.ini", kThreeFavorites);
+    {
+        CNelvoxDlg window;
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        QTreeView* view = list(window);
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_Escape);
+        QApplication::processEvents();
+        EXPECT_TRUE(window.isVisible()) << "Escape must not close the window";
+        EXPECT_FALSE(window.hasEnded());
+
+        // Enter on a focused push button clicks that button instead of quitting.
+        UrlRecorder browser;
+        QPushButton* help = button(window, "btnHelp");
+        help->setFocus();
+        QTest::keyClick(help, Qt::Key_Return);
+        EXPECT_FALSE(window.hasEnded()) << "Enter on a button runs that button";
+        EXPECT_EQ(browser.urls().size(), 1);
+
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_Return);
+        EXPECT_TRUE(window.hasEnded());
+        EXPECT_FALSE(window.isVisible());
+    }
+    const QByteArray byEnter = ReadAll("nelvox.ini");
+    EXPECT_TRUE(byEnter.startsWith("3\r\nhttp://a.example/"));
+
+    // The close box saves exactly what Quit saves.
+    WriteAll("nelvox.ini", kThreeFavorites);
+    {
+        CNelvoxDlg window;
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        window.close();
+        EXPECT_TRUE(window.hasEnded());
+    }
+    EXPECT_EQ(ReadAll("nelvox.ini"), byEnter);
+    WriteAll("nelvox.ini", kThreeFavorites);
+    {
+        CNelvoxDlg window;
+        button(window, "btnQuit")->click();
+    }
+    EXPECT_EQ(ReadAll("nelvox.ini"), byEnter);
+}
+
+TEST_F(MainWindow, AFailedSaveAtCloseIsShownAndTheProgramStillEnds)
+{
+    // A non-empty directory where the file belongs cannot be replaced, not even by root.
+    QDir().mkpath("nelvox.ini/inside");
+    CNelvoxDlg window;
+    window.show();
+    ModalAnswerer answers;
+    answers.thenClick("OK");
+    button(window, "btnQuit")->click();
+    EXPECT_TRUE(window.hasEnded());
+    ASSERT_EQ(answers.titles().size(), 1);
+    EXPECT_EQ(answers.titles().first(), QStringLiteral("Nelvox"));
+    EXPECT_TRUE(answers.texts().first().contains("nelvox.ini")) << answers.texts().first().toStdString();
+    EXPECT_TRUE(QFileInfo("nelvox.ini").isDir());
+}
+
+TEST_F(MainWindow, TheHelpButtonOpensThePageThatShipsWithNelvox)
+{
+    UrlRecorder browser;
+    CNelvoxDlg window;
+    button(window, "btnHelp")->click();
+    ASSERT_EQ(browser.urls().size(), 1);
+    const QUrl page = browser.urls().first();
+    EXPECT_TRUE(page.isLocalFile());
+    EXPECT_TRUE(ReadAll(page.toLocalFile()).contains("Nelvox"));
+    EXPECT_FALSE(FileExists("index.html")) << "nothing lands in the data directory";
+}
+
+TEST_F(MainWindow, TheAboutBoxOpensFromTheWindowMenuAndClosesEveryWay)
+{
+    CNelvoxDlg window;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+    // The window's menu ends with a separator and the About item.
+    QMenu* menu = nullptr;
+    ModalAnswerer answers;
+    answers.thenClick("OK");
+    QTimer::singleShot(0, [&] {
+        menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        const QList<QAction*> actions = menu->actions();
+        ASSERT_GE(actions.size(), 2);
+        EXPECT_TRUE(actions[actions.size() - 2]->isSeparator());
+        EXPECT_EQ(actions.last()->text(), QStringLiteral("&About Nelvox..."));
+        actions.last()->trigger();
+        menu->close();
+    });
+    const QPoint corner(5, window.height() - 5);
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, corner, window.mapToGlobal(corner));
+    QApplication::sendEvent(&window, &rightClick);
+    EXPECT_TRUE(WaitFor([&] { return answers.pending() == 0; }));
+    ASSERT_EQ(answers.titles().size(), 1);
+    EXPECT_EQ(answers.titles().first(), QStringLiteral("About Nelvox"));
+
+    const std::function<void(CAboutDlg&)> ways[] = {
+        [](CAboutDlg& about) { ModalAnswerer::findButton(&about, "OK")->click(); },
+        [](CAboutDlg& about) { QTest::keyClick(&about, Qt::Key_Return); },
+        [](CAboutDlg& about) { QTest::keyClick(&about, Qt::Key_Escape); },
+        [](CAboutDlg& about) { about.close(); },
+    };
+    int way = 0;
+    for (const auto& close : ways) {
+        CAboutDlg about;
+        QTimer::singleShot(0, [&] { close(about); });
+        about.exec();
+        EXPECT_FALSE(about.isVisible()) << "way " << way++;
+    }
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(window.hasEnded());
+}
+
+TEST_F(MainWindow, ASecondCopyInTheSameFolderSaysSoAndTouchesNothing)
+{
+    WriteAll("nelvox.ini", kThreeFavorites);
+    QLockFile firstCopy(QString::fromLatin1(kLockFileName));
+    ASSERT_TRUE(firstCopy.tryLock(0));
+    const QStringList before = QDir().entryList(QDir::Files | QDir::Hidden);
+
+    ModalAnswerer answers;
+    answers.thenClick("OK");
+    EXPECT_EQ(RunMainWindow(), 1);
+    ASSERT_EQ(answers.texts().size(), 1);
+    EXPECT_TRUE(answers.texts().first().contains("already running"));
+    EXPECT_EQ(QDir().entryList(QDir::Files | QDir::Hidden), before);
+    EXPECT_EQ(ReadAll("nelvox.ini"), kThreeFavorites);
+
+    // Once the first copy has gone, the program runs and its window ends the run.
+    firstCopy.unlock();
+    QTimer::singleShot(0, [] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* window = qobject_cast<CNelvoxDlg*>(widget))
+                window->OnOK();
+        }
+    });
+    EXPECT_EQ(RunMainWindow(), 0);
+    EXPECT_TRUE(ReadAll("nelvox.ini").startsWith("3\r\nhttp://a.example/"));
+}
+
+} // namespace
