@@ -1,0 +1,4 @@
+// Not written yet: the command does nothing for now.
+#include "app/CNelvoxDlg.h"
+
+void CNelvoxDlg::OnVisitSelected() { }
