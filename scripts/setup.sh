@@ -9,7 +9,7 @@ packages=(
     libcurl4-openssl-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
     xvfb xdotool imagemagick trayer x11-utils
-    desktop-file-utils appstream dpkg-dev fakeroot
+    desktop-file-utils appstream dpkg-dev fakeroot librsvg2-bin
 )
 
 missing=()
