@@ -8,10 +8,10 @@
 
 QUrl HelpPageUrl()
 {
-    // Installed beside the program: <prefix>/share/nelvox/help/index.html.
+    // Installed with the program, which lives in <prefix>/libexec/nelvox/:
+    // <prefix>/share/doc/nelvox/help/index.html.
     const QString appDir = QCoreApplication::applicationDirPath();
-    for (const QString& candidate : { appDir + QStringLiteral("/../share/nelvox/help/index.html"),
-             appDir + QStringLiteral("/../../share/nelvox/help/index.html") }) {
+    for (const QString& candidate : { appDir + QStringLiteral("/../../share/doc/nelvox/help/index.html") }) {
         if (QFileInfo::exists(candidate))
             return QUrl::fromLocalFile(QFileInfo(candidate).canonicalFilePath());
     }
