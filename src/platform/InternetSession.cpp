@@ -1,0 +1,112 @@
+// Sessions on libcurl. All sessions of the process share one cache of connections, host
+// names and TLS sessions, so that a session per favorite need not cost a new connection.
+#include "platform/InternetSession.h"
+
+#include "platform/NelvoxError.h"
+
+#include <array>
+#include <atomic>
+#include <mutex>
+
+namespace {
+
+std::atomic<bool> creationFails { false };
+
+class CurlLibrary {
+public:
+    CurlLibrary()
+        : m_init(curl_global_init(CURL_GLOBAL_DEFAULT))
+    {
+        if (m_init != CURLE_OK)
+            return;
+        m_share.reset(curl_share_init());
+        if (!m_share)
+            return;
+        const bool ready = curl_share_setopt(m_share.get(), CURLSHOPT_LOCKFUNC, &CurlLibrary::lock) == CURLSHE_OK
+            && curl_share_setopt(m_share.get(), CURLSHOPT_UNLOCKFUNC, &CurlLibrary::unlock) == CURLSHE_OK
+            && curl_share_setopt(m_share.get(), CURLSHOPT_USERDATA, this) == CURLSHE_OK
+            && curl_share_setopt(m_share.get(), CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS) == CURLSHE_OK
+            && curl_share_setopt(m_share.get(), CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION) == CURLSHE_OK
+            && curl_share_setopt(m_share.get(), CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT) == CURLSHE_OK;
+        if (!ready)
+            m_share.reset();
+    }
+
+    ~CurlLibrary()
+    {
+        m_share.reset();
+        if (m_init == CURLE_OK)
+            curl_global_cleanup();
+    }
+
+    CurlLibrary(const CurlLibrary&) = delete;
+    CurlLibrary& operator=(const CurlLibrary&) = delete;
+
+    // The shared cache, or null when libcurl could not be set up.
+    CURLSH* share() const { return m_share.get(); }
+    QString failure() const
+    {
+        if (m_init != CURLE_OK)
+            return QString::fromUtf8(curl_easy_strerror(m_init));
+        return QStringLiteral("the connection cache cannot be set up");
+    }
+
+private:
+    struct ShareDeleter {
+        void operator()(CURLSH* share) const { curl_share_cleanup(share); }
+    };
+
+    // The program downloads on one thread, but a shared cache must be locked all the same
+    // as soon as anything else in the process uses it.
+    static void lock(CURL*, curl_lock_data data, curl_lock_access, void* library)
+    {
+        static_cast<CurlLibrary*>(library)->m_locks.at(data).lock();
+    }
+    static void unlock(CURL*, curl_lock_data data, void* library)
+    {
+        static_cast<CurlLibrary*>(library)->m_locks.at(data).unlock();
+    }
+
+    CURLcode m_init;
+    std::unique_ptr<CURLSH, ShareDeleter> m_share;
+    std::array<std::mutex, CURL_LOCK_DATA_LAST> m_locks;
+};
+
+CurlLibrary& curlLibrary()
+{
+    static CurlLibrary library;
+    return library;
+}
+
+} // namespace
+
+InternetSession::InternetSession()
+{
+    const QString operation = QStringLiteral("Cannot start an internet session: %1");
+    if (creationFails)
+        throw InternetError(operation.arg(QStringLiteral("the system refused it")));
+    m_share = curlLibrary().share();
+    if (!m_share)
+        throw InternetError(operation.arg(curlLibrary().failure()));
+}
+
+InternetSession::~InternetSession() = default;
+
+std::unique_ptr<PageStream> InternetSession::OpenURL(const QString& address)
+{
+    if (!m_share)
+        throw InternetError(QStringLiteral("Cannot open %1: the internet session is closed").arg(address));
+    std::unique_ptr<PageStream> stream(new PageStream(m_share, address));
+    stream->waitForAnswer();
+    return stream;
+}
+
+void InternetSession::Close()
+{
+    m_share = nullptr;
+}
+
+void InternetSession::SetCreationFailureForTesting(bool fail)
+{
+    creationFails = fail;
+}

@@ -1,0 +1,224 @@
+#include "HttpServer.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+constexpr const char* kContentType = "text/html";
+constexpr size_t kBlockBytes = 64 * 1024;
+
+std::string toStd(const QByteArray& bytes)
+{
+    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
+// Bytes [offset, offset + length) of `unit` repeated without end.
+std::string repeatedBytes(const std::string& unit, size_t offset, size_t length)
+{
+    std::string bytes;
+    bytes.reserve(length);
+    size_t position = offset % unit.size();
+    while (bytes.size() < length) {
+        const size_t take = std::min(unit.size() - position, length - bytes.size());
+        bytes.append(unit, position, take);
+        position = 0;
+    }
+    return bytes;
+}
+
+} // namespace
+
+HttpServer::HttpServer(Connections connections)
+{
+    // The server's threads wait for idle clients to hang up or time out, so a kept
+    // connection delays the server's end by the keep-alive time.
+    if (connections == Connections::KeepAlive) {
+        m_server.set_keep_alive_max_count(1000000);
+        m_server.set_keep_alive_timeout(1);
+    } else {
+        m_server.set_keep_alive_max_count(1);
+    }
+    m_server.Get(
+        ".*", [this](const httplib::Request& request, httplib::Response& response) { handle(request, response); });
+    m_port = m_server.bind_to_any_port("127.0.0.1");
+    if (m_port <= 0) {
+        ADD_FAILURE() << "the test server cannot listen on 127.0.0.1";
+        return;
+    }
+    m_thread = std::thread([this] { m_server.listen_after_bind(); });
+    // stop() does nothing to a server that has not begun its loop yet.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!m_server.is_running() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
+    if (!m_server.is_running())
+        ADD_FAILURE() << "the test server did not start";
+}
+
+HttpServer::~HttpServer()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_shuttingDown = true;
+    }
+    m_shutdownSignal.notify_all();
+    m_server.stop();
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+QString HttpServer::url(const std::string& path) const
+{
+    return QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(QString::fromStdString(path));
+}
+
+void HttpServer::setAnswer(const std::string& path, Answer answer)
+{
+    std::lock_guard lock(m_mutex);
+    m_answers[path] = std::move(answer);
+}
+
+void HttpServer::handle(const httplib::Request& request, httplib::Response& response)
+{
+    Answer answer;
+    {
+        std::lock_guard lock(m_mutex);
+        m_requests.push_back({ request.method, request.target, request.headers, request.remote_port });
+        auto found = m_answers.find(request.target);
+        if (found == m_answers.end())
+            found = m_answers.find(request.path);
+        if (found != m_answers.end())
+            answer = found->second;
+    }
+    if (!answer) {
+        response.status = 404;
+        response.set_content("no answer set for " + request.target + "\n", kContentType);
+        return;
+    }
+    answer(request, response);
+}
+
+bool HttpServer::waitForShutdown(std::chrono::milliseconds timeout)
+{
+    std::unique_lock lock(m_mutex);
+    return m_shutdownSignal.wait_for(lock, timeout, [this] { return m_shuttingDown; });
+}
+
+void HttpServer::setPage(const std::string& path, const QByteArray& body, int status, const Headers& headers)
+{
+    setAnswer(path, [body = toStd(body), status, headers](const httplib::Request&, httplib::Response& response) {
+        response.status = status;
+        for (const auto& [name, value] : headers)
+            response.set_header(name.c_str(), value);
+        response.set_content(body, kContentType);
+    });
+}
+
+void HttpServer::setChunkedPage(const std::string& path, const std::vector<QByteArray>& pieces)
+{
+    std::vector<std::string> chunks;
+    for (const QByteArray& piece : pieces) {
+        // An empty chunk would end the body early.
+        if (!piece.isEmpty())
+            chunks.push_back(toStd(piece));
+    }
+    setAnswer(path, [chunks](const httplib::Request&, httplib::Response& response) {
+        auto next = std::make_shared<size_t>(0);
+        response.set_chunked_content_provider(kContentType, [chunks, next](size_t, httplib::DataSink& sink) {
+            if (*next == chunks.size()) {
+                sink.done();
+                return true;
+            }
+            const std::string& chunk = chunks[(*next)++];
+            return sink.write(chunk.data(), chunk.size());
+        });
+    });
+}
+
+void HttpServer::setRepeatedPage(const std::string& path, const QByteArray& unit, qint64 size, bool announceLength)
+{
+    const std::string pattern = toStd(unit);
+    const auto total = static_cast<size_t>(size);
+    setAnswer(path, [pattern, total, announceLength](const httplib::Request&, httplib::Response& response) {
+        if (announceLength) {
+            response.set_content_provider(
+                total, kContentType, [pattern](size_t offset, size_t length, httplib::DataSink& sink) {
+                    const std::string block = repeatedBytes(pattern, offset, std::min(length, kBlockBytes));
+                    return sink.write(block.data(), block.size());
+                });
+            return;
+        }
+        response.set_chunked_content_provider(kContentType, [pattern, total](size_t offset, httplib::DataSink& sink) {
+            if (offset >= total) {
+                sink.done();
+                return true;
+            }
+            const std::string block = repeatedBytes(pattern, offset, std::min(total - offset, kBlockBytes));
+            return sink.write(block.data(), block.size());
+        });
+    });
+}
+
+void HttpServer::setRedirect(const std::string& path, const std::string& location, int status)
+{
+    setAnswer(path, [location, status](const httplib::Request&, httplib::Response& response) {
+        response.set_redirect(location, status);
+        response.set_content("this page has moved\n", kContentType);
+    });
+}
+
+void HttpServer::setStall(const std::string& path, const QByteArray& head, qint64 declaredLength)
+{
+    setAnswer(path, [this, head = toStd(head), declaredLength](const httplib::Request&, httplib::Response& response) {
+        response.set_content_provider(static_cast<size_t>(declaredLength), kContentType,
+            [this, head](size_t offset, size_t, httplib::DataSink& sink) {
+                if (offset == 0 && !head.empty())
+                    return sink.write(head.data(), head.size());
+                waitForShutdown(std::chrono::hours(1));
+                return false;
+            });
+    });
+}
+
+void HttpServer::setTrickle(const std::string& path, const QByteArray& body, std::chrono::milliseconds interval)
+{
+    setAnswer(path, [this, body = toStd(body), interval](const httplib::Request&, httplib::Response& response) {
+        response.set_chunked_content_provider(
+            kContentType, [this, body, interval](size_t offset, httplib::DataSink& sink) {
+                if (offset >= body.size()) {
+                    sink.done();
+                    return true;
+                }
+                if (!sink.write(body.data() + offset, 1))
+                    return false;
+                return !waitForShutdown(interval);
+            });
+    });
+}
+
+void HttpServer::setHangUp(const std::string& path, const QByteArray& head, qint64 declaredLength)
+{
+    setAnswer(path, [head = toStd(head), declaredLength](const httplib::Request&, httplib::Response& response) {
+        response.set_content_provider(
+            static_cast<size_t>(declaredLength), kContentType, [head](size_t offset, size_t, httplib::DataSink& sink) {
+                if (offset == 0 && !head.empty())
+                    return sink.write(head.data(), head.size());
+                return false;
+            });
+    });
+}
+
+std::vector<HttpServer::Request> HttpServer::requests() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_requests;
+}
+
+int HttpServer::requestCount(const std::string& path) const
+{
+    std::lock_guard lock(m_mutex);
+    return static_cast<int>(std::count_if(
+        m_requests.begin(), m_requests.end(), [&path](const Request& request) { return request.target == path; }));
+}

@@ -1,0 +1,83 @@
+// A real HTTP server on a free loopback port, run on threads of its own, whose answers a
+// test sets per path: plain bodies, chunked or generated bodies, redirects, and servers
+// that stall, trickle or hang up in the middle of a page.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <httplib.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+class HttpServer {
+public:
+    using Headers = std::vector<std::pair<std::string, std::string>>;
+
+    // What the server saw of one request.
+    struct Request {
+        std::string method;
+        std::string target; // as on the request line: a proxy sees the whole address
+        httplib::Headers headers;
+        int remotePort = -1;
+    };
+
+    enum class Connections {
+        Close, // every answer closes its connection, so the server shuts down at once
+        KeepAlive, // clients may reuse connections; shutting down may wait a second for them
+    };
+
+    explicit HttpServer(Connections connections = Connections::Close);
+    ~HttpServer();
+    HttpServer(const HttpServer&) = delete;
+    HttpServer& operator=(const HttpServer&) = delete;
+
+    int port() const { return m_port; }
+    // "http://127.0.0.1:<port><path>"
+    QString url(const std::string& path) const;
+
+    // Answers for a path, replacing what was set before. The path is matched as the
+    // request line gives it, so a proxy's answer is set for the whole address.
+    void setPage(const std::string& path, const QByteArray& body, int status = 200, const Headers& headers = {});
+    // The body in chunked transfer encoding, one chunk per piece, with no length announced.
+    void setChunkedPage(const std::string& path, const std::vector<QByteArray>& pieces);
+    // A body of `size` bytes made by repeating `unit`, produced while it is sent; chunked
+    // when `announceLength` is false.
+    void setRepeatedPage(const std::string& path, const QByteArray& unit, qint64 size, bool announceLength);
+    void setRedirect(const std::string& path, const std::string& location, int status = 302);
+    // Announces `declaredLength` bytes, sends `head`, then sends nothing more until the
+    // server is destroyed.
+    void setStall(const std::string& path, const QByteArray& head, qint64 declaredLength);
+    // Sends `body` one byte per `interval`, chunked, so that the transfer never stalls.
+    void setTrickle(const std::string& path, const QByteArray& body, std::chrono::milliseconds interval);
+    // Announces `declaredLength` bytes, sends `head` and closes the connection.
+    void setHangUp(const std::string& path, const QByteArray& head, qint64 declaredLength);
+
+    std::vector<Request> requests() const;
+    // The requests that reached `path`.
+    int requestCount(const std::string& path) const;
+
+private:
+    using Answer = std::function<void(const httplib::Request&, httplib::Response&)>;
+
+    void setAnswer(const std::string& path, Answer answer);
+    void handle(const httplib::Request& request, httplib::Response& response);
+    // Waits until the server shuts down or the time is up; true when shutting down.
+    bool waitForShutdown(std::chrono::milliseconds timeout);
+
+    httplib::Server m_server;
+    int m_port = -1;
+    std::thread m_thread;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_shutdownSignal;
+    bool m_shuttingDown = false;
+    std::map<std::string, Answer> m_answers;
+    std::vector<Request> m_requests;
+};

@@ -1,0 +1,313 @@
+// Snapshot names, page downloads into text files, and the page check outcome by outcome
+// against a loopback server.
+#include "update/PageCheck.h"
+#include "platform/Clock.h"
+#include "platform/InternetSession.h"
+#include "platform/NelvoxError.h"
+#include "platform/NetworkTesting.h"
+#include "store/FavoritesList.h"
+#include "support/HttpServer.h"
+#include "support/TempWorkDir.h"
+
+#include <QDir>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace {
+
+// All bytes of a literal, NUL bytes included.
+template <size_t size> QByteArray bytes(const char (&literal)[size])
+{
+    return QByteArray(literal, size - 1);
+}
+
+} // namespace
+
+TEST(SnapshotFileName, NamesFilesAfterAddresses)
+{
+    const struct {
+        const char* address;
+        const char* name;
+    } cases[] = {
+        { "http://host/news/index.html", "nv.host!news!index.html.NVD" },
+        { "http://host/", "nv.host!.NVD" },
+        { "https://host/a", "https:!!host!a.NVD" },
+        { "HTTP://host/a", "HTTP:!!host!a.NVD" },
+        { "http://host/go?to=http://other/page", "nv.host!go?to=nv.other!page.NVD" },
+        { "http://host/a/b", "nv.host!a!b.NVD" },
+        { "http://host/a!b", "nv.host!a!b.NVD" },
+        { "host/a b:*?\"<>|%&#\\", "host!a b:*?\"<>|%&#\\.NVD" },
+        { "", ".NVD" },
+    };
+    for (const auto& example : cases)
+        EXPECT_EQ(SnapshotFileName(QString::fromUtf8(example.address)), QString::fromUtf8(example.name))
+            << "address " << example.address;
+}
+
+class PageCheck : public InTempDir {
+protected:
+    void SetUp() override
+    {
+        Clock::SetTimeSource([] { return QDateTime(QDate(2004, 7, 9), QTime(17, 3, 41)); });
+    }
+    void TearDown() override { Clock::SetTimeSource({}); }
+
+    // Adds a favorite for the server's path and returns its row.
+    int addFavorite(const std::string& path, const QString& lastUpdated = "Never", const QString& changed = "")
+    {
+        const int row = m_list.count();
+        m_list.insertFavorite(row, m_server.url(path));
+        m_list.setText(row, FavoritesList::Updates, "H");
+        m_list.setText(row, FavoritesList::LastUpdated, lastUpdated);
+        m_list.setText(row, FavoritesList::Changed, changed);
+        return row;
+    }
+    QString address(int row) const { return m_list.text(row, FavoritesList::WebSite); }
+    QString snapshot(int row) const { return SnapshotFileName(address(row)); }
+    FavoritesList::Row cells(int row) const { return m_list.rows().at(row); }
+    bool check(int row) { return CheckPage(m_session, m_list, row, address(row)); }
+
+    ScopedProxyEnvironment m_noProxy;
+    ScopedDownloadLimits m_limits;
+    HttpServer m_server;
+    InternetSession m_session;
+    FavoritesList m_list;
+};
+
+TEST_F(PageCheck, DownloadStoresEveryLineWithCrLf)
+{
+    const qsizetype piece = PageStream::kMaxPieceBytes;
+    const struct {
+        const char* path;
+        QByteArray body;
+        QByteArray stored;
+    } cases[] = {
+        { "/crlf", "one\r\ntwo\r\n", "one\r\ntwo\r\n" },
+        { "/lf", "one\n\ntwo\n", "one\r\n\r\ntwo\r\n" },
+        { "/no-final-line-feed", "one\ntwo", "one\r\ntwo\r\n" },
+        { "/empty", "", "" },
+        { "/bytes", bytes("nul\0here\n\xff\xfe\xc3(\n"), bytes("nul\0here\r\n\xff\xfe\xc3(\r\n") },
+        { "/long-line", QByteArray(3 * piece, 'x') + "\nend", QByteArray(3 * piece, 'x') + "\r\nend\r\n" },
+    };
+    for (const auto& page : cases) {
+        SCOPED_TRACE(page.path);
+        m_server.setPage(page.path, page.body);
+        WriteAll("page.txt", QByteArray(4 * piece, '-')); // a longer old file must be truncated
+        EXPECT_TRUE(DownloadPage(m_session, m_server.url(page.path), "page.txt"));
+        const QByteArray stored = ReadAll("page.txt");
+        EXPECT_TRUE(stored == page.stored) << stored.size() << " bytes stored, " << page.stored.size() << " expected";
+    }
+}
+
+TEST_F(PageCheck, DownloadStoresErrorPagesAndTheEndOfRedirects)
+{
+    m_server.setPage("/missing", "Not Found\n", 404);
+    m_server.setPage("/broken", "Server Error\n", 500);
+    m_server.setRedirect("/old", "/older", 301);
+    m_server.setRedirect("/older", "/new", 302);
+    m_server.setPage("/new", "moved here\n");
+    ASSERT_TRUE(DownloadPage(m_session, m_server.url("/missing"), "missing.txt"));
+    ASSERT_TRUE(DownloadPage(m_session, m_server.url("/broken"), "broken.txt"));
+    ASSERT_TRUE(DownloadPage(m_session, m_server.url("/old"), "moved.txt"));
+    EXPECT_EQ(ReadAll("missing.txt"), "Not Found\r\n");
+    EXPECT_EQ(ReadAll("broken.txt"), "Server Error\r\n");
+    EXPECT_EQ(ReadAll("moved.txt"), "moved here\r\n");
+}
+
+TEST_F(PageCheck, DownloadGivesFalseWhenTheFileCannotBeCreated)
+{
+    m_server.setPage("/page", "text\n");
+    QDir().mkdir("folder");
+    EXPECT_FALSE(DownloadPage(m_session, m_server.url("/page"), "folder"));
+    EXPECT_FALSE(DownloadPage(m_session, m_server.url("/page"), "no/such/dir.txt"));
+    EXPECT_EQ(m_server.requestCount("/page"), 2) << "the page is opened before the file";
+}
+
+TEST_F(PageCheck, AChangedLengthReplacesTheSnapshotAndMarksTheRow)
+{
+    const int row = addFavorite("/news");
+    m_server.setPage("/news", "first\n");
+    ASSERT_TRUE(DownloadPage(m_session, address(row), snapshot(row)));
+
+    m_server.setPage("/news", "first\nsecond\n");
+    EXPECT_TRUE(check(row));
+    EXPECT_EQ(cells(row), (FavoritesList::Row { address(row), "H", "07/09/04 05:03 PM", "YES" }));
+    EXPECT_EQ(ReadAll(snapshot(row)), "first\r\nsecond\r\n");
+    EXPECT_FALSE(FileExists(kTempDownloadFileName)) << "the download must have become the snapshot";
+
+    // An empty page against a snapshot with text is a change too.
+    Clock::SetTimeSource([] { return QDateTime(QDate(2026, 12, 6), QTime(2, 35)); });
+    m_server.setPage("/news", "");
+    EXPECT_TRUE(check(row));
+    EXPECT_EQ(m_list.text(row, FavoritesList::LastUpdated), "12/06/26 02:35 AM");
+    EXPECT_EQ(ReadAll(snapshot(row)), "");
+}
+
+TEST_F(PageCheck, TheSameLengthIsNoChange)
+{
+    const int row = addFavorite("/counter");
+    m_server.setPage("/counter", "visits: 1234\n");
+    ASSERT_TRUE(DownloadPage(m_session, address(row), snapshot(row)));
+    const FavoritesList::Row before = cells(row);
+
+    m_server.setPage("/counter", "visits: 1235\n");
+    EXPECT_FALSE(check(row)) << "a change that keeps the length is not seen";
+    EXPECT_EQ(cells(row), before);
+    EXPECT_EQ(ReadAll(snapshot(row)), "visits: 1234\r\n");
+    EXPECT_EQ(ReadAll(kTempDownloadFileName), "visits: 1235\r\n");
+
+    // Lengths are those of the files as written, so line ends on the wire do not count.
+    m_server.setPage("/counter", "visits: 1236\r\n");
+    EXPECT_FALSE(check(row));
+    EXPECT_EQ(cells(row), before);
+}
+
+TEST_F(PageCheck, AMarkedRowKeepsItsMarkAndTimeWhenNothingChanged)
+{
+    const int row = addFavorite("/page", "01/02/03 04:05 AM", "YES");
+    m_server.setPage("/page", "same\n");
+    ASSERT_TRUE(DownloadPage(m_session, address(row), snapshot(row)));
+    EXPECT_FALSE(check(row));
+    EXPECT_EQ(m_list.text(row, FavoritesList::Changed), "YES");
+    EXPECT_EQ(m_list.text(row, FavoritesList::LastUpdated), "01/02/03 04:05 AM");
+}
+
+TEST_F(PageCheck, AFavoriteWithoutSnapshotIsNeverMarked)
+{
+    const int row = addFavorite("/new");
+    m_server.setPage("/new", "page text\n");
+    const FavoritesList::Row before = cells(row);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        EXPECT_FALSE(check(row));
+        EXPECT_EQ(cells(row), before);
+        EXPECT_FALSE(FileExists(snapshot(row))) << "a check must not create a snapshot";
+        EXPECT_EQ(ReadAll(kTempDownloadFileName), "page text\r\n");
+    }
+}
+
+TEST_F(PageCheck, ATemporaryFileThatCannotBeCreatedStopsTheCheck)
+{
+    const int row = addFavorite("/page");
+    WriteAll(snapshot(row), "old\r\n");
+    m_server.setPage("/page", "much longer than before\n");
+    QDir().mkdir(kTempDownloadFileName);
+    const FavoritesList::Row before = cells(row);
+    EXPECT_FALSE(check(row));
+    EXPECT_EQ(cells(row), before);
+    EXPECT_EQ(ReadAll(snapshot(row)), "old\r\n");
+}
+
+TEST_F(PageCheck, FailedDownloadsThrowAndLeaveSnapshotAndRowAlone)
+{
+    DownloadLimits::lowSpeedTimeSeconds = 1;
+    DownloadLimits::maxBytes = 50000;
+    QString refused;
+    {
+        HttpServer gone;
+        refused = gone.url("/page");
+    }
+    m_server.setRedirect("/to-file", "file://" + QDir::current().absoluteFilePath("secret.txt").toStdString());
+    m_server.setHangUp("/hang-up", "one\ntwo\nthr", 1000);
+    m_server.setStall("/stall", "", 1000);
+    m_server.setRepeatedPage("/too-large", "0123456789\n", 60000, false);
+
+    const struct {
+        QString address;
+        bool failsAtOpen;
+    } cases[] = {
+        { refused, true },
+        { m_server.url("/to-file"), true },
+        { m_server.url("/hang-up"), false },
+        { m_server.url("/stall"), false },
+        { m_server.url("/too-large"), false },
+    };
+    WriteAll("secret.txt", "not for servers\n");
+    for (const auto& failure : cases) {
+        SCOPED_TRACE(failure.address.toStdString());
+        const int row = m_list.count();
+        m_list.insertFavorite(row, failure.address);
+        WriteAll(SnapshotFileName(failure.address), "snapshot\r\n");
+        WriteAll(kTempDownloadFileName, "previous download\r\n");
+        const FavoritesList::Row before = cells(row);
+
+        EXPECT_THROW(CheckPage(m_session, m_list, row, failure.address), InternetError);
+        EXPECT_EQ(cells(row), before);
+        EXPECT_EQ(ReadAll(SnapshotFileName(failure.address)), "snapshot\r\n");
+        const QByteArray download = ReadAll(kTempDownloadFileName);
+        if (failure.failsAtOpen)
+            EXPECT_EQ(download, "previous download\r\n") << "the file was touched before the page opened";
+        else
+            EXPECT_FALSE(download.contains("previous")) << "the download did not start";
+    }
+    // The lines received before the size limit stay in the file.
+    const QByteArray partial = ReadAll(kTempDownloadFileName);
+    const qsizetype lines = partial.size() / 12;
+    EXPECT_GT(lines, 0);
+    EXPECT_LE(lines, 50000 / 11);
+    EXPECT_TRUE(partial == QByteArray("0123456789\r\n").repeated(lines)) << "partial download of the large page";
+
+    // Every failure closed the file, so the next check can write it again.
+    const int row = addFavorite("/fine");
+    m_server.setPage("/fine", "fine\n");
+    EXPECT_FALSE(check(row));
+    EXPECT_EQ(ReadAll(kTempDownloadFileName), "fine\r\n");
+}
+
+namespace {
+
+// Makes a file immutable, so that even root cannot rename over it, for the life of the
+// object. Only some file systems support it.
+class ImmutableFile {
+public:
+    explicit ImmutableFile(const QString& fileName)
+        : m_fileName(fileName)
+        , m_set(setFlag(true))
+    {
+    }
+    ~ImmutableFile()
+    {
+        if (m_set)
+            setFlag(false);
+    }
+    bool isSet() const { return m_set; }
+
+private:
+    bool setFlag(bool on) const
+    {
+        const int descriptor = ::open(QFile::encodeName(m_fileName).constData(), O_RDONLY);
+        if (descriptor < 0)
+            return false;
+        int flags = 0;
+        bool done = ::ioctl(descriptor, FS_IOC_GETFLAGS, &flags) == 0;
+        if (done) {
+            flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+            done = ::ioctl(descriptor, FS_IOC_SETFLAGS, &flags) == 0;
+        }
+        ::close(descriptor);
+        return done;
+    }
+
+    QString m_fileName;
+    bool m_set;
+};
+
+} // namespace
+
+TEST_F(PageCheck, AFailedReplacementKeepsTheOldSnapshot)
+{
+    const int row = addFavorite("/page");
+    WriteAll(snapshot(row), "old\r\n");
+    m_server.setPage("/page", "a longer page\n");
+    const ImmutableFile locked(snapshot(row));
+    if (!locked.isSet())
+        GTEST_SKIP() << "this file system or user cannot make a file immutable";
+
+    const FavoritesList::Row before = cells(row);
+    EXPECT_THROW(check(row), FileError);
+    EXPECT_EQ(cells(row), before);
+    EXPECT_EQ(ReadAll(snapshot(row)), "old\r\n") << "the favorite lost its snapshot";
+    EXPECT_EQ(ReadAll(kTempDownloadFileName), "a longer page\r\n");
+}
