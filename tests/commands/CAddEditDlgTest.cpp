@@ -1,0 +1,397 @@
+// The Add or Edit Favorite dialog driven through its controls the way the commands run it:
+// modally, with exec(), the test acting from inside the open dialog.
+#include "commands/CAddEditDlg.h"
+#include "commands/DialogValues.h"
+
+#include "support/ModalAnswerer.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <climits>
+#include <functional>
+
+namespace {
+
+const QString kEnterSite = QStringLiteral("Please enter a Web site.");
+const QString kNoSpaces = QStringLiteral("A Web site address cannot contain spaces.");
+
+class AddEditDialog : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        g_strCurrentUrl.clear();
+        g_nCurrentFrequency = 0;
+        g_bDialogCancelled = false;
+    }
+
+    template <typename T> T* control(const char* name)
+    {
+        T* found = m_dlg.findChild<T*>(QString::fromLatin1(name));
+        if (!found)
+            ADD_FAILURE() << "the dialog has no control " << name;
+        return found;
+    }
+    QPushButton* okButton() { return control<QPushButton>("okButton"); }
+    QPushButton* cancelButton() { return control<QPushButton>("cancelButton"); }
+    QLineEdit* urlEdit() { return control<QLineEdit>("urlEdit"); }
+    // Hourly, Daily, Weekly, Monthly: the buttons of frequencies 1 to 4.
+    std::array<QRadioButton*, 4> radios()
+    {
+        return { control<QRadioButton>("hourlyRadio"), control<QRadioButton>("dailyRadio"),
+            control<QRadioButton>("weeklyRadio"), control<QRadioButton>("monthlyRadio") };
+    }
+    QRadioButton* radio(int frequency) { return radios().at(static_cast<size_t>(frequency - 1)); }
+
+    // Runs the dialog modally as the commands do; `inside` runs once it is up and active and
+    // must end it. Returns exec()'s result.
+    int runModal(const std::function<void()>& inside)
+    {
+        ModalAnswerer answerer;
+        answerer.then([&](QWidget* window) {
+            EXPECT_EQ(window, &m_dlg) << "the modal window is not the dialog";
+            EXPECT_TRUE(WaitFor([&] { return m_dlg.isActiveWindow(); }, 5000)) << "the dialog never became active";
+            inside();
+        });
+        // Steps that fail to end the dialog must not hang the suite.
+        QObject guard;
+        QTimer::singleShot(20000, &guard, [this] {
+            ADD_FAILURE() << "the dialog was still open after 20 s";
+            m_dlg.done(QDialog::Rejected);
+        });
+        const int result = m_dlg.exec();
+        EXPECT_EQ(answerer.pending(), 0) << "the dialog never came up";
+        return result;
+    }
+
+    // Clicks OK, which has to refuse the address with a message box and keep the dialog open.
+    // Returns the box's text.
+    QString clickOkExpectingRefusal()
+    {
+        QString text;
+        ModalAnswerer boxes;
+        boxes.then([&text](QWidget* window) {
+            auto* box = qobject_cast<QMessageBox*>(window);
+            if (!box) {
+                ADD_FAILURE() << "OK opened a window that is no message box";
+                window->close();
+                return;
+            }
+            text = box->text();
+            EXPECT_EQ(box->windowTitle(), QStringLiteral("Nelvox")) << text.toStdString();
+            EXPECT_EQ(box->buttons().size(), 1) << text.toStdString();
+            if (QAbstractButton* ok = ModalAnswerer::findButton(box, QStringLiteral("OK")))
+                ok->click();
+            else
+                box->done(0);
+        });
+        QTest::mouseClick(okButton(), Qt::LeftButton);
+        EXPECT_EQ(boxes.pending(), 0) << "OK showed no message box";
+        EXPECT_TRUE(m_dlg.isVisible()) << "the refused OK closed the dialog";
+        return text;
+    }
+
+    // The state every run opens in, whatever the previous run left behind.
+    void expectFreshRun(const QString& address)
+    {
+        EXPECT_EQ(urlEdit()->text(), address);
+        for (QRadioButton* button : radios())
+            EXPECT_FALSE(button->isChecked()) << button->text().toStdString() << " is checked at the start";
+        EXPECT_FALSE(okButton()->isEnabled()) << "OK is enabled before a frequency was chosen";
+        EXPECT_EQ(QApplication::focusWidget(), cancelButton()) << "the focus does not start on Cancel";
+    }
+
+    void typeAddress(const QString& address)
+    {
+        urlEdit()->selectAll();
+        if (address.isEmpty())
+            QTest::keyClick(urlEdit(), Qt::Key_Delete);
+        else
+            QTest::keyClicks(urlEdit(), address);
+    }
+
+    CAddEditDlg m_dlg;
+};
+
+TEST_F(AddEditDialog, IsBuiltLikeItsTemplate)
+{
+    EXPECT_EQ(m_dlg.windowTitle(), QStringLiteral("Nelvox v1.0 - Add or Edit Favorite"));
+    EXPECT_EQ(m_dlg.size(), QSize(420, 245));
+    EXPECT_EQ(m_dlg.minimumSize(), QSize(420, 245)) << "the dialog can be resized";
+    EXPECT_EQ(m_dlg.maximumSize(), QSize(420, 245)) << "the dialog can be resized";
+    const Qt::WindowFlags flags = m_dlg.windowFlags();
+    EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint)) << "no close box";
+    EXPECT_FALSE(flags.testFlag(Qt::WindowContextHelpButtonHint)) << "a help button";
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint)) << "a maximise button";
+
+    // Dialog units to pixels: 1.5 across, 1.625 down. A caption that the desktop's font makes
+    // wider than its box may grow to the right, up to the edit box's right edge (322).
+    const struct {
+        const char* name;
+        QString text;
+        QRect geometry;
+        bool mayGrow;
+    } controls[] = {
+        { "okButton", QStringLiteral("OK"), QRect(335, 11, 75, 23), false },
+        { "cancelButton", QStringLiteral("Cancel"), QRect(335, 39, 75, 23), false },
+        { "titleLabel", QStringLiteral("ADD OR EDIT FAVORITE"), QRect(11, 11, 131, 15), true },
+        { "urlLabel", QStringLiteral("Type name of website (include \"http://\"):"), QRect(11, 55, 197, 16), true },
+        { "urlEdit", QString(), QRect(11, 72, 312, 20), false },
+        { "frequencyLabel", QStringLiteral("How often do you want to check for updates?"), QRect(11, 99, 113, 31),
+            true },
+        { "hourlyRadio", QStringLiteral("Hourly"), QRect(11, 133, 51, 21), true },
+        { "dailyRadio", QStringLiteral("Daily (at 5 PM)"), QRect(11, 154, 90, 21), true },
+        { "weeklyRadio", QStringLiteral("Weekly (Fridays at 5 PM)"), QRect(11, 176, 153, 21), true },
+        { "monthlyRadio", QStringLiteral("Monthly (First day of the month, 5 PM)"), QRect(11, 198, 200, 21), true },
+    };
+    for (const auto& c : controls) {
+        auto* widget = control<QWidget>(c.name);
+        if (!widget)
+            continue;
+        const QRect box = widget->geometry();
+        if (c.mayGrow) {
+            EXPECT_EQ(box.topLeft(), c.geometry.topLeft()) << c.name;
+            EXPECT_EQ(box.height(), c.geometry.height()) << c.name;
+            EXPECT_GE(box.width(), c.geometry.width()) << c.name;
+            EXPECT_LE(box.right(), 322) << c.name << " runs into the buttons' column";
+        } else {
+            EXPECT_EQ(box, c.geometry) << c.name;
+        }
+        QString text;
+        if (auto* label = qobject_cast<QLabel*>(widget)) {
+            text = label->text();
+            EXPECT_TRUE(label->wordWrap()) << c.name << " does not wrap in its box";
+            EXPECT_LE(label->heightForWidth(box.width()), box.height()) << c.name << " is cut off";
+        } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+            text = button->text();
+            if (c.mayGrow) {
+                EXPECT_LE(button->sizeHint().width(), box.width()) << c.name << " is cut off";
+            }
+        } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+            text = edit->text();
+        }
+        EXPECT_EQ(text, c.text) << c.name;
+    }
+    if (auto* question = control<QLabel>("frequencyLabel")) {
+        EXPECT_GT(question->heightForWidth(question->width()), question->fontMetrics().height())
+            << "the question does not wrap onto a second line";
+    }
+    EXPECT_TRUE(okButton()->isDefault()) << "OK is not the default button";
+    EXPECT_EQ(urlEdit()->maxLength(), INT_MAX) << "the address has a length limit";
+
+    // Tab order: OK, Cancel, the edit box, then the frequencies.
+    const QStringList expected { "okButton", "cancelButton", "urlEdit", "hourlyRadio", "dailyRadio", "weeklyRadio",
+        "monthlyRadio" };
+    QStringList order;
+    QWidget* widget = okButton();
+    do {
+        if (widget->focusPolicy() & Qt::TabFocus)
+            order << widget->objectName();
+        widget = widget->nextInFocusChain();
+    } while (widget && widget != okButton() && order.size() <= expected.size());
+    EXPECT_EQ(order, expected);
+}
+
+TEST_F(AddEditDialog, OpensWithNothingChosenAndOkRefusesUntilAFrequencyIs)
+{
+    g_nCurrentFrequency = 3; // a leftover from an earlier favorite must not pre-select anything
+    g_bDialogCancelled = true; // as the Edit command sets it
+
+    const int result = runModal([&] {
+        expectFreshRun(QString());
+
+        typeAddress(QStringLiteral("http://127.0.0.1/page.html"));
+        EXPECT_FALSE(okButton()->isEnabled()) << "typing an address enabled OK";
+
+        // Enter in the edit box goes to the default button, OK, which is still disabled.
+        QTest::mouseClick(urlEdit(), Qt::LeftButton);
+        ASSERT_EQ(QApplication::focusWidget(), urlEdit());
+        QTest::keyClick(urlEdit(), Qt::Key_Return);
+        QTest::keyClick(urlEdit(), Qt::Key_Enter);
+        EXPECT_TRUE(m_dlg.isVisible()) << "Enter ended the dialog before a frequency was chosen";
+        // Nor does a direct request for OK get through.
+        m_dlg.accept();
+        EXPECT_TRUE(m_dlg.isVisible()) << "accept() ended the dialog before a frequency was chosen";
+        EXPECT_TRUE(g_bDialogCancelled) << "OK was taken before a frequency was chosen";
+        EXPECT_EQ(g_nCurrentFrequency, 3);
+
+        // On the focused Cancel button Enter means Cancel.
+        cancelButton()->setFocus();
+        QTest::keyClick(cancelButton(), Qt::Key_Return);
+    });
+    EXPECT_EQ(result, QDialog::Rejected);
+    EXPECT_TRUE(g_strCurrentUrl.isEmpty());
+    EXPECT_EQ(g_nCurrentFrequency, 0);
+    EXPECT_TRUE(g_bDialogCancelled);
+}
+
+TEST_F(AddEditDialog, OpensWithTheAddressItIsGiven)
+{
+    g_strCurrentUrl = QStringLiteral("http://127.0.0.1:8080/news/index.html");
+    g_nCurrentFrequency = 2;
+    runModal([&] {
+        expectFreshRun(QStringLiteral("http://127.0.0.1:8080/news/index.html"));
+        QTest::mouseClick(cancelButton(), Qt::LeftButton);
+    });
+}
+
+TEST_F(AddEditDialog, EachFrequencyEnablesOkAndIsWhatOkLeaves)
+{
+    for (int frequency = 1; frequency <= 4; ++frequency) {
+        SCOPED_TRACE(::testing::Message() << "frequency " << frequency);
+        g_strCurrentUrl = QStringLiteral("http://127.0.0.1/%1").arg(frequency);
+        g_bDialogCancelled = true;
+        const int result = runModal([&] {
+            QTest::mouseClick(radio(frequency), Qt::LeftButton);
+            EXPECT_TRUE(radio(frequency)->isChecked());
+            EXPECT_TRUE(okButton()->isEnabled()) << "choosing a frequency did not enable OK";
+            EXPECT_EQ(g_nCurrentFrequency, frequency);
+            QTest::mouseClick(okButton(), Qt::LeftButton);
+        });
+        EXPECT_EQ(result, QDialog::Accepted);
+        EXPECT_EQ(g_strCurrentUrl, QStringLiteral("http://127.0.0.1/%1").arg(frequency));
+        EXPECT_EQ(g_nCurrentFrequency, frequency);
+        EXPECT_FALSE(g_bDialogCancelled);
+    }
+}
+
+TEST_F(AddEditDialog, TheLastFrequencyClickedCountsAndOkStaysEnabled)
+{
+    const int result = runModal([&] {
+        typeAddress(QStringLiteral("http://127.0.0.1/weekly-then-hourly"));
+        QTest::mouseClick(radio(3), Qt::LeftButton);
+        QTest::mouseClick(radio(1), Qt::LeftButton);
+        EXPECT_TRUE(radio(1)->isChecked());
+        EXPECT_FALSE(radio(3)->isChecked()) << "the frequencies are not exclusive";
+        EXPECT_TRUE(okButton()->isEnabled());
+        // With a frequency chosen, Enter in the edit box is OK.
+        QTest::mouseClick(urlEdit(), Qt::LeftButton);
+        QTest::keyClick(urlEdit(), Qt::Key_Return);
+    });
+    EXPECT_EQ(result, QDialog::Accepted);
+    EXPECT_EQ(g_strCurrentUrl, QStringLiteral("http://127.0.0.1/weekly-then-hourly"));
+    EXPECT_EQ(g_nCurrentFrequency, 1);
+    EXPECT_FALSE(g_bDialogCancelled);
+}
+
+TEST_F(AddEditDialog, RefusesAnEmptyAddressAndOneWithWhiteSpace)
+{
+    g_strCurrentUrl = QStringLiteral("http://127.0.0.1/old");
+    g_bDialogCancelled = true;
+    const int result = runModal([&] {
+        QTest::mouseClick(radio(2), Qt::LeftButton);
+
+        typeAddress(QString());
+        EXPECT_EQ(clickOkExpectingRefusal(), kEnterSite);
+
+        const QString spaced[] = { QStringLiteral(" "), QStringLiteral("   "), QStringLiteral("http://127.0.0.1/a b"),
+            QStringLiteral(" http://127.0.0.1/"), QStringLiteral("http://127.0.0.1/ "),
+            QStringLiteral("http://127.0.0.1/a\tb"),
+            QStringLiteral("http://127.0.0.1/a") + QChar(0x00A0) + QStringLiteral("b") };
+        for (const QString& address : spaced) {
+            urlEdit()->setText(address);
+            EXPECT_EQ(clickOkExpectingRefusal(), kNoSpaces) << "address \"" << address.toStdString() << '"';
+        }
+
+        EXPECT_TRUE(g_bDialogCancelled) << "a refused OK counted as OK";
+        EXPECT_TRUE(okButton()->isEnabled()) << "a refused OK disabled OK";
+        EXPECT_TRUE(radio(2)->isChecked()) << "a refused OK lost the chosen frequency";
+        typeAddress(QStringLiteral("http://127.0.0.1/fixed"));
+        QTest::mouseClick(okButton(), Qt::LeftButton);
+    });
+    EXPECT_EQ(result, QDialog::Accepted);
+    EXPECT_EQ(g_strCurrentUrl, QStringLiteral("http://127.0.0.1/fixed"));
+    EXPECT_EQ(g_nCurrentFrequency, 2);
+    EXPECT_FALSE(g_bDialogCancelled);
+}
+
+TEST_F(AddEditDialog, CancelEscapeAndTheCloseBoxAllCancel)
+{
+    const struct {
+        const char* way;
+        std::function<void()> end;
+    } ways[] = {
+        { "Cancel", [&] { QTest::mouseClick(cancelButton(), Qt::LeftButton); } },
+        { "Escape in the edit box", [&] { QTest::keyClick(urlEdit(), Qt::Key_Escape); } },
+        { "Escape on a frequency", [&] { QTest::keyClick(radio(4), Qt::Key_Escape); } },
+        { "the close box",
+            [&] {
+                QWindow* window = m_dlg.windowHandle();
+                ASSERT_NE(window, nullptr);
+                QCloseEvent close;
+                QApplication::sendEvent(window, &close);
+            } },
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.way);
+        g_strCurrentUrl = QStringLiteral("http://127.0.0.1/kept");
+        g_nCurrentFrequency = 2;
+        g_bDialogCancelled = false;
+        const int result = runModal([&] {
+            typeAddress(QStringLiteral("http://127.0.0.1/typed"));
+            QTest::mouseClick(radio(4), Qt::LeftButton);
+            EXPECT_EQ(g_nCurrentFrequency, 4);
+            way.end();
+        });
+        EXPECT_EQ(result, QDialog::Rejected);
+        EXPECT_FALSE(m_dlg.isVisible());
+        EXPECT_TRUE(g_strCurrentUrl.isEmpty()) << g_strCurrentUrl.toStdString();
+        EXPECT_EQ(g_nCurrentFrequency, 0);
+        EXPECT_TRUE(g_bDialogCancelled);
+    }
+}
+
+TEST_F(AddEditDialog, EveryRunOfOneDialogStartsAfresh)
+{
+    // The first run ends with a frequency checked and the focus in the edit box.
+    runModal([&] {
+        QTest::mouseClick(radio(3), Qt::LeftButton);
+        QTest::mouseClick(urlEdit(), Qt::LeftButton);
+        typeAddress(QStringLiteral("http://127.0.0.1/first"));
+        QTest::keyClick(urlEdit(), Qt::Key_Return);
+    });
+    ASSERT_EQ(g_strCurrentUrl, QStringLiteral("http://127.0.0.1/first"));
+    ASSERT_EQ(g_nCurrentFrequency, 3);
+
+    g_strCurrentUrl = QStringLiteral("http://127.0.0.1/second");
+    g_nCurrentFrequency = 2;
+    g_bDialogCancelled = true;
+    runModal([&] {
+        expectFreshRun(QStringLiteral("http://127.0.0.1/second"));
+        EXPECT_EQ(g_nCurrentFrequency, 2) << "unchecking the last run's frequency counted as a choice";
+        QTest::mouseClick(urlEdit(), Qt::LeftButton);
+        QTest::keyClick(urlEdit(), Qt::Key_Return);
+        EXPECT_TRUE(m_dlg.isVisible()) << "Enter took OK in the second run before a frequency was chosen";
+        QTest::mouseClick(cancelButton(), Qt::LeftButton);
+    });
+    EXPECT_TRUE(g_strCurrentUrl.isEmpty());
+    EXPECT_EQ(g_nCurrentFrequency, 0);
+    EXPECT_TRUE(g_bDialogCancelled);
+}
+
+TEST_F(AddEditDialog, KeepsAnAddressOfAnyLength)
+{
+    const QString address = QStringLiteral("http://127.0.0.1/") + QString(70000, QLatin1Char('a'));
+    g_strCurrentUrl = address;
+    runModal([&] {
+        EXPECT_EQ(urlEdit()->text().size(), address.size()) << "the edit box cut the address";
+        QTest::mouseClick(radio(1), Qt::LeftButton);
+        QTest::keyClicks(urlEdit(), QStringLiteral("bcd"));
+        QTest::mouseClick(okButton(), Qt::LeftButton);
+    });
+    EXPECT_EQ(g_strCurrentUrl.size(), address.size() + 3);
+    EXPECT_TRUE(g_strCurrentUrl.startsWith(address));
+}
+
+} // namespace
