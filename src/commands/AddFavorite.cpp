@@ -1,4 +1,55 @@
-// Not written yet: the command does nothing for now.
+// Add Favorite: the dialog collects an address and a frequency, the new row gets a first
+// snapshot of the page and its stamp, then the list is sorted and saved.
+#include "app/BusyCursor.h"
 #include "app/CNelvoxDlg.h"
+#include "commands/CAddEditDlg.h"
+#include "commands/DialogValues.h"
+#include "platform/Clock.h"
+#include "platform/InternetSession.h"
+#include "platform/NelvoxError.h"
+#include "update/PageCheck.h"
 
-void CNelvoxDlg::OnAddFavorite() { }
+#include <QMessageBox>
+
+void CNelvoxDlg::OnAddFavorite()
+{
+    if (m_favorites.count() >= FavoritesList::kMaxFavorites) {
+        QMessageBox box(QMessageBox::Information, QStringLiteral("Nelvox"),
+            QStringLiteral("Nelvox can watch at most %1 favorites.").arg(FavoritesList::kMaxFavorites), QMessageBox::Ok,
+            this);
+        box.exec();
+        return;
+    }
+
+    g_strCurrentUrl.clear();
+    {
+        CAddEditDlg dialog(this);
+        dialog.exec();
+    }
+
+    if (!g_strCurrentUrl.isEmpty()) {
+        const QString address = g_strCurrentUrl;
+        const int row = m_favorites.count();
+        m_favorites.insertFavorite(row, address);
+        m_favorites.setText(row, FavoritesList::Updates, FrequencyCode(g_nCurrentFrequency));
+
+        QString stamp;
+        try {
+            BusyCursor busy;
+            // A session that cannot even be created is one more failed download.
+            InternetSession session;
+            // The first snapshot goes straight into the snapshot file. When that file
+            // cannot be created the page is still fetched and the row still stamped.
+            DownloadPage(session, address, SnapshotFileName(address));
+            session.Close();
+            stamp = Clock::FormatTimeStamp(Clock::GetCurrentTime());
+        } catch (const NelvoxError&) {
+            stamp = QStringLiteral("Never");
+        }
+        m_favorites.setText(row, FavoritesList::LastUpdated, stamp);
+    }
+
+    // Also after a cancelled dialog.
+    SortFavorites(m_favorites);
+    SaveFavoritesOrWarn();
+}
