@@ -79,10 +79,11 @@ qint64 FileLength(QFile& file)
 
 qint64 FileLength(const QString& fileName)
 {
-    QFile file;
-    if (!OpenForReading(file, fileName))
-        throwFileError(QStringLiteral("open"), fileName, file.errorString());
-    return FileLength(file);
+    const QFileInfo info(fileName);
+    if (!info.isFile())
+        throwFileError(QStringLiteral("measure"), fileName,
+            info.exists() ? QStringLiteral("it is not a file") : QStringLiteral("it does not exist"));
+    return info.size();
 }
 
 void RemoveFile(const QString& fileName)

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 
 namespace {
 
@@ -16,6 +17,12 @@ constexpr qsizetype kPauseThreshold = 256 * 1024;
 // Longest wait for network activity before libcurl's own timers are looked at again.
 constexpr int kPollMilliseconds = 1000;
 
+std::mutex& spareMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
 bool startsWithNoCase(QByteArrayView text, QByteArrayView prefix)
 {
     return text.size() >= prefix.size() && qstrnicmp(text.data(), prefix.data(), prefix.size()) == 0;
@@ -23,12 +30,33 @@ bool startsWithNoCase(QByteArrayView text, QByteArrayView prefix)
 
 } // namespace
 
+PageStream::Handles& PageStream::spareHandles()
+{
+    static Handles handles;
+    return handles;
+}
+
+PageStream::Handles PageStream::takeSpare()
+{
+    std::lock_guard lock(spareMutex());
+    return std::move(spareHandles());
+}
+
+void PageStream::keepSpare(Handles handles)
+{
+    std::lock_guard lock(spareMutex());
+    if (!spareHandles().multi)
+        spareHandles() = std::move(handles);
+}
+
 PageStream::PageStream(CURLSH* share, const QString& address)
     : m_address(address)
     , m_url(address.toUtf8())
-    , m_multi(curl_multi_init())
-    , m_easy(curl_easy_init())
 {
+    Handles spare = takeSpare();
+    m_multi = spare.multi ? std::move(spare.multi) : decltype(m_multi)(curl_multi_init());
+    m_easy = spare.easy ? std::move(spare.easy) : decltype(m_easy)(curl_easy_init());
+    m_buffer = std::move(spare.buffer);
     if (!m_multi || !m_easy)
         throw InternetError(QStringLiteral("Cannot open %1: out of memory").arg(address));
 
@@ -85,8 +113,12 @@ PageStream::~PageStream()
 
 void PageStream::Close()
 {
-    if (m_multi && m_easy)
-        curl_multi_remove_handle(m_multi.get(), m_easy.get());
+    if (m_multi && m_easy && curl_multi_remove_handle(m_multi.get(), m_easy.get()) == CURLM_OK) {
+        // The handle points into this stream; it must forget that before another takes it.
+        curl_easy_reset(m_easy.get());
+        m_buffer.resize(0);
+        keepSpare({ std::move(m_multi), std::move(m_easy), std::move(m_buffer) });
+    }
     m_easy.reset();
     m_multi.reset();
     m_buffer = QByteArray();

@@ -42,6 +42,17 @@ private:
         void operator()(curl_slist* list) const { curl_slist_free_all(list); }
     };
 
+    // What one download leaves behind for the next: a new multi handle costs a socket
+    // pair, and a read-ahead buffer freed and allocated again costs trips to the kernel.
+    struct Handles {
+        std::unique_ptr<CURLM, MultiDeleter> multi;
+        std::unique_ptr<CURL, EasyDeleter> easy;
+        QByteArray buffer;
+    };
+    static Handles& spareHandles();
+    static Handles takeSpare();
+    static void keepSpare(Handles handles);
+
     PageStream(CURLSH* share, const QString& address);
     void waitForAnswer();
 

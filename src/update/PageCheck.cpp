@@ -29,10 +29,10 @@ bool DownloadPage(InternetSession& session, const QString& address, const QStrin
     QByteArray line;
     bool endsLine = true;
     while (page->ReadString(line, &endsLine)) {
+        // One write per line: the line's own buffer has room for the line end.
         if (endsLine)
-            WriteLine(file, line);
-        else
-            WriteText(file, line);
+            line.append(kLineEnd.data(), kLineEnd.size());
+        WriteText(file, line);
     }
     CloseFile(file);
     page->Close();

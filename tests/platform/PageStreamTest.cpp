@@ -95,6 +95,24 @@ TEST_F(PageStreamTest, ReadsPagesMuchLargerThanItsReadAhead)
     }
 }
 
+TEST_F(PageStreamTest, APageClosedHalfReadLeavesNothingBehindForTheNext)
+{
+    // The first page is large enough that its transfer is paused when it is closed.
+    m_server.setRepeatedPage("/large", QByteArray(99, 'x') + "\n", 4 * 1024 * 1024, false);
+    m_server.setPage("/small", "small\n");
+    InternetSession session;
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        std::unique_ptr<PageStream> large = session.OpenURL(m_server.url("/large"));
+        QByteArray line;
+        ASSERT_TRUE(large->ReadString(line));
+        EXPECT_EQ(line, QByteArray(99, 'x'));
+        large->Close();
+        EXPECT_FALSE(large->ReadString(line)) << "a closed page reads on";
+        EXPECT_EQ(DownloadWholePage(session, m_server.url("/small")).lines, Lines { "small" });
+    }
+}
+
 TEST_F(PageStreamTest, AConnectionClosedMidPageFailsAfterTheLinesReceived)
 {
     m_server.setHangUp("/hang-up", "one\ntwo\npartial", 1000);

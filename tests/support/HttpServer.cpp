@@ -33,6 +33,9 @@ std::string repeatedBytes(const std::string& unit, size_t offset, size_t length)
 
 HttpServer::HttpServer(Connections connections)
 {
+    // Headers and body go out in separate writes; with Nagle's algorithm each small page
+    // would wait for the client's delayed acknowledgement.
+    m_server.set_tcp_nodelay(true);
     // The server's threads wait for idle clients to hang up or time out, so a kept
     // connection delays the server's end by the keep-alive time.
     if (connections == Connections::KeepAlive) {
