@@ -1,4 +1,72 @@
-// Not written yet: the command does nothing for now.
+// Edit Selected Favorites: the dialog once per selected favorite, bottom-up; on OK the old
+// snapshot goes, the row takes the new address and frequency and the page is downloaded
+// into a fresh snapshot. Rows stay where they are; the file is written only after an OK.
+#include "app/BusyCursor.h"
 #include "app/CNelvoxDlg.h"
+#include "commands/CAddEditDlg.h"
+#include "commands/DialogValues.h"
+#include "commands/SnapshotRemoval.h"
+#include "platform/Clock.h"
+#include "platform/InternetSession.h"
+#include "platform/NelvoxError.h"
+#include "update/PageCheck.h"
 
-void CNelvoxDlg::OnEditSelected() { }
+namespace {
+
+// The page downloaded into the favorite's new snapshot; the stamp for Last Updated, or
+// "Never" when the download failed.
+QString downloadSnapshot(const QString& address)
+{
+    try {
+        BusyCursor busy;
+        // Each row gets a session of its own; one that cannot be created is a failed download.
+        InternetSession session;
+        // When the snapshot file cannot be created, the page is still fetched and the row
+        // still stamped.
+        DownloadPage(session, address, SnapshotFileName(address));
+        session.Close();
+        return Clock::FormatTimeStamp(Clock::GetCurrentTime());
+    } catch (const NelvoxError&) {
+        return QStringLiteral("Never");
+    }
+}
+
+} // namespace
+
+void CNelvoxDlg::OnEditSelected()
+{
+    const std::vector<int> rows = GetSelectedRows();
+    if (rows.empty())
+        return;
+
+    CAddEditDlg dialog(this);
+    for (const int row : rows) {
+        g_strCurrentUrl = m_favorites.text(row, FavoritesList::WebSite);
+        // The dialog checks no frequency; an unknown code leaves the last one in place.
+        const int frequency = FrequencyFromCode(m_favorites.text(row, FavoritesList::Updates));
+        if (frequency != FREQ_NONE)
+            g_nCurrentFrequency = frequency;
+        g_bDialogCancelled = true;
+        dialog.exec();
+        if (g_bDialogCancelled)
+            continue;
+
+        // The row still holds the old address. A failure here ends the command with this
+        // row unchanged, the rows above it not offered, and nothing written.
+        RemoveSnapshot(m_favorites.text(row, FavoritesList::WebSite));
+        if (g_strCurrentUrl.isEmpty())
+            continue;
+
+        const QString address = g_strCurrentUrl;
+        m_favorites.setText(row, FavoritesList::WebSite, address);
+        if (const QString code = FrequencyCode(g_nCurrentFrequency); !code.isEmpty())
+            m_favorites.setText(row, FavoritesList::Updates, code);
+        m_favorites.setText(row, FavoritesList::LastUpdated, downloadSnapshot(address));
+    }
+
+    // Only a run whose last dialog ended with OK is written; earlier edits of a run whose
+    // last dialog was cancelled stay in the list until the next save.
+    if (!g_bDialogCancelled)
+        SaveFavoritesOrWarn();
+    g_bDialogCancelled = false;
+}

@@ -1,0 +1,11 @@
+// Which favorite addresses the browser is given. A favorite's address is whatever the user
+// typed or the favorites file held, so only web addresses leave the program.
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+// The address as the browser should open it: http, https and ftp addresses as they stand,
+// an address without a scheme as http://. Empty for anything else: local paths, file:
+// addresses, other schemes, text with blanks or control characters.
+QUrl BrowserUrl(const QString& address);

@@ -1,0 +1,348 @@
+// Edit Selected Favorites end to end: the dialog answered by the test for each selected row,
+// the pages served on 127.0.0.1, the snapshots and the favorites file checked on disk.
+#include "app/CNelvoxDlg.h"
+#include "commands/DialogValues.h"
+#include "platform/Clock.h"
+#include "platform/InternetSession.h"
+#include "support/HttpServer.h"
+#include "support/ModalAnswerer.h"
+#include "support/TempWorkDir.h"
+#include "update/PageCheck.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+
+namespace {
+
+// Closes, as a failure, a modal window that is still up when the timer fires; every window
+// a test expects is answered within milliseconds.
+void closeStuckModalWindow()
+{
+    if (QWidget* window = QApplication::activeModalWidget()) {
+        ADD_FAILURE() << "a modal window nobody answered: " << window->windowTitle().toStdString();
+        window->close();
+    }
+}
+
+const QString kStamp = QStringLiteral("12/06/26 02:35 AM");
+const QString kOldStamp = QStringLiteral("07/09/04 05:03 PM");
+const QByteArray kOldSnapshot = "the page as it was\r\n";
+
+// What the dialog showed when it came up: its address and the frequency it was handed.
+struct Shown {
+    QString address;
+    int frequency;
+};
+
+class EditSelected : public InTempDir {
+protected:
+    void SetUp() override
+    {
+        Clock::SetTimeSource([] { return QDateTime(QDate(2026, 12, 6), QTime(2, 35, 41)); });
+        g_nCurrentFrequency = FREQ_NONE;
+        g_bDialogCancelled = false;
+        QObject::connect(&m_stuckGuard, &QTimer::timeout, &closeStuckModalWindow);
+        m_stuckGuard.start(15000);
+    }
+    void TearDown() override
+    {
+        Clock::SetTimeSource({});
+        InternetSession::SetCreationFailureForTesting(false);
+    }
+
+    // A row (address, code, Last Updated, CHANGED); its snapshot holds kOldSnapshot when `snapshot`.
+    void add(CNelvoxDlg& window, const QString& address, const QString& code, const QString& lastUpdated,
+        const QString& changed, bool snapshot = true)
+    {
+        FavoritesList& list = window.favorites();
+        const int row = list.count();
+        list.insertFavorite(row, address);
+        list.setText(row, FavoritesList::Updates, code);
+        list.setText(row, FavoritesList::LastUpdated, lastUpdated);
+        list.setText(row, FavoritesList::Changed, changed);
+        if (snapshot)
+            WriteAll(SnapshotFileName(address), kOldSnapshot);
+    }
+    void select(CNelvoxDlg& window, std::initializer_list<int> rows)
+    {
+        QItemSelectionModel* selection = window.findChild<QTreeView*>("listFavorites")->selectionModel();
+        for (const int row : rows)
+            selection->select(
+                window.favorites().index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    static QStringList row(CNelvoxDlg& window, int index)
+    {
+        QStringList cells;
+        for (int column = 0; column < FavoritesList::ColumnCount; ++column)
+            cells << window.favorites().text(index, column);
+        return cells;
+    }
+    // The favorites file the list would make, in the list's order.
+    static QByteArray fileOf(CNelvoxDlg& window)
+    {
+        QByteArray text = QByteArray::number(window.favorites().count()) + "\r\n";
+        for (int index = 0; index < window.favorites().count(); ++index) {
+            const QStringList cells = row(window, index);
+            text += (cells[0] + ' ' + cells[1] + cells[2] + ' ' + cells[3]).toUtf8() + "\r\n";
+        }
+        return text;
+    }
+
+    // Answers the dialog: notes what it shows, types `address` unless it is null, clicks
+    // the frequency and OK.
+    ModalAnswerer::Answer confirm(const QString& address, const char* frequencyRadio)
+    {
+        return [this, address, frequencyRadio](QWidget* dialog) {
+            auto* edit = dialog->findChild<QLineEdit*>("urlEdit");
+            auto* radio = dialog->findChild<QRadioButton*>(frequencyRadio);
+            auto* ok = dialog->findChild<QPushButton*>("okButton");
+            if (!edit || !radio || !ok) {
+                ADD_FAILURE() << "not the Add or Edit Favorite dialog: " << dialog->windowTitle().toStdString();
+                dialog->close();
+                return;
+            }
+            m_shown.push_back({ edit->text(), g_nCurrentFrequency });
+            if (!address.isNull())
+                edit->setText(address);
+            QTest::mouseClick(radio, Qt::LeftButton);
+            QTest::mouseClick(ok, Qt::LeftButton);
+        };
+    }
+    ModalAnswerer::Answer cancel()
+    {
+        return [this](QWidget* dialog) {
+            auto* edit = dialog->findChild<QLineEdit*>("urlEdit");
+            auto* button = dialog->findChild<QPushButton*>("cancelButton");
+            if (!edit || !button) {
+                ADD_FAILURE() << "not the Add or Edit Favorite dialog: " << dialog->windowTitle().toStdString();
+                dialog->close();
+                return;
+            }
+            m_shown.push_back({ edit->text(), g_nCurrentFrequency });
+            QTest::mouseClick(button, Qt::LeftButton);
+        };
+    }
+    QStringList shownAddresses() const
+    {
+        QStringList addresses;
+        for (const Shown& shown : m_shown)
+            addresses << shown.address;
+        return addresses;
+    }
+
+    HttpServer m_server;
+    std::vector<Shown> m_shown;
+    QTimer m_stuckGuard;
+};
+
+TEST_F(EditSelected, OkDownloadsAgainBottomUpRestampsAndKeepsTheMark)
+{
+    m_server.setPage("/a", "fresh a\nsecond line\n");
+    m_server.setPage("/d", "fresh d\n");
+    CNelvoxDlg window;
+    // Out of order, so that a sort would show.
+    const char* paths[] = { "/f", "/e", "/d", "/c", "/b", "/a" };
+    for (const char* path : paths)
+        add(window, m_server.url(path), "D", kOldStamp, "");
+    window.favorites().setText(2, FavoritesList::Updates, "H");
+    window.favorites().setText(5, FavoritesList::Updates, "M");
+    window.favorites().setText(5, FavoritesList::Changed, "YES");
+    select(window, { 2, 5 });
+
+    ModalAnswerer answers;
+    answers.then(confirm({}, "weeklyRadio")).then(confirm({}, "hourlyRadio")).thenClick("OK");
+    window.RunCommand([&] { window.OnEditSelected(); });
+
+    EXPECT_EQ(shownAddresses(), QStringList({ m_server.url("/a"), m_server.url("/d") })) << "row 5 first, then row 2";
+    ASSERT_EQ(m_shown.size(), 2u);
+    EXPECT_EQ(m_shown[0].frequency, FREQ_MONTHLY) << "the row's own frequency is handed to the dialog";
+    EXPECT_EQ(m_shown[1].frequency, FREQ_HOURLY);
+    EXPECT_EQ(answers.pending(), 1) << "unexpected message: " << answers.texts().value(2).toStdString();
+
+    EXPECT_EQ(row(window, 5), QStringList({ m_server.url("/a"), "W", kStamp, "YES" })) << "CHANGED is kept";
+    EXPECT_EQ(row(window, 2), QStringList({ m_server.url("/d"), "H", kStamp, "" }));
+    for (int other : { 0, 1, 3, 4 }) {
+        EXPECT_EQ(row(window, other), QStringList({ m_server.url(paths[other]), "D", kOldStamp, "" })) << other;
+        EXPECT_EQ(ReadAll(SnapshotFileName(m_server.url(paths[other]))), kOldSnapshot) << other;
+    }
+    EXPECT_EQ(ReadAll(SnapshotFileName(m_server.url("/a"))), QByteArray("fresh a\r\nsecond line\r\n"));
+    EXPECT_EQ(ReadAll(SnapshotFileName(m_server.url("/d"))), QByteArray("fresh d\r\n"));
+    EXPECT_EQ(m_server.requestCount("/a"), 1);
+    EXPECT_EQ(m_server.requestCount("/d"), 1);
+    EXPECT_FALSE(FileExists(kTempDownloadFileName)) << "Edit writes straight into the snapshot";
+    EXPECT_EQ(ReadAll("nelvox.ini"), fileOf(window)) << "saved in the list's order, unsorted";
+    EXPECT_TRUE(ReadAll("nelvox.ini").startsWith("6\r\n" + m_server.url("/f").toUtf8()));
+    EXPECT_FALSE(g_bDialogCancelled);
+}
+
+TEST_F(EditSelected, ANewAddressReplacesTheOldSnapshotAndKeepsItsPlace)
+{
+    m_server.setPage("/zzz/new.html", "new page\n");
+    CNelvoxDlg window;
+    add(window, "http://b.example/", "H", "Never", "");
+    add(window, "http://c.example/old", "D", kOldStamp, "YES");
+    add(window, "http://d.example/", "W", "Never", "");
+    select(window, { 1 });
+
+    ModalAnswerer answers;
+    answers.then(confirm(m_server.url("/zzz/new.html"), "monthlyRadio")).thenClick("OK");
+    window.RunCommand([&] { window.OnEditSelected(); });
+
+    EXPECT_EQ(shownAddresses(), QStringList({ "http://c.example/old" }));
+    EXPECT_EQ(answers.pending(), 1) << answers.texts().value(1).toStdString();
+    EXPECT_EQ(row(window, 1), QStringList({ m_server.url("/zzz/new.html"), "M", kStamp, "YES" }))
+        << "edited in place, not moved to its sorted place";
+    EXPECT_FALSE(FileExists(SnapshotFileName("http://c.example/old"))) << "the old address's snapshot is removed";
+    EXPECT_EQ(ReadAll(SnapshotFileName(m_server.url("/zzz/new.html"))), QByteArray("new page\r\n"));
+    EXPECT_EQ(ReadAll(SnapshotFileName("http://b.example/")), kOldSnapshot);
+    EXPECT_EQ(ReadAll("nelvox.ini"), fileOf(window));
+}
+
+TEST_F(EditSelected, CancelKeepsTheRowAndOnlyAConfirmedLastDialogWrites)
+{
+    m_server.setPage("/top", "top\n");
+    m_server.setPage("/bottom", "bottom now\n");
+    CNelvoxDlg window;
+    add(window, m_server.url("/top"), "H", kOldStamp, "YES");
+    add(window, m_server.url("/bottom"), "D", kOldStamp, "");
+    ModalAnswerer answers;
+
+    // Nothing selected: no dialog, nothing written, the flag left alone.
+    g_bDialogCancelled = true;
+    window.RunCommand([&] { window.OnEditSelected(); });
+    EXPECT_TRUE(m_shown.empty());
+    EXPECT_TRUE(g_bDialogCancelled);
+    g_bDialogCancelled = false;
+
+    // The only dialog cancelled.
+    select(window, { 0 });
+    answers.then(cancel());
+    window.RunCommand([&] { window.OnEditSelected(); });
+    EXPECT_EQ(shownAddresses(), QStringList({ m_server.url("/top") }));
+    EXPECT_EQ(row(window, 0), QStringList({ m_server.url("/top"), "H", kOldStamp, "YES" }));
+    EXPECT_EQ(ReadAll(SnapshotFileName(m_server.url("/top"))), kOldSnapshot);
+    EXPECT_EQ(m_server.requestCount("/top"), 0);
+    EXPECT_FALSE(FileExists("nelvox.ini")) << "a cancelled last dialog writes nothing";
+    EXPECT_FALSE(g_bDialogCancelled) << "the command resets the flag when it ends";
+
+    // Two rows: the bottom one confirmed, the top one cancelled.
+    select(window, { 1 });
+    m_shown.clear();
+    answers.then(confirm({}, "weeklyRadio")).then(cancel()).thenClick("OK");
+    window.RunCommand([&] { window.OnEditSelected(); });
+    EXPECT_EQ(shownAddresses(), QStringList({ m_server.url("/bottom"), m_server.url("/top") }));
+    EXPECT_EQ(answers.pending(), 1) << answers.texts().value(3).toStdString();
+    EXPECT_EQ(row(window, 1), QStringList({ m_server.url("/bottom"), "W", kStamp, "" })) << "the first edit stays";
+    EXPECT_EQ(ReadAll(SnapshotFileName(m_server.url("/bottom"))), QByteArray("bottom now\r\n"));
+    EXPECT_EQ(row(window, 0), QStringList({ m_server.url("/top"), "H", kOldStamp, "YES" }));
+    EXPECT_FALSE(FileExists("nelvox.ini")) << "the last dialog was cancelled: nothing written";
+    EXPECT_FALSE(g_bDialogCancelled);
+}
+
+TEST_F(EditSelected, APageThatCannotBeFetchedGivesNever)
+{
+    m_server.setPage("/page", "page\n");
+    CNelvoxDlg window;
+    add(window, m_server.url("/page"), "H", kOldStamp, "");
+    add(window, "http://old.example/", "D", kOldStamp, "YES");
+    select(window, { 0, 1 });
+
+    // Nothing listens on port 1. The session for the other row cannot even be created.
+    ModalAnswerer answers;
+    answers.then(confirm("http://127.0.0.1:1/x", "dailyRadio"))
+        .then([&](QWidget* dialog) {
+            InternetSession::SetCreationFailureForTesting(true);
+            confirm({}, "monthlyRadio")(dialog);
+        })
+        .thenClick("OK");
+    window.RunCommand([&] { window.OnEditSelected(); });
+    InternetSession::SetCreationFailureForTesting(false);
+
+    EXPECT_EQ(answers.pending(), 1) << "a failed download shows nothing: " << answers.texts().value(2).toStdString();
+    EXPECT_EQ(row(window, 1), QStringList({ "http://127.0.0.1:1/x", "D", "Never", "YES" }));
+    EXPECT_FALSE(FileExists(SnapshotFileName("http://old.example/")));
+    EXPECT_FALSE(FileExists(SnapshotFileName("http://127.0.0.1:1/x")));
+    EXPECT_EQ(row(window, 0), QStringList({ m_server.url("/page"), "M", "Never", "" }));
+    EXPECT_FALSE(FileExists(SnapshotFileName(m_server.url("/page")))) << "the old snapshot went before the download";
+    EXPECT_EQ(m_server.requestCount("/page"), 0);
+    EXPECT_EQ(ReadAll("nelvox.ini"), fileOf(window));
+}
+
+TEST_F(EditSelected, AMissingOrSharedSnapshotNoLongerBlocks)
+{
+    m_server.setPage("/a/b", "shared\n");
+    m_server.setPage("/never", "finally\n");
+    CNelvoxDlg window;
+    // "a/b" and "a!b" name one snapshot; the last row's first download failed.
+    add(window, m_server.url("/a!b"), "H", kOldStamp, "");
+    add(window, m_server.url("/a/b"), "H", kOldStamp, "");
+    add(window, m_server.url("/never"), "D", "Never", "", false);
+    ASSERT_EQ(SnapshotFileName(m_server.url("/a!b")), SnapshotFileName(m_server.url("/a/b")));
+    select(window, { 0, 1, 2 });
+
+    ModalAnswerer answers;
+    answers.then(confirm({}, "dailyRadio"))
+        .then(confirm({}, "hourlyRadio"))
+        .then(confirm(m_server.url("/a/b"), "hourlyRadio"))
+        .thenClick("OK");
+    window.RunCommand([&] { window.OnEditSelected(); });
+
+    EXPECT_EQ(answers.pending(), 1) << "a snapshot already gone stopped the command: "
+                                    << answers.texts().value(3).toStdString();
+    EXPECT_EQ(row(window, 2), QStringList({ m_server.url("/never"), "D", kStamp, "" }));
+    EXPECT_EQ(ReadAll(SnapshotFileName(m_server.url("/never"))), QByteArray("finally\r\n"));
+    EXPECT_EQ(row(window, 1), QStringList({ m_server.url("/a/b"), "H", kStamp, "" }));
+    EXPECT_EQ(row(window, 0), QStringList({ m_server.url("/a/b"), "H", kStamp, "" }));
+    EXPECT_EQ(ReadAll(SnapshotFileName(m_server.url("/a/b"))), QByteArray("shared\r\n"));
+    EXPECT_EQ(ReadAll("nelvox.ini"), fileOf(window));
+}
+
+TEST_F(EditSelected, ASnapshotThatCannotBeRemovedStopsAtItsRow)
+{
+    m_server.setPage("/new", "new\n");
+    CNelvoxDlg window;
+    add(window, "http://a.example/", "H", kOldStamp, "");
+    add(window, "http://b.example/stuck", "W", kOldStamp, "YES", false);
+    add(window, "http://c.example/", "D", kOldStamp, "");
+    add(window, "http://d.example/", "M", "Never", "");
+    // A non-empty directory under the snapshot's name resists removal, also for root.
+    const QString stuck = SnapshotFileName("http://b.example/stuck");
+    ASSERT_TRUE(QDir().mkpath(stuck + "/inside"));
+    select(window, { 0, 1, 3 });
+
+    ModalAnswerer answers;
+    // Row 3, then row 1 whose removal fails, then the error box. The last answer is for a
+    // dialog for row 0 that must not come.
+    answers.then(confirm(m_server.url("/new"), "hourlyRadio"))
+        .then(confirm("http://b.example/changed", "dailyRadio"))
+        .thenClick("OK")
+        .then(cancel());
+    window.RunCommand([&] { window.OnEditSelected(); });
+
+    EXPECT_EQ(shownAddresses(), QStringList({ "http://d.example/", "http://b.example/stuck" }))
+        << "the rows above the failure are not offered";
+    ASSERT_EQ(answers.pending(), 1) << "no error box, or a dialog after it";
+    EXPECT_EQ(answers.titles().value(2), QStringLiteral("Nelvox"));
+    const QString message = answers.texts().value(2);
+    EXPECT_TRUE(message.contains(stuck)) << "the box must name the file: " << message.toStdString();
+    EXPECT_GT(message.size(), stuck.size() + 20) << "the box must give the reason: " << message.toStdString();
+
+    EXPECT_EQ(row(window, 1), QStringList({ "http://b.example/stuck", "W", kOldStamp, "YES" })) << "kept as it was";
+    EXPECT_EQ(row(window, 3), QStringList({ m_server.url("/new"), "H", kStamp, "" })) << "the earlier edit stays";
+    EXPECT_EQ(row(window, 0), QStringList({ "http://a.example/", "H", kOldStamp, "" }));
+    EXPECT_EQ(ReadAll(SnapshotFileName("http://a.example/")), kOldSnapshot);
+    EXPECT_FALSE(FileExists("nelvox.ini")) << "nothing written after the failure";
+}
+
+} // namespace
