@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core
     libcurl4-openssl-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
-    xvfb xdotool imagemagick trayer x11-utils
+    xvfb xdotool imagemagick trayer x11-utils faketime clang libclang-rt-14-dev
     desktop-file-utils appstream dpkg-dev fakeroot librsvg2-bin
 )
 

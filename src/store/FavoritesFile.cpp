@@ -28,7 +28,10 @@ QByteArray chompLine(QByteArray line)
     return line;
 }
 
-bool isCSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+bool isCSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
 
 } // namespace
 
@@ -126,8 +129,16 @@ void SaveFavorites(const FavoritesList& list, const QString& fileName)
     QByteArray text;
     text += QByteArray::number(list.count()) + "\r\n";
     for (const FavoritesList::Row& row : list.rows()) {
-        text += row[FavoritesList::WebSite].toUtf8() + ' ' + row[FavoritesList::Updates].toUtf8()
-            + row[FavoritesList::LastUpdated].toUtf8() + ' ' + row[FavoritesList::Changed].toUtf8() + "\r\n";
+        text += row[FavoritesList::WebSite].toUtf8() + ' ';
+        // A damaged line read with nothing after the address has no Updates letter; the
+        // separator before CHANGED would read back as one, so such a row ends here.
+        const bool onlyAddress = row[FavoritesList::Updates].isEmpty() && row[FavoritesList::LastUpdated].isEmpty()
+            && row[FavoritesList::Changed].isEmpty();
+        if (!onlyAddress) {
+            text += row[FavoritesList::Updates].toUtf8() + row[FavoritesList::LastUpdated].toUtf8() + ' '
+                + row[FavoritesList::Changed].toUtf8();
+        }
+        text += "\r\n";
     }
 
     QSaveFile file(fileName);
@@ -138,7 +149,7 @@ void SaveFavorites(const FavoritesList& list, const QString& fileName)
 #ifdef Q_OS_UNIX
     // Qt reports a write cut short by a full disk or a file-size limit as a success, and
     // would then commit the shortened file: check what actually reached the file.
-    struct stat written {};
+    struct stat written { };
     if (::fstat(file.handle(), &written) != 0 || written.st_size != text.size()) {
         file.cancelWriting();
         fail(QStringLiteral("the disk is full or the file cannot grow (%1 of %2 bytes written).")
