@@ -2,6 +2,7 @@
 #include "app/CNelvoxDlg.h"
 
 #include "app/CAboutDlg.h"
+#include "app/CSTI.h"
 #include "app/HelpPage.h"
 #include "commands/DialogValues.h"
 #include "platform/NelvoxError.h"
@@ -22,7 +23,10 @@
 #include <algorithm>
 
 // The icons and the help page live in the GUI library's resources.
-static void initResources() { Q_INIT_RESOURCE(nelvox); }
+static void initResources()
+{
+    Q_INIT_RESOURCE(nelvox);
+}
 
 CNelvoxDlg::CNelvoxDlg(QWidget* parent)
     : QDialog(parent)
@@ -40,6 +44,7 @@ CNelvoxDlg::CNelvoxDlg(QWidget* parent)
     m_btnEdit = m_ui->btnEdit;
     m_listFavorites = m_ui->listFavorites;
     initResources();
+    m_trayIcon = new CSTI(this);
     m_hIcon.addFile(QStringLiteral(":/icons/nelvox-16.png"));
     m_hIcon.addFile(QStringLiteral(":/icons/nelvox-32.png"));
 
@@ -64,6 +69,9 @@ CNelvoxDlg::CNelvoxDlg(QWidget* parent)
     connectCommand(m_btnUpdateAll, &CNelvoxDlg::OnUpdateAllNow);
     connectCommand(m_ui->btnHelp, &CNelvoxDlg::OnHelp);
     connect(&m_timer, &QTimer::timeout, this, [this] { RunCommand([this] { OnTimer(); }); });
+    connect(m_trayIcon, &CSTI::clicked, this, [this] { RunCommand([this] { OnTrayClick(); }); });
+    connect(m_trayIcon, &CSTI::aboutRequested, this, [this] { RunCommand([this] { OnAbout(); }); });
+    connect(m_trayIcon, &CSTI::quitRequested, this, [this] { RunCommand([this] { OnOK(); }); });
 
     OnInitDialog();
 }
@@ -72,7 +80,8 @@ CNelvoxDlg::~CNelvoxDlg() = default;
 
 void CNelvoxDlg::connectCommand(QPushButton* button, void (CNelvoxDlg::*handler)())
 {
-    connect(button, &QPushButton::clicked, this, [this, handler] { RunCommand([this, handler] { (this->*handler)(); }); });
+    connect(
+        button, &QPushButton::clicked, this, [this, handler] { RunCommand([this, handler] { (this->*handler)(); }); });
 }
 
 void CNelvoxDlg::OnInitDialog()
@@ -93,6 +102,8 @@ void CNelvoxDlg::OnInitDialog()
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     m_listFavorites->setFocus();
+
+    m_trayIcon->ShowTrayIcon();
 }
 
 void CNelvoxDlg::OnOK()
@@ -117,8 +128,13 @@ void CNelvoxDlg::SaveFavoritesOrWarn()
 
 void CNelvoxDlg::ShowError(const QString& message)
 {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Nelvox"), message, QMessageBox::Ok, isVisible() ? this : nullptr);
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Nelvox"), message, QMessageBox::Ok, boxOwner());
     box.exec();
+}
+
+QWidget* CNelvoxDlg::boxOwner()
+{
+    return isVisible() && !isMinimized() ? this : nullptr;
 }
 
 void CNelvoxDlg::RunCommand(const std::function<void()>& command)
@@ -210,7 +226,56 @@ bool CNelvoxDlg::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_listFavorites->viewport() && event->type() == QEvent::MouseButtonRelease) {
         // The view settles its selection while it handles the release; look after it.
-        QMetaObject::invokeMethod(this, [this] { OnClickList(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { OnClickList(); }, Qt::QueuedConnection);
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void CNelvoxDlg::paintEvent(QPaintEvent* event)
+{
+    QDialog::paintEvent(event);
+    if (m_hideAtFirstPaint) {
+        m_hideAtFirstPaint = false;
+        // Without a tray the window is the user's only way in: it stays up.
+        if (CSTI::IsTrayAvailable())
+            QMetaObject::invokeMethod(this, &QWidget::hide, Qt::QueuedConnection);
+    }
+}
+
+void CNelvoxDlg::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    // Minimised with a tray, the window goes into the tray; without one it stays on the
+    // taskbar, since nothing else could bring it back.
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && CSTI::IsTrayAvailable()) {
+        // The window system is still minimising; hide once it has done so.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (!isMinimized() || !CSTI::IsTrayAvailable())
+                    return;
+                hide();
+                // Shown again from the tray, the window comes back as it was, not minimised.
+                setWindowState(windowState() & ~Qt::WindowMinimized);
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+void CNelvoxDlg::OnTrayClick()
+{
+    // A window minimised before a tray came up comes back as well.
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    raise();
+    activateWindow();
+    if (m_firstTrayClick) {
+        m_firstTrayClick = false;
+        m_trayIcon->ToggleTrayAlert();
+    }
+    if (m_trayIcon->IsTrayAlertOn())
+        m_trayIcon->ToggleTrayAlert();
 }

@@ -2,6 +2,7 @@
 // box. Every command is a handler of this window and works on its favorites list.
 #pragma once
 
+#include "commands/DialogValues.h"
 #include "store/FavoritesList.h"
 
 #include <QDialog>
@@ -12,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+class CSTI;
 class QCheckBox;
 class QPushButton;
 class QTreeView;
@@ -30,6 +32,7 @@ public:
 
     FavoritesList& favorites() { return m_favorites; }
     QTimer& checkTimer() { return m_timer; }
+    CSTI& trayIcon() { return *m_trayIcon; }
     // True once the window has saved and ended; the program then ends.
     bool hasEnded() const { return m_ended; }
 
@@ -44,6 +47,12 @@ public:
     void OnClickList();
     void OnHelp();
     void OnAbout();
+    // A click on the tray icon: shows the window and ends the alert.
+    void OnTrayClick();
+
+    // Alerts the user through the tray icon that favorites have changed and offers to
+    // show them; returns once the user has answered.
+    void NotifyChanges();
 
     // The selected rows, from the highest index to the lowest.
     std::vector<int> GetSelectedRows() const;
@@ -59,6 +68,8 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -71,12 +82,23 @@ private:
     // Writes the favorites file; a failure is shown to the user and the caller goes on.
     void SaveFavoritesOrWarn();
     void ShowError(const QString& message);
+    // The owner of a message box: the window while the user can see it, otherwise none,
+    // since a box owned by a hidden or minimised window may not be seen either.
+    QWidget* boxOwner();
     void connectCommand(QPushButton* button, void (CNelvoxDlg::*handler)());
 
     std::unique_ptr<Ui::CNelvoxDlg> m_ui;
     FavoritesList m_favorites;
     QTimer m_timer;
     bool m_ended = false;
+    // One-shot flags of the tray behaviour: the window hides at its first paint, and the
+    // first click on the icon flips the alert before ending it.
+    bool m_hideAtFirstPaint = true;
+    bool m_firstTrayClick = true;
+    // The frequency that the scheduled checks give a row whose code is none of the four
+    // letters: that of the row before it, also across ticks. The Add or Edit dialog keeps
+    // its own choice in g_nCurrentFrequency, which a tick inside the dialog must not touch.
+    int m_tickFrequency = FREQ_NONE;
 
     QPushButton* m_btnUpdateAll = nullptr;
     QPushButton* m_btnAdd = nullptr;
@@ -85,5 +107,6 @@ private:
     QPushButton* m_btnDelete = nullptr;
     QPushButton* m_btnEdit = nullptr;
     QTreeView* m_listFavorites = nullptr;
+    CSTI* m_trayIcon = nullptr;
     QIcon m_hIcon;
 };

@@ -1,0 +1,132 @@
+// The tray icon: its pictures, the flashing alert, the click and the menu, and the watch for
+// a tray that comes up after Nelvox.
+#include "app/CSTI.h"
+
+#include <QMenu>
+
+#include <array>
+
+// The pictures live in the GUI library's resources, which a static library must register.
+static void initResources()
+{
+    Q_INIT_RESOURCE(nelvox);
+}
+
+namespace {
+
+const QString kTip = QStringLiteral("Nelvox v1.0");
+const QString kAlertTip = QStringLiteral("Nelvox v1.0 - some of your favorites have changed");
+
+// Desktops often start their tray after the programs of the session; the icon looks again
+// this long after each earlier look, for about half a minute in all.
+constexpr std::array kTrayWatchDelaysMs = { 1'000, 2'000, 4'000, 8'000, 15'000 };
+
+std::optional<bool>& trayAvailableForTesting()
+{
+    static std::optional<bool> available;
+    return available;
+}
+
+QIcon loadPicture(const char* stem)
+{
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/icons/%1-16.png").arg(QLatin1String(stem)), QSize(16, 16));
+    icon.addFile(QStringLiteral(":/icons/%1-32.png").arg(QLatin1String(stem)), QSize(32, 32));
+    return icon;
+}
+
+} // namespace
+
+CSTI::CSTI(QObject* parent)
+    : QObject(parent)
+    , m_icon(this)
+    , m_menu(std::make_unique<QMenu>())
+{
+    initResources();
+    m_picture = loadPicture("tray");
+    m_alertPicture = loadPicture("tray-alert");
+    m_icon.setIcon(m_picture);
+    m_icon.setToolTip(kTip);
+    connect(&m_icon, &QSystemTrayIcon::activated, this, &CSTI::onActivated);
+
+    m_menu->addAction(QStringLiteral("&About Nelvox..."), this, &CSTI::aboutRequested);
+    m_menu->addAction(QStringLiteral("&Quit Nelvox"), this, &CSTI::quitRequested);
+    m_icon.setContextMenu(m_menu.get());
+
+    m_flashTimer.setInterval(kAlertFlashMs);
+    connect(&m_flashTimer, &QTimer::timeout, this, &CSTI::flash);
+    m_trayWatch.setSingleShot(true);
+    connect(&m_trayWatch, &QTimer::timeout, this, &CSTI::lookForTray);
+}
+
+CSTI::~CSTI()
+{
+    // The menu must outlive the icon that refers to it.
+    m_icon.setContextMenu(nullptr);
+}
+
+void CSTI::ShowTrayIcon()
+{
+    m_icon.show();
+    if (!IsTrayAvailable()) {
+        m_trayWatchStep = 0;
+        m_trayWatch.start(kTrayWatchDelaysMs[0]);
+    }
+}
+
+void CSTI::ToggleTrayAlert()
+{
+    m_alertOn = !m_alertOn;
+    if (m_alertOn) {
+        m_icon.setToolTip(kAlertTip);
+        m_showingAlertPicture = true;
+        m_icon.setIcon(m_alertPicture);
+        m_flashTimer.start();
+    } else {
+        m_flashTimer.stop();
+        m_showingAlertPicture = false;
+        m_icon.setIcon(m_picture);
+        m_icon.setToolTip(kTip);
+    }
+    emit alertToggled(m_alertOn);
+}
+
+bool CSTI::IsTrayAvailable()
+{
+    if (trayAvailableForTesting())
+        return *trayAvailableForTesting();
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void CSTI::SetTrayAvailableForTesting(std::optional<bool> available)
+{
+    trayAvailableForTesting() = available;
+}
+
+void CSTI::onActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    // A double click arrives as a click followed by DoubleClick; the click alone counts.
+    if (reason == QSystemTrayIcon::Trigger)
+        emit clicked();
+}
+
+void CSTI::flash()
+{
+    m_showingAlertPicture = !m_showingAlertPicture;
+    m_icon.setIcon(m_showingAlertPicture ? m_alertPicture : m_picture);
+}
+
+void CSTI::lookForTray()
+{
+    if (IsTrayAvailable()) {
+        // Shown afresh so that the icon registers with the tray that has just come up.
+        if (m_icon.isVisible()) {
+            m_icon.hide();
+            m_icon.show();
+        }
+        emit trayAppeared();
+        return;
+    }
+    if (++m_trayWatchStep < static_cast<int>(kTrayWatchDelaysMs.size()))
+        m_trayWatch.start(kTrayWatchDelaysMs[static_cast<size_t>(m_trayWatchStep)]);
+}

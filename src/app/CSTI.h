@@ -1,0 +1,64 @@
+// The tray icon of the main window: shows Nelvox in the notification area, flashes while
+// favorites have changed that the user has not looked at, and reports clicks on the icon.
+#pragma once
+
+#include <QIcon>
+#include <QObject>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+#include <memory>
+#include <optional>
+
+class QMenu;
+
+class CSTI : public QObject {
+    Q_OBJECT
+public:
+    // While the alert is on, the icon switches between its two pictures at this pace.
+    static constexpr int kAlertFlashMs = 500;
+
+    explicit CSTI(QObject* parent = nullptr);
+    ~CSTI() override;
+
+    // Puts the icon into the notification area, now or as soon as a tray turns up.
+    void ShowTrayIcon();
+    // Flips the alert.
+    void ToggleTrayAlert();
+    bool IsTrayAlertOn() const { return m_alertOn; }
+
+    // Whether the desktop has a notification area to put the icon in right now.
+    static bool IsTrayAvailable();
+    // Replaces the desktop's answer to IsTrayAvailable() until called with nullopt.
+    static void SetTrayAvailableForTesting(std::optional<bool> available);
+
+    // The icon as the desktop shows it. Its activated() signal with Trigger is a click.
+    QSystemTrayIcon& systemTrayIcon() { return m_icon; }
+    QMenu& contextMenu() { return *m_menu; }
+
+signals:
+    // A left click on the icon.
+    void clicked();
+    // The alert was switched on (true) or off (false).
+    void alertToggled(bool on);
+    // A tray appeared after ShowTrayIcon() had found none.
+    void trayAppeared();
+    // The items of the icon's menu.
+    void aboutRequested();
+    void quitRequested();
+
+private:
+    void onActivated(QSystemTrayIcon::ActivationReason reason);
+    void flash();
+    void lookForTray();
+
+    QSystemTrayIcon m_icon;
+    std::unique_ptr<QMenu> m_menu;
+    QIcon m_picture;
+    QIcon m_alertPicture;
+    QTimer m_flashTimer;
+    bool m_alertOn = false;
+    bool m_showingAlertPicture = false;
+    QTimer m_trayWatch;
+    int m_trayWatchStep = 0;
+};

@@ -1,0 +1,190 @@
+// The main window and its tray icon: hiding at the first paint and on minimise where a tray
+// is at hand, staying reachable where none is, and what a click on the icon does.
+#include "app/CNelvoxDlg.h"
+#include "app/CSTI.h"
+#include "support/ModalAnswerer.h"
+#include "support/TempWorkDir.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QSystemTrayIcon>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// How long a test gives the window to do something that it must not do.
+constexpr int kSettleMs = 300;
+
+class TrayBehaviour : public InTempDir {
+protected:
+    ~TrayBehaviour() override { CSTI::SetTrayAvailableForTesting(std::nullopt); }
+
+    static void withTray(bool available) { CSTI::SetTrayAvailableForTesting(available); }
+    static void click(CNelvoxDlg& window)
+    {
+        emit window.trayIcon().systemTrayIcon().activated(QSystemTrayIcon::Trigger);
+    }
+
+    // Shows the window and waits until it has painted.
+    static void showAndPaint(CNelvoxDlg& window)
+    {
+        struct PaintCounter : QObject {
+            int paints = 0;
+            bool eventFilter(QObject*, QEvent* event) override
+            {
+                paints += event->type() == QEvent::Paint;
+                return false;
+            }
+        } counter;
+        window.installEventFilter(&counter);
+        window.show();
+        EXPECT_TRUE(WaitFor([&] { return counter.paints > 0; })) << "the window must paint";
+        window.removeEventFilter(&counter);
+    }
+
+    // Minimises the window as its minimise button does.
+    static void minimise(CNelvoxDlg& window) { window.setWindowState(window.windowState() | Qt::WindowMinimized); }
+};
+
+TEST_F(TrayBehaviour, WithoutATrayTheWindowStaysReachable)
+{
+    ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable()) << "the offscreen platform has no tray";
+    CNelvoxDlg window;
+    showAndPaint(window);
+    EXPECT_FALSE(WaitFor([&] { return !window.isVisible(); }, kSettleMs))
+        << "no tray: the window stays after its first paint";
+    EXPECT_TRUE(window.trayIcon().systemTrayIcon().isVisible()) << "the icon is shown for a tray that may come";
+
+    minimise(window);
+    EXPECT_FALSE(WaitFor([&] { return !window.isVisible(); }, kSettleMs)) << "no tray: minimising must not hide";
+    EXPECT_TRUE(window.isMinimized()) << "minimised on the taskbar";
+    EXPECT_FALSE(window.hasEnded());
+}
+
+TEST_F(TrayBehaviour, WithATrayTheWindowHidesAtItsFirstPaintAndOnMinimise)
+{
+    withTray(true);
+    CNelvoxDlg window;
+    showAndPaint(window);
+    EXPECT_TRUE(WaitFor([&] { return !window.isVisible(); })) << "the window goes into the tray at its first paint";
+    EXPECT_TRUE(window.trayIcon().systemTrayIcon().isVisible());
+
+    click(window);
+    EXPECT_TRUE(window.isVisible()) << "a click on the icon shows the window";
+    window.update();
+    EXPECT_FALSE(WaitFor([&] { return !window.isVisible(); }, kSettleMs)) << "only the first paint hides";
+
+    const QRect before = window.geometry();
+    minimise(window);
+    EXPECT_TRUE(WaitFor([&] { return !window.isVisible(); })) << "minimising hides the window in the tray";
+    EXPECT_FALSE(window.isMinimized()) << "hidden, not minimised, so that it comes back as it was";
+
+    click(window);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(window.isMinimized());
+    EXPECT_EQ(window.geometry(), before);
+    EXPECT_FALSE(window.hasEnded());
+}
+
+TEST_F(TrayBehaviour, TheFirstClickFlipsTheAlertAndEveryClickLeavesItOff)
+{
+    withTray(true);
+    CNelvoxDlg window;
+    showAndPaint(window);
+    ASSERT_TRUE(WaitFor([&] { return !window.isVisible(); }));
+    QSignalSpy toggles(&window.trayIcon(), &CSTI::alertToggled);
+
+    // The first click of the run, alert off: on, then off again.
+    click(window);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(window.trayIcon().IsTrayAlertOn());
+    ASSERT_EQ(toggles.count(), 2) << "the first click flips the alert, then ends it";
+    EXPECT_TRUE(toggles.at(0).value(0).toBool());
+    EXPECT_FALSE(toggles.at(1).value(0).toBool());
+
+    // A second click in a row: still shown, alert off, nothing flipped.
+    click(window);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(window.trayIcon().IsTrayAlertOn());
+    EXPECT_EQ(toggles.count(), 2);
+
+    // After a No to a change prompt the alert is on; a click shows the window and ends it.
+    window.hide();
+    window.trayIcon().ToggleTrayAlert();
+    toggles.clear();
+    click(window);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(window.trayIcon().IsTrayAlertOn());
+    EXPECT_EQ(toggles.count(), 1);
+
+    // Other ways of touching the icon do not count as a click.
+    window.hide();
+    emit window.trayIcon().systemTrayIcon().activated(QSystemTrayIcon::Context);
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(TrayBehaviour, AFirstClickWhileTheAlertIsOnEndsIt)
+{
+    withTray(true);
+    CNelvoxDlg window;
+    showAndPaint(window);
+    ASSERT_TRUE(WaitFor([&] { return !window.isVisible(); }));
+    window.trayIcon().ToggleTrayAlert();
+    QSignalSpy toggles(&window.trayIcon(), &CSTI::alertToggled);
+    click(window);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(window.trayIcon().IsTrayAlertOn());
+    EXPECT_EQ(toggles.count(), 1) << "the first click's flip already ended it";
+}
+
+TEST_F(TrayBehaviour, ATrayThatComesUpLaterTakesOverMinimising)
+{
+    withTray(false);
+    CNelvoxDlg window;
+    QSignalSpy appeared(&window.trayIcon(), &CSTI::trayAppeared);
+    showAndPaint(window);
+    EXPECT_FALSE(WaitFor([&] { return !window.isVisible(); }, kSettleMs));
+    minimise(window);
+    EXPECT_FALSE(WaitFor([&] { return !window.isVisible(); }, kSettleMs));
+    EXPECT_TRUE(window.isMinimized());
+    window.showNormal();
+
+    withTray(true);
+    ASSERT_TRUE(WaitFor([&] { return appeared.count() == 1; }, 5000)) << "the window looks for a tray again";
+    EXPECT_TRUE(window.isVisible()) << "a tray that comes up does not take the window away";
+    minimise(window);
+    EXPECT_TRUE(WaitFor([&] { return !window.isVisible(); })) << "now minimising goes into the tray";
+    click(window);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(window.isMinimized());
+}
+
+TEST_F(TrayBehaviour, TheIconsMenuOpensTheAboutBoxAndQuits)
+{
+    withTray(true);
+    WriteAll("nelvox.ini", "1\r\nhttp://a.example/ HNever \r\n");
+    CNelvoxDlg window;
+    showAndPaint(window);
+    ASSERT_TRUE(WaitFor([&] { return !window.isVisible(); }));
+    QMenu& menu = window.trayIcon().contextMenu();
+    ASSERT_EQ(menu.actions().size(), 2);
+
+    ModalAnswerer answers;
+    answers.thenClick("OK");
+    menu.actions()[0]->trigger();
+    EXPECT_EQ(answers.pending(), 0);
+    EXPECT_EQ(answers.titles().value(0), QStringLiteral("About Nelvox"));
+    EXPECT_FALSE(window.isVisible()) << "the About box leaves the window in the tray";
+
+    QSignalSpy ended(&window, &CNelvoxDlg::ended);
+    QFile::remove("nelvox.ini");
+    menu.actions()[1]->trigger();
+    EXPECT_EQ(ended.count(), 1) << "Quit ends the program";
+    EXPECT_TRUE(window.hasEnded());
+    EXPECT_EQ(ReadAll("nelvox.ini"), "1\r\nhttp://a.example/ HNever \r\n") << "Quit saves as the Quit button does";
+}
+
+} // namespace

@@ -1,0 +1,290 @@
+// The hourly tick against a loopback server and a clock set by the test: the notification
+// box, the schedule of every row, the tick time moving with each stamp, one prompt per
+// tick, the save at every tick, and a tick that runs inside the Add Favorite dialog.
+#include "UpdateFixture.h"
+
+#include "app/CNelvoxDlg.h"
+#include "app/CSTI.h"
+#include "commands/DialogValues.h"
+#include "support/ModalAnswerer.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+namespace {
+
+// Friday 1 October 2021: every frequency is due in the hour from five.
+const QDate kFridayTheFirst(2021, 10, 1);
+// Saturday 2 October 2021.
+const QDate kSaturday(2021, 10, 2);
+
+class ScheduledChecks : public UpdateFixture {
+protected:
+    // Runs one tick the way the window's timer does.
+    void tick(CNelvoxDlg& window)
+    {
+        window.RunCommand([&] { window.OnTimer(); });
+    }
+    // Arms the timer with a period that no tick uses, so that a re-arm shows.
+    void armForTest(CNelvoxDlg& window) { window.checkTimer().start(kTestPeriodMs); }
+    bool reArmed(CNelvoxDlg& window)
+    {
+        return window.checkTimer().isActive() && window.checkTimer().interval() == CNelvoxDlg::kCheckIntervalMs;
+    }
+    QByteArray line(const std::string& path, const char* code, const char* lastUpdated, const char* changed)
+    {
+        return url(path).toUtf8() + " " + code + lastUpdated + " " + changed + "\r\n";
+    }
+
+    static constexpr int kTestPeriodMs = 50'000;
+};
+
+TEST_F(ScheduledChecks, WithTheBoxClearedATickChecksNothingButReArmsAndSaves)
+{
+    setClock(QDateTime(kFridayTheFirst, QTime(17, 10, 0)));
+    m_server.setPage("/b", "page b has grown\n");
+    m_server.setPage("/a", "page a has grown\n");
+    staleSnapshot("/a");
+    staleSnapshot("/b");
+    // Not even a session is needed.
+    InternetSession::SetCreationFailureForTesting(true);
+
+    CNelvoxDlg window;
+    addRow(window, "/b", "H");
+    addRow(window, "/a", "D");
+    window.findChild<QCheckBox*>("chkNotify")->setChecked(false);
+    armForTest(window);
+    ModalAnswerer answers;
+    answers.thenClick("OK");
+    tick(window);
+
+    EXPECT_EQ(answers.pending(), 1) << "no prompt and no error: " << answers.texts().join("|").toStdString();
+    EXPECT_EQ(asked(), "");
+    EXPECT_TRUE(reArmed(window));
+    EXPECT_FALSE(window.trayIcon().IsTrayAlertOn());
+    // Saved in the list's order, not sorted.
+    EXPECT_EQ(ReadAll("nelvox.ini"), "2\r\n" + line("/b", "H", "Never", "") + line("/a", "D", "Never", ""));
+}
+
+TEST_F(ScheduledChecks, ASessionThatCannotBeCreatedEndsTheTickWithAnError)
+{
+    setClock(QDateTime(kSaturday, QTime(10, 0, 0)));
+    InternetSession::SetCreationFailureForTesting(true);
+    CNelvoxDlg window;
+    addRow(window, "/a", "H");
+
+    // The window's own timer, fired once, so that the path from the timer to the error box
+    // is the real one.
+    window.checkTimer().setSingleShot(true);
+    window.checkTimer().start(1);
+    ModalAnswerer answers;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    answers.then([&](QWidget* modal) {
+        if (auto* box = qobject_cast<QMessageBox*>(modal))
+            icon = box->icon();
+        ModalAnswerer::findButton(modal, "OK")->click();
+    });
+    ASSERT_TRUE(WaitFor([&] { return answers.pending() == 0; })) << "the failure must be shown";
+    ASSERT_TRUE(WaitFor([&] { return QApplication::activeModalWidget() == nullptr; }));
+
+    EXPECT_EQ(answers.titles().first(), QStringLiteral("Nelvox"));
+    EXPECT_EQ(icon, QMessageBox::Critical);
+    EXPECT_FALSE(answers.texts().first().isEmpty());
+    EXPECT_FALSE(window.checkTimer().isActive()) << "the tick ends before it arms the timer again";
+    EXPECT_EQ(window.checkTimer().interval(), 1);
+    EXPECT_FALSE(FileExists("nelvox.ini")) << "the tick ends before it saves";
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // An empty list still needs the session.
+    CNelvoxDlg empty;
+    ModalAnswerer more;
+    more.thenClick("OK");
+    tick(empty);
+    EXPECT_EQ(more.pending(), 0) << "an empty list opens the session too";
+
+    InternetSession::SetCreationFailureForTesting(false);
+    ModalAnswerer none;
+    none.thenClick("OK");
+    armForTest(empty);
+    tick(empty);
+    EXPECT_EQ(none.pending(), 1);
+    EXPECT_TRUE(reArmed(empty));
+    EXPECT_EQ(ReadAll("nelvox.ini"), "0\r\n");
+}
+
+TEST_F(ScheduledChecks, EachRowIsDueByItsFrequencyAtTheTickTime)
+{
+    for (const char* path : { "/h", "/d", "/w", "/m" }) {
+        m_server.setPage(path, "unchanged page\n");
+        snapshotAsServed(path);
+    }
+    markRequests();
+    CNelvoxDlg window;
+    addRow(window, "/m", "M");
+    addRow(window, "/w", "W");
+    addRow(window, "/d", "D");
+    addRow(window, "/h", "H");
+    ModalAnswerer answers;
+    answers.thenClick("No");
+
+    setClock(QDateTime(kFridayTheFirst, QTime(16, 59, 59)));
+    tick(window);
+    setClock(QDateTime(kFridayTheFirst, QTime(17, 0, 0)));
+    tick(window);
+    setClock(QDateTime(kSaturday, QTime(17, 30, 0)));
+    tick(window);
+
+    EXPECT_EQ(asked(),
+        "/h"
+        "/m/w/d/h"
+        "/d/h")
+        << "16:59:59 Friday the 1st, 17:00:00, then Saturday the 2nd at 17:30";
+    EXPECT_EQ(answers.pending(), 1) << "nothing changed";
+}
+
+TEST_F(ScheduledChecks, ARowWithoutAValidCodeTakesTheFrequencyOfTheRowBeforeIt)
+{
+    setClock(QDateTime(kSaturday, QTime(10, 0, 0)));
+    for (const char* path : { "/first", "/a", "/b", "/c", "/d", "/e" }) {
+        m_server.setPage(path, "unchanged page\n");
+        snapshotAsServed(path);
+    }
+    markRequests();
+
+    CNelvoxDlg window;
+    g_nCurrentFrequency = FREQ_MONTHLY; // what an Add or Edit dialog may have left
+    addRow(window, "/first", "?"); // nothing before it in the first tick: never due
+    addRow(window, "/a", "H");
+    addRow(window, "/b", "h"); // hourly, like /a
+    addRow(window, "/c", "D");
+    addRow(window, "/d", "x"); // daily, like /c: not due at ten
+    addRow(window, "/e", "H");
+    ModalAnswerer answers;
+    answers.thenClick("No");
+    tick(window);
+
+    EXPECT_EQ(asked(), "/a/b/e");
+    EXPECT_EQ(g_nCurrentFrequency, FREQ_MONTHLY) << "the tick keeps its own working frequency";
+    EXPECT_EQ(g_strCurrentUrl, url("/e")) << "the last row visited";
+
+    // The next tick begins with the frequency of the last row of the tick before: hourly.
+    tick(window);
+    EXPECT_EQ(asked(),
+        "/a/b/e"
+        "/first/a/b/e");
+    EXPECT_EQ(answers.pending(), 1);
+}
+
+TEST_F(ScheduledChecks, AStampInTheNextHourMakesTheLaterRowsOfTheTickNotDue)
+{
+    // The clock advances as it is read: the tick begins at 17:59:58, and the stamp of the
+    // first change, and every reading after it, says 18:00:03.
+    std::atomic<int> reads = 0;
+    Clock::SetTimeSource(
+        [&reads] { return QDateTime(kFridayTheFirst, reads++ == 0 ? QTime(17, 59, 58) : QTime(18, 0, 3)); });
+    for (const char* path : { "/a", "/b", "/c", "/d", "/e" }) {
+        m_server.setPage(path, QByteArray("page ") + path + " has grown\n");
+        staleSnapshot(path);
+    }
+    CNelvoxDlg window;
+    addRow(window, "/a", "D");
+    addRow(window, "/b", "D");
+    addRow(window, "/c", "W");
+    addRow(window, "/d", "M");
+    addRow(window, "/e", "H");
+    WriteAll("nelvox.ini", "0\r\n");
+    armForTest(window);
+
+    ModalAnswerer answers;
+    bool armedBeforePrompt = false;
+    QByteArray fileDuringPrompt;
+    answers.then([&](QWidget* prompt) {
+        armedBeforePrompt = reArmed(window);
+        fileDuringPrompt = ReadAll("nelvox.ini");
+        ModalAnswerer::findButton(prompt, "No")->click();
+    });
+    answers.thenClick("No");
+    tick(window);
+
+    EXPECT_EQ(asked(), "/a/e") << "after the stamp at 18:00:03 only hourly rows are due";
+    EXPECT_EQ(answers.pending(), 1) << "two changes, one prompt";
+    EXPECT_TRUE(answers.texts().value(0).startsWith("Some of your Nelvox favorites have been changed"));
+    EXPECT_TRUE(armedBeforePrompt) << "the timer is armed again before the prompt";
+    EXPECT_EQ(fileDuringPrompt, "0\r\n") << "the stamps reach the file only after the answer";
+    EXPECT_TRUE(window.trayIcon().IsTrayAlertOn()) << "No leaves the alert on";
+    EXPECT_EQ(ReadAll("nelvox.ini"),
+        "5\r\n" + line("/a", "D", "10/01/21 06:00 PM", "YES") + line("/b", "D", "Never", "")
+            + line("/c", "W", "Never", "") + line("/d", "M", "Never", "")
+            + line("/e", "H", "10/01/21 06:00 PM", "YES"));
+}
+
+TEST_F(ScheduledChecks, FailuresAndMissingSnapshotsEndOnlyTheirOwnRow)
+{
+    setClock(QDateTime(kSaturday, QTime(11, 0, 0)));
+    m_server.setHangUp("/broken", "the start of a page", 5000);
+    m_server.setPage("/new", "a page without a snapshot\n");
+    m_server.setPage("/grown", "a page that has grown\n");
+    staleSnapshot("/grown");
+    CSTI::SetTrayAvailableForTesting(true);
+
+    CNelvoxDlg window;
+    addRow(window, "/broken", "H");
+    addRow(window, "/new", "H");
+    addRow(window, "/grown", "H");
+    window.show();
+    ASSERT_TRUE(WaitFor([&] { return !window.isVisible(); }));
+    ModalAnswerer answers;
+    answers.thenClick("Yes");
+    answers.thenClick("OK");
+    tick(window);
+
+    EXPECT_EQ(asked(), "/broken/new/grown");
+    EXPECT_EQ(answers.pending(), 1) << "one prompt, and no error box for the broken page";
+    EXPECT_EQ(window.favorites().text(0, FavoritesList::LastUpdated), QStringLiteral("Never"));
+    EXPECT_EQ(window.favorites().text(1, FavoritesList::Changed), QString()) << "no snapshot, no comparison";
+    EXPECT_FALSE(FileExists(SnapshotFileName(url("/new"))));
+    EXPECT_EQ(window.favorites().text(2, FavoritesList::Changed), QStringLiteral("YES"));
+    EXPECT_TRUE(window.isVisible()) << "Yes brings the window back from the tray";
+    EXPECT_FALSE(window.trayIcon().IsTrayAlertOn());
+}
+
+TEST_F(ScheduledChecks, ATickInsideTheAddDialogLeavesTheChosenFrequencyAlone)
+{
+    setClock(QDateTime(kSaturday, QTime(12, 0, 0)));
+    m_server.setPage("/hourly", "an hourly page\n");
+    snapshotAsServed("/hourly");
+    m_server.setPage("/new", "the new favorite\n");
+    markRequests();
+
+    CNelvoxDlg window;
+    addRow(window, "/hourly", "H");
+    ModalAnswerer answers;
+    bool tickRan = false;
+    answers.then([&](QWidget* dialog) {
+        dialog->findChild<QLineEdit*>()->setText(url("/new"));
+        dialog->findChild<QRadioButton*>("weeklyRadio")->click();
+        // The tick comes while the dialog waits for the user.
+        window.checkTimer().start(1);
+        tickRan = WaitFor([&] { return reArmed(window) && FileExists("nelvox.ini"); });
+        ModalAnswerer::findButton(dialog, "OK")->click();
+    });
+    window.findChild<QPushButton*>("btnAdd")->click();
+
+    ASSERT_TRUE(tickRan) << "the tick must run inside the dialog";
+    ASSERT_EQ(answers.pending(), 0);
+    EXPECT_EQ(asked(), "/hourly/new") << "the tick checked the hourly row, then Add fetched its page";
+    ASSERT_EQ(window.favorites().count(), 2);
+    const int added = window.favorites().text(0, FavoritesList::WebSite) == url("/new") ? 0 : 1;
+    EXPECT_EQ(window.favorites().text(added, FavoritesList::Updates), QStringLiteral("W"))
+        << "the frequency chosen in the dialog, not the hourly one of the tick";
+}
+
+} // namespace

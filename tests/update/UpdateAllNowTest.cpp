@@ -1,0 +1,228 @@
+// Update All Now against a loopback server: every favorite is checked, failures are dropped
+// row by row, changes bring the prompt whatever the notification box says, and the list is
+// sorted and saved at every run.
+#include "UpdateFixture.h"
+
+#include "app/CNelvoxDlg.h"
+#include "app/CSTI.h"
+#include "support/ModalAnswerer.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kPrompt = QStringLiteral("Some of your Nelvox favorites have been changed since your last update. "
+                                       "Would you like to view them now?");
+
+// What a prompt looked like while it was up.
+struct PromptSeen {
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::Critical;
+    QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+    bool inFront = false;
+    bool alertOn = false;
+    bool windowVisible = false;
+    bool fileWritten = false;
+    bool busyCursor = false;
+};
+
+class UpdateAllNow : public UpdateFixture {
+protected:
+    void clickUpdateAll(CNelvoxDlg& window) { window.findChild<QPushButton*>("btnUpdateAll")->click(); }
+
+    // Queues an answer to the change prompt that notes what the prompt looked like.
+    void answerPrompt(ModalAnswerer& answers, CNelvoxDlg& window, PromptSeen& seen, const QString& answer)
+    {
+        answers.then([&window, &seen, answer](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            ASSERT_NE(box, nullptr) << "the prompt is a message box";
+            seen.title = box->windowTitle();
+            seen.text = box->text();
+            seen.icon = box->icon();
+            seen.buttons = box->standardButtons();
+            seen.defaultButton = box->standardButton(box->defaultButton());
+            // A box owned by a hidden window would not be seen.
+            seen.inFront = box->isVisible()
+                && (box->parentWidget() ? box->parentWidget()->isVisible()
+                                        : box->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+            seen.alertOn = window.trayIcon().IsTrayAlertOn();
+            seen.windowVisible = window.isVisible();
+            seen.fileWritten = FileExists("nelvox.ini");
+            seen.busyCursor = QApplication::overrideCursor() != nullptr;
+            ModalAnswerer::findButton(box, answer)->click();
+        });
+    }
+
+    // Shows the window with a tray at hand, so that it goes into the tray at its first paint.
+    void showInTray(CNelvoxDlg& window)
+    {
+        CSTI::SetTrayAvailableForTesting(true);
+        window.show();
+        ASSERT_TRUE(WaitFor([&] { return !window.isVisible(); })) << "the window must hide into the tray";
+    }
+
+    QByteArray line(const std::string& path, const char* code, const char* lastUpdated, const char* changed)
+    {
+        return url(path).toUtf8() + " " + code + lastUpdated + " " + changed + "\r\n";
+    }
+};
+
+TEST_F(UpdateAllNow, ChecksEveryRowAndWithoutAChangeJustSortsAndSaves)
+{
+    m_server.setPage("/c", "page c\n");
+    m_server.setPage("/a", "page a\n");
+    m_server.setPage("/b", "page b\n");
+    m_server.setHangUp("/d", "the start of page d", 5000);
+    snapshotAsServed("/c");
+    snapshotAsServed("/a");
+    markRequests();
+
+    CNelvoxDlg window;
+    addRow(window, "/c", "H");
+    addRow(window, "/a", "M", "07/09/04 05:03 PM", "YES");
+    addRow(window, "/d", "D");
+    addRow(window, "/b", "W"); // no snapshot
+    ModalAnswerer answers;
+    answers.thenClick("No"); // only in case a prompt comes, which it must not
+    clickUpdateAll(window);
+
+    EXPECT_EQ(answers.pending(), 1) << "no row changed, so no prompt and no error box: "
+                                    << answers.texts().join("|").toStdString();
+    EXPECT_EQ(asked(), "/c/a/d/b") << "every row in list order, whatever its frequency";
+    EXPECT_FALSE(window.trayIcon().IsTrayAlertOn());
+    EXPECT_FALSE(FileExists(SnapshotFileName(url("/b")))) << "a favorite without a snapshot gets none";
+    EXPECT_TRUE(ReadAll("tempupd.nvd").startsWith("page b")) << "the last download stays in the temporary file";
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the busy cursor must end with the downloads";
+    EXPECT_EQ(g_strCurrentUrl, url("/b")) << "the last row checked";
+
+    // Sorted by address; the row that was already changed keeps its mark and its stamp.
+    EXPECT_EQ(ReadAll("nelvox.ini"),
+        "4\r\n" + line("/a", "M", "07/09/04 05:03 PM", "YES") + line("/b", "W", "Never", "")
+            + line("/c", "H", "Never", "") + line("/d", "D", "Never", ""));
+}
+
+TEST_F(UpdateAllNow, AnEmptyListOrNoSessionsStillSortAndSave)
+{
+    {
+        CNelvoxDlg window;
+        ModalAnswerer answers;
+        answers.thenClick("OK");
+        clickUpdateAll(window);
+        EXPECT_EQ(answers.pending(), 1) << "nothing to say about an empty list";
+        EXPECT_EQ(ReadAll("nelvox.ini"), "0\r\n");
+    }
+
+    // When no session can be created, every row fails on its own and silently.
+    m_server.setPage("/a", "page a, longer than its snapshot\n");
+    m_server.setPage("/b", "page b\n");
+    staleSnapshot("/a");
+    InternetSession::SetCreationFailureForTesting(true);
+    CNelvoxDlg window;
+    addRow(window, "/b", "H");
+    addRow(window, "/a", "D");
+    ModalAnswerer answers;
+    answers.thenClick("OK");
+    clickUpdateAll(window);
+    EXPECT_EQ(answers.pending(), 1) << "a row that cannot be checked is not reported: "
+                                    << answers.texts().join("|").toStdString();
+    EXPECT_EQ(m_server.requests().size(), 0u);
+    EXPECT_EQ(window.favorites().text(0, FavoritesList::Changed), QString());
+    EXPECT_EQ(ReadAll("nelvox.ini"), "2\r\n" + line("/a", "D", "Never", "") + line("/b", "H", "Never", ""));
+}
+
+TEST_F(UpdateAllNow, AChangePromptsEvenWithTheBoxClearedAndYesBringsTheWindowBack)
+{
+    setClock(QDateTime(QDate(2021, 10, 1), QTime(17, 0, 0)));
+    m_server.setPage("/b", "page b has grown\n");
+    m_server.setPage("/a", "page a has grown too\n");
+    m_server.setPage("/c", "page c\n");
+    staleSnapshot("/a");
+    staleSnapshot("/b");
+    snapshotAsServed("/c");
+
+    CNelvoxDlg window;
+    addRow(window, "/b", "H");
+    addRow(window, "/a", "D");
+    addRow(window, "/c", "W", "07/09/04 05:03 PM", "");
+    window.findChild<QCheckBox*>("chkNotify")->setChecked(false);
+    showInTray(window);
+
+    ModalAnswerer answers;
+    PromptSeen seen;
+    answerPrompt(answers, window, seen, "Yes");
+    answers.thenClick("No"); // a second prompt would be a fault
+    clickUpdateAll(window);
+
+    ASSERT_EQ(answers.pending(), 1) << "two changes give exactly one prompt";
+    EXPECT_EQ(seen.title, QStringLiteral("Nelvox"));
+    EXPECT_EQ(seen.text, kPrompt);
+    EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
+    EXPECT_EQ(seen.buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(seen.defaultButton, QMessageBox::Yes);
+    EXPECT_TRUE(seen.inFront) << "the prompt must be seen while the window is in the tray";
+    EXPECT_TRUE(seen.alertOn) << "the alert is on while the user is asked";
+    EXPECT_FALSE(seen.windowVisible);
+    EXPECT_FALSE(seen.fileWritten) << "the save follows the answer";
+    EXPECT_FALSE(seen.busyCursor) << "no busy cursor over the question";
+
+    EXPECT_TRUE(window.isVisible()) << "Yes brings the window back";
+    EXPECT_FALSE(window.isMinimized());
+    EXPECT_FALSE(window.trayIcon().IsTrayAlertOn()) << "Yes ends the alert";
+    EXPECT_TRUE(snapshot("/a").startsWith("page a has grown too"));
+    EXPECT_TRUE(snapshot("/b").startsWith("page b has grown"));
+    EXPECT_EQ(ReadAll("nelvox.ini"),
+        "3\r\n" + line("/a", "D", "10/01/21 05:00 PM", "YES") + line("/b", "H", "10/01/21 05:00 PM", "YES")
+            + line("/c", "W", "07/09/04 05:03 PM", ""));
+}
+
+TEST_F(UpdateAllNow, NoLeavesTheAlertOnUntilTheNextNotificationFlipsIt)
+{
+    setClock(QDateTime(QDate(2021, 10, 2), QTime(9, 30, 0)));
+    m_server.setPage("/a", "page a has grown\n");
+    staleSnapshot("/a");
+    markRequests();
+    CNelvoxDlg window;
+    addRow(window, "/a", "H");
+    showInTray(window);
+
+    {
+        ModalAnswerer answers;
+        PromptSeen seen;
+        answerPrompt(answers, window, seen, "No");
+        clickUpdateAll(window);
+        ASSERT_EQ(answers.pending(), 0) << "the change must be announced";
+        EXPECT_TRUE(window.trayIcon().IsTrayAlertOn()) << "No leaves the alert on";
+        EXPECT_FALSE(window.isVisible()) << "No leaves the window in the tray";
+    }
+    {
+        // Nothing new: no prompt, and the alert stays as it was.
+        ModalAnswerer answers;
+        answers.thenClick("No");
+        clickUpdateAll(window);
+        EXPECT_EQ(answers.pending(), 1);
+        EXPECT_TRUE(window.trayIcon().IsTrayAlertOn());
+    }
+    {
+        // The next change flips the alert without looking at it: it goes off.
+        m_server.setPage("/a", "page a has grown once more\n");
+        ModalAnswerer answers;
+        PromptSeen seen;
+        answerPrompt(answers, window, seen, "Yes");
+        clickUpdateAll(window);
+        ASSERT_EQ(answers.pending(), 0);
+        EXPECT_FALSE(seen.alertOn) << "a notification while an alert is on switches it off";
+        EXPECT_FALSE(window.trayIcon().IsTrayAlertOn()) << "Yes leaves it off";
+        EXPECT_TRUE(window.isVisible());
+    }
+    EXPECT_EQ(asked(), "/a/a/a");
+    EXPECT_TRUE(snapshot("/a").startsWith("page a has grown once more"));
+}
+
+} // namespace
