@@ -187,8 +187,13 @@ void CNelvoxDlg::keyPressEvent(QKeyEvent* event)
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        // A focused push button takes Enter itself; anywhere else Enter saves and quits.
+        // Enter presses a focused push button; anywhere else it saves and quits. The
+        // buttons are not auto-default, or Qt would show one of them as the default.
         if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+            if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
+                button->click();
+                return;
+            }
             RunCommand([this] { OnOK(); });
             return;
         }

@@ -135,6 +135,8 @@ TEST_F(MainWindow, EnterQuitsAndEscapeNeverCloses)
         CNelvoxDlg window;
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        for (QPushButton* each : window.findChildren<QPushButton*>())
+            EXPECT_FALSE(each->isDefault()) << "no default button: " << each->objectName().toStdString();
         QTreeView* view = list(window);
         view->setFocus();
         // Escape opens the Add Favorite dialog, which is cancelled here.
