@@ -253,7 +253,7 @@ size_t PageStream::onData(char* data, size_t size, size_t count, void* stream)
 {
     auto* self = static_cast<PageStream*>(stream);
     const size_t length = size * count;
-    if (self->m_buffer.size() - self->m_readPos >= kPauseThreshold) {
+    if (self->m_buffer.size() - self->m_readPos >= kPauseThreshold && self->canPause()) {
         self->m_paused = true;
         return CURL_WRITEFUNC_PAUSE;
     }
@@ -265,6 +265,15 @@ size_t PageStream::onData(char* data, size_t size, size_t count, void* stream)
     self->m_buffer.append(data, static_cast<qsizetype>(length));
     self->m_answered = true;
     return length;
+}
+
+bool PageStream::canPause() const
+{
+    // libcurl reads a local file in one go and fails the transfer when asked to pause it;
+    // such a page is held whole, within the size limit.
+    const char* scheme = nullptr;
+    return curl_easy_getinfo(m_easy.get(), CURLINFO_SCHEME, &scheme) != CURLE_OK || !scheme
+        || qstricmp(scheme, "file") != 0;
 }
 
 void PageStream::throwFailure(const QString& operation) const

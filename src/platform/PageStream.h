@@ -62,6 +62,8 @@ private:
     // Lets the transfer run until it delivers data, answers or ends.
     void pump();
     bool takeLine(QByteArray& line, bool* endsLine);
+    // Whether the transfer may be paused while the reader is behind.
+    bool canPause() const;
     [[noreturn]] void throwFailure(const QString& operation) const;
 
     QString m_address;

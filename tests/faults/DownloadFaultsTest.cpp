@@ -12,6 +12,7 @@
 #include "update/PageCheck.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -277,6 +278,22 @@ TEST_F(DownloadFaults, AConnectionResetMidPageKeepsTheSnapshotAndTheRow)
     EXPECT_EQ(cells(row), before);
     EXPECT_EQ(ReadAll(SnapshotFileName(server.url())), "old snapshot\r\n");
     EXPECT_FALSE(ReadAll(kTempDownloadFileName).contains("half")) << "the broken last line was stored as a line";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(DownloadFaults, ALocalFileLargerThanTheReadAheadIsReadWhole)
+{
+    // libcurl cannot pause a file:// transfer, so the reader must not ask it to.
+    const QByteArray page = pageOfLines(20000); // about 2 MB, far beyond the read-ahead
+    WriteAll("watched.html", page);
+    const QString address = QStringLiteral("file://") + QDir::current().absoluteFilePath("watched.html");
+    InternetSession session;
+    ASSERT_NO_THROW(DownloadPage(session, address, "stored.txt"));
+    EXPECT_TRUE(ReadAll("stored.txt") == QByteArray(page).replace("\n", "\r\n"))
+        << "the local file was not stored whole";
 }
 
 } // namespace
