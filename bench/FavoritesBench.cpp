@@ -1,0 +1,88 @@
+// Load, sort and save of 1,024 favorites whose file lists them in reverse order.
+#include "BenchWorkDir.h"
+#include "store/FavoritesFile.h"
+#include "store/FavoritesList.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr int kRows = 1024;
+
+QByteArray reverseOrderFile()
+{
+    QByteArray text = QByteArray::number(kRows) + "\r\n";
+    for (int i = kRows - 1; i >= 0; --i)
+        text += "http://www.example.com/pages/" + QByteArray::number(100000 + i) + "/index.html D12/06/26 02:35 AM "
+            + (i % 3 ? "" : "YES") + "\r\n";
+    return text;
+}
+
+// A working directory holding the favorites file.
+class FavoritesDir {
+public:
+    FavoritesDir()
+    {
+        QFile file(QString::fromLatin1(kFavoritesFileName));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(reverseOrderFile());
+    }
+
+private:
+    BenchWorkDir m_dir;
+};
+
+void BM_LoadFavorites(benchmark::State& state)
+{
+    FavoritesDir dir;
+    for (auto _ : state) {
+        FavoritesList list;
+        benchmark::DoNotOptimize(LoadFavorites(list));
+        if (list.count() != kRows)
+            state.SkipWithError("the load lost rows");
+    }
+}
+BENCHMARK(BM_LoadFavorites)->Unit(benchmark::kMillisecond);
+
+void BM_SortFavorites(benchmark::State& state)
+{
+    FavoritesDir dir;
+    FavoritesList loaded;
+    LoadFavorites(loaded);
+    for (auto _ : state) {
+        state.PauseTiming();
+        FavoritesList list;
+        std::vector<FavoritesList::Row> rows = loaded.rows();
+        for (int i = 0; i < kRows; ++i)
+            list.insertFavorite(i, QString());
+        list.rewriteCells(std::move(rows));
+        state.ResumeTiming();
+        SortFavorites(list);
+    }
+}
+BENCHMARK(BM_SortFavorites)->Unit(benchmark::kMillisecond);
+
+void BM_SaveFavorites(benchmark::State& state)
+{
+    FavoritesDir dir;
+    FavoritesList list;
+    LoadFavorites(list);
+    SortFavorites(list);
+    for (auto _ : state)
+        SaveFavorites(list);
+}
+BENCHMARK(BM_SaveFavorites)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
