@@ -8,3 +8,5 @@ build="$top/build-test"
 "$top/scripts/build.sh" "$build"
 cd "$build"
 ctest --output-on-failure --parallel "$(nproc)" --timeout 600
+# The libFuzzer targets, about a minute in all.
+"$top/scripts/fuzz.sh"
