@@ -1,8 +1,8 @@
 // Throughput of the page check on 1,000 favorites served from 127.0.0.1, against plain
-// libcurl downloads of the same pages into a file with one reused handle. Prints the ratio
-// of the medians for one session for all checks (the timer) and one session per check
-// (Update All Now). Repetitions of the three run interleaved, so that a busy machine
-// slows them alike.
+// libcurl downloads of the same pages into a file with one reused handle. Three ways take
+// turns page by page: the plain download, CheckPage on one session for all checks (the
+// timer) and CheckPage on a session of its own (Update All Now), so that whatever else
+// the machine does slows all three alike. Reports each one's time per page and the ratios.
 #include "BenchServer.h"
 #include "BenchWorkDir.h"
 #include "platform/InternetSession.h"
@@ -12,7 +12,10 @@
 #include <benchmark/benchmark.h>
 #include <curl/curl.h>
 
+#include <array>
+#include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <map>
 #include <memory>
 #include <vector>
@@ -38,29 +41,46 @@ QString address(int favorite)
     return server->url("/page/" + std::to_string(favorite));
 }
 
-// Serves pages of the benchmark's size and, for the checks, gives every favorite a
-// snapshot of the same length so that a check finds no change, as most checks do.
-void preparePages(benchmark::State& state, FavoritesList* list)
+enum Way { Plain, OneSession, SessionPerCheck, WayCount };
+
+// Seconds per page of each way, by page size, for the summary: real time, and the
+// processor time of the benchmark's thread, which leaves out the server and the waits.
+struct PerPage {
+    double real = 0;
+    double processor = 0;
+};
+std::map<int64_t, std::array<PerPage, WayCount>> results;
+
+double threadProcessorSeconds()
 {
-    server->setBody(pageBody(static_cast<size_t>(state.range(0))));
-    if (!list)
-        return;
-    InternetSession session;
-    for (int favorite = 0; favorite < kFavorites; ++favorite) {
-        list->insertFavorite(favorite, address(favorite));
-        DownloadPage(session, address(favorite), SnapshotFileName(address(favorite)));
-    }
+    timespec now {};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
-void BM_PlainLibcurl(benchmark::State& state)
+void BM_CheckThroughput(benchmark::State& state)
 {
-    preparePages(state, nullptr);
-    std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
+    server->setBody(pageBody(static_cast<size_t>(state.range(0))));
+    FavoritesList list;
     std::vector<std::string> urls;
-    for (int favorite = 0; favorite < kFavorites; ++favorite)
-        urls.push_back(address(favorite).toStdString());
-    for (auto _ : state) {
+    {
+        // Every favorite gets a snapshot of the same length, so that a check finds no
+        // change, as most checks do.
+        InternetSession session;
         for (int favorite = 0; favorite < kFavorites; ++favorite) {
+            list.insertFavorite(favorite, address(favorite));
+            urls.push_back(address(favorite).toStdString());
+            DownloadPage(session, address(favorite), SnapshotFileName(address(favorite)));
+        }
+    }
+    std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
+    std::array<std::chrono::duration<double>, WayCount> spent {};
+    std::array<double, WayCount> processor {};
+
+    auto runWay = [&](int way, int favorite, InternetSession& sharedSession) {
+        const auto start = std::chrono::steady_clock::now();
+        const double processorStart = threadProcessorSeconds();
+        if (way == Plain) {
             // One file rewritten for every page, as the checks rewrite "tempupd.nvd".
             FILE* file = std::fopen("plain.nvd", "wb");
             curl_easy_setopt(curl.get(), CURLOPT_URL, urls[favorite].c_str());
@@ -68,91 +88,65 @@ void BM_PlainLibcurl(benchmark::State& state)
             if (curl_easy_perform(curl.get()) != CURLE_OK)
                 state.SkipWithError("a plain download failed");
             std::fclose(file);
-        }
-    }
-}
-
-void BM_CheckPageOneSession(benchmark::State& state)
-{
-    FavoritesList list;
-    preparePages(state, &list);
-    for (auto _ : state) {
-        InternetSession session;
-        for (int favorite = 0; favorite < kFavorites; ++favorite) {
-            if (CheckPage(session, list, favorite, address(favorite)))
+        } else if (way == OneSession) {
+            if (CheckPage(sharedSession, list, favorite, address(favorite)))
                 state.SkipWithError("a page that did not change was reported changed");
-        }
-        session.Close();
-    }
-}
-
-void BM_CheckPageSessionPerCheck(benchmark::State& state)
-{
-    FavoritesList list;
-    preparePages(state, &list);
-    for (auto _ : state) {
-        for (int favorite = 0; favorite < kFavorites; ++favorite) {
+        } else {
             InternetSession session;
             if (CheckPage(session, list, favorite, address(favorite)))
                 state.SkipWithError("a page that did not change was reported changed");
             session.Close();
         }
-    }
-}
+        spent[way] += std::chrono::steady_clock::now() - start;
+        processor[way] += threadProcessorSeconds() - processorStart;
+    };
 
-void configure(benchmark::internal::Benchmark* benchmark)
-{
-    benchmark->Arg(8 * 1024)->Arg(64 * 1024)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(9);
-}
-
-BENCHMARK(BM_PlainLibcurl)->Apply(configure);
-BENCHMARK(BM_CheckPageOneSession)->Apply(configure);
-BENCHMARK(BM_CheckPageSessionPerCheck)->Apply(configure);
-
-// Keeps the median real time of every benchmark, by name and page size.
-class MedianReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-                medians[{ run.run_name.function_name, run.run_name.args }]
-                    = { run.GetAdjustedRealTime(), run.GetAdjustedCPUTime() };
+    for (auto _ : state) {
+        InternetSession sharedSession;
+        for (int favorite = 0; favorite < kFavorites; ++favorite) {
+            // The order turns too, so that no way always follows the same other one.
+            for (int step = 0; step < WayCount; ++step)
+                runWay((favorite + step) % WayCount, favorite, sharedSession);
         }
+        sharedSession.Close();
     }
 
-    // Real time and the benchmark thread's processor time.
-    std::map<std::pair<std::string, std::string>, std::pair<double, double>> medians;
-};
+    const double pages = static_cast<double>(state.iterations()) * kFavorites;
+    auto& result = results[state.range(0)];
+    for (int way = 0; way < WayCount; ++way)
+        result[way] = { spent[way].count() / pages, processor[way] / pages };
+    state.counters["plain_us"] = result[Plain].real * 1e6;
+    state.counters["one_session_us"] = result[OneSession].real * 1e6;
+    state.counters["session_per_check_us"] = result[SessionPerCheck].real * 1e6;
+}
+
+BENCHMARK(BM_CheckThroughput)
+    ->Arg(8 * 1024)
+    ->Arg(64 * 1024)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(5);
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    std::vector<char*> arguments(argv, argv + argc);
-    char interleave[] = "--benchmark_enable_random_interleaving=true";
-    arguments.insert(arguments.begin() + 1, interleave);
-    int count = static_cast<int>(arguments.size());
-    benchmark::Initialize(&count, arguments.data());
+    benchmark::Initialize(&argc, argv);
     BenchWorkDir workDir;
     BenchServer benchServer;
     server = &benchServer;
-    MedianReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::RunSpecifiedBenchmarks();
 
-    // Processor time leaves out the server's threads and the waits, so it shows what the
-    // checks themselves cost even when other work slows the machine.
-    std::printf("\nCheckPage time over plain libcurl time (medians; real time target at most 1.15):\n");
-    for (const char* size : { "8192", "65536" }) {
-        const auto plain = reporter.medians.find({ "BM_PlainLibcurl", size });
-        if (plain == reporter.medians.end())
-            continue;
-        for (const char* check : { "BM_CheckPageOneSession", "BM_CheckPageSessionPerCheck" }) {
-            const auto checked = reporter.medians.find({ check, size });
-            if (checked != reporter.medians.end())
-                std::printf("  %-28s pages of %6s bytes: real time %.3f, processor time %.3f\n", check, size,
-                    checked->second.first / plain->second.first, checked->second.second / plain->second.second);
+    std::printf("\nCheckPage time over plain libcurl time per page (target at most 1.15):\n");
+    for (const auto& [size, perPage] : results) {
+        const PerPage& plain = perPage[Plain];
+        std::printf("  pages of %lld bytes: plain libcurl %.0f us (processor %.0f us)\n", static_cast<long long>(size),
+            plain.real * 1e6, plain.processor * 1e6);
+        for (const auto& [way, name] :
+            { std::pair { OneSession, "one session" }, std::pair { SessionPerCheck, "session per check" } }) {
+            const PerPage& check = perPage[way];
+            std::printf("    %-18s %.0f us (processor %.0f us): ratio %.3f (processor %.3f)\n", name, check.real * 1e6,
+                check.processor * 1e6, check.real / plain.real, check.processor / plain.processor);
         }
     }
     benchmark::Shutdown();

@@ -4,9 +4,18 @@
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "platform/InternetSession.h"
+#include "platform/NelvoxError.h"
 #include "store/FavoritesList.h"
 
 #include <QFile>
+
+#include <cstring>
+
+namespace {
+
+constexpr qsizetype kWriteBlockBytes = 32 * 1024;
+
+} // namespace
 
 QString SnapshotFileName(const QString& address)
 {
@@ -26,14 +35,33 @@ bool DownloadPage(InternetSession& session, const QString& address, const QStrin
         page->Close();
         return false;
     }
+    // Lines go to the file in blocks: a write per line would cost more than the download.
+    QByteArray block(kWriteBlockBytes + PageStream::kMaxPieceBytes + kLineEnd.size(), Qt::Uninitialized);
+    char* const blockData = block.data();
+    qsizetype used = 0;
+    auto writeBlock = [&] {
+        WriteText(file, QByteArrayView(blockData, used));
+        used = 0;
+    };
     QByteArray line;
     bool endsLine = true;
-    while (page->ReadString(line, &endsLine)) {
-        // One write per line: the line's own buffer has room for the line end.
-        if (endsLine)
-            line.append(kLineEnd.data(), kLineEnd.size());
-        WriteText(file, line);
+    try {
+        while (page->ReadString(line, &endsLine)) {
+            std::memcpy(blockData + used, line.constData(), static_cast<size_t>(line.size()));
+            used += line.size();
+            if (endsLine) {
+                std::memcpy(blockData + used, kLineEnd.data(), static_cast<size_t>(kLineEnd.size()));
+                used += kLineEnd.size();
+            }
+            if (used >= kWriteBlockBytes)
+                writeBlock();
+        }
+    } catch (const InternetError&) {
+        // The lines that arrived before the failure stay in the file.
+        writeBlock();
+        throw;
     }
+    writeBlock();
     CloseFile(file);
     page->Close();
     return true;
