@@ -181,6 +181,16 @@ TEST_F(InternetSessionTest, GoesThroughTheProxyOfTheEnvironment)
     EXPECT_EQ(DownloadWholePage(session, QString::fromStdString(address)).lines, Lines { "through the proxy" });
     EXPECT_EQ(proxy.requestCount(address), 2) << "all_proxy was not used";
     EXPECT_EQ(proxy.requests().size(), 2u);
+
+    // A secure page goes through a tunnel that our proxy does not open; that it was
+    // asked for one shows that https_proxy was used.
+    qunsetenv("all_proxy");
+    qputenv("https_proxy", proxyAddress);
+    expectOpenFails(session, QStringLiteral("https://nelvox.test/secure"));
+    const auto requests = proxy.requests();
+    ASSERT_EQ(requests.size(), 3u) << "https_proxy was not used";
+    EXPECT_EQ(requests.back().method, "CONNECT");
+    EXPECT_EQ(requests.back().target, "nelvox.test:443");
 }
 
 namespace {

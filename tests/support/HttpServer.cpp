@@ -44,6 +44,12 @@ HttpServer::HttpServer(Connections connections)
     } else {
         m_server.set_keep_alive_max_count(1);
     }
+    // Every request is recorded before routing, so that a proxy's CONNECT shows too.
+    m_server.set_pre_routing_handler([this](const httplib::Request& request, httplib::Response&) {
+        std::lock_guard lock(m_mutex);
+        m_requests.push_back({ request.method, request.target, request.headers, request.remote_port });
+        return httplib::Server::HandlerResponse::Unhandled;
+    });
     m_server.Get(
         ".*", [this](const httplib::Request& request, httplib::Response& response) { handle(request, response); });
     m_port = m_server.bind_to_any_port("127.0.0.1");
@@ -88,7 +94,6 @@ void HttpServer::handle(const httplib::Request& request, httplib::Response& resp
     Answer answer;
     {
         std::lock_guard lock(m_mutex);
-        m_requests.push_back({ request.method, request.target, request.headers, request.remote_port });
         auto found = m_answers.find(request.target);
         if (found == m_answers.end())
             found = m_answers.find(request.path);
