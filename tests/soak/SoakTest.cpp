@@ -382,7 +382,9 @@ TEST_F(Soak, AWeekOfHourlyTicksLosesNothingAndLeaksNothing)
     // Under AddressSanitizer freed memory stays in quarantine; only the figures are shown.
     EXPECT_LT(grown, 4 * 1024) << "memory grew by " << grown << " KiB";
 #endif
-    EXPECT_LE(descriptorsAtEnd, descriptorsAtStart) << "file descriptors leaked";
+    // libcurl's connection cache may still hold the socket of the last download, which the
+    // server has closed; a descriptor lost per tick or per download would show by the hundred.
+    EXPECT_LE(descriptorsAtEnd, descriptorsAtStart + 1) << "file descriptors leaked";
 }
 
 } // namespace
