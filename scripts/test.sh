@@ -10,3 +10,5 @@ cd "$build"
 ctest --output-on-failure --parallel "$(nproc)" --timeout 600
 # The libFuzzer targets, about a minute in all.
 "$top/scripts/fuzz.sh"
+# The whole suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+"$top/scripts/sanitize.sh"
