@@ -8,6 +8,7 @@
 #include "platform/NetworkTesting.h"
 #include "store/FavoritesList.h"
 #include "support/HttpServer.h"
+#include "support/ServerThread.h"
 #include "support/TempWorkDir.h"
 #include "update/PageCheck.h"
 
@@ -244,24 +245,14 @@ public:
                 return false;
             });
         });
-        m_port = m_server.bind_to_any_port("127.0.0.1");
-        m_thread = std::thread([this] { m_server.listen_after_bind(); });
-        // stop() does nothing to a server that has not begun its loop yet.
-        const QDeadlineTimer deadline(10000);
-        while (!m_server.is_running() && !deadline.hasExpired())
-            std::this_thread::yield();
+        m_running = std::make_unique<ServerThread>(m_server);
     }
-    ~ResettingServer()
-    {
-        m_server.stop();
-        m_thread.join();
-    }
-    QString url() const { return QStringLiteral("http://127.0.0.1:%1/reset").arg(m_port); }
+    QString url() const { return QStringLiteral("http://127.0.0.1:%1/reset").arg(m_running->port()); }
 
 private:
     httplib::Server m_server;
-    int m_port = -1;
-    std::thread m_thread;
+    // Last, so that the server stops before the rest goes.
+    std::unique_ptr<ServerThread> m_running;
 };
 
 TEST_F(DownloadFaults, AConnectionResetMidPageKeepsTheSnapshotAndTheRow)

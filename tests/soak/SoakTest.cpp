@@ -6,6 +6,7 @@
 #include "platform/Clock.h"
 #include "store/FavoritesFile.h"
 #include "store/FavoritesList.h"
+#include "support/ServerThread.h"
 #include "support/TempWorkDir.h"
 #include "update/PageCheck.h"
 
@@ -77,20 +78,13 @@ public:
             ++m_requests[path];
             response.set_content(page.toStdString(), "text/html");
         });
-        m_port = m_server.bind_to_any_port("127.0.0.1");
-        m_thread = std::thread([this] { m_server.listen_after_bind(); });
-        // stop() does nothing to a server that has not begun its loop yet.
-        const QDeadlineTimer deadline(10000);
-        while (!m_server.is_running() && !deadline.hasExpired())
-            std::this_thread::yield();
-    }
-    ~ChangingPages()
-    {
-        m_server.stop();
-        m_thread.join();
+        m_running = std::make_unique<ServerThread>(m_server);
     }
 
-    QString url(int path) const { return QStringLiteral("http://127.0.0.1:%1/page/%2").arg(m_port).arg(path); }
+    QString url(int path) const
+    {
+        return QStringLiteral("http://127.0.0.1:%1/page/%2").arg(m_running->port()).arg(path);
+    }
     QByteArray current(int path)
     {
         std::lock_guard lock(m_mutex);
@@ -114,14 +108,14 @@ public:
 
 private:
     httplib::Server m_server;
-    int m_port = -1;
-    std::thread m_thread;
     std::mutex m_mutex;
     QRandomGenerator m_random { 1207 };
     bool m_frozen = false;
     std::map<int, int> m_lines;
     std::map<int, QSet<QByteArray>> m_served;
     std::map<int, int> m_requests;
+    // Last, so that the server stops before the rest goes.
+    std::unique_ptr<ServerThread> m_running;
 };
 
 QString run(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment)
