@@ -23,5 +23,5 @@ if ((${#missing[@]})); then
     sudo=()
     [[ $(id -u) -eq 0 ]] || sudo=(sudo)
     "${sudo[@]}" apt-get update
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
 fi
