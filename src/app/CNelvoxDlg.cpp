@@ -12,6 +12,7 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QDesktopServices>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -19,13 +20,39 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QSet>
+#include <QStyle>
+#include <QTreeView>
 
 #include <algorithm>
+#include <cmath>
 
 // The icons and the help page live in the GUI library's resources.
 static void initResources()
 {
     Q_INIT_RESOURCE(nelvox);
+}
+
+// The column widths suit the narrow font the window was laid out with. In a wider font the
+// time of a "Last Updated" stamp would be cut off, so that column grows until a whole stamp
+// shows and Web Site, whose long addresses are cut off anyway, gives up the same room.
+static void setColumnWidths(QTreeView* list)
+{
+    int widths[FavoritesList::ColumnCount];
+    for (int column = 0; column < FavoritesList::ColumnCount; ++column)
+        widths[column] = FavoritesList::columnWidth(column);
+
+    // An item view leaves this margin on each side of a cell's text.
+    const int margin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
+    const QFontMetricsF metrics(list->font());
+    int stamp = 0;
+    for (const QString& widest : { QStringLiteral("00/00/00 00:00 AM"), QStringLiteral("00/00/00 00:00 PM") })
+        stamp = std::max(stamp, static_cast<int>(std::ceil(metrics.horizontalAdvance(widest))) + 2 * margin);
+    const int grow = std::clamp(stamp - widths[FavoritesList::LastUpdated], 0, widths[FavoritesList::WebSite] / 2);
+    widths[FavoritesList::LastUpdated] += grow;
+    widths[FavoritesList::WebSite] -= grow;
+
+    for (int column = 0; column < FavoritesList::ColumnCount; ++column)
+        list->setColumnWidth(column, widths[column]);
 }
 
 CNelvoxDlg::CNelvoxDlg(QWidget* parent)
@@ -87,8 +114,7 @@ void CNelvoxDlg::connectCommand(QPushButton* button, void (CNelvoxDlg::*handler)
 void CNelvoxDlg::OnInitDialog()
 {
     setWindowIcon(m_hIcon);
-    for (int column = 0; column < FavoritesList::ColumnCount; ++column)
-        m_listFavorites->setColumnWidth(column, FavoritesList::columnWidth(column));
+    setColumnWidths(m_listFavorites);
 
     g_nCurrentFrequency = FREQ_NONE;
     g_strCurrentUrl.clear();

@@ -57,9 +57,6 @@ TEST_F(MainWindow, StartsEmptyWithFourColumnsAndTheSelectionButtonsOff)
     EXPECT_EQ(window.favorites().count(), 0);
     QHeaderView* header = list(window)->header();
     ASSERT_EQ(header->count(), 4);
-    const int widths[] = { 254, 75, 85, 65 };
-    for (int c = 0; c < 4; ++c)
-        EXPECT_EQ(header->sectionSize(c), widths[c]) << "column " << c;
     EXPECT_EQ(window.favorites().headerData(3, Qt::Horizontal).toString(), QStringLiteral("CHANGED"));
     EXPECT_FALSE(header->sectionsClickable()) << "a heading click must not sort";
     EXPECT_FALSE(selectionButtonsEnabled(window));
@@ -75,6 +72,48 @@ TEST_F(MainWindow, StartsEmptyWithFourColumnsAndTheSelectionButtonsOff)
     for (size_t i = 1; i < std::size(order); ++i)
         EXPECT_LT(button(window, order[i - 1])->x(), button(window, order[i])->x()) << order[i];
     EXPECT_EQ(button(window, "btnHelp")->text(), QStringLiteral("Nelvox He&lp and Updates"));
+}
+
+TEST_F(MainWindow, ColumnsKeepTheirWidthsYetShowAWholeTimeStampInAnyFont)
+{
+    // Stamps with the widest hour and minute digits and both halves of the day.
+    WriteAll("nelvox.ini",
+        "3\r\nhttp://a.example/ H12/28/08 08:08 AM \r\nhttp://b.example/ D12/28/08 08:08 PM YES\r\n"
+        "http://c.example/ WNever \r\n");
+    const struct RestoreFont {
+        QFont original = QApplication::font();
+        ~RestoreFont() { QApplication::setFont(original); }
+    } restore;
+    // The window sets its own size of type; the spacing of the letters, which it takes from the
+    // desktop's font, makes the same text narrower or wider.
+    struct Case {
+        int spacingPercent;
+        bool fitsAsLaidOut; // whether the 85-pixel column already holds a stamp
+    };
+    for (const Case& font : { Case { 60, true }, Case { 100, false }, Case { 150, false }, Case { 400, false } }) {
+        SCOPED_TRACE("letters spaced at " + std::to_string(font.spacingPercent) + "%");
+        QFont spaced = restore.original;
+        spaced.setLetterSpacing(QFont::PercentageSpacing, font.spacingPercent);
+        QApplication::setFont(spaced);
+        CNelvoxDlg window;
+        QTreeView* view = list(window);
+        ASSERT_EQ(window.favorites().count(), 3);
+        const QHeaderView* header = view->header();
+        const int webSite = header->sectionSize(0), lastUpdated = header->sectionSize(2);
+
+        EXPECT_EQ(header->sectionSize(1), 75);
+        EXPECT_EQ(header->sectionSize(3), 65);
+        EXPECT_EQ(webSite + lastUpdated, 254 + 85) << "the list keeps its width";
+        if (font.fitsAsLaidOut) {
+            EXPECT_EQ(lastUpdated, 85);
+        } else if (font.spacingPercent < 400) {
+            EXPECT_GT(lastUpdated, 85);
+            // The view's own measure of the cells, margins included.
+            EXPECT_GE(lastUpdated, static_cast<QAbstractItemView*>(view)->sizeHintForColumn(2)) << "a stamp would be cut off";
+        } else {
+            EXPECT_EQ(webSite, 127) << "Web Site gives up at most half of its width";
+        }
+    }
 }
 
 TEST_F(MainWindow, LoadsTheFileSortedAndQuitSavesItUnsorted)
