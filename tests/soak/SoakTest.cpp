@@ -191,7 +191,8 @@ protected:
 
     bool startDisplay()
     {
-        m_xvfb.start("Xvfb", { "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp" });
+        // No reset when the last client leaves, so the probe below cannot leave it resetting.
+        m_xvfb.start("Xvfb", { "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset" });
         QString number;
         if (!waitUntil(
                 [&] {
@@ -205,7 +206,10 @@ protected:
         m_x11.insert("DISPLAY", ":" + number.trimmed());
         m_x11.remove("WAYLAND_DISPLAY");
         m_x11.insert("XDG_RUNTIME_DIR", m_runtimeDir.path());
-        return true;
+        // Under a full test run, Nelvox started right after the number came was once refused
+        // by the new server: go on only once a client gets in.
+        return waitUntil(
+            [&] { return !run("xdotool", { "getdisplaygeometry" }, m_x11).trimmed().isEmpty(); }, 15000);
     }
 
     // Answers every change prompt that is up. The prompt's caption is "Nelvox"; the main
