@@ -8,8 +8,8 @@
 #   6. apt removes and purges the package: nothing of it stays, the user's favorites do.
 #
 # It needs root (debootstrap and chroot), network access to a Debian mirror, and on this machine
-# debootstrap, Xvfb, xdotool, ImageMagick's import and python3. It takes five to fifteen minutes, so
-# it is not part of the test suite; run it before a release:
+# debootstrap, Xvfb, xdotool, ImageMagick's import and python3. It takes about four minutes with a
+# fast mirror, longer with a slow one, so it is not part of the test suite; run it before a release:
 #
 #     sudo scripts/clean-machine-check.sh [work-folder]     # default: build-clean
 #
@@ -156,43 +156,50 @@ startAsBob() {
     fi
 }
 
-# nelvoxRunning: whether a process named nelvox runs inside the desktop machine.
-nelvoxRunning() {
+# machineProcesses: the /proc folders of the processes that run inside the desktop machine.
+machineProcesses() {
     local process
     for process in /proc/[0-9]*; do
-        [[ $(cat "$process/comm" 2>/dev/null) == nelvox && $(readlink "$process/root" 2>/dev/null) == "$desktop" ]] && return 0
+        if [[ $(readlink "$process/root" 2>/dev/null) == "$desktop" ]]; then
+            echo "$process"
+        fi
     done
-    return 1
+}
+
+nelvoxEnded() {
+    local process
+    for process in $(machineProcesses); do
+        [[ $(cat "$process/comm" 2>/dev/null) != nelvox ]] || return 1
+    done
 }
 
 # quitNelvox: Alt+Q, as a user would; then the session that started it ends.
 quitNelvox() {
     keys "$window" alt+q
-    check "Alt+Q did not end Nelvox" waitFor 15 bash -c "$(declare -f nelvoxRunning); desktop='$desktop'; ! nelvoxRunning"
+    check "Alt+Q did not end Nelvox" waitFor 15 nelvoxEnded
     endSession
 }
 
 # endSession: ends whatever the session started that still runs in the desktop machine.
 endSession() {
     local process
-    for process in /proc/[0-9]*; do
-        if [[ $(readlink "$process/root" 2>/dev/null) == "$desktop" ]]; then
-            kill "${process#/proc/}" 2>/dev/null || true
-        fi
+    for process in $(machineProcesses); do
+        kill "${process#/proc/}" 2>/dev/null || true
     done
     [[ -z $nelvox ]] || wait "$nelvox" 2>/dev/null || true
     nelvox=
 }
 
+page=http://127.0.0.1:$port/page.html
 startAsBob "from its menu entry" "exec dex --wait $entry"
-say "its window is up; adding http://127.0.0.1:$port/page.html, checked hourly"
+say "its window is up; adding $page, checked hourly"
 keys "$window" alt+a
 dialog=
 findDialog() { dialog=$(xdotool search --onlyvisible --name '^Nelvox v1\.0 - Add or Edit Favorite$' 2>/dev/null | head -n 1); [[ -n $dialog ]]; }
 if waitFor 10 findDialog; then
     # The dialog opens on Cancel; Tab leads to the address, then to the first frequency.
     keys "$dialog" Tab
-    xdotool type --delay 20 "http://127.0.0.1:$port/page.html"
+    xdotool type --delay 20 "$page"
     keys "$dialog" Tab space Return
     check "the Add dialog did not close" \
         waitFor 15 bash -c "! xdotool search --onlyvisible --name 'Add or Edit Favorite' >/dev/null 2>&1"
@@ -210,7 +217,7 @@ check "no ~/.local/share/nelvox" test -d "$data"
 check "the data folder has mode $(fileMode "$data"), not 700" test "$(fileMode "$data")" = 700
 bob=$(chroot "$desktop" id -u bob)
 check "the data folder belongs to uid $(stat -c %u "$data"), not to bob ($bob)" test "$(stat -c %u "$data")" = "$bob"
-check "nelvox.ini does not list the added page" grep -q "^http://127.0.0.1:$port/page.html H" "$data/nelvox.ini"
+check "nelvox.ini does not list the added page" grep -q "^$page H" "$data/nelvox.ini"
 check "nelvox.ini does not end its lines with CR LF" grep -q $'\r$' "$data/nelvox.ini"
 check "no snapshot of the added page beside nelvox.ini" \
     bash -c "grep -rlq 'First look' '$data' --exclude=nelvox.ini"
@@ -226,7 +233,7 @@ check "the session would not start Nelvox at login" \
 startAsBob "as a GNOME session does at login" \
     "dex --autostart --search-paths ~/.config/autostart --environment GNOME && exec sleep 600"
 quitNelvox
-check "the favorites did not survive a second start" grep -q "^http://127.0.0.1:$port/page.html H" "$data/nelvox.ini"
+check "the favorites did not survive a second start" grep -q "^$page H" "$data/nelvox.ini"
 
 # ---- 6. Remove and purge it ------------------------------------------------------------------
 say "removing the package as the README says, then purging it"
