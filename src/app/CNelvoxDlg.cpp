@@ -2,6 +2,7 @@
 #include "app/CNelvoxDlg.h"
 
 #include "app/CAboutDlg.h"
+#include "app/CaptionFit.h"
 #include "app/CSTI.h"
 #include "app/HelpPage.h"
 #include "commands/DialogValues.h"
@@ -75,9 +76,7 @@ CNelvoxDlg::CNelvoxDlg(QWidget* parent)
     m_hIcon.addFile(QStringLiteral(":/icons/nelvox-16.png"));
     m_hIcon.addFile(QStringLiteral(":/icons/nelvox-32.png"));
 
-    // The template's box is narrower than this caption in most fonts other than the
-    // original one; let it take the room it needs to its right.
-    m_chkNotify->resize(std::max(m_chkNotify->width(), m_chkNotify->sizeHint().width()), m_chkNotify->height());
+    FitCaptionsToFont(this);
 
     m_listFavorites->setModel(&m_favorites);
     // The list's own menu would shadow the window's; clicks anywhere in the list, empty
@@ -98,7 +97,8 @@ CNelvoxDlg::CNelvoxDlg(QWidget* parent)
     connect(&m_timer, &QTimer::timeout, this, [this] { RunCommand([this] { OnTimer(); }); });
     connect(m_trayIcon, &CSTI::clicked, this, [this] { RunCommand([this] { OnTrayClick(); }); });
     connect(m_trayIcon, &CSTI::aboutRequested, this, [this] { RunCommand([this] { OnAbout(); }); });
-    connect(m_trayIcon, &CSTI::quitRequested, this, [this] { RunCommand([this] { OnOK(); }); });
+    connect(m_trayIcon, &CSTI::quitRequested, this, &CNelvoxDlg::OnQuit);
+    setUpChangesView();
 
     OnInitDialog();
 }
@@ -141,6 +141,11 @@ void CNelvoxDlg::OnOK()
     m_timer.stop();
     hide();
     emit ended();
+}
+
+void CNelvoxDlg::OnQuit()
+{
+    RunCommand([this] { OnOK(); });
 }
 
 void CNelvoxDlg::SaveFavoritesOrWarn()

@@ -49,6 +49,8 @@ public:
     void OnAbout();
     // A click on the tray icon: shows the window and ends the alert.
     void OnTrayClick();
+    // Quit from outside the window (the tray menu, the desktop, a signal): saves and ends.
+    void OnQuit();
 
     // Alerts the user through the tray icon that favorites have changed and offers to
     // show them; returns once the user has answered.
@@ -79,6 +81,8 @@ public slots:
 
 private:
     void OnInitDialog();
+    // The ways from the list's rows to the Changes window.
+    void setUpChangesView();
     // Writes the favorites file; a failure is shown to the user and the caller goes on.
     void SaveFavoritesOrWarn();
     void ShowError(const QString& message);

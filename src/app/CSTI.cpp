@@ -78,7 +78,6 @@ void CSTI::ToggleTrayAlert()
 {
     m_alertOn = !m_alertOn;
     if (m_alertOn) {
-        m_icon.setToolTip(kAlertTip);
         m_showingAlertPicture = true;
         m_icon.setIcon(m_alertPicture);
         m_flashTimer.start();
@@ -86,9 +85,24 @@ void CSTI::ToggleTrayAlert()
         m_flashTimer.stop();
         m_showingAlertPicture = false;
         m_icon.setIcon(m_picture);
-        m_icon.setToolTip(kTip);
     }
+    updateTip();
     emit alertToggled(m_alertOn);
+}
+
+void CSTI::SetProgressText(const QString& text)
+{
+    m_progressText = text;
+    updateTip();
+}
+
+void CSTI::updateTip()
+{
+    // Work in progress says more than the alert, which is still on after it.
+    if (!m_progressText.isEmpty())
+        m_icon.setToolTip(kTip + QStringLiteral(" - ") + m_progressText);
+    else
+        m_icon.setToolTip(m_alertOn ? kAlertTip : kTip);
 }
 
 bool CSTI::IsTrayAvailable()

@@ -26,6 +26,9 @@ public:
     // Flips the alert.
     void ToggleTrayAlert();
     bool IsTrayAlertOn() const { return m_alertOn; }
+    // Work in progress for the icon's tip, such as "checking 3 of 40": the tip then reads
+    // "Nelvox v1.0 - checking 3 of 40". An empty text gives the usual tip back.
+    void SetProgressText(const QString& text);
 
     // Whether the desktop has a notification area to put the icon in right now.
     static bool IsTrayAvailable();
@@ -51,6 +54,7 @@ private:
     void onActivated(QSystemTrayIcon::ActivationReason reason);
     void flash();
     void lookForTray();
+    void updateTip();
 
     QSystemTrayIcon m_icon;
     std::unique_ptr<QMenu> m_menu;
@@ -59,6 +63,7 @@ private:
     QTimer m_flashTimer;
     bool m_alertOn = false;
     bool m_showingAlertPicture = false;
+    QString m_progressText;
     QTimer m_trayWatch;
     int m_trayWatchStep = 0;
 };

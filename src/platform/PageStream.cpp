@@ -2,6 +2,7 @@
 // page line by line instead of libcurl pushing all of it at once.
 #include "platform/PageStream.h"
 
+#include "platform/DownloadOptions.h"
 #include "platform/InternetSession.h"
 #include "platform/NelvoxError.h"
 
@@ -60,42 +61,16 @@ PageStream::PageStream(CURLSH* share, const QString& address)
     if (!m_multi || !m_easy)
         throw InternetError(QStringLiteral("Cannot open %1: out of memory").arg(address));
 
-    // No copy kept by a cache on the way may stand in for the page.
-    m_headers.reset(curl_slist_append(nullptr, "Cache-Control: no-cache"));
-    if (m_headers && !curl_slist_append(m_headers.get(), "Pragma: no-cache"))
-        m_headers.reset();
-
     CURL* easy = m_easy.get();
-    CURLcode result = CURLE_OK;
+    CURLcode result = ConfigureDownload(easy, m_url, share, m_errorText);
     auto set = [&](CURLoption option, auto value) {
         if (result == CURLE_OK)
             result = curl_easy_setopt(easy, option, value);
     };
-    set(CURLOPT_ERRORBUFFER, m_errorText);
-    set(CURLOPT_URL, m_url.constData());
-    set(CURLOPT_SHARE, share);
-    set(CURLOPT_NOSIGNAL, 1L);
-    set(CURLOPT_USERAGENT, "Nelvox");
-    set(CURLOPT_HTTPHEADER, m_headers.get());
-    set(CURLOPT_DEFAULT_PROTOCOL, "http");
-    set(CURLOPT_PROTOCOLS_STR, "http,https,ftp,file");
-    // A server may send us on to another page, but never to a file on this computer.
-    set(CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    set(CURLOPT_FOLLOWLOCATION, 1L);
-    set(CURLOPT_MAXREDIRS, 10L);
-    set(CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
-    set(CURLOPT_CONNECTTIMEOUT, DownloadLimits::connectTimeoutSeconds);
-    set(CURLOPT_LOW_SPEED_LIMIT, 1L);
-    set(CURLOPT_LOW_SPEED_TIME, DownloadLimits::lowSpeedTimeSeconds);
-    set(CURLOPT_TIMEOUT, DownloadLimits::totalTimeoutSeconds);
-    // Refuses a page that announces its size up front; onData enforces the limit on the rest.
-    set(CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(DownloadLimits::maxBytes));
     set(CURLOPT_HEADERFUNCTION, &PageStream::onHeader);
     set(CURLOPT_HEADERDATA, this);
     set(CURLOPT_WRITEFUNCTION, &PageStream::onData);
     set(CURLOPT_WRITEDATA, this);
-    if (!m_headers && result == CURLE_OK)
-        result = CURLE_OUT_OF_MEMORY;
     if (result != CURLE_OK) {
         m_result = result;
         throwFailure(QStringLiteral("open"));

@@ -38,9 +38,6 @@ private:
     struct MultiDeleter {
         void operator()(CURLM* handle) const { curl_multi_cleanup(handle); }
     };
-    struct ListDeleter {
-        void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-    };
 
     // What one download leaves behind for the next: a new multi handle costs a socket
     // pair, and a read-ahead buffer freed and allocated again costs trips to the kernel.
@@ -68,7 +65,6 @@ private:
 
     QString m_address;
     QByteArray m_url;
-    std::unique_ptr<curl_slist, ListDeleter> m_headers;
     std::unique_ptr<CURLM, MultiDeleter> m_multi;
     std::unique_ptr<CURL, EasyDeleter> m_easy;
     char m_errorText[CURL_ERROR_SIZE] = {};

@@ -6,6 +6,7 @@
 #include "platform/InternetSession.h"
 #include "platform/NelvoxError.h"
 #include "store/FavoritesList.h"
+#include "update/SnapshotReplace.h"
 
 #include <QFile>
 
@@ -16,15 +17,6 @@ namespace {
 constexpr qsizetype kWriteBlockBytes = 32 * 1024;
 
 } // namespace
-
-QString SnapshotFileName(const QString& address)
-{
-    QString name = address;
-    name.replace(QStringLiteral("http://"), QStringLiteral("nv."), Qt::CaseSensitive);
-    name.replace(QLatin1Char('/'), QLatin1Char('!'));
-    name += QStringLiteral(".NVD");
-    return name;
-}
 
 bool DownloadPage(InternetSession& session, const QString& address, const QString& fileName)
 {
@@ -83,8 +75,7 @@ bool CheckPage(InternetSession& session, FavoritesList& list, int row, const QSt
     if (FileLength(download) == snapshotLength)
         return false;
 
-    // One rename replaces the snapshot, so a failure leaves the old one in place.
-    RenameFile(download, SnapshotFileName(address));
+    ReplaceSnapshot(download, SnapshotFileName(address));
     list.setText(row, FavoritesList::LastUpdated, Clock::FormatTimeStamp(Clock::GetCurrentTime()));
     list.setText(row, FavoritesList::Changed, QStringLiteral("YES"));
     return true;

@@ -2,6 +2,8 @@
 // snapshot file; a different length makes the download the new snapshot and marks the row.
 #pragma once
 
+#include "update/SnapshotName.h"
+
 #include <QString>
 
 class FavoritesList;
@@ -9,10 +11,6 @@ class InternetSession;
 
 // Every check downloads into this one file, so checks must never overlap.
 inline constexpr const char* kTempDownloadFileName = "tempupd.nvd";
-
-// The name of a favorite's snapshot file in the working directory: every "http://"
-// becomes "nv.", every '/' becomes '!', and ".NVD" is appended.
-QString SnapshotFileName(const QString& address);
 
 // Opens the page, then writes it into the named file line by line, each line followed by
 // CR LF. False when the file cannot be created. Failures of the download or of writing

@@ -1,0 +1,18 @@
+// The settings every page download shares, whether a reader pulls the page line by line or
+// the downloads of a run go side by side: limits, redirects, schemes and request headers.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <curl/curl.h>
+
+#include <memory>
+
+// The request headers of every download; one list serves any number of transfers.
+curl_slist* DownloadHeaders();
+
+// Sets up `easy` to download `url` (which must outlive the transfer) through the process's
+// shared cache `share`, with error text in `errorText` (CURL_ERROR_SIZE bytes). The body and
+// header callbacks are the caller's. Returns the first option libcurl refused, or CURLE_OK.
+CURLcode ConfigureDownload(CURL* easy, const QByteArray& url, CURLSH* share, char* errorText);
