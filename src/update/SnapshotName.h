@@ -3,6 +3,11 @@
 
 #include <QString>
 
+// The longest file name, in bytes, that Linux file systems accept.
+inline constexpr qsizetype kMaxSnapshotNameBytes = 255;
+
 // The name of a favorite's snapshot file in the working directory: every "http://"
-// becomes "nv.", every '/' becomes '!', and ".NVD" is appended.
+// becomes "nv.", every '/' becomes '!', and ".NVD" is appended. A name that would pass
+// kMaxSnapshotNameBytes in UTF-8 keeps its first 234 bytes (without splitting a character),
+// then "~", the first 16 hexadecimal digits of the SHA-256 of the address and ".NVD".
 QString SnapshotFileName(const QString& address);
