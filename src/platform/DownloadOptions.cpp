@@ -42,6 +42,9 @@ CURLcode ConfigureDownload(CURL* easy, const QByteArray& url, CURLSH* share, cha
     set(CURLOPT_NOSIGNAL, 1L);
     set(CURLOPT_USERAGENT, "Nelvox");
     set(CURLOPT_HTTPHEADER, headers);
+    // Every encoding this libcurl can decode. Pages arrive decoded, so snapshots hold the
+    // page's text and lengths compare as they always did.
+    set(CURLOPT_ACCEPT_ENCODING, "");
     set(CURLOPT_DEFAULT_PROTOCOL, "http");
     set(CURLOPT_PROTOCOLS_STR, "http,https,ftp,file");
     // A server may send us on to another page, but never to a file on this computer.

@@ -52,6 +52,32 @@ TEST_F(InternetSessionTest, AsksAsNelvoxForAFreshCopy)
     EXPECT_EQ(header("Pragma"), "no-cache");
 }
 
+TEST_F(InternetSessionTest, AsksForCompressedPagesAndReadsThemDecoded)
+{
+    QByteArray page;
+    for (int row = 0; row < 2000; ++row)
+        page += "<tr><td>row " + QByteArray::number(row) + "</td><td>unchanged</td></tr>\n";
+    m_server.setGzipPage("/page", page);
+    m_server.setGzipPage("/broken", page, HttpServer::Gzip::Broken);
+    InternetSession session;
+    const ReadPage read = DownloadWholePage(session, m_server.url("/page"));
+    EXPECT_EQ(StoredLines(read.lines), QByteArray(page).replace("\n", "\r\n")) << "the page must arrive decoded";
+    const auto requests = m_server.requests();
+    ASSERT_EQ(requests.size(), 1u);
+    const auto accepted = requests[0].headers.find("Accept-Encoding");
+    ASSERT_NE(accepted, requests[0].headers.end()) << "no encoding asked for";
+    EXPECT_NE(accepted->second.find("gzip"), std::string::npos) << accepted->second;
+    EXPECT_LT(m_server.bodyBytesSent("/page"), page.size() / 10) << "the page crossed the wire uncompressed";
+
+    // A body that does not decompress is a failed download, not a page of garbage.
+    EXPECT_THROW(DownloadWholePage(session, m_server.url("/broken")), InternetError);
+
+    // The size limit holds for the page as decoded, however small it was on the wire.
+    DownloadLimits::maxBytes = page.size() - 1;
+    EXPECT_THROW(DownloadWholePage(session, m_server.url("/page")), InternetError);
+    EXPECT_LT(m_server.bodyBytesSent("/page"), 2 * page.size() / 10);
+}
+
 TEST_F(InternetSessionTest, ReadsErrorPagesLikeAnyOther)
 {
     m_server.setPage("/missing", "<h1>Not Found</h1>\n", 404);

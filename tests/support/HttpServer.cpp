@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <memory>
 
 namespace {
 
-constexpr const char* kContentType = "text/html";
+// The server library compresses text answers on its own when a client accepts it; pages
+// must go out as the test set them, so they are not labelled as text.
+constexpr const char* kContentType = "application/octet-stream";
 constexpr size_t kBlockBytes = 64 * 1024;
 
 std::string toStd(const QByteArray& bytes)
@@ -27,6 +31,24 @@ std::string repeatedBytes(const std::string& unit, size_t offset, size_t length)
         position = 0;
     }
     return bytes;
+}
+
+// `bytes` in the gzip format, or empty when zlib fails.
+std::string gzipped(const QByteArray& bytes)
+{
+    z_stream stream {};
+    // 16 added to the window bits asks for a gzip header and trailer around the data.
+    if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+        return {};
+    std::string out(deflateBound(&stream, static_cast<uLong>(bytes.size())), '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.constData()));
+    stream.avail_in = static_cast<uInt>(bytes.size());
+    stream.next_out = reinterpret_cast<Bytef*>(out.data());
+    stream.avail_out = static_cast<uInt>(out.size());
+    const int result = deflate(&stream, Z_FINISH);
+    out.resize(stream.total_out);
+    deflateEnd(&stream);
+    return result == Z_STREAM_END ? out : std::string();
 }
 
 } // namespace
@@ -106,6 +128,8 @@ void HttpServer::handle(const httplib::Request& request, httplib::Response& resp
         return;
     }
     answer(request, response);
+    std::lock_guard lock(m_mutex);
+    m_bodyBytes[request.target] += static_cast<qint64>(response.body.size());
 }
 
 bool HttpServer::waitForShutdown(std::chrono::milliseconds timeout)
@@ -218,6 +242,25 @@ void HttpServer::setHangUp(const std::string& path, const QByteArray& head, qint
     });
 }
 
+void HttpServer::setGzipPage(const std::string& path, const QByteArray& body, Gzip kind)
+{
+    std::string compressed = gzipped(body);
+    if (compressed.empty())
+        ADD_FAILURE() << "zlib cannot compress the page for " << path;
+    if (kind == Gzip::Broken) {
+        // A gzip header, then a deflate block of the reserved type 3, which no decoder takes.
+        compressed = std::string("\x1f\x8b\x08\0\0\0\0\0\0\x03\xff\xff\xff", 13) + toStd(body);
+    }
+    setAnswer(path, [plain = toStd(body), compressed](const httplib::Request& request, httplib::Response& response) {
+        if (request.get_header_value("Accept-Encoding").find("gzip") == std::string::npos) {
+            response.set_content(plain, kContentType);
+            return;
+        }
+        response.set_header("Content-Encoding", "gzip");
+        response.set_content(compressed, kContentType);
+    });
+}
+
 std::vector<HttpServer::Request> HttpServer::requests() const
 {
     std::lock_guard lock(m_mutex);
@@ -229,4 +272,11 @@ int HttpServer::requestCount(const std::string& path) const
     std::lock_guard lock(m_mutex);
     return static_cast<int>(std::count_if(
         m_requests.begin(), m_requests.end(), [&path](const Request& request) { return request.target == path; }));
+}
+
+qint64 HttpServer::bodyBytesSent(const std::string& path) const
+{
+    std::lock_guard lock(m_mutex);
+    const auto found = m_bodyBytes.find(path);
+    return found == m_bodyBytes.end() ? 0 : found->second;
 }

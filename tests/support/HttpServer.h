@@ -59,10 +59,17 @@ public:
     void setTrickle(const std::string& path, const QByteArray& body, std::chrono::milliseconds interval);
     // Announces `declaredLength` bytes, sends `head` and closes the connection.
     void setHangUp(const std::string& path, const QByteArray& head, qint64 declaredLength);
+    // `body` compressed with gzip when the request's Accept-Encoding names gzip, as it is
+    // otherwise. A broken page claims gzip but sends a body that does not decompress.
+    enum class Gzip { Whole, Broken };
+    void setGzipPage(const std::string& path, const QByteArray& body, Gzip kind = Gzip::Whole);
 
     std::vector<Request> requests() const;
     // The requests that reached `path`.
     int requestCount(const std::string& path) const;
+    // The body bytes that answers to `path` put on the wire, counting bodies set whole
+    // (pages, gzip pages, redirects and the server's own not-found pages), not generated ones.
+    qint64 bodyBytesSent(const std::string& path) const;
 
 private:
     using Answer = std::function<void(const httplib::Request&, httplib::Response&)>;
@@ -80,4 +87,5 @@ private:
     bool m_shuttingDown = false;
     std::map<std::string, Answer> m_answers;
     std::vector<Request> m_requests;
+    std::map<std::string, qint64> m_bodyBytes;
 };
