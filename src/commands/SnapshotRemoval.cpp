@@ -4,13 +4,28 @@
 #include "platform/Files.h"
 #include "platform/NelvoxError.h"
 #include "update/PageCheck.h"
+#include "update/SnapshotReplace.h"
 
-void RemoveSnapshot(const QString& address)
+namespace {
+
+void removeUnlessMissing(const QString& fileName)
 {
     try {
-        RemoveFile(SnapshotFileName(address));
+        RemoveFile(fileName);
     } catch (const FileError& error) {
         if (!error.isNotFound())
             throw;
     }
+}
+
+} // namespace
+
+void RemoveSnapshot(const QString& address)
+{
+    // The previous copy goes first, so that one that resists stops the command while the
+    // favorite still has its snapshot.
+    const QString snapshot = SnapshotFileName(address);
+    removeUnlessMissing(PendingPreviousCopyName(snapshot));
+    removeUnlessMissing(PreviousCopyName(snapshot));
+    removeUnlessMissing(snapshot);
 }

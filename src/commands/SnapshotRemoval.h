@@ -3,7 +3,8 @@
 
 #include <QString>
 
-// Removes the snapshot of the favorite at `address`. A snapshot that is not there counts as
-// removed: the favorite's first download may never have created it, or another favorite
-// with the same snapshot name took it along. Any other failure throws FileError.
+// Removes the snapshot of the favorite at `address` and its previous copy. A file that is not
+// there counts as removed: the favorite's first download may never have created it, no change
+// may have made a previous copy yet, or another favorite with the same snapshot name took it
+// along. Any other failure throws FileError.
 void RemoveSnapshot(const QString& address);

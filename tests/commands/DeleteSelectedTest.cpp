@@ -4,6 +4,7 @@
 #include "support/ModalAnswerer.h"
 #include "support/TempWorkDir.h"
 #include "update/PageCheck.h"
+#include "update/SnapshotReplace.h"
 
 #include <QApplication>
 #include <QDir>
@@ -136,6 +137,39 @@ TEST_F(DeleteSelected, AMissingOrSharedSnapshotNoLongerBlocks)
     EXPECT_EQ(answers.pending(), 1) << answers.texts().value(0).toStdString();
     EXPECT_EQ(window.favorites().count(), 0);
     EXPECT_EQ(ReadAll("nelvox.ini"), QByteArray("0\r\n"));
+}
+
+TEST_F(DeleteSelected, TakesThePreviousCopyAlongWithTheSnapshot)
+{
+    CNelvoxDlg window;
+    fill(window, { "http://a.example/", "http://b.example/", "http://c.example/", "http://d.example/" });
+    // b and d changed once and have a previous copy, c never did; a stays.
+    for (const char* address : { "http://a.example/", "http://b.example/", "http://d.example/" })
+        WriteAll(PreviousCopyName(SnapshotFileName(address)), "earlier");
+    // d's previous copy resists removal, as a non-empty directory does also for root.
+    const QString stuck = PreviousCopyName(SnapshotFileName("http://d.example/"));
+    QFile::remove(stuck);
+    ASSERT_TRUE(QDir().mkpath(stuck + "/inside"));
+    select(window, { 1, 2 });
+
+    ModalAnswerer answers;
+    answers.thenClick("OK").thenClick("OK");
+    window.RunCommand([&] { window.OnDeleteSelected(); });
+    EXPECT_EQ(answers.pending(), 2) << "a missing previous copy is no error: "
+                                    << answers.texts().value(0).toStdString();
+    EXPECT_EQ(addresses(window), QStringList({ "http://a.example/", "http://d.example/" }));
+    for (const char* address : { "http://b.example/", "http://c.example/" }) {
+        EXPECT_FALSE(FileExists(SnapshotFileName(address))) << address;
+        EXPECT_FALSE(FileExists(PreviousCopyName(SnapshotFileName(address)))) << address;
+    }
+    EXPECT_EQ(ReadAll(PreviousCopyName(SnapshotFileName("http://a.example/"))), "earlier") << "not selected";
+
+    select(window, { 1 });
+    window.RunCommand([&] { window.OnDeleteSelected(); });
+    ASSERT_EQ(answers.pending(), 1) << "no error box";
+    EXPECT_TRUE(answers.texts().value(0).contains(stuck)) << answers.texts().value(0).toStdString();
+    EXPECT_EQ(addresses(window), QStringList({ "http://a.example/", "http://d.example/" }));
+    EXPECT_TRUE(FileExists(SnapshotFileName("http://d.example/"))) << "the row that failed keeps its snapshot";
 }
 
 TEST_F(DeleteSelected, ASnapshotThatCannotBeRemovedStopsAtItsRow)

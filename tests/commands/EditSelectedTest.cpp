@@ -8,6 +8,7 @@
 #include "support/ModalAnswerer.h"
 #include "support/TempWorkDir.h"
 #include "update/PageCheck.h"
+#include "update/SnapshotReplace.h"
 
 #include <QApplication>
 #include <QDir>
@@ -193,6 +194,8 @@ TEST_F(EditSelected, ANewAddressReplacesTheOldSnapshotAndKeepsItsPlace)
     add(window, "http://b.example/", "H", "Never", "");
     add(window, "http://c.example/old", "D", kOldStamp, "YES");
     add(window, "http://d.example/", "W", "Never", "");
+    WriteAll(PreviousCopyName(SnapshotFileName("http://c.example/old")), "earlier");
+    WriteAll(PreviousCopyName(SnapshotFileName("http://b.example/")), "earlier");
     select(window, { 1 });
 
     ModalAnswerer answers;
@@ -204,6 +207,9 @@ TEST_F(EditSelected, ANewAddressReplacesTheOldSnapshotAndKeepsItsPlace)
     EXPECT_EQ(row(window, 1), QStringList({ m_server.url("/zzz/new.html"), "M", kStamp, "YES" }))
         << "edited in place, not moved to its sorted place";
     EXPECT_FALSE(FileExists(SnapshotFileName("http://c.example/old"))) << "the old address's snapshot is removed";
+    EXPECT_FALSE(FileExists(PreviousCopyName(SnapshotFileName("http://c.example/old")))) << "and its previous copy";
+    EXPECT_FALSE(FileExists(PreviousCopyName(SnapshotFileName(m_server.url("/zzz/new.html")))));
+    EXPECT_EQ(ReadAll(PreviousCopyName(SnapshotFileName("http://b.example/"))), "earlier") << "not edited";
     EXPECT_EQ(ReadAll(SnapshotFileName(m_server.url("/zzz/new.html"))), QByteArray("new page\r\n"));
     EXPECT_EQ(ReadAll(SnapshotFileName("http://b.example/")), kOldSnapshot);
     EXPECT_EQ(ReadAll("nelvox.ini"), fileOf(window));

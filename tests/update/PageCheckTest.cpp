@@ -8,6 +8,7 @@
 #include "store/FavoritesList.h"
 #include "support/HttpServer.h"
 #include "support/TempWorkDir.h"
+#include "update/SnapshotReplace.h"
 
 #include <QDir>
 #include <QSet>
@@ -189,6 +190,48 @@ TEST_F(PageCheck, AChangedLengthReplacesTheSnapshotAndMarksTheRow)
     EXPECT_TRUE(check(row));
     EXPECT_EQ(m_list.text(row, FavoritesList::LastUpdated), "12/06/26 02:35 AM");
     EXPECT_EQ(ReadAll(snapshot(row)), "");
+}
+
+TEST_F(PageCheck, AChangeKeepsTheReplacedSnapshotAsThePreviousCopyOneGenerationOnly)
+{
+    // A short address, and one whose snapshot name is as long as a file name can be.
+    const std::string longPath = "/" + std::string(300, 'p');
+    for (const std::string& path : { std::string("/news"), longPath }) {
+        SCOPED_TRACE(path.size());
+        const int row = addFavorite(path);
+        const QString previous = PreviousCopyName(snapshot(row));
+        ASSERT_TRUE(previous.endsWith(".old"));
+        ASSERT_NE(previous, PreviousCopyName(SnapshotFileName(address(row) + "x"))) << "long names must stay apart";
+        m_server.setPage(path, "first\n");
+        ASSERT_TRUE(DownloadPage(m_session, address(row), snapshot(row)));
+
+        m_server.setPage(path, "frist\n");
+        EXPECT_FALSE(check(row));
+        EXPECT_FALSE(FileExists(previous)) << "a check that found no change keeps no copy";
+
+        m_server.setPage(path, "first\nsecond\n");
+        EXPECT_TRUE(check(row));
+        EXPECT_EQ(ReadAll(snapshot(row)), "first\r\nsecond\r\n");
+        EXPECT_EQ(ReadAll(previous), "first\r\n");
+
+        m_server.setPage(path, "third\n");
+        EXPECT_TRUE(check(row));
+        EXPECT_EQ(ReadAll(snapshot(row)), "third\r\n");
+        EXPECT_EQ(ReadAll(previous), "first\r\nsecond\r\n") << "the copy must be the page just replaced";
+        const QStringList files = QDir().entryList(QDir::Files | QDir::Hidden, QDir::Name);
+        QStringList expected = { snapshot(row), previous };
+        expected.sort();
+        EXPECT_TRUE(files == expected) << "one generation, nothing left over: " << files.join(' ').toStdString();
+
+        // The two are files of their own: a download written into the snapshot, as Add and
+        // Edit write theirs, leaves the previous copy as it was.
+        m_server.setPage(path, "rewritten\n");
+        ASSERT_TRUE(DownloadPage(m_session, address(row), snapshot(row)));
+        EXPECT_EQ(ReadAll(previous), "first\r\nsecond\r\n");
+
+        QFile::remove(snapshot(row));
+        QFile::remove(previous);
+    }
 }
 
 TEST_F(PageCheck, TheSameLengthIsNoChange)
