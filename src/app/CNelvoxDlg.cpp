@@ -3,13 +3,16 @@
 
 #include "app/CAboutDlg.h"
 #include "app/CaptionFit.h"
+#include "app/CheckProgressDlg.h"
 #include "app/CSTI.h"
 #include "app/HelpPage.h"
 #include "commands/DialogValues.h"
 #include "platform/NelvoxError.h"
 #include "store/FavoritesFile.h"
+#include "update/CheckRun.h"
 #include "ui_CNelvoxDlg.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QDesktopServices>
@@ -98,6 +101,13 @@ CNelvoxDlg::CNelvoxDlg(QWidget* parent)
     connect(m_trayIcon, &CSTI::clicked, this, [this] { RunCommand([this] { OnTrayClick(); }); });
     connect(m_trayIcon, &CSTI::aboutRequested, this, [this] { RunCommand([this] { OnAbout(); }); });
     connect(m_trayIcon, &CSTI::quitRequested, this, &CNelvoxDlg::OnQuit);
+    // The desktop ends its session: what the favorites hold is saved, as on Quit.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &CNelvoxDlg::OnQuit);
+    m_longRunTimer.setSingleShot(true);
+    connect(&m_longRunTimer, &QTimer::timeout, this, [this] {
+        m_longRun = true;
+        updateProgressDisplay();
+    });
     setUpChangesView();
 
     OnInitDialog();
@@ -145,7 +155,27 @@ void CNelvoxDlg::OnOK()
 
 void CNelvoxDlg::OnQuit()
 {
-    RunCommand([this] { OnOK(); });
+    if (m_ended)
+        return;
+    if (m_commandDepth == 0) {
+        RunCommand([this] { OnOK(); });
+        return;
+    }
+    // A command is under way: it is brought to its end, keeping what it has found, and the
+    // program ends after it.
+    m_quitRequested = true;
+    if (m_run)
+        m_run->stop();
+    closeModalDialogs();
+}
+
+void CNelvoxDlg::closeModalDialogs()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* dialog = qobject_cast<QDialog*>(widget);
+        if (dialog && dialog != this && dialog != m_progress.get() && dialog->isVisible() && dialog->isModal())
+            dialog->reject();
+    }
 }
 
 void CNelvoxDlg::SaveFavoritesOrWarn()
@@ -170,12 +200,18 @@ QWidget* CNelvoxDlg::boxOwner()
 
 void CNelvoxDlg::RunCommand(const std::function<void()>& command)
 {
+    ++m_commandDepth;
     try {
         command();
     } catch (const NelvoxError& error) {
         ShowError(error.message());
     } catch (const std::exception& error) {
         ShowError(QString::fromLocal8Bit(error.what()));
+    }
+    --m_commandDepth;
+    if (m_commandDepth == 0 && m_quitRequested) {
+        m_quitRequested = false;
+        RunCommand([this] { OnOK(); });
     }
 }
 
@@ -245,7 +281,7 @@ void CNelvoxDlg::reject() { }
 
 void CNelvoxDlg::closeEvent(QCloseEvent* event)
 {
-    RunCommand([this] { OnOK(); });
+    OnQuit();
     event->accept();
 }
 
@@ -260,6 +296,22 @@ void CNelvoxDlg::contextMenuEvent(QContextMenuEvent* event)
 
 bool CNelvoxDlg::eventFilter(QObject* watched, QEvent* event)
 {
+    if (m_run && isHeldOff(watched)) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Shortcut:
+        case QEvent::ShortcutOverride:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+            return true;
+        default:
+            break;
+        }
+    }
     if (watched == m_listFavorites->viewport() && event->type() == QEvent::MouseButtonRelease) {
         // The view settles its selection while it handles the release; look after it.
         QMetaObject::invokeMethod(

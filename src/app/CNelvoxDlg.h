@@ -13,6 +13,8 @@
 #include <memory>
 #include <vector>
 
+class CheckProgressDlg;
+class CheckRun;
 class CSTI;
 class QCheckBox;
 class QPushButton;
@@ -26,6 +28,8 @@ class CNelvoxDlg : public QDialog {
 public:
     // The period of the scheduled checks.
     static constexpr int kCheckIntervalMs = 3'600'000;
+    // A run of checks that takes longer than this shows its progress. Tests shorten it.
+    static inline int longRunDelayMs = 1'500;
 
     explicit CNelvoxDlg(QWidget* parent = nullptr);
     ~CNelvoxDlg() override;
@@ -63,6 +67,22 @@ public:
     // shown in an error box and the program runs on.
     void RunCommand(const std::function<void()>& command);
 
+    // Runs the checks and downloads of `run` and returns when it has ended. Meanwhile the
+    // window repaints and the tray icon answers, but nothing the user does reaches the
+    // window or its dialogs but the progress display's Stop; a tick waits for the end.
+    void RunChecks(CheckRun& run);
+    // Downloads a favorite's first snapshot; the stamp for Last Updated, or "Never" when the
+    // download failed or was stopped.
+    QString DownloadFirstSnapshot(const QString& address);
+    // Runs the Add or Edit dialog; a tick that falls while it is open waits for it.
+    int ExecHoldingTicks(QDialog& dialog);
+
+    bool isRunInProgress() const { return m_run != nullptr; }
+    // A tick came while a run or the Add or Edit dialog held it off, and waits for its turn.
+    bool isTickWaiting() const { return m_tickPending; }
+    // The progress display of a long run, while there is one.
+    CheckProgressDlg* progressDialog() const;
+
 signals:
     // The window has saved the favorites and closed; the program ends.
     void ended();
@@ -72,6 +92,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -90,11 +112,31 @@ private:
     // since a box owned by a hidden or minimised window may not be seen either.
     QWidget* boxOwner();
     void connectCommand(QPushButton* button, void (CNelvoxDlg::*handler)());
+    // Shows how far a long run has come: a dialog over the window while the user can see it,
+    // and the tray icon's tip.
+    void updateProgressDisplay();
+    // Whether user input for `receiver` must wait for the run to end.
+    bool isHeldOff(QObject* receiver) const;
+    // Answers the dialogs that commands wait on with Cancel or No, so that they end.
+    void closeModalDialogs();
+    // A tick that had to wait runs once nothing holds it off any more.
+    void runPendingTick();
 
     std::unique_ptr<Ui::CNelvoxDlg> m_ui;
     FavoritesList m_favorites;
     QTimer m_timer;
     bool m_ended = false;
+    // The run of checks in progress, and whether it has lasted long enough to show itself.
+    CheckRun* m_run = nullptr;
+    std::unique_ptr<CheckProgressDlg> m_progress;
+    QTimer m_longRunTimer;
+    bool m_longRun = false;
+    // Commands under way (nested in each other's dialogs), and open Add or Edit dialogs.
+    int m_commandDepth = 0;
+    int m_dialogDepth = 0;
+    bool m_tickPending = false;
+    // Quit came while a command was under way: the program ends once the command has.
+    bool m_quitRequested = false;
     // One-shot flags of the tray behaviour: the window hides at its first paint, and the
     // first click on the icon flips the alert before ending it.
     bool m_hideAtFirstPaint = true;

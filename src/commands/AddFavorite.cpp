@@ -1,13 +1,8 @@
 // Add Favorite: the dialog collects an address and a frequency, the new row gets a first
 // snapshot of the page and its stamp, then the list is sorted and saved.
-#include "app/BusyCursor.h"
 #include "app/CNelvoxDlg.h"
 #include "commands/CAddEditDlg.h"
 #include "commands/DialogValues.h"
-#include "platform/Clock.h"
-#include "platform/InternetSession.h"
-#include "platform/NelvoxError.h"
-#include "update/PageCheck.h"
 
 #include <QMessageBox>
 
@@ -24,7 +19,7 @@ void CNelvoxDlg::OnAddFavorite()
     g_strCurrentUrl.clear();
     {
         CAddEditDlg dialog(this);
-        dialog.exec();
+        ExecHoldingTicks(dialog);
     }
 
     if (!g_strCurrentUrl.isEmpty()) {
@@ -33,19 +28,9 @@ void CNelvoxDlg::OnAddFavorite()
         m_favorites.insertFavorite(row, address);
         m_favorites.setText(row, FavoritesList::Updates, FrequencyCode(g_nCurrentFrequency));
 
-        QString stamp;
-        try {
-            BusyCursor busy;
-            // A session that cannot even be created is one more failed download.
-            InternetSession session;
-            // The first snapshot goes straight into the snapshot file. When that file
-            // cannot be created the page is still fetched and the row still stamped.
-            DownloadPage(session, address, SnapshotFileName(address));
-            session.Close();
-            stamp = Clock::FormatTimeStamp(Clock::GetCurrentTime());
-        } catch (const NelvoxError&) {
-            stamp = QStringLiteral("Never");
-        }
+        // The first snapshot goes straight into the snapshot file. When that file cannot be
+        // created the page is still fetched and the row still stamped.
+        const QString stamp = DownloadFirstSnapshot(address);
         m_favorites.setText(row, FavoritesList::LastUpdated, stamp);
     }
 

@@ -1,37 +1,10 @@
 // Edit Selected Favorites: the dialog once per selected favorite, bottom-up; on OK the old
 // snapshot goes, the row takes the new address and frequency and the page is downloaded
 // into a fresh snapshot. Rows stay where they are; the file is written only after an OK.
-#include "app/BusyCursor.h"
 #include "app/CNelvoxDlg.h"
 #include "commands/CAddEditDlg.h"
 #include "commands/DialogValues.h"
 #include "commands/SnapshotRemoval.h"
-#include "platform/Clock.h"
-#include "platform/InternetSession.h"
-#include "platform/NelvoxError.h"
-#include "update/PageCheck.h"
-
-namespace {
-
-// The page downloaded into the favorite's new snapshot; the stamp for Last Updated, or
-// "Never" when the download failed.
-QString downloadSnapshot(const QString& address)
-{
-    try {
-        BusyCursor busy;
-        // Each row gets a session of its own; one that cannot be created is a failed download.
-        InternetSession session;
-        // When the snapshot file cannot be created, the page is still fetched and the row
-        // still stamped.
-        DownloadPage(session, address, SnapshotFileName(address));
-        session.Close();
-        return Clock::FormatTimeStamp(Clock::GetCurrentTime());
-    } catch (const NelvoxError&) {
-        return QStringLiteral("Never");
-    }
-}
-
-} // namespace
 
 void CNelvoxDlg::OnEditSelected()
 {
@@ -47,7 +20,10 @@ void CNelvoxDlg::OnEditSelected()
         if (frequency != FREQ_NONE)
             g_nCurrentFrequency = frequency;
         g_bDialogCancelled = true;
-        dialog.exec();
+        ExecHoldingTicks(dialog);
+        // After Quit no further dialog is offered.
+        if (m_quitRequested)
+            break;
         if (g_bDialogCancelled)
             continue;
 
@@ -61,7 +37,9 @@ void CNelvoxDlg::OnEditSelected()
         m_favorites.setText(row, FavoritesList::WebSite, address);
         if (const QString code = FrequencyCode(g_nCurrentFrequency); !code.isEmpty())
             m_favorites.setText(row, FavoritesList::Updates, code);
-        m_favorites.setText(row, FavoritesList::LastUpdated, downloadSnapshot(address));
+        // When the snapshot file cannot be created, the page is still fetched and the row
+        // still stamped.
+        m_favorites.setText(row, FavoritesList::LastUpdated, DownloadFirstSnapshot(address));
     }
 
     // Only a run whose last dialog ended with OK is written; earlier edits of a run whose

@@ -34,6 +34,10 @@ public:
     // Ends the session; later OpenURL calls throw. Streams already open read on.
     void Close();
 
+    // The cache of connections, host names and TLS sessions that every download shares;
+    // null once the session is closed.
+    CURLSH* shareHandle() const { return m_share; }
+
     // While set, creating a session throws, as when the system refuses one.
     static void SetCreationFailureForTesting(bool fail);
 

@@ -1,46 +1,45 @@
 // The hourly tick: with the notification box checked, every favorite that is due at the
-// tick's time is checked, all in one internet session; the list is saved at every tick.
-#include "app/BusyCursor.h"
+// tick's time is checked, the downloads side by side; the list is saved at every tick.
 #include "app/CNelvoxDlg.h"
 #include "commands/DialogValues.h"
 #include "platform/Clock.h"
-#include "platform/InternetSession.h"
-#include "platform/NelvoxError.h"
-#include "update/PageCheck.h"
+#include "update/CheckRun.h"
 #include "update/Schedule.h"
 
 #include <QCheckBox>
 
 void CNelvoxDlg::OnTimer()
 {
+    if (m_ended)
+        return;
+    // While a run is under way or the Add or Edit dialog is open, the tick waits for them.
+    if (m_run || m_dialogDepth > 0) {
+        m_tickPending = true;
+        return;
+    }
+    m_tickPending = false;
+
     bool anyChanged = false;
     if (m_chkNotify->isChecked()) {
-        BusyCursor busy;
         // A session that cannot be created ends the tick here, before the timer is armed
         // again and before the save; the window's dispatch tells the user.
-        InternetSession session;
-        QDateTime tickTime = Clock::GetCurrentTime();
+        CheckRun run(m_favorites);
+        // Which rows are due is settled at the tick's time, before any download, so that a
+        // slow page cannot make the rows after it miss their hour.
+        const QDateTime tickTime = Clock::GetCurrentTime();
         for (int row = 0; row < m_favorites.count(); ++row) {
             g_strCurrentUrl = m_favorites.text(row, FavoritesList::WebSite);
             m_tickFrequency = ScheduledFrequency(m_favorites.text(row, FavoritesList::Updates), m_tickFrequency);
-            if (!IsDue(m_tickFrequency, tickTime))
-                continue;
-            try {
-                if (CheckPage(session, m_favorites, row, g_strCurrentUrl)) {
-                    anyChanged = true;
-                    // The rows after this one are due by the time of its stamp.
-                    tickTime = Clock::GetCurrentTime();
-                }
-            } catch (const NelvoxError&) {
-                // A favorite that cannot be checked keeps its cells; the user is not told.
-            }
+            if (IsDue(m_tickFrequency, tickTime))
+                run.addCheck(row);
         }
-        session.Close();
+        RunChecks(run);
+        anyChanged = run.anyChanged();
     }
 
     // Armed before the prompt, so that a prompt left open does not hold up the next tick.
     m_timer.start(kCheckIntervalMs);
-    if (anyChanged)
+    if (anyChanged && !m_quitRequested)
         NotifyChanges();
     SaveFavoritesOrWarn();
 }

@@ -1,33 +1,34 @@
-// Update All Now: every favorite is checked at once, whatever its frequency, each in an
-// internet session of its own.
-#include "app/BusyCursor.h"
+// Update All Now: every favorite is checked at once, whatever its frequency, the downloads
+// side by side; then the prompt if any changed, the sort and the save.
 #include "app/CNelvoxDlg.h"
 #include "commands/DialogValues.h"
-#include "platform/InternetSession.h"
 #include "platform/NelvoxError.h"
-#include "update/PageCheck.h"
+#include "update/CheckRun.h"
+
+#include <memory>
 
 void CNelvoxDlg::OnUpdateAllNow()
 {
     bool anyChanged = false;
-    {
-        BusyCursor busy;
-        for (int row = 0; row < m_favorites.count(); ++row) {
-            g_strCurrentUrl = m_favorites.text(row, FavoritesList::WebSite);
-            try {
-                // A session that cannot be created fails this row like a download that fails.
-                InternetSession session;
-                if (CheckPage(session, m_favorites, row, g_strCurrentUrl))
-                    anyChanged = true;
-                session.Close();
-            } catch (const NelvoxError&) {
-                // A favorite that cannot be checked keeps its cells; the user is not told.
-            }
-        }
+    std::unique_ptr<CheckRun> run;
+    try {
+        run = std::make_unique<CheckRun>(m_favorites);
+    } catch (const NelvoxError&) {
+        // Without an internet session every favorite fails as a download that fails.
+    }
+    for (int row = 0; row < m_favorites.count(); ++row) {
+        g_strCurrentUrl = m_favorites.text(row, FavoritesList::WebSite);
+        if (run)
+            run->addCheck(row);
+    }
+    if (run) {
+        RunChecks(*run);
+        anyChanged = run->anyChanged();
     }
 
-    // The notification box is not asked: the user asked for this check.
-    if (anyChanged)
+    // The notification box is not asked: the user asked for this check. After Quit the
+    // program ends without asking.
+    if (anyChanged && !m_quitRequested)
         NotifyChanges();
     SortFavorites(m_favorites);
     SaveFavoritesOrWarn();

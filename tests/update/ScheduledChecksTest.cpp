@@ -1,6 +1,6 @@
 // The hourly tick against a loopback server and a clock set by the test: the notification
-// box, the schedule of every row, the tick time moving with each stamp, one prompt per
-// tick, the save at every tick, and a tick that runs inside the Add Favorite dialog.
+// box, the schedule of every row settled at the tick's time, one prompt per tick, the save
+// at every tick, and a tick that waits for the Add Favorite dialog.
 #include "UpdateFixture.h"
 
 #include "app/CNelvoxDlg.h"
@@ -126,7 +126,6 @@ TEST_F(ScheduledChecks, EachRowIsDueByItsFrequencyAtTheTickTime)
         m_server.setPage(path, "unchanged page\n");
         snapshotAsServed(path);
     }
-    markRequests();
     CNelvoxDlg window;
     addRow(window, "/m", "M");
     addRow(window, "/w", "W");
@@ -135,18 +134,20 @@ TEST_F(ScheduledChecks, EachRowIsDueByItsFrequencyAtTheTickTime)
     ModalAnswerer answers;
     answers.thenClick("No");
 
-    setClock(QDateTime(kFridayTheFirst, QTime(16, 59, 59)));
-    tick(window);
-    setClock(QDateTime(kFridayTheFirst, QTime(17, 0, 0)));
-    tick(window);
-    setClock(QDateTime(kSaturday, QTime(17, 30, 0)));
-    tick(window);
-
-    EXPECT_EQ(asked(),
-        "/h"
-        "/m/w/d/h"
-        "/d/h")
-        << "16:59:59 Friday the 1st, 17:00:00, then Saturday the 2nd at 17:30";
+    const struct {
+        QDateTime time;
+        const char* due;
+    } ticks[] = {
+        { QDateTime(kFridayTheFirst, QTime(16, 59, 59)), "/h" },
+        { QDateTime(kFridayTheFirst, QTime(17, 0, 0)), "/d/h/m/w" },
+        { QDateTime(kSaturday, QTime(17, 30, 0)), "/d/h" },
+    };
+    for (const auto& each : ticks) {
+        setClock(each.time);
+        markRequests();
+        tick(window);
+        EXPECT_EQ(askedInAnyOrder(), each.due) << each.time.toString().toStdString();
+    }
     EXPECT_EQ(answers.pending(), 1) << "nothing changed";
 }
 
@@ -171,22 +172,21 @@ TEST_F(ScheduledChecks, ARowWithoutAValidCodeTakesTheFrequencyOfTheRowBeforeIt)
     answers.thenClick("No");
     tick(window);
 
-    EXPECT_EQ(asked(), "/a/b/e");
+    EXPECT_EQ(askedInAnyOrder(), "/a/b/e");
     EXPECT_EQ(g_nCurrentFrequency, FREQ_MONTHLY) << "the tick keeps its own working frequency";
     EXPECT_EQ(g_strCurrentUrl, url("/e")) << "the last row visited";
 
     // The next tick begins with the frequency of the last row of the tick before: hourly.
+    markRequests();
     tick(window);
-    EXPECT_EQ(asked(),
-        "/a/b/e"
-        "/first/a/b/e");
+    EXPECT_EQ(askedInAnyOrder(), "/a/b/e/first");
     EXPECT_EQ(answers.pending(), 1);
 }
 
-TEST_F(ScheduledChecks, AStampInTheNextHourMakesTheLaterRowsOfTheTickNotDue)
+TEST_F(ScheduledChecks, WhatIsDueIsSettledAtTheTickTimeWhateverTheStampsSay)
 {
-    // The clock advances as it is read: the tick begins at 17:59:58, and the stamp of the
-    // first change, and every reading after it, says 18:00:03.
+    // The clock advances as it is read: the tick begins at 17:59:58, and the stamp of every
+    // change says 18:00:03. Every row due at the tick's own time is checked all the same.
     std::atomic<int> reads = 0;
     Clock::SetTimeSource(
         [&reads] { return QDateTime(kFridayTheFirst, reads++ == 0 ? QTime(17, 59, 58) : QTime(18, 0, 3)); });
@@ -194,6 +194,7 @@ TEST_F(ScheduledChecks, AStampInTheNextHourMakesTheLaterRowsOfTheTickNotDue)
         m_server.setPage(path, QByteArray("page ") + path + " has grown\n");
         staleSnapshot(path);
     }
+    markRequests();
     CNelvoxDlg window;
     addRow(window, "/a", "D");
     addRow(window, "/b", "D");
@@ -214,15 +215,15 @@ TEST_F(ScheduledChecks, AStampInTheNextHourMakesTheLaterRowsOfTheTickNotDue)
     answers.thenClick("No");
     tick(window);
 
-    EXPECT_EQ(asked(), "/a/e") << "after the stamp at 18:00:03 only hourly rows are due";
-    EXPECT_EQ(answers.pending(), 1) << "two changes, one prompt";
+    EXPECT_EQ(askedInAnyOrder(), "/a/b/c/d/e") << "every row was due at 17:59:58";
+    EXPECT_EQ(answers.pending(), 1) << "five changes, one prompt";
     EXPECT_TRUE(answers.texts().value(0).startsWith("Some of your Nelvox favorites have been changed"));
     EXPECT_TRUE(armedBeforePrompt) << "the timer is armed again before the prompt";
     EXPECT_EQ(fileDuringPrompt, "0\r\n") << "the stamps reach the file only after the answer";
     EXPECT_TRUE(window.trayIcon().IsTrayAlertOn()) << "No leaves the alert on";
     EXPECT_EQ(ReadAll("nelvox.ini"),
-        "5\r\n" + line("/a", "D", "10/01/21 06:00 PM", "YES") + line("/b", "D", "Never", "")
-            + line("/c", "W", "Never", "") + line("/d", "M", "Never", "")
+        "5\r\n" + line("/a", "D", "10/01/21 06:00 PM", "YES") + line("/b", "D", "10/01/21 06:00 PM", "YES")
+            + line("/c", "W", "10/01/21 06:00 PM", "YES") + line("/d", "M", "10/01/21 06:00 PM", "YES")
             + line("/e", "H", "10/01/21 06:00 PM", "YES"));
 }
 
@@ -246,7 +247,7 @@ TEST_F(ScheduledChecks, FailuresAndMissingSnapshotsEndOnlyTheirOwnRow)
     answers.thenClick("OK");
     tick(window);
 
-    EXPECT_EQ(asked(), "/broken/new/grown");
+    EXPECT_EQ(askedInAnyOrder(), "/broken/grown/new");
     EXPECT_EQ(answers.pending(), 1) << "one prompt, and no error box for the broken page";
     EXPECT_EQ(window.favorites().text(0, FavoritesList::LastUpdated), QStringLiteral("Never"));
     EXPECT_EQ(window.favorites().text(1, FavoritesList::Changed), QString()) << "no snapshot, no comparison";
@@ -256,7 +257,7 @@ TEST_F(ScheduledChecks, FailuresAndMissingSnapshotsEndOnlyTheirOwnRow)
     EXPECT_FALSE(window.trayIcon().IsTrayAlertOn());
 }
 
-TEST_F(ScheduledChecks, ATickInsideTheAddDialogLeavesTheChosenFrequencyAlone)
+TEST_F(ScheduledChecks, ATickDuringTheAddDialogWaitsForItAndLeavesTheChosenFrequencyAlone)
 {
     setClock(QDateTime(kSaturday, QTime(12, 0, 0)));
     m_server.setPage("/hourly", "an hourly page\n");
@@ -267,20 +268,24 @@ TEST_F(ScheduledChecks, ATickInsideTheAddDialogLeavesTheChosenFrequencyAlone)
     CNelvoxDlg window;
     addRow(window, "/hourly", "H");
     ModalAnswerer answers;
-    bool tickRan = false;
+    bool tickWaited = false;
     answers.then([&](QWidget* dialog) {
         dialog->findChild<QLineEdit*>()->setText(url("/new"));
         dialog->findChild<QRadioButton*>("weeklyRadio")->click();
-        // The tick comes while the dialog waits for the user.
+        // The tick comes while the dialog waits for the user, and must wait too.
         window.checkTimer().start(1);
-        tickRan = WaitFor([&] { return reArmed(window) && FileExists("nelvox.ini"); });
+        tickWaited = WaitFor([&] { return window.isTickWaiting(); }) && !reArmed(window)
+            && !FileExists("nelvox.ini") && asked().empty();
+        // One tick is enough: the waiting one must arm the timer again when it runs.
+        window.checkTimer().stop();
         ModalAnswerer::findButton(dialog, "OK")->click();
     });
     window.findChild<QPushButton*>("btnAdd")->click();
 
-    ASSERT_TRUE(tickRan) << "the tick must run inside the dialog";
     ASSERT_EQ(answers.pending(), 0);
-    EXPECT_EQ(asked(), "/hourly/new") << "the tick checked the hourly row, then Add fetched its page";
+    EXPECT_TRUE(tickWaited) << "the tick must not run inside the dialog";
+    EXPECT_TRUE(WaitFor([&] { return reArmed(window); })) << "the tick runs once Add has ended";
+    EXPECT_EQ(asked(), "/new/hourly") << "Add fetched its page, then the tick checked the hourly row";
     ASSERT_EQ(window.favorites().count(), 2);
     const int added = window.favorites().text(0, FavoritesList::WebSite) == url("/new") ? 0 : 1;
     EXPECT_EQ(window.favorites().text(added, FavoritesList::Updates), QStringLiteral("W"))

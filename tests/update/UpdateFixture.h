@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -76,6 +77,20 @@ protected:
         for (size_t i = m_firstRequest; i < requests.size(); ++i)
             paths += requests[i].target;
         return paths;
+    }
+
+    // The same, sorted: downloads side by side reach the server in no fixed order.
+    std::string askedInAnyOrder() const
+    {
+        const std::vector<HttpServer::Request> requests = m_server.requests();
+        std::vector<std::string> paths;
+        for (size_t i = m_firstRequest; i < requests.size(); ++i)
+            paths.push_back(requests[i].target);
+        std::sort(paths.begin(), paths.end());
+        std::string joined;
+        for (const std::string& path : paths)
+            joined += path;
+        return joined;
     }
 
     // Every read of the clock gives `time`.

@@ -1,0 +1,400 @@
+// The transfer pool: libcurl's socket interface on QSocketNotifier and a QTimer, with the
+// scheduling of queued transfers under the limits per run and per host.
+#include "platform/TransferPool.h"
+
+#include "platform/DownloadOptions.h"
+#include "platform/Files.h"
+#include "platform/LineEnds.h"
+#include "platform/NelvoxError.h"
+
+#include <QFile>
+#include <QPointer>
+#include <QSet>
+#include <QSocketNotifier>
+
+#include <algorithm>
+
+namespace {
+
+// Converted lines gather in a block this large before they go to the file.
+constexpr qsizetype kWriteBlockBytes = 32 * 1024;
+
+bool startsWithNoCase(QByteArrayView text, QByteArrayView prefix)
+{
+    return text.size() >= prefix.size() && qstrnicmp(text.data(), prefix.data(), prefix.size()) == 0;
+}
+
+// The host a transfer counts against: the address's host name, lower case; for an address
+// libcurl cannot parse, the address itself.
+QString hostOf(const QByteArray& url)
+{
+    CURLU* parsed = curl_url();
+    QString host;
+    char* name = nullptr;
+    if (parsed
+        && curl_url_set(parsed, CURLUPART_URL, url.constData(), CURLU_DEFAULT_SCHEME | CURLU_NON_SUPPORT_SCHEME)
+            == CURLUE_OK
+        && curl_url_get(parsed, CURLUPART_HOST, &name, 0) == CURLUE_OK) {
+        host = QString::fromUtf8(name).toLower();
+    } else {
+        host = QString::fromUtf8(url);
+    }
+    curl_free(name);
+    curl_url_cleanup(parsed);
+    return host;
+}
+
+} // namespace
+
+struct TransferPool::Transfer {
+    int id = 0;
+    QString address;
+    QByteArray url;
+    QString fileName;
+    QString key;
+    QString host;
+    std::unique_ptr<CURL, EasyDeleter> easy;
+    char errorText[CURL_ERROR_SIZE] = {};
+
+    QFile file;
+    QByteArray block;
+    LineEndConverter lines;
+    qint64 received = 0;
+    bool answered = false;
+    bool locationSeen = false;
+    bool fileRefused = false;
+    bool tooLarge = false;
+    QString writeFailure;
+
+    // The server has answered: the file is created now, as a download that answers does.
+    bool openFile()
+    {
+        answered = true;
+        if (!CreateTextFile(file, fileName))
+            fileRefused = true;
+        return !fileRefused;
+    }
+
+    bool writeBlock()
+    {
+        try {
+            WriteText(file, block);
+        } catch (const FileError& error) {
+            writeFailure = error.message();
+            return false;
+        }
+        block.resize(0);
+        return true;
+    }
+
+    static size_t onHeader(char* data, size_t size, size_t count, void* self)
+    {
+        auto* transfer = static_cast<Transfer*>(self);
+        const size_t length = size * count;
+        const QByteArrayView line(data, static_cast<qsizetype>(length));
+        if (line.startsWith("HTTP/")) {
+            transfer->locationSeen = false;
+        } else if (startsWithNoCase(line, "location:")) {
+            transfer->locationSeen = true;
+        } else if ((line == "\r\n" || line == "\n") && !transfer->answered) {
+            // Interim answers and redirects that libcurl follows are not yet the page's answer.
+            long code = 0;
+            curl_easy_getinfo(transfer->easy.get(), CURLINFO_RESPONSE_CODE, &code);
+            const bool followed = code >= 300 && code < 400 && transfer->locationSeen;
+            if (code >= 200 && !followed && !transfer->openFile())
+                return 0;
+        }
+        return length;
+    }
+
+    static size_t onData(char* data, size_t size, size_t count, void* self)
+    {
+        auto* transfer = static_cast<Transfer*>(self);
+        const size_t length = size * count;
+        if (!transfer->answered && !transfer->openFile())
+            return 0;
+        if (transfer->fileRefused)
+            return 0;
+        transfer->received += static_cast<qint64>(length);
+        if (transfer->received > DownloadLimits::maxBytes) {
+            transfer->tooLarge = true;
+            return 0;
+        }
+        transfer->lines.feed(QByteArrayView(data, static_cast<qsizetype>(length)), transfer->block);
+        if (transfer->block.size() >= kWriteBlockBytes && !transfer->writeBlock())
+            return 0;
+        return length;
+    }
+};
+
+// The notifiers of one socket that libcurl asked us to watch.
+struct TransferPool::Watch {
+    QSocketNotifier* read = nullptr;
+    QSocketNotifier* write = nullptr;
+
+    ~Watch()
+    {
+        // Possibly inside the notifier's own signal: it goes once control is back in the loop.
+        for (QSocketNotifier* notifier : { read, write }) {
+            if (notifier) {
+                notifier->setEnabled(false);
+                notifier->deleteLater();
+            }
+        }
+    }
+};
+
+TransferPool::TransferPool(QObject* parent)
+    : QObject(parent)
+    , m_multi(curl_multi_init())
+{
+    if (!m_multi)
+        throw InternetError(QStringLiteral("Cannot start an internet session: out of memory"));
+    curl_multi_setopt(m_multi.get(), CURLMOPT_SOCKETFUNCTION, &TransferPool::onSocket);
+    curl_multi_setopt(m_multi.get(), CURLMOPT_SOCKETDATA, this);
+    curl_multi_setopt(m_multi.get(), CURLMOPT_TIMERFUNCTION, &TransferPool::onTimer);
+    curl_multi_setopt(m_multi.get(), CURLMOPT_TIMERDATA, this);
+    m_timeout.setSingleShot(true);
+    connect(&m_timeout, &QTimer::timeout, this, [this] { act(CURL_SOCKET_TIMEOUT, 0); });
+}
+
+TransferPool::~TransferPool()
+{
+    abortAll();
+    m_watches.clear();
+}
+
+int TransferPool::add(const QString& address, const QString& fileName, const QString& exclusiveKey)
+{
+    auto transfer = std::make_unique<Transfer>();
+    transfer->id = m_nextId++;
+    transfer->address = address;
+    transfer->url = address.toUtf8();
+    transfer->fileName = fileName;
+    transfer->key = exclusiveKey;
+    transfer->host = hostOf(transfer->url);
+    const int id = transfer->id;
+    m_queue.push_back(std::move(transfer));
+    startQueued();
+    return id;
+}
+
+void TransferPool::abortAll()
+{
+    ++m_generation;
+    m_queue.clear();
+    while (!m_running.empty()) {
+        auto node = m_running.extract(m_running.begin());
+        node.mapped()->file.close();
+        release(std::move(node.mapped()));
+    }
+    m_runningPerHost.clear();
+    m_runningPerKey.clear();
+    m_timeout.stop();
+}
+
+bool TransferPool::canStart(const Transfer& transfer) const
+{
+    if (static_cast<int>(m_running.size()) >= TransferLimits::maxTransfers)
+        return false;
+    if (m_runningPerHost.value(transfer.host) >= TransferLimits::maxPerHost)
+        return false;
+    return transfer.key.isEmpty() || m_runningPerKey.value(transfer.key) == 0;
+}
+
+void TransferPool::startQueued()
+{
+    // Keys seen on transfers left waiting: a later transfer of the same key keeps its turn.
+    QSet<QString> waitingKeys;
+    for (auto it = m_queue.begin();
+         it != m_queue.end() && static_cast<int>(m_running.size()) < TransferLimits::maxTransfers;) {
+        Transfer& transfer = **it;
+        const bool keyWaits = !transfer.key.isEmpty() && waitingKeys.contains(transfer.key);
+        if (keyWaits || !canStart(transfer)) {
+            if (!transfer.key.isEmpty())
+                waitingKeys.insert(transfer.key);
+            ++it;
+            continue;
+        }
+        std::unique_ptr<Transfer> next = std::move(*it);
+        it = m_queue.erase(it);
+        start(std::move(next));
+    }
+}
+
+void TransferPool::start(std::unique_ptr<Transfer> transfer)
+{
+    if (!m_spareHandles.empty()) {
+        transfer->easy = std::move(m_spareHandles.back());
+        m_spareHandles.pop_back();
+    } else {
+        transfer->easy.reset(curl_easy_init());
+    }
+    Transfer* self = transfer.get();
+    CURL* easy = self->easy.get();
+    CURLcode result
+        = easy ? ConfigureDownload(easy, self->url, m_session.shareHandle(), self->errorText) : CURLE_OUT_OF_MEMORY;
+    auto set = [&](CURLoption option, auto value) {
+        if (result == CURLE_OK)
+            result = curl_easy_setopt(easy, option, value);
+    };
+    set(CURLOPT_HEADERFUNCTION, &Transfer::onHeader);
+    set(CURLOPT_HEADERDATA, self);
+    set(CURLOPT_WRITEFUNCTION, &Transfer::onData);
+    set(CURLOPT_WRITEDATA, self);
+    set(CURLOPT_PRIVATE, self);
+
+    QString refusal;
+    if (result != CURLE_OK)
+        refusal = QString::fromUtf8(curl_easy_strerror(result));
+    else if (const CURLMcode added = curl_multi_add_handle(m_multi.get(), easy); added != CURLM_OK)
+        refusal = QString::fromUtf8(curl_multi_strerror(added));
+    if (!refusal.isEmpty()) {
+        // Reported from the event loop, as every other outcome is.
+        const int id = self->id;
+        const int generation = m_generation;
+        const QString failure = QStringLiteral("Cannot open %1: %2").arg(self->address, refusal);
+        release(std::move(transfer));
+        QMetaObject::invokeMethod(
+            this,
+            [this, id, generation, failure] {
+                if (generation == m_generation)
+                    emit finished(id, Result { false, false, false, failure });
+            },
+            Qt::QueuedConnection);
+        return;
+    }
+    m_runningPerHost[self->host] += 1;
+    if (!self->key.isEmpty())
+        m_runningPerKey[self->key] += 1;
+    m_running.emplace(easy, std::move(transfer));
+}
+
+void TransferPool::release(std::unique_ptr<Transfer> transfer)
+{
+    if (!transfer->easy)
+        return;
+    curl_multi_remove_handle(m_multi.get(), transfer->easy.get());
+    // The handle points into this transfer; it must forget that before another takes it.
+    curl_easy_reset(transfer->easy.get());
+    if (static_cast<int>(m_spareHandles.size()) < TransferLimits::maxTransfers)
+        m_spareHandles.push_back(std::move(transfer->easy));
+}
+
+void TransferPool::act(curl_socket_t socket, int events)
+{
+    int running = 0;
+    curl_multi_socket_action(m_multi.get(), socket, events, &running);
+    collectFinished();
+}
+
+void TransferPool::collectFinished()
+{
+    const QPointer<TransferPool> alive(this);
+    int queued = 0;
+    while (CURLMsg* message = curl_multi_info_read(m_multi.get(), &queued)) {
+        if (message->msg != CURLMSG_DONE)
+            continue;
+        const auto found = m_running.find(message->easy_handle);
+        if (found == m_running.end())
+            continue;
+        const CURLcode code = message->data.result;
+        std::unique_ptr<Transfer> transfer = std::move(found->second);
+        m_running.erase(found);
+        m_runningPerHost[transfer->host] -= 1;
+        if (!transfer->key.isEmpty())
+            m_runningPerKey[transfer->key] -= 1;
+        finish(*transfer, code);
+        const int id = transfer->id;
+        Result result;
+        result.answered = transfer->answered;
+        result.fileCreated = transfer->answered && !transfer->fileRefused;
+        result.complete = code == CURLE_OK && result.fileCreated && transfer->writeFailure.isEmpty();
+        if (!result.complete && result.fileCreated) {
+            if (!transfer->writeFailure.isEmpty())
+                result.failure = transfer->writeFailure;
+            else if (transfer->tooLarge || code == CURLE_FILESIZE_EXCEEDED)
+                result.failure = QStringLiteral("Cannot read %1: the page is larger than %2 bytes")
+                                     .arg(transfer->address)
+                                     .arg(DownloadLimits::maxBytes);
+        }
+        if (!result.complete && result.failure.isEmpty() && (code != CURLE_OK || !transfer->answered)) {
+            const QString reason = transfer->errorText[0] != '\0' ? QString::fromUtf8(transfer->errorText)
+                                                                  : QString::fromUtf8(curl_easy_strerror(code));
+            result.failure = QStringLiteral("Cannot %1 %2: %3")
+                                 .arg(transfer->answered ? QStringLiteral("read") : QStringLiteral("open"),
+                                     transfer->address, reason);
+        }
+        release(std::move(transfer));
+        startQueued();
+        emit finished(id, result);
+        if (!alive)
+            return;
+    }
+}
+
+void TransferPool::finish(Transfer& transfer, CURLcode code)
+{
+    // A page that ended without a byte of body or a header (an empty local file) answered all
+    // the same.
+    if (code == CURLE_OK && !transfer.answered)
+        transfer.openFile();
+    if (!transfer.file.isOpen())
+        return;
+    if (code == CURLE_OK && transfer.writeFailure.isEmpty())
+        transfer.lines.finish(transfer.block);
+    // The lines that arrived before a failure stay in the file.
+    if (transfer.writeFailure.isEmpty())
+        transfer.writeBlock();
+    try {
+        CloseFile(transfer.file);
+    } catch (const FileError& error) {
+        if (transfer.writeFailure.isEmpty())
+            transfer.writeFailure = error.message();
+    }
+}
+
+int TransferPool::onSocket(CURL*, curl_socket_t socket, int what, void* pool, void*)
+{
+    auto* self = static_cast<TransferPool*>(pool);
+    if (what == CURL_POLL_REMOVE)
+        self->m_watches.erase(socket);
+    else
+        self->watchSocket(socket, what);
+    return 0;
+}
+
+void TransferPool::watchSocket(curl_socket_t socket, int what)
+{
+    std::unique_ptr<Watch>& watch = m_watches[socket];
+    if (!watch)
+        watch = std::make_unique<Watch>();
+    auto ensure = [&](QSocketNotifier*& notifier, QSocketNotifier::Type type, int events) {
+        if (!notifier) {
+            notifier = new QSocketNotifier(static_cast<qintptr>(socket), type, this);
+            connect(notifier, &QSocketNotifier::activated, this, [this, events](QSocketDescriptor descriptor) {
+                act(static_cast<curl_socket_t>(qintptr(descriptor)), events);
+            });
+        }
+    };
+    const bool wantRead = what == CURL_POLL_IN || what == CURL_POLL_INOUT;
+    const bool wantWrite = what == CURL_POLL_OUT || what == CURL_POLL_INOUT;
+    if (wantRead)
+        ensure(watch->read, QSocketNotifier::Read, CURL_CSELECT_IN);
+    if (wantWrite)
+        ensure(watch->write, QSocketNotifier::Write, CURL_CSELECT_OUT);
+    if (watch->read)
+        watch->read->setEnabled(wantRead);
+    if (watch->write)
+        watch->write->setEnabled(wantWrite);
+}
+
+int TransferPool::onTimer(CURLM*, long timeoutMs, void* pool)
+{
+    auto* self = static_cast<TransferPool*>(pool);
+    if (timeoutMs < 0)
+        self->m_timeout.stop();
+    else
+        self->m_timeout.start(static_cast<int>(std::min<long>(timeoutMs, 24L * 3600 * 1000)));
+    return 0;
+}

@@ -1,0 +1,220 @@
+// The run of checks side by side. Each check ends as a check of its row alone would: the
+// same length comparison, the same replacement of the snapshot, a stamp of the time its
+// download ended. Downloads of one snapshot never overlap, so that favorites sharing a
+// snapshot are compared one after another in the list's order.
+#include "update/CheckRun.h"
+
+#include "platform/Clock.h"
+#include "platform/Files.h"
+#include "platform/NelvoxError.h"
+#include "platform/TransferPool.h"
+#include "store/FavoritesList.h"
+#include "update/PageCheck.h"
+#include "update/SnapshotReplace.h"
+
+#include <QDir>
+#include <QRegularExpression>
+
+namespace {
+
+// Each check downloads into a file of its own, "tempupd.nvd.<number>": a snapshot's name
+// always ends in ".NVD", so no snapshot can be taken for one of them.
+QString downloadFileName(int number)
+{
+    return QStringLiteral("%1.%2").arg(QLatin1String(kTempDownloadFileName)).arg(number);
+}
+
+void removeQuietly(const QString& fileName)
+{
+    try {
+        RemoveFile(fileName);
+    } catch (const FileError&) {
+        // Gone already, or it cannot go: the next run tries again.
+    }
+}
+
+} // namespace
+
+struct CheckRun::Job {
+    enum class Kind { Check, FirstSnapshot };
+    Kind kind = Kind::Check;
+    QString address;
+    // Which of the rows with this address: the first, the second, ...
+    int occurrence = 0;
+    QString snapshot;
+    QString file;
+    bool running = false;
+    bool downloaded = false;
+};
+
+CheckRun::CheckRun(FavoritesList& list, QObject* parent)
+    : QObject(parent)
+    , m_list(list)
+    , m_pool(std::make_unique<TransferPool>())
+{
+    connect(m_pool.get(), &TransferPool::finished, this, [this](int transfer, const TransferPool::Result& result) {
+        onTransferFinished(transfer, result.answered, result.fileCreated, result.complete);
+    });
+}
+
+CheckRun::~CheckRun()
+{
+    if (m_started && !m_finished)
+        stop();
+}
+
+void CheckRun::addCheck(int row)
+{
+    Job job;
+    job.address = m_list.text(row, FavoritesList::WebSite);
+    for (int earlier = 0; earlier < row; ++earlier) {
+        if (m_list.text(earlier, FavoritesList::WebSite) == job.address)
+            ++job.occurrence;
+    }
+    job.snapshot = SnapshotFileName(job.address);
+    job.file = downloadFileName(static_cast<int>(m_jobs.size()));
+    m_jobs.push_back(std::move(job));
+}
+
+int CheckRun::addFirstSnapshot(const QString& address)
+{
+    Job job;
+    job.kind = Job::Kind::FirstSnapshot;
+    job.address = address;
+    job.snapshot = SnapshotFileName(address);
+    job.file = job.snapshot;
+    m_jobs.push_back(std::move(job));
+    return static_cast<int>(m_jobs.size()) - 1;
+}
+
+int CheckRun::total() const
+{
+    return static_cast<int>(m_jobs.size());
+}
+
+bool CheckRun::downloaded(int job) const
+{
+    return job >= 0 && job < total() && m_jobs[static_cast<size_t>(job)].downloaded;
+}
+
+void CheckRun::RemoveLeftoverDownloads()
+{
+    static const QRegularExpression leftover(
+        QStringLiteral("^%1\\.[0-9]+$").arg(QRegularExpression::escape(QLatin1String(kTempDownloadFileName))));
+    const QStringList names
+        = QDir::current().entryList({ QStringLiteral("%1.*").arg(QLatin1String(kTempDownloadFileName)) },
+            QDir::Files | QDir::System | QDir::Hidden);
+    for (const QString& name : names) {
+        if (leftover.match(name).hasMatch())
+            removeQuietly(name);
+    }
+}
+
+void CheckRun::start()
+{
+    if (m_started)
+        return;
+    m_started = true;
+    RemoveLeftoverDownloads();
+    for (size_t index = 0; index < m_jobs.size(); ++index) {
+        Job& job = m_jobs[index];
+        job.running = true;
+        m_jobOfTransfer.insert(m_pool->add(job.address, job.file, job.snapshot), static_cast<int>(index));
+    }
+    if (m_jobs.empty())
+        end();
+}
+
+void CheckRun::stop()
+{
+    if (m_finished)
+        return;
+    m_stopped = true;
+    m_pool->abortAll();
+    for (Job& job : m_jobs) {
+        if (job.running && job.kind == Job::Kind::Check)
+            removeQuietly(job.file);
+        job.running = false;
+    }
+    end();
+}
+
+void CheckRun::end()
+{
+    m_finished = true;
+    emit finished();
+}
+
+void CheckRun::onTransferFinished(int transfer, bool answered, bool fileCreated, bool complete)
+{
+    const auto found = m_jobOfTransfer.constFind(transfer);
+    if (found == m_jobOfTransfer.cend() || m_finished)
+        return;
+    Job& job = m_jobs[static_cast<size_t>(*found)];
+    job.running = false;
+    if (job.kind == Job::Kind::FirstSnapshot) {
+        // As a first download: a snapshot file that cannot be created does not stop the stamp.
+        job.downloaded = answered && (complete || !fileCreated);
+    } else {
+        applyCheck(job, fileCreated, complete);
+    }
+    ++m_done;
+    emit progress(m_done, total());
+    if (m_done == total())
+        end();
+}
+
+void CheckRun::applyCheck(Job& job, bool fileCreated, bool complete)
+{
+    if (!fileCreated)
+        return;
+    if (complete) {
+        QFile snapshot;
+        // A favorite without a snapshot is downloaded but never compared.
+        if (OpenForReading(snapshot, job.snapshot)) {
+            try {
+                const qint64 snapshotLength = FileLength(snapshot);
+                snapshot.close();
+                if (FileLength(job.file) != snapshotLength) {
+                    ReplaceSnapshot(job.file, job.snapshot);
+                    m_anyChanged = true;
+                    const int row = findRow(job);
+                    if (row >= 0) {
+                        m_list.setText(
+                            row, FavoritesList::LastUpdated, Clock::FormatTimeStamp(Clock::GetCurrentTime()));
+                        m_list.setText(row, FavoritesList::Changed, QStringLiteral("YES"));
+                    }
+                    return;
+                }
+            } catch (const FileError&) {
+                // The snapshot stays as it was; the download is kept like any other.
+            }
+        }
+    }
+    keepAsLastDownload(job);
+}
+
+void CheckRun::keepAsLastDownload(const Job& job)
+{
+    const int order = static_cast<int>(&job - m_jobs.data());
+    if (order < m_lastKeptOrder) {
+        removeQuietly(job.file);
+        return;
+    }
+    try {
+        RenameFile(job.file, QString::fromLatin1(kTempDownloadFileName));
+        m_lastKeptOrder = order;
+    } catch (const FileError&) {
+        removeQuietly(job.file);
+    }
+}
+
+int CheckRun::findRow(const Job& job) const
+{
+    int seen = 0;
+    for (int row = 0; row < m_list.count(); ++row) {
+        if (m_list.text(row, FavoritesList::WebSite) == job.address && seen++ == job.occurrence)
+            return row;
+    }
+    return -1;
+}

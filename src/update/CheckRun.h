@@ -1,0 +1,78 @@
+// A run of page downloads side by side: the checks of Update All Now and of the hourly tick,
+// or the first snapshot of a favorite that Add or Edit just wrote. The event loop drives it;
+// it reports progress, applies each result to the favorite's row as the row is when the
+// result comes in, and can be stopped.
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+class FavoritesList;
+class TransferPool;
+
+class CheckRun : public QObject {
+    Q_OBJECT
+public:
+    // Throws InternetError when no internet session can be had.
+    explicit CheckRun(FavoritesList& list, QObject* parent = nullptr);
+    ~CheckRun() override;
+
+    // Queues the page check of the favorite in `row`: its page is downloaded again and
+    // compared by length with its snapshot; a different length makes the download the
+    // snapshot, stamps Last Updated and marks the row changed.
+    void addCheck(int row);
+    // Queues a download of `address` straight into its snapshot file. Returns a number for
+    // downloaded().
+    int addFirstSnapshot(const QString& address);
+
+    // Starts the downloads. finished() follows once all have ended or the run is stopped;
+    // at once when nothing was queued.
+    void start();
+    // Abandons the downloads in flight: their rows and snapshots stay as they were and their
+    // temporary files go. What finished before stays. Then finished().
+    void stop();
+
+    bool isFinished() const { return m_finished; }
+    bool wasStopped() const { return m_stopped; }
+    int total() const;
+    int done() const { return m_done; }
+    // Whether a check of this run marked a row changed.
+    bool anyChanged() const { return m_anyChanged; }
+    // Whether the first snapshot `job` was downloaded as a first download counts: the page
+    // answered and came whole, or answered into a file that could not be created.
+    bool downloaded(int job) const;
+
+    // Removes the temporary files that a run ended by force (a killed program) left behind.
+    static void RemoveLeftoverDownloads();
+
+signals:
+    void progress(int done, int total);
+    void finished();
+
+private:
+    struct Job;
+
+    void onTransferFinished(int transfer, bool answered, bool fileCreated, bool complete);
+    void applyCheck(Job& job, bool fileCreated, bool complete);
+    // The download that did not become a snapshot is kept as the last download when it comes
+    // later in the run's order than the one kept so far.
+    void keepAsLastDownload(const Job& job);
+    int findRow(const Job& job) const;
+    void end();
+
+    FavoritesList& m_list;
+    std::unique_ptr<TransferPool> m_pool;
+    std::vector<Job> m_jobs;
+    // The job of each transfer of the pool.
+    QHash<int, int> m_jobOfTransfer;
+    int m_done = 0;
+    int m_lastKeptOrder = -1;
+    bool m_started = false;
+    bool m_finished = false;
+    bool m_stopped = false;
+    bool m_anyChanged = false;
+};
