@@ -3,7 +3,33 @@
 
 #include "platform/InternetSession.h"
 
+#include <sys/stat.h>
+
 namespace {
+
+struct UrlDeleter {
+    void operator()(CURLU* url) const { curl_url_cleanup(url); }
+};
+
+// The decoded path of a file:// address, parsed as libcurl parses the addresses it is
+// given, or an empty text for any other address.
+QByteArray localFilePath(const QByteArray& url)
+{
+    std::unique_ptr<CURLU, UrlDeleter> parsed(curl_url());
+    if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url.constData(), CURLU_NON_SUPPORT_SCHEME) != CURLUE_OK)
+        return {};
+    char* scheme = nullptr;
+    if (curl_url_get(parsed.get(), CURLUPART_SCHEME, &scheme, 0) != CURLUE_OK)
+        return {};
+    const bool isFile = qstricmp(scheme, "file") == 0;
+    curl_free(scheme);
+    char* path = nullptr;
+    if (!isFile || curl_url_get(parsed.get(), CURLUPART_PATH, &path, CURLU_URLDECODE) != CURLUE_OK)
+        return {};
+    QByteArray decoded(path);
+    curl_free(path);
+    return decoded;
+}
 
 struct ListDeleter {
     void operator()(curl_slist* list) const { curl_slist_free_all(list); }
@@ -24,6 +50,28 @@ curl_slist* DownloadHeaders()
 {
     static const std::unique_ptr<curl_slist, ListDeleter> headers = makeHeaders();
     return headers.get();
+}
+
+QString LocalFileProblem(const QByteArray& url)
+{
+    const QByteArray path = localFilePath(url);
+    if (path.isEmpty())
+        return {};
+    // stat() looks at the file without opening it: opening a named pipe, even for a moment,
+    // would let a writer waiting for a reader go on and then fail once we let go. libcurl
+    // opens the file again by its name, so a descriptor of ours would prove nothing more.
+    struct stat status { };
+    if (::stat(path.constData(), &status) != 0 || S_ISREG(status.st_mode))
+        return {};
+    if (S_ISDIR(status.st_mode))
+        return QStringLiteral("it is a directory, not a regular file");
+    if (S_ISFIFO(status.st_mode))
+        return QStringLiteral("it is a named pipe, not a regular file");
+    if (S_ISSOCK(status.st_mode))
+        return QStringLiteral("it is a socket, not a regular file");
+    if (S_ISCHR(status.st_mode) || S_ISBLK(status.st_mode))
+        return QStringLiteral("it is a device, not a regular file");
+    return QStringLiteral("it is not a regular file");
 }
 
 CURLcode ConfigureDownload(CURL* easy, const QByteArray& url, CURLSH* share, char* errorText)

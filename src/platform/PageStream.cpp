@@ -54,6 +54,12 @@ PageStream::PageStream(CURLSH* share, const QString& address)
     : m_address(address)
     , m_url(address.toUtf8())
 {
+    // libcurl would wait in one system call for a named pipe or a terminal, beyond the
+    // reach of every time limit, and read a device such as /dev/zero to the size limit.
+    const QString problem = LocalFileProblem(m_url);
+    if (!problem.isEmpty())
+        throw InternetError(QStringLiteral("Cannot open %1: %2").arg(address, problem));
+
     Handles spare = takeSpare();
     m_multi = spare.multi ? std::move(spare.multi) : decltype(m_multi)(curl_multi_init());
     m_easy = spare.easy ? std::move(spare.easy) : decltype(m_easy)(curl_easy_init());

@@ -1,6 +1,7 @@
 // Opening addresses: the request we send, error pages, redirects and the schemes they may
 // lead to, failures that must show at open, shared connections, proxies and TLS.
 #include "platform/InternetSession.h"
+#include "platform/DownloadOptions.h"
 #include "platform/NelvoxError.h"
 #include "platform/NetworkTesting.h"
 #include "support/HttpServer.h"
@@ -10,9 +11,12 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QUrl>
 
 #include <openssl/evp.h>
 #include <openssl/x509.h>
+
+#include <sys/stat.h>
 
 using Lines = QList<QByteArray>;
 
@@ -124,6 +128,39 @@ TEST_F(InternetSessionTest, OpensFileAddressesButNeverRedirectsToThem)
     m_server.setRedirect("/to-ftp", "ftp://127.0.0.1:1/file.txt");
     expectOpenFails(session, m_server.url("/to-file"));
     expectOpenFails(session, m_server.url("/to-ftp"));
+}
+
+TEST_F(InternetSessionTest, RefusesLocalFilesThatAreNotRegularFiles)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString pipe = dir.filePath("a pipe");
+    ASSERT_EQ(::mkfifo(pipe.toUtf8().constData(), 0600), 0);
+    QFile page(dir.filePath("page.txt"));
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.close();
+    ASSERT_TRUE(QFile::link(pipe, dir.filePath("link")));
+    const QByteArray encodedPipe = QUrl::toPercentEncoding(pipe, "/");
+
+    // The path is taken as libcurl takes it: decoded, the scheme in any case, with or
+    // without a host part for this computer.
+    for (const QByteArray& address : { "file://" + encodedPipe, "FILE://" + encodedPipe,
+             "file://localhost" + encodedPipe, "file:" + encodedPipe, "file://" + dir.filePath("link").toUtf8() }) {
+        EXPECT_EQ(LocalFileProblem(address), "it is a named pipe, not a regular file") << address.constData();
+    }
+    EXPECT_EQ(LocalFileProblem("file:///dev/null"), "it is a device, not a regular file");
+    EXPECT_EQ(LocalFileProblem("file://" + dir.path().toUtf8()), "it is a directory, not a regular file");
+
+    // Addresses that are no local files, and files libcurl reads or refuses by itself.
+    for (const QByteArray& address : { QByteArray("http://127.0.0.1" + encodedPipe), encodedPipe,
+             QByteArray("file://" + dir.filePath("page.txt").toUtf8()),
+             QByteArray("file://" + dir.filePath("none").toUtf8()), QByteArray("file://elsewhere" + encodedPipe),
+             QByteArray("file://" + pipe.toUtf8()), QByteArray("") }) {
+        EXPECT_EQ(LocalFileProblem(address), QString()) << address.constData();
+    }
+
+    InternetSession session;
+    expectOpenFails(session, QStringLiteral("file:///dev/null"));
 }
 
 TEST_F(InternetSessionTest, TriesAnAddressWithoutSchemeAsHttpAndRefusesUnknownSchemes)
