@@ -1,0 +1,286 @@
+// Nelvox on Xvfb during a long Update All Now: the progress dialog comes up over the main
+// window, the window keeps repainting while pages are still downloading, and Escape stops
+// the run, which keeps what the finished checks found. The pages come through a loopback
+// proxy that answers the first few at once and holds the others in the middle of their
+// page until the test ends, so the run is in flight for as long as the test needs.
+#include "DesktopSession.h"
+#include "support/ServerThread.h"
+#include "update/SnapshotName.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRect>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <httplib.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <iostream>
+#include <memory>
+#include <mutex>
+#include <set>
+
+namespace {
+
+using namespace e2e;
+
+constexpr int kFavorites = 40;
+// The pages that answer at once; the rest wait until the proxy lets them go.
+constexpr int kQuickPages = 6;
+const QByteArray kOldSnapshot = "<html><body>Old</body></html>\r\n";
+const QString kOldCells = QStringLiteral(" D07/09/04 05:03 PM ");
+
+QString address(int page)
+{
+    return QStringLiteral("http://slow.example.com/page%1.html").arg(page, 2, 10, QLatin1Char('0'));
+}
+
+QByteArray newPage(int page)
+{
+    return "<html><body>Page " + QByteArray::number(page) + ", with something new on it</body></html>\n";
+}
+
+// The proxy for every favorite. Held pages send their headers and a first line, then
+// nothing until release().
+class HoldingProxy {
+public:
+    HoldingProxy()
+    {
+        m_server.Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
+            static const QRegularExpression pageName(QStringLiteral("page([0-9]+)\\.html$"));
+            const int page = pageName.match(QString::fromStdString(request.path)).captured(1).toInt();
+            if (page < kQuickPages) {
+                response.set_content(newPage(page).toStdString(), "text/html");
+                std::lock_guard lock(m_mutex);
+                m_answered.insert(page);
+                return;
+            }
+            {
+                std::lock_guard lock(m_mutex);
+                m_held.insert(page);
+            }
+            response.set_chunked_content_provider("text/html", [this](size_t offset, httplib::DataSink& sink) {
+                if (offset == 0)
+                    return sink.write("<html><body>\n", 13);
+                std::unique_lock lock(m_mutex);
+                m_release.wait_for(lock, std::chrono::seconds(60), [this] { return m_released; });
+                sink.done();
+                return true;
+            });
+        });
+        m_thread = std::make_unique<ServerThread>(m_server);
+    }
+    ~HoldingProxy()
+    {
+        release();
+        m_thread.reset();
+    }
+
+    int port() const { return m_thread->port(); }
+    std::set<int> answered() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_answered;
+    }
+    std::set<int> held() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_held;
+    }
+    void release()
+    {
+        std::lock_guard lock(m_mutex);
+        m_released = true;
+        m_release.notify_all();
+    }
+
+private:
+    httplib::Server m_server;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_release;
+    bool m_released = false;
+    std::set<int> m_answered;
+    std::set<int> m_held;
+    std::unique_ptr<ServerThread> m_thread;
+};
+
+// The run's own download files, "tempupd.nvd.<n>".
+QStringList downloadsInFlight(const QString& directory)
+{
+    static const QRegularExpression runFile(QStringLiteral("^tempupd\\.nvd\\.[0-9]+$"));
+    return QDir(directory).entryList(QDir::Files).filter(runFile);
+}
+
+class Progress : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char* tool : { "Xvfb", "trayer", "xdotool", "xev", "xprop", "xwininfo", "import" }) {
+            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+                GTEST_SKIP() << tool << " is not installed (scripts/setup.sh installs it)";
+        }
+        ASSERT_TRUE(m_data.isValid());
+        ASSERT_TRUE(m_session.startDisplay()) << "Xvfb did not start";
+    }
+
+    void TearDown() override
+    {
+        if (HasFailure())
+            std::cerr << m_session.logs();
+    }
+
+    void writeData(const QString& name, const QByteArray& bytes)
+    {
+        QFile file(m_data.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    // The top-level windows named "Nelvox" other than those in `known`.
+    QString newNelvoxWindow(const QStringList& known)
+    {
+        for (const QString& candidate : m_session.windows("^Nelvox$")) {
+            if (!known.contains(candidate) && m_session.isTopLevel(candidate))
+                return candidate;
+        }
+        return {};
+    }
+
+    // Where the window is on the screen.
+    QRect geometry(const QString& window)
+    {
+        const QString info = m_session.run("xwininfo", { "-id", window });
+        auto field = [&](const char* name) {
+            return QRegularExpression(QStringLiteral("%1:\\s+(-?\\d+)").arg(QLatin1String(name)))
+                .match(info)
+                .captured(1)
+                .toInt();
+        };
+        return QRect(field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"), field("Height"));
+    }
+
+    // A capture of the window that two looks in a row agree on.
+    QByteArray steadyCapture(const QString& window)
+    {
+        QByteArray previous;
+        QByteArray current;
+        pollUntil([&] {
+            previous = std::exchange(current, m_session.capture(window));
+            return !current.isEmpty() && current == previous;
+        });
+        return current;
+    }
+
+    void saveCapture(const QString& name, const QByteArray& image)
+    {
+        QFile file(QStringLiteral(NELVOX_E2E_OUTPUT_DIR "/") + name);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(image);
+    }
+
+    HoldingProxy m_proxy;
+    QTemporaryDir m_data;
+    Session m_session;
+};
+
+TEST_F(Progress, ALongRunShowsItsProgressRepaintsAndStopsOnEscape)
+{
+    QByteArray favorites = QByteArray::number(kFavorites) + "\r\n";
+    for (int page = 0; page < kFavorites; ++page) {
+        favorites += (address(page) + kOldCells + "\r\n").toUtf8();
+        writeData(SnapshotFileName(address(page)), kOldSnapshot);
+    }
+    writeData("nelvox.ini", favorites);
+
+    ASSERT_TRUE(m_session.startTray()) << "trayer did not announce its tray";
+    QProcess& nelvox = m_session.startNelvox(QStringLiteral(NELVOX_EXECUTABLE), m_data.path(), m_proxy.port());
+    ASSERT_EQ(nelvox.state(), QProcess::Running) << "Nelvox did not start";
+    QString window;
+    ASSERT_TRUE(pollUntil([&] {
+        return !(window = m_session.windows("^" + kCaption + "$", false).value(0)).isEmpty();
+    })) << "Nelvox's window never appeared";
+    ASSERT_TRUE(pollUntil([&] { return m_session.windows("^" + kCaption + "$").isEmpty(); }))
+        << "the window did not hide into the tray";
+    QRect icon;
+    ASSERT_TRUE(pollUntil([&] { return (icon = m_session.trayIconGeometry()).isValid(); }))
+        << "no Nelvox icon in the tray";
+    m_session.run(
+        "xdotool", { "mousemove", QString::number(icon.center().x()), QString::number(icon.top() + 1), "click", "1" });
+    ASSERT_TRUE(pollUntil([&] { return !m_session.windows("^" + kCaption + "$").isEmpty(); }))
+        << "a click on the tray icon did not show the window";
+    // The pointer away from the window, so that nothing under it changes its look.
+    m_session.run("xdotool", { "mousemove", "1020", "760" });
+
+    // Alt+U: the quick pages finish, the others are held while their files are written.
+    m_session.focusAndType(window, "alt+u");
+    QString dialog;
+    ASSERT_TRUE(pollUntil([&] { return !(dialog = newNelvoxWindow({ window })).isEmpty(); }))
+        << "no progress dialog during a long run";
+    EXPECT_TRUE(m_session.run("xprop", { "-id", dialog, "WM_TRANSIENT_FOR" })
+                    .contains(QStringLiteral("0x%1").arg(window.toULongLong(), 0, 16)))
+        << "the progress dialog belongs to the main window";
+    ASSERT_TRUE(pollUntil([&] { return !downloadsInFlight(m_data.path()).isEmpty(); }))
+        << "no download of a held page is in flight";
+    ASSERT_EQ(m_proxy.answered().size(), size_t(kQuickPages));
+
+    // Cover the window with one of our own and take it away again: only a window whose
+    // event loop runs paints the uncovered part back.
+    const QByteArray painted = steadyCapture(window);
+    ASSERT_FALSE(painted.isEmpty()) << "no capture of the main window";
+    const QRect area = geometry(window);
+    QProcess& cover = m_session.startClient("xev",
+        { "-geometry",
+            QStringLiteral("%1x%2+%3+%4").arg(area.width()).arg(area.height()).arg(area.x()).arg(area.y()) });
+    ASSERT_TRUE(pollUntil([&] { return m_session.capture(window) != painted; }))
+        << "the covering window never showed over the main window";
+    cover.terminate();
+    ASSERT_TRUE(cover.waitForFinished(5000));
+    const bool repainted = pollUntil([&] { return m_session.capture(window) == painted; }, 5000);
+    if (!repainted) {
+        saveCapture("progress-before-cover.ppm", painted);
+        saveCapture("progress-after-cover.ppm", m_session.capture(window));
+    }
+    EXPECT_TRUE(repainted) << "the main window did not repaint while pages were downloading";
+    EXPECT_FALSE(downloadsInFlight(m_data.path()).isEmpty()) << "the run ended before the repaint was seen";
+    EXPECT_TRUE(m_session.windows("^Nelvox$").contains(dialog)) << "the progress dialog went before Escape";
+
+    // Escape stops the run; the rows that changed bring the prompt, then sort and save.
+    const std::set<int> finished = m_proxy.answered();
+    m_session.focusAndType(dialog, "Escape");
+    ASSERT_TRUE(pollUntil([&] { return !m_session.windows("^Nelvox$").contains(dialog); }))
+        << "Escape did not end the run";
+    QString prompt;
+    ASSERT_TRUE(pollUntil([&] {
+        return !(prompt = newNelvoxWindow({ window, dialog })).isEmpty();
+    })) << "no prompt for the rows that changed before the stop";
+    m_session.focusAndType(prompt, "Return");
+    ASSERT_TRUE(pollUntil([&] { return readFile(m_data.filePath("nelvox.ini")).contains(" YES\r\n"); }))
+        << "the favorites file was not saved after the stop";
+    EXPECT_TRUE(downloadsInFlight(m_data.path()).isEmpty())
+        << downloadsInFlight(m_data.path()).join(' ').toStdString() << " left behind";
+
+    const QStringList lines = QString::fromUtf8(readFile(m_data.filePath("nelvox.ini"))).split("\r\n");
+    ASSERT_EQ(lines.size(), kFavorites + 2) << lines.join('\n').toStdString();
+    EXPECT_EQ(lines[0], QString::number(kFavorites));
+    for (int page = 0; page < kFavorites; ++page) {
+        const QString& line = lines[page + 1];
+        const QByteArray snapshot = readFile(m_data.filePath(SnapshotFileName(address(page))));
+        if (finished.count(page)) {
+            EXPECT_TRUE(line.startsWith(address(page) + " D") && line.endsWith(" YES") && !line.contains("07/09/04"))
+                << "a finished row keeps its result: " << line.toStdString();
+            EXPECT_EQ(snapshot, QByteArray(newPage(page)).replace("\n", "\r\n")) << address(page).toStdString();
+        } else {
+            EXPECT_EQ(line, address(page) + kOldCells) << "a row stopped in flight or never started keeps its cells";
+            EXPECT_EQ(snapshot, kOldSnapshot) << address(page).toStdString();
+        }
+    }
+    EXPECT_FALSE(m_proxy.held().empty());
+}
+
+} // namespace
