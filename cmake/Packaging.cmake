@@ -9,7 +9,7 @@ set(CPACK_PACKAGE_DESCRIPTION
     "or monthly. It keeps a copy of every page and tells you when a fresh download\n"
     "differs in length from that copy. It lives in the system tray.")
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
-set(CPACK_PACKAGE_HOMEPAGE_URL "https://github.com/nelvox/nelvox")
+# No Homepage field until Nelvox has a public home.
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR DEB)

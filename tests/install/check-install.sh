@@ -109,8 +109,12 @@ check "metainfo does not launch the installed desktop entry $appId.desktop" \
     grep -q "<launchable type=\"desktop-id\">$appId.desktop</launchable>" "$metainfo"
 check "metainfo's newest release is not this version, $version" \
     grep -q "<release version=\"$version\"" <<<"$(grep -m1 '<release ' "$metainfo")"
-check "metainfo does not show docs/screenshot.png" \
-    grep -Eq '<image>[^<]*/docs/screenshot\.png</image>' "$metainfo"
+check "metainfo's metadata licence is not CC0-1.0" grep -q '<metadata_license>CC0-1.0</metadata_license>' "$metainfo"
+# Nelvox has no public home yet: any web address here would be a dead link in a software centre,
+# and the program's own licence is not chosen yet.
+check "metainfo names web addresses: $(grep -Eo '<url[^>]*>[^<]*|<screenshots?[ >]|https?://[^<"]*' "$metainfo" | head -n 3)" \
+    bash -c '! grep -Eq "<url[ >]|<screenshots?[ >]|https?://" "$1"' _ "$metainfo"
+check "metainfo names a project licence" bash -c '! grep -q "<project_license>" "$1"' _ "$metainfo"
 check "metainfo has no description" grep -q '<description>' "$metainfo"
 
 # --- help page: installed, and readable offline

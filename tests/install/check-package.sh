@@ -35,6 +35,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 check "package name is '$(field Package)', not nelvox" test "$(field Package)" = nelvox
 check "package version is '$(field Version)', not $version" test "$(field Version)" = "$version"
 check "package architecture is '$(field Architecture)', not $arch" test "$(field Architecture)" = "$arch"
+check "package names a Homepage, '$(field Homepage)', though Nelvox has no public home" test -z "$(field Homepage)"
 depends=$(field Depends)
 dependsOn() { tr -d ' ' <<<"$depends" | tr ',' '\n' | sed 's/(.*//' | grep -qxF "$1"; }
 for needed in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 ca-certificates; do
