@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config ca-certificates file
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev fonts-dejavu-core
-    libcurl4-openssl-dev zlib1g-dev
+    libcurl4-openssl-dev zlib1g-dev libgumbo-dev libdtl-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
     xvfb xauth xfonts-base xdotool imagemagick trayer x11-utils faketime clang libclang-rt-14-dev
     desktop-file-utils appstream dpkg-dev fakeroot librsvg2-bin

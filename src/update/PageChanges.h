@@ -1,0 +1,52 @@
+// What changed between a favorite's previous copy and its snapshot, in the page's text and
+// in its source, for the Changes window and anything else that needs no display.
+#pragma once
+
+#include "update/PageDiff.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <optional>
+
+class PageChanges {
+public:
+    // Pages larger than this are not compared: their text could not be shown in time.
+    static constexpr qint64 kMaxPageBytes = 8 * 1024 * 1024;
+
+    enum class State {
+        NoPreviousCopy, // no change has been kept yet
+        TooLarge, // a copy passes kMaxPageBytes, or the text comparison ran out of time
+        TextChanged,
+        MarkupOnly, // the text is the same, the source is not
+        Same,
+    };
+
+    // Reads both copies of the favorite at `address` and compares their text. Throws
+    // FileError when a copy is there but cannot be read.
+    explicit PageChanges(const QString& address, std::chrono::milliseconds budget = PageDiff::kTimeBudget);
+
+    State state() const { return m_state; }
+    QString snapshotName() const { return m_snapshotName; }
+    // When each copy was taken: its file's modification time.
+    QDateTime previousTime() const { return m_previousTime; }
+    QDateTime snapshotTime() const { return m_snapshotTime; }
+
+    // The differences in the readable text; there when the state is TextChanged or later.
+    const std::optional<PageDiff>& textDiff() const { return m_textDiff; }
+    // The differences in the source lines, worked out on the first call; none without two
+    // copies small enough to compare.
+    const std::optional<PageDiff>& sourceDiff();
+
+private:
+    std::chrono::milliseconds m_budget;
+    State m_state = State::NoPreviousCopy;
+    bool m_pagesTooLarge = false;
+    QString m_snapshotName;
+    QDateTime m_previousTime;
+    QDateTime m_snapshotTime;
+    QByteArray m_previousPage;
+    QByteArray m_snapshotPage;
+    std::optional<PageDiff> m_textDiff;
+    std::optional<PageDiff> m_sourceDiff;
+};

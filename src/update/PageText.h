@@ -1,0 +1,35 @@
+// A snapshot's bytes as text a reader can compare: the page's readable lines, or its own
+// source lines, both decoded from the character set the page declares.
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+
+class PageText {
+public:
+    explicit PageText(QByteArrayView page);
+
+    // The character set the page declares in a <meta charset> or <meta http-equiv=
+    // "Content-Type"> tag, as written there; empty when it declares none.
+    const QByteArray& declaredCharset() const { return m_declaredCharset; }
+
+    // The text a browser would show, as lines: markup, comments, scripts and styles removed,
+    // character references decoded, block elements and line breaks ending lines, table cells
+    // apart by a tab, runs of white space as one space, empty lines left out.
+    QStringList readableLines() const;
+
+    // The page's own lines, as the snapshot keeps them, decoded.
+    QStringList sourceLines() const;
+
+private:
+    QString decoded() const;
+
+    QByteArray m_page;
+    QByteArray m_declaredCharset;
+};
+
+// The bytes decoded as the named character set (UTF-8 when the name is empty or unknown).
+// Bytes that are not valid in that set, and control characters, become U+FFFD.
+QString DecodePageBytes(QByteArrayView bytes, const QByteArray& charset);
