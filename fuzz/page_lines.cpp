@@ -1,8 +1,10 @@
 // Any bytes as a page, read through a file:// address by the program's own page stream and
 // stored by DownloadPage: the stored text must be the page with every line ended by CR LF
 // (a CR right before an LF dropped, a last line without LF still ended), and no piece of a
-// long line may be longer than the stream promises.
+// long line may be longer than the stream promises. Cut into pieces of any size, the page
+// must convert to the same text.
 #include "platform/InternetSession.h"
+#include "platform/LineEnds.h"
 #include "platform/NelvoxError.h"
 #include "platform/PageStream.h"
 #include "update/PageCheck.h"
@@ -11,6 +13,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -135,6 +138,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
         if (joined != expected)
             fail("lines read", expected, joined);
+
+        // The same page as the downloads of a run receive it: in pieces of any size, here
+        // cut where the input's own bytes say.
+        LineEndConverter converter;
+        QByteArray converted;
+        qsizetype at = 0;
+        for (size_t i = 0; at < page.size(); ++i) {
+            const qsizetype length = std::min<qsizetype>(page.size() - at, 1 + (i < size ? data[i] % 7 : 4096));
+            converter.feed(QByteArrayView(page.constData() + at, length), converted);
+            at += length;
+        }
+        converter.finish(converted);
+        if (converted != expected)
+            fail("pieces converted", expected, converted);
     } catch (const NelvoxError& error) {
         std::fprintf(stderr, "a readable page failed: %s\n", error.what());
         std::abort();

@@ -244,11 +244,14 @@ void TransferPool::start(std::unique_ptr<Transfer> transfer)
     set(CURLOPT_WRITEDATA, self);
     set(CURLOPT_PRIVATE, self);
 
-    QString refusal;
-    if (result != CURLE_OK)
+    // A named pipe or a device would hold the whole run inside one system call of libcurl's.
+    QString refusal = LocalFileProblem(self->url);
+    if (refusal.isEmpty() && result != CURLE_OK)
         refusal = QString::fromUtf8(curl_easy_strerror(result));
-    else if (const CURLMcode added = curl_multi_add_handle(m_multi.get(), easy); added != CURLM_OK)
-        refusal = QString::fromUtf8(curl_multi_strerror(added));
+    if (refusal.isEmpty()) {
+        if (const CURLMcode added = curl_multi_add_handle(m_multi.get(), easy); added != CURLM_OK)
+            refusal = QString::fromUtf8(curl_multi_strerror(added));
+    }
     if (!refusal.isEmpty()) {
         // Reported from the event loop, as every other outcome is.
         const int id = self->id;

@@ -127,9 +127,28 @@ void HttpServer::handle(const httplib::Request& request, httplib::Response& resp
         response.set_content("no answer set for " + request.target + "\n", kContentType);
         return;
     }
+    {
+        std::lock_guard lock(m_mutex);
+        m_mostAtOnce = std::max(m_mostAtOnce, ++m_atOnce);
+    }
     answer(request, response);
     std::lock_guard lock(m_mutex);
+    --m_atOnce;
     m_bodyBytes[request.target] += static_cast<qint64>(response.body.size());
+}
+
+void HttpServer::setSlowPage(const std::string& path, const QByteArray& body, std::chrono::milliseconds delay)
+{
+    setAnswer(path, [this, body = toStd(body), delay](const httplib::Request&, httplib::Response& response) {
+        waitForShutdown(delay);
+        response.set_content(body, kContentType);
+    });
+}
+
+int HttpServer::mostAtOnce() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_mostAtOnce;
 }
 
 bool HttpServer::waitForShutdown(std::chrono::milliseconds timeout)

@@ -64,6 +64,12 @@ public:
     enum class Gzip { Whole, Broken };
     void setGzipPage(const std::string& path, const QByteArray& body, Gzip kind = Gzip::Whole);
 
+    // `body` after `delay`, during which the request counts as being answered.
+    void setSlowPage(const std::string& path, const QByteArray& body, std::chrono::milliseconds delay);
+    // The most requests the server was answering at one time (slow pages, set answers; not
+    // the sending of streamed bodies).
+    int mostAtOnce() const;
+
     std::vector<Request> requests() const;
     // The requests that reached `path`.
     int requestCount(const std::string& path) const;
@@ -87,5 +93,7 @@ private:
     bool m_shuttingDown = false;
     std::map<std::string, Answer> m_answers;
     std::vector<Request> m_requests;
+    int m_atOnce = 0;
+    int m_mostAtOnce = 0;
     std::map<std::string, qint64> m_bodyBytes;
 };

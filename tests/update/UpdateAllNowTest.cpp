@@ -5,12 +5,17 @@
 
 #include "app/CNelvoxDlg.h"
 #include "app/CSTI.h"
+#include "app/CheckProgressDlg.h"
+#include "platform/InternetSession.h"
 #include "support/ModalAnswerer.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -223,6 +228,141 @@ TEST_F(UpdateAllNow, NoLeavesTheAlertOnUntilTheNextNotificationFlipsIt)
     }
     EXPECT_EQ(asked(), "/a/a/a");
     EXPECT_TRUE(snapshot("/a").startsWith("page a has grown once more"));
+}
+
+// Runs that take their time: the window shows their progress, holds off the user's commands
+// and the tick, and Stop or Quit end them keeping what finished.
+class LongRun : public UpdateAllNow {
+protected:
+    LongRun()
+    {
+        CNelvoxDlg::longRunDelayMs = 0;
+        DownloadLimits::lowSpeedTimeSeconds = 2;
+    }
+    ~LongRun() override
+    {
+        CNelvoxDlg::longRunDelayMs = m_savedDelay;
+        DownloadLimits::lowSpeedTimeSeconds = m_savedLowSpeedTime;
+    }
+
+    // Rows /grown (changed), then two pages that never finish; the stamps of a fixed clock.
+    void addRows(CNelvoxDlg& window)
+    {
+        setClock(QDateTime(QDate(2021, 10, 2), QTime(11, 0, 0)));
+        m_server.setPage("/grown", "a page that has grown\n");
+        m_server.setStall("/stalled", "the start of a page\n", 5000);
+        m_server.setStall("/also-stalled", "the start of another page\n", 5000);
+        for (const char* path : { "/stalled", "/grown", "/also-stalled" }) {
+            addRow(window, path, "H");
+            staleSnapshot(path);
+        }
+    }
+    bool grownIsMarked(CNelvoxDlg& window) { return window.favorites().text(1, FavoritesList::Changed) == "YES"; }
+    void expectStalledRowsUntouched(CNelvoxDlg& window)
+    {
+        for (const char* path : { "/stalled", "/also-stalled" }) {
+            EXPECT_EQ(snapshot(path), "old\n") << path;
+            const QString line = QString::fromUtf8(ReadAll("nelvox.ini"));
+            EXPECT_TRUE(line.contains(url(path) + " HNever \r\n")) << path << " in\n" << line.toStdString();
+        }
+        EXPECT_TRUE(QDir::current().entryList({ "tempupd.nvd.*" }).isEmpty()) << "abandoned downloads are removed";
+        EXPECT_FALSE(window.isRunInProgress());
+    }
+
+private:
+    int m_savedDelay = CNelvoxDlg::longRunDelayMs;
+    long m_savedLowSpeedTime = DownloadLimits::lowSpeedTimeSeconds;
+};
+
+TEST_F(LongRun, ShowsItsProgressHoldsOffCommandsAndStopKeepsWhatFinished)
+{
+    CSTI::SetTrayAvailableForTesting(false);
+    CNelvoxDlg window;
+    addRows(window);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+    ModalAnswerer answers;
+    QString progressText;
+    bool addHeldOff = false;
+    answers.then([&](QWidget* modal) {
+        ASSERT_EQ(modal, window.progressDialog()) << "the progress display comes first";
+        EXPECT_EQ(modal->parentWidget(), &window);
+        EXPECT_EQ(modal->windowModality(), Qt::WindowModal) << "the tray must keep working";
+        ASSERT_TRUE(WaitFor([&] { return grownIsMarked(window); }));
+        ASSERT_TRUE(WaitFor([&] { return window.progressDialog()->text() == "Checking favorites: 1 of 3"; }))
+            << window.progressDialog()->text().toStdString();
+        EXPECT_EQ(window.trayIcon().systemTrayIcon().toolTip(), "Nelvox v1.0 - checking 1 of 3");
+        // Neither a click on Add nor Escape in the window may start a command now.
+        QTest::mouseClick(window.findChild<QPushButton*>("btnAdd"), Qt::LeftButton);
+        QTest::keyClick(&window, Qt::Key_Escape);
+        QTest::keyClick(&window, Qt::Key_U, Qt::AltModifier);
+        addHeldOff = QApplication::activeModalWidget() == modal && window.favorites().count() == 3;
+        QTest::keyClick(modal, Qt::Key_Escape);
+    });
+    PromptSeen seen;
+    answerPrompt(answers, window, seen, "No");
+    clickUpdateAll(window);
+
+    EXPECT_EQ(answers.pending(), 0) << "the progress display, then the prompt for the one change";
+    EXPECT_TRUE(addHeldOff);
+    EXPECT_EQ(seen.text, kPrompt);
+    EXPECT_TRUE(ReadAll("nelvox.ini").contains(url("/grown").toUtf8() + " H10/02/21 11:00 AM YES\r\n"));
+    EXPECT_EQ(snapshot("/grown"), "a page that has grown\r\n");
+    expectStalledRowsUntouched(window);
+    EXPECT_EQ(window.progressDialog(), nullptr) << "the progress display closes with the run";
+    EXPECT_EQ(window.trayIcon().systemTrayIcon().toolTip(), "Nelvox v1.0 - some of your favorites have changed");
+    EXPECT_EQ(m_server.requestCount("/grown"), 1) << "no second run was started";
+}
+
+TEST_F(LongRun, InTheTrayOnlyTheTipTellsAndQuitStopsSavesAndEnds)
+{
+    CNelvoxDlg window;
+    addRows(window);
+    showInTray(window);
+    ModalAnswerer answers;
+    answers.thenClick("Yes"); // a prompt must not come
+
+    bool endedFromInside = false;
+    QTimer::singleShot(0, &window, [&] {
+        ASSERT_TRUE(window.isRunInProgress());
+        ASSERT_TRUE(WaitFor([&] { return grownIsMarked(window); }));
+        ASSERT_TRUE(WaitFor([&] {
+            return window.trayIcon().systemTrayIcon().toolTip() == "Nelvox v1.0 - checking 1 of 3";
+        })) << window.trayIcon().systemTrayIcon().toolTip().toStdString();
+        EXPECT_EQ(window.progressDialog(), nullptr) << "no dialog over a window hidden in the tray";
+        emit window.trayIcon().quitRequested();
+        endedFromInside = window.hasEnded();
+    });
+    clickUpdateAll(window);
+
+    EXPECT_FALSE(endedFromInside) << "the program ends only once the run has";
+    EXPECT_TRUE(window.hasEnded());
+    EXPECT_EQ(answers.pending(), 1) << "Quit asks nothing";
+    EXPECT_TRUE(ReadAll("nelvox.ini").contains(url("/grown").toUtf8() + " H10/02/21 11:00 AM YES\r\n"));
+    expectStalledRowsUntouched(window);
+    EXPECT_EQ(window.trayIcon().systemTrayIcon().toolTip(), "Nelvox v1.0") << "the tip is back to its own";
+}
+
+TEST_F(LongRun, ATickDuringARunWaitsAndRunsOnceItHasEnded)
+{
+    m_server.setSlowPage("/slow", "a slow page\n", std::chrono::milliseconds(300));
+    snapshotAsServed("/slow");
+    CNelvoxDlg window;
+    addRow(window, "/slow", "H");
+    markRequests();
+    bool tickWaited = false;
+    QTimer::singleShot(0, &window, [&] {
+        window.checkTimer().start(1);
+        tickWaited = WaitFor([&] { return window.isTickWaiting(); }) && window.isRunInProgress();
+        window.checkTimer().stop();
+    });
+    clickUpdateAll(window);
+
+    EXPECT_TRUE(tickWaited) << "the tick must wait while Update All Now runs";
+    EXPECT_TRUE(WaitFor([&] { return window.checkTimer().isActive() && !window.isTickWaiting(); }))
+        << "the tick runs once the run has ended, and arms the timer again";
+    EXPECT_TRUE(WaitFor([&] { return asked() == "/slow/slow"; })) << asked();
 }
 
 } // namespace
