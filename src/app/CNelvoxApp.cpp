@@ -1,6 +1,7 @@
 #include "app/CNelvoxApp.h"
 
 #include "app/CNelvoxDlg.h"
+#include "app/SignalWatcher.h"
 
 #include <QLockFile>
 #include <QMessageBox>
@@ -29,7 +30,12 @@ int RunMainWindow()
         return 1;
     }
 
+    // kill, Ctrl+C, a closed terminal or a session ending without session management: the
+    // favorites are saved and the lock released as on Quit. Caught from here on, a signal
+    // that comes while the window is being set up waits in the pipe for the event loop.
+    SignalWatcher signalWatcher({ SIGTERM, SIGINT, SIGHUP });
     CNelvoxDlg window;
+    QObject::connect(&signalWatcher, &SignalWatcher::received, &window, &CNelvoxDlg::OnQuit);
     QEventLoop loop;
     QObject::connect(&window, &CNelvoxDlg::ended, &loop, &QEventLoop::quit);
     window.show();
