@@ -51,6 +51,8 @@ public:
     void OnClickList();
     void OnHelp();
     void OnAbout();
+    // Opens the Changes window for the favorite in `row`.
+    void OnShowChanges(int row);
     // A click on the tray icon: shows the window and ends the alert.
     void OnTrayClick();
     // Quit from outside the window (the tray menu, the desktop, a signal): saves and ends.

@@ -1,0 +1,139 @@
+// The Changes window draws what PageChanges found; it keeps nothing between openings.
+#include "app/CChangesDlg.h"
+
+#include "platform/Clock.h"
+
+#include "ui_CChangesDlg.h"
+
+#include <QPushButton>
+#include <QTextBlock>
+#include <QTextCursor>
+
+namespace {
+
+const QColor kRemovedText(0xA0, 0x00, 0x00);
+const QColor kRemovedBackground(0xFF, 0xE0, 0xE0);
+const QColor kAddedText(0x00, 0x60, 0x00);
+const QColor kAddedBackground(0xDF, 0xF5, 0xDF);
+const QColor kFoldedText(0x70, 0x70, 0x70);
+
+QString linesText(qsizetype count)
+{
+    return count == 1 ? QStringLiteral("1 line") : QStringLiteral("%1 lines").arg(count);
+}
+
+QString timeText(const QDateTime& time)
+{
+    return time.isValid() ? Clock::FormatTimeStamp(time) : QStringLiteral("none");
+}
+
+} // namespace
+
+CChangesDlg::CChangesDlg(const QString& address, QWidget* parent)
+    : QDialog(parent)
+    , m_ui(std::make_unique<Ui::CChangesDlg>())
+    , m_changes(address)
+{
+    m_ui->setupUi(this);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
+        | Qt::WindowCloseButtonHint);
+    m_ui->labelAddress->setText(address);
+    m_ui->labelPreviousTime->setText(timeText(m_changes.previousTime()));
+    m_ui->labelSnapshotTime->setText(timeText(m_changes.snapshotTime()));
+    connect(m_ui->buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(m_ui->chkSource, &QCheckBox::toggled, this, &CChangesDlg::showChanges);
+    showChanges();
+}
+
+CChangesDlg::~CChangesDlg() = default;
+
+void CChangesDlg::showChanges()
+{
+    using State = PageChanges::State;
+    m_ui->viewChanges->clear();
+    m_ui->labelCounts->clear();
+    QString message;
+    const std::optional<PageDiff>* diff = nullptr;
+    switch (m_changes.state()) {
+    case State::NoPreviousCopy:
+        message = QStringLiteral("No earlier copy of this page is kept yet; the next change will be shown here.");
+        break;
+    case State::TooLarge:
+        message = QStringLiteral("This page is too large to compare.");
+        break;
+    case State::MarkupOnly:
+        message = QStringLiteral("The page's text did not change; only its markup did: %1.")
+                      .arg(linesText(m_changes.sourceDiff()->added() + m_changes.sourceDiff()->removed()));
+        break;
+    case State::Same:
+        message = QStringLiteral("The two copies of this page are the same.");
+        break;
+    case State::TextChanged:
+        break;
+    }
+    const bool canShowSource = m_changes.state() != State::NoPreviousCopy && m_changes.state() != State::Same;
+    m_ui->chkSource->setEnabled(canShowSource);
+    if (m_ui->chkSource->isChecked() && canShowSource) {
+        diff = &m_changes.sourceDiff();
+        message = *diff && !(*diff)->tooLarge() ? QString() : QStringLiteral("This page is too large to compare.");
+    } else if (m_changes.state() == State::TextChanged) {
+        diff = &m_changes.textDiff();
+    }
+    m_ui->labelMessage->setText(message);
+    m_ui->labelMessage->setVisible(!message.isEmpty());
+    if (diff && *diff && !(*diff)->tooLarge()) {
+        m_ui->labelCounts->setText(
+            QStringLiteral("%1 added, %2 removed").arg(linesText((*diff)->added()), linesText((*diff)->removed())));
+        showDiff(**diff);
+    }
+    m_ui->viewChanges->setVisible(diff && *diff && !(*diff)->tooLarge());
+}
+
+void CChangesDlg::showDiff(const PageDiff& diff)
+{
+    QTextDocument* document = m_ui->viewChanges->document();
+    QTextCursor cursor(document);
+    cursor.beginEditBlock();
+    bool first = true;
+    auto addLine = [&](const QString& text, const QColor& foreground, const QColor& background, bool italic = false) {
+        QTextBlockFormat block;
+        if (background.isValid())
+            block.setBackground(background);
+        QTextCharFormat characters;
+        if (foreground.isValid())
+            characters.setForeground(foreground);
+        characters.setFontItalic(italic);
+        if (first) {
+            cursor.setBlockFormat(block);
+            cursor.setBlockCharFormat(characters);
+            first = false;
+        } else {
+            cursor.insertBlock(block, characters);
+        }
+        cursor.insertText(text, characters);
+    };
+    auto addFolded = [&](qsizetype count) {
+        if (count > 0)
+            addLine(QStringLiteral("\u22EF %1 unchanged \u22EF").arg(linesText(count)), kFoldedText, QColor(), true);
+    };
+    for (const PageDiff::Hunk& hunk : diff.hunks()) {
+        addFolded(hunk.foldedBefore);
+        for (const PageDiff::Line& line : hunk.lines) {
+            switch (line.kind) {
+            case PageDiff::Kind::Removed:
+                addLine(QStringLiteral("\u2212 ") + line.text, kRemovedText, kRemovedBackground);
+                break;
+            case PageDiff::Kind::Added:
+                addLine(QStringLiteral("+ ") + line.text, kAddedText, kAddedBackground);
+                break;
+            case PageDiff::Kind::Unchanged:
+                addLine(QStringLiteral("  ") + line.text, QColor(), QColor());
+                break;
+            }
+        }
+    }
+    addFolded(diff.foldedAtEnd());
+    cursor.endEditBlock();
+    m_ui->viewChanges->moveCursor(QTextCursor::Start);
+}

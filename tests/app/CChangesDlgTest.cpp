@@ -1,0 +1,243 @@
+// The Changes window on the offscreen platform: opened from a row by double-click and by the
+// row menu, its colours, counts and folding, the page source, and the messages for a markup
+// change, a missing earlier copy and a page too large to compare.
+#include "app/CChangesDlg.h"
+#include "app/CNelvoxDlg.h"
+#include "support/ModalAnswerer.h"
+#include "support/TempWorkDir.h"
+#include "update/PageCheck.h"
+#include "update/SnapshotReplace.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QTest>
+#include <QTextBlock>
+#include <QTimer>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kAddress = QStringLiteral("http://example.org/news.html");
+
+QList<CChangesDlg*> openChangesWindows()
+{
+    QList<CChangesDlg*> windows;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* changes = qobject_cast<CChangesDlg*>(widget); changes && changes->isVisible())
+            windows << changes;
+    }
+    return windows;
+}
+
+QString labelText(QWidget* window, const char* name)
+{
+    auto* label = window->findChild<QLabel*>(name);
+    return label && label->isVisible() ? label->text() : QString();
+}
+
+// The lines of the view, each with the colour it is drawn in.
+struct ShownLine {
+    QString text;
+    QColor foreground;
+    QColor background;
+};
+QList<ShownLine> shownLines(QWidget* window)
+{
+    QList<ShownLine> lines;
+    auto* view = window->findChild<QPlainTextEdit*>("viewChanges");
+    if (!view || !view->isVisible())
+        return lines;
+    for (QTextBlock block = view->document()->begin(); block.isValid(); block = block.next()) {
+        const QTextCharFormat characters = block.begin().fragment().charFormat();
+        lines.append({ block.text(), characters.foreground().color(), block.blockFormat().background().color() });
+    }
+    return lines;
+}
+QStringList shownTexts(QWidget* window)
+{
+    QStringList texts;
+    for (const ShownLine& line : shownLines(window))
+        texts << line.text;
+    return texts;
+}
+
+bool isReddish(const QColor& color)
+{
+    return color.red() > color.green() + 15 && color.red() > color.blue() + 15;
+}
+bool isGreenish(const QColor& color)
+{
+    return color.green() > color.red() + 15 && color.green() > color.blue() + 15;
+}
+
+class ChangesWindow : public InTempDir {
+protected:
+    void TearDown() override
+    {
+        for (CChangesDlg* window : openChangesWindows())
+            delete window;
+    }
+    static void writeCopies(const QByteArray& previous, const QByteArray& snapshot)
+    {
+        WriteAll(PreviousCopyName(SnapshotFileName(kAddress)), previous);
+        WriteAll(SnapshotFileName(kAddress), snapshot);
+    }
+    static void fill(CNelvoxDlg& window)
+    {
+        FavoritesList& list = window.favorites();
+        list.insertFavorite(0, QStringLiteral("http://a.example/"));
+        list.insertFavorite(1, kAddress);
+        list.setText(1, FavoritesList::Updates, QStringLiteral("H"));
+        list.setText(1, FavoritesList::LastUpdated, QStringLiteral("07/09/04 05:03 PM"));
+        list.setText(1, FavoritesList::Changed, QStringLiteral("YES"));
+    }
+    static QPoint rowCenter(CNelvoxDlg& window, int row)
+    {
+        QTreeView* list = window.findChild<QTreeView*>("listFavorites");
+        return list->visualRect(window.favorites().index(row, 0)).center();
+    }
+};
+
+TEST_F(ChangesWindow, ADoubleClickOnARowShowsWhatChangedInColourAndKeepsTheMark)
+{
+    QByteArray previous = "<html><head><title>News</title><script>var x = 1;</script></head><body>\r\n";
+    QByteArray snapshot = previous;
+    for (int i = 0; i < 20; ++i) {
+        previous += "<p>Story " + QByteArray::number(i) + "</p>\r\n";
+        snapshot += i == 10 ? "<p>Story ten, revised</p>\r\n" : "<p>Story " + QByteArray::number(i) + "</p>\r\n";
+    }
+    snapshot += "<p>A new story</p>\r\n";
+    writeCopies(previous, snapshot);
+
+    CNelvoxDlg window;
+    fill(window);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QTreeView* list = window.findChild<QTreeView*>("listFavorites");
+    // A double-click is a press, a release, then the second press.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowCenter(window, 1));
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rowCenter(window, 1));
+    ASSERT_TRUE(WaitFor([] { return openChangesWindows().size() == 1; })) << "no Changes window after a double-click";
+
+    CChangesDlg* changes = openChangesWindows().first();
+    EXPECT_EQ(changes->windowTitle(), QStringLiteral("Nelvox v1.0 - Changes"));
+    EXPECT_FALSE(changes->isModal());
+    EXPECT_EQ(labelText(changes, "labelAddress"), kAddress);
+    EXPECT_EQ(labelText(changes, "labelPreviousTime").size(), 17) << "a time as Last Updated shows it";
+    EXPECT_EQ(labelText(changes, "labelCounts"), QStringLiteral("2 lines added, 1 line removed"));
+    EXPECT_TRUE(labelText(changes, "labelMessage").isEmpty());
+
+    const QList<ShownLine> lines = shownLines(changes);
+    const QStringList texts = shownTexts(changes);
+    const qsizetype removed = texts.indexOf(QStringLiteral("\u2212 Story 10"));
+    const qsizetype added = texts.indexOf(QStringLiteral("+ Story ten, revised"));
+    ASSERT_GE(removed, 0) << texts.join('|').toStdString();
+    ASSERT_GE(added, 0) << texts.join('|').toStdString();
+    EXPECT_TRUE(isReddish(lines[removed].foreground) && isReddish(lines[removed].background));
+    EXPECT_TRUE(isGreenish(lines[added].foreground) && isGreenish(lines[added].background));
+    EXPECT_TRUE(texts.contains(QStringLiteral("+ A new story")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("  Story 7")) && !texts.contains(QStringLiteral("  Story 6")))
+        << "three lines of context, the rest folded: " << texts.join('|').toStdString();
+    EXPECT_EQ(texts.first(), QStringLiteral("\u22EF 8 lines unchanged \u22EF"))
+        << "News and Story 0 to 6 folded: " << texts.first().toStdString();
+    EXPECT_FALSE(texts.join(' ').contains("var x")) << "scripts are not text";
+
+    EXPECT_EQ(window.favorites().text(1, FavoritesList::Changed), QStringLiteral("YES")) << "opening is no visit";
+    EXPECT_FALSE(FileExists("nelvox.ini")) << "opening the window writes nothing";
+
+    // A second window may be open beside the first; Escape closes one.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowCenter(window, 1));
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rowCenter(window, 1));
+    ASSERT_TRUE(WaitFor([] { return openChangesWindows().size() == 2; }));
+    QPointer<CChangesDlg> closing = changes;
+    QTest::keyClick(changes, Qt::Key_Escape);
+    EXPECT_TRUE(WaitFor([&] { return closing.isNull(); })) << "Escape must close the window and free it";
+    EXPECT_EQ(openChangesWindows().size(), 1);
+    EXPECT_FALSE(window.hasEnded());
+}
+
+TEST_F(ChangesWindow, TheRowMenuOffersShowChangesForThatRow)
+{
+    writeCopies("<p>before</p>\r\n", "<p>after</p>\r\n");
+    CNelvoxDlg window;
+    fill(window);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QTreeView* list = window.findChild<QTreeView*>("listFavorites");
+
+    QStringList offered;
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr) << "no menu on the row";
+        for (QAction* action : menu->actions())
+            offered << action->text();
+        menu->actions().first()->trigger();
+        menu->close();
+    });
+    const QPoint at = rowCenter(window, 1);
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(list->viewport(), &rightClick);
+    EXPECT_EQ(offered, QStringList({ QStringLiteral("Show &Changes...") }));
+    ASSERT_TRUE(WaitFor([] { return openChangesWindows().size() == 1; }));
+    EXPECT_EQ(labelText(openChangesWindows().first(), "labelAddress"), kAddress);
+    EXPECT_EQ(shownTexts(openChangesWindows().first()), QStringList({ "\u2212 before", "+ after" }));
+
+    // Below the last row there is nothing to show: the list keeps its menu to itself there.
+    const QPoint below(5, list->viewport()->height() - 3);
+    ASSERT_FALSE(list->indexAt(below).isValid());
+    QContextMenuEvent empty(QContextMenuEvent::Mouse, below, list->viewport()->mapToGlobal(below));
+    QApplication::sendEvent(list->viewport(), &empty);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+}
+
+TEST_F(ChangesWindow, AMarkupChangeSaysSoAndOffersThePageSource)
+{
+    writeCopies(
+        "<p>Hello <b>world</b></p>\r\n<div>Bye</div>\r\n", "<p class=x>Hello <i>world</i></p>\r\n<p>Bye</p>\r\n");
+    CChangesDlg changes(kAddress);
+    changes.show();
+    EXPECT_EQ(labelText(&changes, "labelMessage"),
+        QStringLiteral("The page's text did not change; only its markup did: 4 lines."));
+    EXPECT_TRUE(shownTexts(&changes).isEmpty());
+    auto* source = changes.findChild<QCheckBox*>("chkSource");
+    ASSERT_TRUE(source && source->isEnabled());
+    EXPECT_EQ(source->text().remove('&'), QStringLiteral("Show page source"));
+
+    QTest::mouseClick(source, Qt::LeftButton);
+    EXPECT_EQ(shownTexts(&changes),
+        QStringList({ "\u2212 <p>Hello <b>world</b></p>", "\u2212 <div>Bye</div>",
+            "+ <p class=x>Hello <i>world</i></p>", "+ <p>Bye</p>" }));
+    EXPECT_EQ(labelText(&changes, "labelCounts"), QStringLiteral("2 lines added, 2 lines removed"));
+    QTest::mouseClick(source, Qt::LeftButton);
+    EXPECT_TRUE(shownTexts(&changes).isEmpty()) << "back to the text, which did not change";
+}
+
+TEST_F(ChangesWindow, SaysWhenThereIsNoEarlierCopyOrThePageIsTooLarge)
+{
+    WriteAll(SnapshotFileName(kAddress), "<p>only one copy</p>\r\n");
+    {
+        CChangesDlg changes(kAddress);
+        changes.show();
+        EXPECT_EQ(labelText(&changes, "labelMessage"),
+            QStringLiteral("No earlier copy of this page is kept yet; the next change will be shown here."));
+        EXPECT_TRUE(shownTexts(&changes).isEmpty());
+        EXPECT_FALSE(changes.findChild<QCheckBox*>("chkSource")->isEnabled());
+    }
+    writeCopies(QByteArray(PageChanges::kMaxPageBytes + 1, 'x'), "<p>small</p>\r\n");
+    {
+        CChangesDlg changes(kAddress);
+        changes.show();
+        EXPECT_EQ(labelText(&changes, "labelMessage"), QStringLiteral("This page is too large to compare."));
+        EXPECT_TRUE(shownTexts(&changes).isEmpty());
+        QTest::mouseClick(changes.findChild<QCheckBox*>("chkSource"), Qt::LeftButton);
+        EXPECT_EQ(labelText(&changes, "labelMessage"), QStringLiteral("This page is too large to compare."));
+    }
+}
+
+} // namespace
