@@ -1,0 +1,26 @@
+// A run of checks over the favorites file in the folder it is started in, then the save: the
+// work that Update All Now does, without a window, for tests that kill it halfway.
+#include "store/FavoritesFile.h"
+#include "store/FavoritesList.h"
+#include "update/CheckRun.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    FavoritesList list;
+    LoadFavorites(list);
+    CheckRun run(list);
+    for (int row = 0; row < list.count(); ++row)
+        run.addCheck(row);
+    QEventLoop loop;
+    QObject::connect(&run, &CheckRun::finished, &loop, &QEventLoop::quit);
+    run.start();
+    if (!run.isFinished())
+        loop.exec();
+    SortFavorites(list);
+    SaveFavorites(list);
+    return 0;
+}
