@@ -54,7 +54,12 @@ void BM_ChangesOfALargePage(benchmark::State& state)
         benchmark::DoNotOptimize(changes);
     }
 }
-BENCHMARK(BM_ChangesOfALargePage)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(9)->ReportAggregatesOnly();
+BENCHMARK(BM_ChangesOfALargePage)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
+    ->Repetitions(9)
+    ->ReportAggregatesOnly();
 
 } // namespace
 
