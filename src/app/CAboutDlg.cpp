@@ -1,4 +1,7 @@
+// The About box: the program's name and version, its captions fitted to the desktop's font.
 #include "app/CAboutDlg.h"
+
+#include "app/CaptionFit.h"
 
 #include "ui_CAboutDlg.h"
 
@@ -11,6 +14,7 @@ CAboutDlg::CAboutDlg(QWidget* parent)
     setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     m_ui->icon->setPixmap(QPixmap(QStringLiteral(":/icons/nelvox-32.png")));
     connect(m_ui->btnOK, &QPushButton::clicked, this, &QDialog::accept);
+    FitCaptionsToFont(this);
 }
 
 CAboutDlg::~CAboutDlg() = default;

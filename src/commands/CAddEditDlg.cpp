@@ -2,6 +2,7 @@
 // an address, every other way out cancels.
 #include "commands/CAddEditDlg.h"
 
+#include "app/CaptionFit.h"
 #include "commands/DialogValues.h"
 
 #include "ui_CAddEditDlg.h"
@@ -24,12 +25,6 @@ bool containsSpace(const QString& text)
     return std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.isSpace(); });
 }
 
-bool captionFits(const QLabel* label, const QRect& box)
-{
-    return label->wordWrap() ? label->heightForWidth(box.width()) <= box.height()
-                             : label->sizeHint().width() <= box.width();
-}
-
 } // namespace
 
 CAddEditDlg::CAddEditDlg(QWidget* parent)
@@ -37,7 +32,7 @@ CAddEditDlg::CAddEditDlg(QWidget* parent)
     , m_ui(std::make_unique<Ui::CAddEditDlg>())
 {
     m_ui->setupUi(this);
-    fitCaptionsToFont();
+    FitCaptionsToFont(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
         | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
 
@@ -52,25 +47,6 @@ CAddEditDlg::CAddEditDlg(QWidget* parent)
 }
 
 CAddEditDlg::~CAddEditDlg() = default;
-
-// The template's boxes were measured for a narrower font than most desktops have. A caption
-// that does not fit grows to the right, at most to the edit box's right edge, instead of being
-// cut off; positions and heights stay as they are.
-void CAddEditDlg::fitCaptionsToFont()
-{
-    const int rightEdge = m_ui->urlEdit->geometry().right();
-    for (QLabel* label : { m_ui->titleLabel, m_ui->urlLabel, m_ui->frequencyLabel }) {
-        QRect box = label->geometry();
-        while (box.right() < rightEdge && !captionFits(label, box))
-            box.setRight(box.right() + 1);
-        label->setGeometry(box);
-    }
-    for (QRadioButton* radio : { m_ui->hourlyRadio, m_ui->dailyRadio, m_ui->weeklyRadio, m_ui->monthlyRadio }) {
-        QRect box = radio->geometry();
-        box.setWidth(std::clamp(radio->sizeHint().width(), box.width(), rightEdge - box.left() + 1));
-        radio->setGeometry(box);
-    }
-}
 
 void CAddEditDlg::setVisible(bool visible)
 {

@@ -37,7 +37,6 @@ protected:
     void OnClose(QCloseEvent* event);
 
 private:
-    void fitCaptionsToFont();
     void chooseFrequency(int frequency);
     void refuseAddress(const QString& message);
 
