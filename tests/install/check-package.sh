@@ -72,7 +72,8 @@ packageOf() {
     echo "${owner%%,*}"
 }
 for soname in $(readelf -d "$program" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
-    path=$(ldd "$program" | awk -v name="$soname" '$1 == name { print $3 }')
+    # The dynamic loader is listed by its path alone.
+    path=$(ldd "$program" | awk -v name="$soname" '$1 == name { print $3 } $1 ~ ("/" name "$") { print $1 }')
     owner=$(packageOf "$path") || {
         fail "no installed package holds $soname ($path), which the program needs"
         continue
