@@ -2,6 +2,8 @@
 // a tray that comes up after Nelvox.
 #include "app/CSTI.h"
 
+#include <QDBusConnection>
+#include <QDBusServiceWatcher>
 #include <QMenu>
 
 #include <array>
@@ -39,19 +41,26 @@ QIcon loadPicture(const char* stem)
 
 CSTI::CSTI(QObject* parent)
     : QObject(parent)
-    , m_icon(this)
     , m_menu(std::make_unique<QMenu>())
 {
     initResources();
     m_picture = loadPicture("tray");
     m_alertPicture = loadPicture("tray-alert");
-    m_icon.setIcon(m_picture);
-    m_icon.setToolTip(kTip);
-    connect(&m_icon, &QSystemTrayIcon::activated, this, &CSTI::onActivated);
-
     m_menu->addAction(QStringLiteral("&About Nelvox..."), this, &CSTI::aboutRequested);
     m_menu->addAction(QStringLiteral("&Quit Nelvox"), this, &CSTI::quitRequested);
-    m_icon.setContextMenu(m_menu.get());
+    recreateIcon();
+
+    // Desktops that host tray icons over D-Bus (KDE Plasma, GNOME with AppIndicator, XFCE)
+    // may start their host after Nelvox; the icon is made again when one comes up.
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    if (bus.isConnected()) {
+        m_hostWatch = std::make_unique<QDBusServiceWatcher>(
+            QStringLiteral("org.kde.StatusNotifierWatcher"), bus, QDBusServiceWatcher::WatchForRegistration);
+        connect(m_hostWatch.get(), &QDBusServiceWatcher::serviceRegistered, this, [this] {
+            recreateIcon();
+            emit trayAppeared();
+        });
+    }
 
     m_flashTimer.setInterval(kAlertFlashMs);
     connect(&m_flashTimer, &QTimer::timeout, this, &CSTI::flash);
@@ -62,12 +71,25 @@ CSTI::CSTI(QObject* parent)
 CSTI::~CSTI()
 {
     // The menu must outlive the icon that refers to it.
-    m_icon.setContextMenu(nullptr);
+    m_icon->setContextMenu(nullptr);
+}
+
+void CSTI::recreateIcon()
+{
+    const bool visible = m_icon && m_icon->isVisible();
+    if (m_icon)
+        m_icon->setContextMenu(nullptr);
+    m_icon = std::make_unique<QSystemTrayIcon>(m_showingAlertPicture ? m_alertPicture : m_picture);
+    m_icon->setContextMenu(m_menu.get());
+    connect(m_icon.get(), &QSystemTrayIcon::activated, this, &CSTI::onActivated);
+    updateTip();
+    if (visible)
+        m_icon->show();
 }
 
 void CSTI::ShowTrayIcon()
 {
-    m_icon.show();
+    m_icon->show();
     if (!IsTrayAvailable()) {
         m_trayWatchStep = 0;
         m_trayWatch.start(kTrayWatchDelaysMs[0]);
@@ -79,12 +101,12 @@ void CSTI::ToggleTrayAlert()
     m_alertOn = !m_alertOn;
     if (m_alertOn) {
         m_showingAlertPicture = true;
-        m_icon.setIcon(m_alertPicture);
+        m_icon->setIcon(m_alertPicture);
         m_flashTimer.start();
     } else {
         m_flashTimer.stop();
         m_showingAlertPicture = false;
-        m_icon.setIcon(m_picture);
+        m_icon->setIcon(m_picture);
     }
     updateTip();
     emit alertToggled(m_alertOn);
@@ -100,9 +122,9 @@ void CSTI::updateTip()
 {
     // Work in progress says more than the alert, which is still on after it.
     if (!m_progressText.isEmpty())
-        m_icon.setToolTip(kTip + QStringLiteral(" - ") + m_progressText);
+        m_icon->setToolTip(kTip + QStringLiteral(" - ") + m_progressText);
     else
-        m_icon.setToolTip(m_alertOn ? kAlertTip : kTip);
+        m_icon->setToolTip(m_alertOn ? kAlertTip : kTip);
 }
 
 bool CSTI::IsTrayAvailable()
@@ -127,17 +149,14 @@ void CSTI::onActivated(QSystemTrayIcon::ActivationReason reason)
 void CSTI::flash()
 {
     m_showingAlertPicture = !m_showingAlertPicture;
-    m_icon.setIcon(m_showingAlertPicture ? m_alertPicture : m_picture);
+    m_icon->setIcon(m_showingAlertPicture ? m_alertPicture : m_picture);
 }
 
 void CSTI::lookForTray()
 {
     if (IsTrayAvailable()) {
-        // Shown afresh so that the icon registers with the tray that has just come up.
-        if (m_icon.isVisible()) {
-            m_icon.hide();
-            m_icon.show();
-        }
+        // A new icon, so that it registers with the tray that has just come up.
+        recreateIcon();
         emit trayAppeared();
         return;
     }

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+class QDBusServiceWatcher;
 class QMenu;
 
 class CSTI : public QObject {
@@ -35,8 +36,9 @@ public:
     // Replaces the desktop's answer to IsTrayAvailable() until called with nullopt.
     static void SetTrayAvailableForTesting(std::optional<bool> available);
 
-    // The icon as the desktop shows it. Its activated() signal with Trigger is a click.
-    QSystemTrayIcon& systemTrayIcon() { return m_icon; }
+    // The icon as the desktop shows it. Its activated() signal with Trigger is a click. A tray
+    // that turns up late gets a new one, so hold no reference across events.
+    QSystemTrayIcon& systemTrayIcon() { return *m_icon; }
     QMenu& contextMenu() { return *m_menu; }
 
 signals:
@@ -44,7 +46,8 @@ signals:
     void clicked();
     // The alert was switched on (true) or off (false).
     void alertToggled(bool on);
-    // A tray appeared after ShowTrayIcon() had found none.
+    // A tray appeared after ShowTrayIcon() had found none, or a tray host came up on the
+    // session bus; the icon has been made anew for it.
     void trayAppeared();
     // The items of the icon's menu.
     void aboutRequested();
@@ -55,8 +58,12 @@ private:
     void flash();
     void lookForTray();
     void updateTip();
+    // Replaces the icon by a new one with the same picture, tip, menu and visibility, so that
+    // it registers with the tray that is there now.
+    void recreateIcon();
 
-    QSystemTrayIcon m_icon;
+    std::unique_ptr<QSystemTrayIcon> m_icon;
+    std::unique_ptr<QDBusServiceWatcher> m_hostWatch;
     std::unique_ptr<QMenu> m_menu;
     QIcon m_picture;
     QIcon m_alertPicture;

@@ -126,12 +126,29 @@ TEST(CSTI, ATrayThatComesUpLaterIsNoticed)
     TrayAvailability noTrayYet(false);
     CSTI tray;
     QSignalSpy appeared(&tray, &CSTI::trayAppeared);
+    QSignalSpy clicks(&tray, &CSTI::clicked);
     tray.ShowTrayIcon();
+    tray.ToggleTrayAlert();
+    tray.SetProgressText(QStringLiteral("checking 3 of 40"));
+    const QSystemTrayIcon* before = &tray.systemTrayIcon();
     EXPECT_EQ(appeared.count(), 0);
     CSTI::SetTrayAvailableForTesting(true);
     // The first look comes a second after start-up.
     EXPECT_TRUE(WaitFor([&] { return appeared.count() == 1; }, 5000));
+
+    // A new icon, so that the toolkit registers it with the tray that is there now, with
+    // everything the old one had.
+    EXPECT_NE(&tray.systemTrayIcon(), before) << "the icon was not made anew";
     EXPECT_TRUE(tray.systemTrayIcon().isVisible());
+    EXPECT_EQ(tray.systemTrayIcon().toolTip(), QStringLiteral("Nelvox v1.0 - checking 3 of 40"));
+    EXPECT_EQ(tray.systemTrayIcon().contextMenu(), &tray.contextMenu());
+    EXPECT_TRUE(tray.IsTrayAlertOn());
+    const QImage alert = image(":/icons/tray-alert-32.png");
+    const QImage plain = image(":/icons/tray-32.png");
+    EXPECT_TRUE(WaitFor([&] { return shown(tray) == alert; }, 2000)) << "the new icon does not flash";
+    EXPECT_TRUE(WaitFor([&] { return shown(tray) == plain; }, 2000)) << "the new icon does not flash";
+    emit tray.systemTrayIcon().activated(QSystemTrayIcon::Trigger);
+    EXPECT_EQ(clicks.count(), 1) << "clicks on the new icon are lost";
     // Found once, the tray is not looked for again.
     EXPECT_FALSE(WaitFor([&] { return appeared.count() > 1; }, 2500));
 }
