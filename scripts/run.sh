@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Nelvox and starts it in its data directory: Nelvox keeps
-# its favorites and snapshots in the directory it runs in.
+# its favorites and snapshots in the directory it runs in. Only the program is built, in a
+# build directory of its own, so that a first start does not wait for the tests, the
+# benchmarks and the fuzzers.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/setup.sh"
-"$top/scripts/build.sh" "$top/build"
+build="$top/build-run"
+"$top/scripts/build.sh" "$build" -DNELVOX_BUILD_TESTS=OFF -DNELVOX_BUILD_BENCH=OFF -DNELVOX_FUZZ=OFF \
+    -DNELVOX_SANITIZE=OFF
 data="${XDG_DATA_HOME:-$HOME/.local/share}/nelvox"
 mkdir -p "$data"
 chmod 700 "$data"
 cd "$data"
-exec "$top/build/src/nelvox" "$@"
+exec "$build/src/nelvox" "$@"
