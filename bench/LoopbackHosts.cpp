@@ -4,6 +4,8 @@
 #include <chrono>
 #include <cstdio>
 
+#include <sys/socket.h>
+
 namespace {
 
 // Sixteen transfers at once, plus connections that wait for their keep-alive to run out.
@@ -42,8 +44,18 @@ LoopbackHosts::LoopbackHosts(int hosts)
                 std::this_thread::sleep_for(std::chrono::milliseconds(delay));
             response.set_content(m_body, "application/octet-stream");
         });
+        // The server listens with a backlog of 5: curl's sixteen connections to one host at
+        // once would overflow it, and each refused one would wait a second to try again.
+        int listening = -1;
+        server.set_socket_options([&listening](socket_t socket) {
+            int yes = 1;
+            ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+            listening = socket;
+        });
         const std::string address = "127.0.0." + std::to_string(2 + index);
         host->port = server.bind_to_any_port(address.c_str());
+        if (host->port > 0 && ::listen(listening, SOMAXCONN) != 0)
+            host->port = -1;
         if (host->port <= 0) {
             std::fprintf(stderr, "cannot listen on %s\n", address.c_str());
             m_ok = false;
