@@ -2,7 +2,10 @@
 // a tray that comes up after Nelvox.
 #include "app/CSTI.h"
 
+#include "app/StatusNotifierItem.h"
+
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusServiceWatcher>
 #include <QMenu>
 
@@ -51,15 +54,13 @@ CSTI::CSTI(QObject* parent)
     recreateIcon();
 
     // Desktops that host tray icons over D-Bus (KDE Plasma, GNOME with AppIndicator, XFCE)
-    // may start their host after Nelvox; the icon is made again when one comes up.
+    // may start their host after Nelvox; the icon goes to it when one comes up.
     const QDBusConnection bus = QDBusConnection::sessionBus();
     if (bus.isConnected()) {
-        m_hostWatch = std::make_unique<QDBusServiceWatcher>(
-            QStringLiteral("org.kde.StatusNotifierWatcher"), bus, QDBusServiceWatcher::WatchForRegistration);
-        connect(m_hostWatch.get(), &QDBusServiceWatcher::serviceRegistered, this, [this] {
-            recreateIcon();
-            emit trayAppeared();
-        });
+        const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+        m_qtIconOnBus = bus.interface() && bus.interface()->isServiceRegistered(watcher);
+        m_hostWatch = std::make_unique<QDBusServiceWatcher>(watcher, bus, QDBusServiceWatcher::WatchForRegistration);
+        connect(m_hostWatch.get(), &QDBusServiceWatcher::serviceRegistered, this, &CSTI::onHostAppeared);
     }
 
     m_flashTimer.setInterval(kAlertFlashMs);
@@ -74,6 +75,38 @@ CSTI::~CSTI()
     m_icon->setContextMenu(nullptr);
 }
 
+void CSTI::onHostAppeared()
+{
+    if (m_qtIconOnBus) {
+        recreateIcon();
+        emit trayAppeared();
+        return;
+    }
+    // Qt chose the older protocol at the start and keeps it for every new icon, so the item
+    // goes on the bus on its own.
+    if (!m_busItem) {
+        m_busItem = std::make_unique<StatusNotifierItem>();
+        connect(m_busItem.get(), &StatusNotifierItem::activated, this, &CSTI::clicked);
+        connect(m_busItem.get(), &StatusNotifierItem::contextMenuRequested, this,
+            [this](const QPoint& where) { m_menu->popup(where); });
+    }
+    m_busItem->setIcon(m_showingAlertPicture ? m_alertPicture : m_picture);
+    updateTip();
+    if (!m_busItem->registerItem()) {
+        m_busItem.reset();
+        return;
+    }
+    m_icon->hide();
+    emit trayAppeared();
+}
+
+void CSTI::setPicture(const QIcon& picture)
+{
+    m_icon->setIcon(picture);
+    if (m_busItem)
+        m_busItem->setIcon(picture);
+}
+
 void CSTI::recreateIcon()
 {
     const bool visible = m_icon && m_icon->isVisible();
@@ -83,13 +116,14 @@ void CSTI::recreateIcon()
     m_icon->setContextMenu(m_menu.get());
     connect(m_icon.get(), &QSystemTrayIcon::activated, this, &CSTI::onActivated);
     updateTip();
-    if (visible)
+    if (visible && !m_busItem)
         m_icon->show();
 }
 
 void CSTI::ShowTrayIcon()
 {
-    m_icon->show();
+    if (!m_busItem)
+        m_icon->show();
     if (!IsTrayAvailable()) {
         m_trayWatchStep = 0;
         m_trayWatch.start(kTrayWatchDelaysMs[0]);
@@ -101,12 +135,12 @@ void CSTI::ToggleTrayAlert()
     m_alertOn = !m_alertOn;
     if (m_alertOn) {
         m_showingAlertPicture = true;
-        m_icon->setIcon(m_alertPicture);
+        setPicture(m_alertPicture);
         m_flashTimer.start();
     } else {
         m_flashTimer.stop();
         m_showingAlertPicture = false;
-        m_icon->setIcon(m_picture);
+        setPicture(m_picture);
     }
     updateTip();
     emit alertToggled(m_alertOn);
@@ -121,10 +155,12 @@ void CSTI::SetProgressText(const QString& text)
 void CSTI::updateTip()
 {
     // Work in progress says more than the alert, which is still on after it.
+    QString tip = m_alertOn ? kAlertTip : kTip;
     if (!m_progressText.isEmpty())
-        m_icon->setToolTip(kTip + QStringLiteral(" - ") + m_progressText);
-    else
-        m_icon->setToolTip(m_alertOn ? kAlertTip : kTip);
+        tip = kTip + QStringLiteral(" - ") + m_progressText;
+    m_icon->setToolTip(tip);
+    if (m_busItem)
+        m_busItem->setToolTip(tip);
 }
 
 bool CSTI::IsTrayAvailable()
@@ -149,7 +185,7 @@ void CSTI::onActivated(QSystemTrayIcon::ActivationReason reason)
 void CSTI::flash()
 {
     m_showingAlertPicture = !m_showingAlertPicture;
-    m_icon->setIcon(m_showingAlertPicture ? m_alertPicture : m_picture);
+    setPicture(m_showingAlertPicture ? m_alertPicture : m_picture);
 }
 
 void CSTI::lookForTray()

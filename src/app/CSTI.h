@@ -12,6 +12,7 @@
 
 class QDBusServiceWatcher;
 class QMenu;
+class StatusNotifierItem;
 
 class CSTI : public QObject {
     Q_OBJECT
@@ -61,9 +62,17 @@ private:
     // Replaces the icon by a new one with the same picture, tip, menu and visibility, so that
     // it registers with the tray that is there now.
     void recreateIcon();
+    // A tray host came up on the session bus.
+    void onHostAppeared();
+    void setPicture(const QIcon& picture);
 
     std::unique_ptr<QSystemTrayIcon> m_icon;
     std::unique_ptr<QDBusServiceWatcher> m_hostWatch;
+    // Whether Qt's own icon speaks D-Bus: Qt decides that once, when the program starts.
+    bool m_qtIconOnBus = false;
+    // Our own item on the session bus, for a host that came up after the start; while it is
+    // registered, Qt's icon stays hidden so that no tray shows Nelvox twice.
+    std::unique_ptr<StatusNotifierItem> m_busItem;
     std::unique_ptr<QMenu> m_menu;
     QIcon m_picture;
     QIcon m_alertPicture;
