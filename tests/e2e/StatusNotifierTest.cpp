@@ -233,6 +233,13 @@ TEST_P(StatusNotifier, RegistersWithTheHostAndActivateShowsTheWindow)
     QString path = items.first().section('/', 1);
     path = path.isEmpty() ? QStringLiteral("/StatusNotifierItem") : "/" + path;
     EXPECT_EQ(desktop.ownerPid(service), nelvox->processId()) << "the registered item is not Nelvox's";
+    const QString tip = desktop.busCall(service, path, "org.freedesktop.DBus.Properties.Get",
+        { "string:org.kde.StatusNotifierItem", "string:ToolTip" });
+    EXPECT_TRUE(tip.contains("Nelvox v1.0")) << "the item's tip: " << tip.toStdString();
+    const QString pixmap = desktop.busCall(service, path, "org.freedesktop.DBus.Properties.Get",
+        { "string:org.kde.StatusNotifierItem", "string:IconPixmap" });
+    EXPECT_TRUE(pixmap.contains("int32 16") || pixmap.contains("int32 22") || pixmap.contains("int32 32"))
+        << "the item shows no picture: " << pixmap.left(300).toStdString();
 
     if (panelFirst) {
         // With a tray there from the start, the window goes into it at once.
