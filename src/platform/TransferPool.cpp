@@ -174,7 +174,11 @@ int TransferPool::add(const QString& address, const QString& fileName, const QSt
     transfer->key = exclusiveKey;
     transfer->host = hostOf(transfer->url);
     const int id = transfer->id;
-    m_queue.push_back(std::move(transfer));
+    auto& queue = m_queues[transfer->host];
+    if (queue.empty())
+        m_hostOrder.push_back(transfer->host);
+    queue.push_back(std::move(transfer));
+    ++m_queued;
     startQueued();
     return id;
 }
@@ -182,7 +186,9 @@ int TransferPool::add(const QString& address, const QString& fileName, const QSt
 void TransferPool::abortAll()
 {
     ++m_generation;
-    m_queue.clear();
+    m_queues.clear();
+    m_hostOrder.clear();
+    m_queued = 0;
     while (!m_running.empty()) {
         auto node = m_running.extract(m_running.begin());
         node.mapped()->file.close();
@@ -193,32 +199,33 @@ void TransferPool::abortAll()
     m_timeout.stop();
 }
 
-bool TransferPool::canStart(const Transfer& transfer) const
-{
-    if (static_cast<int>(m_running.size()) >= TransferLimits::maxTransfers)
-        return false;
-    if (m_runningPerHost.value(transfer.host) >= TransferLimits::maxPerHost)
-        return false;
-    return transfer.key.isEmpty() || m_runningPerKey.value(transfer.key) == 0;
-}
-
 void TransferPool::startQueued()
 {
-    // Keys seen on transfers left waiting: a later transfer of the same key keeps its turn.
-    QSet<QString> waitingKeys;
-    for (auto it = m_queue.begin();
-         it != m_queue.end() && static_cast<int>(m_running.size()) < TransferLimits::maxTransfers;) {
-        Transfer& transfer = **it;
-        const bool keyWaits = !transfer.key.isEmpty() && waitingKeys.contains(transfer.key);
-        if (keyWaits || !canStart(transfer)) {
-            if (!transfer.key.isEmpty())
-                waitingKeys.insert(transfer.key);
-            ++it;
-            continue;
+    // Each host's queue in turn, in the order the hosts first came, as far as the limits allow.
+    for (size_t index = 0; index < m_hostOrder.size() && running() < TransferLimits::maxTransfers;) {
+        const QString host = m_hostOrder[index];
+        std::deque<std::unique_ptr<Transfer>>& queue = m_queues[host];
+        // Keys seen on transfers left waiting: a later transfer of the same key keeps its turn.
+        QSet<QString> waitingKeys;
+        for (auto it = queue.begin(); it != queue.end() && running() < TransferLimits::maxTransfers
+             && m_runningPerHost.value(host) < TransferLimits::maxPerHost;) {
+            const QString& key = (*it)->key;
+            if (!key.isEmpty() && (m_runningPerKey.value(key) > 0 || waitingKeys.contains(key))) {
+                waitingKeys.insert(key);
+                ++it;
+                continue;
+            }
+            std::unique_ptr<Transfer> next = std::move(*it);
+            it = queue.erase(it);
+            --m_queued;
+            start(std::move(next));
         }
-        std::unique_ptr<Transfer> next = std::move(*it);
-        it = m_queue.erase(it);
-        start(std::move(next));
+        if (queue.empty()) {
+            m_queues.erase(host);
+            m_hostOrder.erase(m_hostOrder.begin() + static_cast<std::ptrdiff_t>(index));
+        } else {
+            ++index;
+        }
     }
 }
 
@@ -242,7 +249,6 @@ void TransferPool::start(std::unique_ptr<Transfer> transfer)
     set(CURLOPT_HEADERDATA, self);
     set(CURLOPT_WRITEFUNCTION, &Transfer::onData);
     set(CURLOPT_WRITEDATA, self);
-    set(CURLOPT_PRIVATE, self);
 
     // A named pipe or a device would hold the whole run inside one system call of libcurl's.
     QString refusal = LocalFileProblem(self->url);

@@ -56,7 +56,7 @@ public:
     void abortAll();
 
     // Transfers queued or running.
-    int pending() const { return static_cast<int>(m_queue.size() + m_running.size()); }
+    int pending() const { return m_queued + running(); }
     int running() const { return static_cast<int>(m_running.size()); }
 
 signals:
@@ -77,7 +77,6 @@ private:
 
     // Starts queued transfers as far as the limits allow.
     void startQueued();
-    bool canStart(const Transfer& transfer) const;
     void start(std::unique_ptr<Transfer> transfer);
     void act(curl_socket_t socket, int events);
     void collectFinished();
@@ -91,7 +90,10 @@ private:
     int m_nextId = 1;
     // Counts abortAll() calls, so that a failure reported later belongs to no aborted transfer.
     int m_generation = 0;
-    std::deque<std::unique_ptr<Transfer>> m_queue;
+    // Transfers waiting for their turn, per host, and the hosts in the order they first came.
+    std::map<QString, std::deque<std::unique_ptr<Transfer>>> m_queues;
+    std::vector<QString> m_hostOrder;
+    int m_queued = 0;
     std::map<CURL*, std::unique_ptr<Transfer>> m_running;
     QHash<QString, int> m_runningPerHost;
     QHash<QString, int> m_runningPerKey;

@@ -67,9 +67,15 @@ void CheckRun::addCheck(int row)
 {
     Job job;
     job.address = m_list.text(row, FavoritesList::WebSite);
-    for (int earlier = 0; earlier < row; ++earlier) {
-        if (m_list.text(earlier, FavoritesList::WebSite) == job.address)
-            ++job.occurrence;
+    // Rows come in the list's order, so one pass over the list counts the earlier rows of
+    // every address; a row out of order is counted on its own.
+    if (row < m_countedRows) {
+        for (int earlier = 0; earlier < row; ++earlier)
+            job.occurrence += m_list.text(earlier, FavoritesList::WebSite) == job.address;
+    } else {
+        for (; m_countedRows < row; ++m_countedRows)
+            ++m_earlierRows[m_list.text(m_countedRows, FavoritesList::WebSite)];
+        job.occurrence = m_earlierRows.value(job.address);
     }
     job.snapshot = SnapshotFileName(job.address);
     job.file = downloadFileName(static_cast<int>(m_jobs.size()));
@@ -141,6 +147,15 @@ void CheckRun::stop()
 
 void CheckRun::end()
 {
+    if (m_lastKeptOrder >= 0) {
+        const QString& kept = m_jobs[static_cast<size_t>(m_lastKeptOrder)].file;
+        try {
+            RenameFile(kept, QString::fromLatin1(kTempDownloadFileName));
+        } catch (const FileError&) {
+            removeQuietly(kept);
+        }
+        m_lastKeptOrder = -1;
+    }
     m_finished = true;
     emit finished();
 }
@@ -196,25 +211,36 @@ void CheckRun::applyCheck(Job& job, bool fileCreated, bool complete)
 
 void CheckRun::keepAsLastDownload(const Job& job)
 {
+    // Only the download of the latest row in the run's order is kept, and it becomes the last
+    // download when the run ends: one rename per run rather than one per favorite.
     const int order = static_cast<int>(&job - m_jobs.data());
     if (order < m_lastKeptOrder) {
         removeQuietly(job.file);
         return;
     }
-    try {
-        RenameFile(job.file, QString::fromLatin1(kTempDownloadFileName));
-        m_lastKeptOrder = order;
-    } catch (const FileError&) {
-        removeQuietly(job.file);
-    }
+    if (m_lastKeptOrder >= 0)
+        removeQuietly(m_jobs[static_cast<size_t>(m_lastKeptOrder)].file);
+    m_lastKeptOrder = order;
 }
 
-int CheckRun::findRow(const Job& job) const
+int CheckRun::findRow(const Job& job)
 {
-    int seen = 0;
-    for (int row = 0; row < m_list.count(); ++row) {
-        if (m_list.text(row, FavoritesList::WebSite) == job.address && seen++ == job.occurrence)
+    // The list does not change while a run holds off the commands, so its rows are looked up
+    // once; should it have changed all the same, they are looked up afresh.
+    auto rowOf = [&]() -> int {
+        const QList<int> rows = m_rowsOfAddress.value(job.address);
+        if (job.occurrence >= rows.size())
+            return -1;
+        const int row = rows[job.occurrence];
+        return row < m_list.count() && m_list.text(row, FavoritesList::WebSite) == job.address ? row : -1;
+    };
+    if (m_indexedRows == m_list.count()) {
+        if (const int row = rowOf(); row >= 0)
             return row;
     }
-    return -1;
+    m_rowsOfAddress.clear();
+    for (int row = 0; row < m_list.count(); ++row)
+        m_rowsOfAddress[m_list.text(row, FavoritesList::WebSite)].append(row);
+    m_indexedRows = m_list.count();
+    return rowOf();
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QHash>
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -58,10 +59,10 @@ private:
 
     void onTransferFinished(int transfer, bool answered, bool fileCreated, bool complete);
     void applyCheck(Job& job, bool fileCreated, bool complete);
-    // The download that did not become a snapshot is kept as the last download when it comes
+    // A download that did not become a snapshot is kept for the last download when it comes
     // later in the run's order than the one kept so far.
     void keepAsLastDownload(const Job& job);
-    int findRow(const Job& job) const;
+    int findRow(const Job& job);
     void end();
 
     FavoritesList& m_list;
@@ -69,6 +70,12 @@ private:
     std::vector<Job> m_jobs;
     // The job of each transfer of the pool.
     QHash<int, int> m_jobOfTransfer;
+    // Earlier rows of each address, counted up to m_countedRows, for addCheck().
+    QHash<QString, int> m_earlierRows;
+    int m_countedRows = 0;
+    // The rows of each address, for results, while the list has m_indexedRows rows.
+    QHash<QString, QList<int>> m_rowsOfAddress;
+    int m_indexedRows = -1;
     int m_done = 0;
     int m_lastKeptOrder = -1;
     bool m_started = false;
