@@ -76,7 +76,8 @@ public:
             const QByteArray page = pageOfLines(m_lines[path], path);
             m_served[path].insert(stored(page));
             ++m_requests[path];
-            response.set_content(page.toStdString(), "text/html");
+            // Not labelled as text, so that the server library sends the page as it is.
+            response.set_content(page.toStdString(), "application/octet-stream");
         });
         m_running = std::make_unique<ServerThread>(m_server);
     }

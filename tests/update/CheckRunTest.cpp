@@ -99,6 +99,8 @@ TEST_F(CheckRunTest, EveryRowEndsAsItsOwnCheckAloneWouldEnd)
     m_server.setPage("/no-snapshot", "a page without a snapshot\n");
     m_server.setPage("/shared", "one page for two rows\n");
     m_server.setPage("/same-at-the-end", "last\n");
+    m_server.setGzipPage("/compressed", QByteArray(3000, 'z') + "\n");
+    m_server.setGzipPage("/broken-gzip", "a page\n", HttpServer::Gzip::Broken);
 
     struct Favorite {
         QString address;
@@ -116,6 +118,8 @@ TEST_F(CheckRunTest, EveryRowEndsAsItsOwnCheckAloneWouldEnd)
         { m_server.url("/shared"), "old\r\n" },
         { m_server.url("/shared"), "old\r\n" },
         { "file://" + pipe, "old\r\n" },
+        { m_server.url("/compressed"), "old\r\n" },
+        { m_server.url("/broken-gzip"), "old\r\n" },
         { m_server.url("/same-at-the-end"), "abcd\r\n" },
     };
 
@@ -190,7 +194,9 @@ TEST_F(CheckRunTest, EveryRowEndsAsItsOwnCheckAloneWouldEnd)
     EXPECT_EQ(together.text(0, FavoritesList::LastUpdated), "07/09/04 05:03 PM");
     EXPECT_EQ(together.text(2, FavoritesList::Changed), "YES") << "the error page is a page";
     EXPECT_EQ(together.text(5, FavoritesList::Changed), "YES") << "a slow page is a page";
-    for (int row : { 1, 3, 4, 6, 7, 10, 11 })
+    EXPECT_EQ(actual.snapshots[11], QByteArray(3000, 'z') + "\r\n") << "a compressed page is stored as it reads";
+    EXPECT_EQ(actual.snapshots[12], "old\r\n") << "a page that does not decompress is a failed download";
+    for (int row : { 1, 3, 4, 6, 7, 10, 12, 13 })
         EXPECT_EQ(together.text(row, FavoritesList::Changed), "") << "row " << row;
     EXPECT_EQ(together.text(8, FavoritesList::Changed), "YES");
     EXPECT_EQ(together.text(9, FavoritesList::Changed), "") << "the second row of a shared snapshot finds it new";
