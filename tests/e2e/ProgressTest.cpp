@@ -28,6 +28,8 @@
 
 namespace {
 
+const QString kProgressTitle = QStringLiteral("^Nelvox v1\\.0 - Checking Favorites$");
+
 using namespace e2e;
 
 constexpr int kFavorites = 40;
@@ -142,10 +144,10 @@ protected:
         file.write(bytes);
     }
 
-    // The top-level windows named "Nelvox" other than those in `known`.
-    QString newNelvoxWindow(const QStringList& known)
+    // The top-level windows named by `pattern` other than those in `known`.
+    QString newWindow(const QString& pattern, const QStringList& known)
     {
-        for (const QString& candidate : m_session.windows("^Nelvox$")) {
+        for (const QString& candidate : m_session.windows(pattern)) {
             if (!known.contains(candidate) && m_session.isTopLevel(candidate))
                 return candidate;
         }
@@ -220,7 +222,7 @@ TEST_F(Progress, ALongRunShowsItsProgressRepaintsAndStopsOnEscape)
     // Alt+U: the quick pages finish, the others are held while their files are written.
     m_session.focusAndType(window, "alt+u");
     QString dialog;
-    ASSERT_TRUE(pollUntil([&] { return !(dialog = newNelvoxWindow({ window })).isEmpty(); }))
+    ASSERT_TRUE(pollUntil([&] { return !(dialog = newWindow(kProgressTitle, { window })).isEmpty(); }))
         << "no progress dialog during a long run";
     EXPECT_TRUE(m_session.run("xprop", { "-id", dialog, "WM_TRANSIENT_FOR" })
                     .contains(QStringLiteral("0x%1").arg(window.toULongLong(), 0, 16)))
@@ -248,16 +250,16 @@ TEST_F(Progress, ALongRunShowsItsProgressRepaintsAndStopsOnEscape)
     }
     EXPECT_TRUE(repainted) << "the main window did not repaint while pages were downloading";
     EXPECT_FALSE(downloadsInFlight(m_data.path()).isEmpty()) << "the run ended before the repaint was seen";
-    EXPECT_TRUE(m_session.windows("^Nelvox$").contains(dialog)) << "the progress dialog went before Escape";
+    EXPECT_TRUE(m_session.windows(kProgressTitle).contains(dialog)) << "the progress dialog went before Escape";
 
     // Escape stops the run; the rows that changed bring the prompt, then sort and save.
     const std::set<int> finished = m_proxy.answered();
     m_session.focusAndType(dialog, "Escape");
-    ASSERT_TRUE(pollUntil([&] { return !m_session.windows("^Nelvox$").contains(dialog); }))
+    ASSERT_TRUE(pollUntil([&] { return !m_session.windows(kProgressTitle).contains(dialog); }))
         << "Escape did not end the run";
     QString prompt;
     ASSERT_TRUE(pollUntil([&] {
-        return !(prompt = newNelvoxWindow({ window, dialog })).isEmpty();
+        return !(prompt = newWindow("^Nelvox$", { window, dialog })).isEmpty();
     })) << "no prompt for the rows that changed before the stop";
     m_session.focusAndType(prompt, "Return");
     ASSERT_TRUE(pollUntil([&] { return readFile(m_data.filePath("nelvox.ini")).contains(" YES\r\n"); }))

@@ -289,6 +289,8 @@ TEST_F(LongRun, ShowsItsProgressHoldsOffCommandsAndStopKeepsWhatFinished)
         ASSERT_EQ(modal, window.progressDialog()) << "the progress display comes first";
         EXPECT_EQ(modal->parentWidget(), &window);
         EXPECT_EQ(modal->windowModality(), Qt::WindowModal) << "the tray must keep working";
+        // Not "Nelvox", the caption of the change prompt and the error boxes.
+        EXPECT_EQ(modal->windowTitle(), "Nelvox v1.0 - Checking Favorites");
         ASSERT_TRUE(WaitFor([&] { return grownIsMarked(window); }));
         ASSERT_TRUE(WaitFor([&] { return window.progressDialog()->text() == "Checking favorites: 1 of 3"; }))
             << window.progressDialog()->text().toStdString();
