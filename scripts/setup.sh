@@ -11,7 +11,7 @@ packages=(
     xvfb xauth xfonts-base xdotool imagemagick trayer x11-utils faketime clang libclang-rt-14-dev
     desktop-file-utils appstream dpkg-dev fakeroot librsvg2-bin
     xfce4-panel xfconf dbus-x11 dbus-bin dbus-daemon
-    curl nginx-light
+    curl
 )
 
 missing=()
