@@ -74,7 +74,8 @@ QString LocalFileProblem(const QByteArray& url)
     return QStringLiteral("it is not a regular file");
 }
 
-CURLcode ConfigureDownload(CURL* easy, const QByteArray& url, CURLSH* share, char* errorText)
+CURLcode ConfigureDownload(
+    CURL* easy, const QByteArray& url, CURLSH* share, char* errorText, const DownloadCallbacks& callbacks)
 {
     curl_slist* headers = DownloadHeaders();
     if (!headers)
@@ -107,5 +108,24 @@ CURLcode ConfigureDownload(CURL* easy, const QByteArray& url, CURLSH* share, cha
     // Refuses a page that announces its size up front; the body callback enforces the limit
     // on the rest.
     set(CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(DownloadLimits::maxBytes));
+    set(CURLOPT_HEADERFUNCTION, callbacks.onHeader);
+    set(CURLOPT_HEADERDATA, callbacks.data);
+    set(CURLOPT_WRITEFUNCTION, callbacks.onData);
+    set(CURLOPT_WRITEDATA, callbacks.data);
     return result;
+}
+
+bool AnswerWatch::endsAnswer(CURL* easy, QByteArrayView line)
+{
+    if (line.startsWith("HTTP/")) {
+        m_locationSeen = false;
+    } else if (line.size() >= 9 && qstrnicmp(line.data(), "location:", 9) == 0) {
+        m_locationSeen = true;
+    } else if (line == "\r\n" || line == "\n") {
+        long code = 0;
+        curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &code);
+        const bool followed = code >= 300 && code < 400 && m_locationSeen;
+        return code >= 200 && !followed;
+    }
+    return false;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <curl/curl.h>
@@ -18,7 +19,26 @@ curl_slist* DownloadHeaders();
 // names a regular file or no file at all. Never blocks.
 QString LocalFileProblem(const QByteArray& url);
 
+// What libcurl calls with header lines and with the page's bytes.
+struct DownloadCallbacks {
+    curl_write_callback onHeader;
+    curl_write_callback onData;
+    void* data;
+};
+
 // Sets up `easy` to download `url` (which must outlive the transfer) through the process's
-// shared cache `share`, with error text in `errorText` (CURL_ERROR_SIZE bytes). The body and
-// header callbacks are the caller's. Returns the first option libcurl refused, or CURLE_OK.
-CURLcode ConfigureDownload(CURL* easy, const QByteArray& url, CURLSH* share, char* errorText);
+// shared cache `share`, with error text in `errorText` (CURL_ERROR_SIZE bytes), handing header
+// lines and the page to `callbacks`. Returns the first option libcurl refused, or CURLE_OK.
+CURLcode ConfigureDownload(
+    CURL* easy, const QByteArray& url, CURLSH* share, char* errorText, const DownloadCallbacks& callbacks);
+
+// Follows the header lines of a download to the moment the page itself answers: interim
+// answers and redirects that libcurl follows come before it.
+class AnswerWatch {
+public:
+    // True when `line` ends the headers of the page's own answer.
+    bool endsAnswer(CURL* easy, QByteArrayView line);
+
+private:
+    bool m_locationSeen = false;
+};

@@ -24,11 +24,6 @@ std::mutex& spareMutex()
     return mutex;
 }
 
-bool startsWithNoCase(QByteArrayView text, QByteArrayView prefix)
-{
-    return text.size() >= prefix.size() && qstrnicmp(text.data(), prefix.data(), prefix.size()) == 0;
-}
-
 } // namespace
 
 PageStream::Handles& PageStream::spareHandles()
@@ -68,15 +63,8 @@ PageStream::PageStream(CURLSH* share, const QString& address)
         throw InternetError(QStringLiteral("Cannot open %1: out of memory").arg(address));
 
     CURL* easy = m_easy.get();
-    CURLcode result = ConfigureDownload(easy, m_url, share, m_errorText);
-    auto set = [&](CURLoption option, auto value) {
-        if (result == CURLE_OK)
-            result = curl_easy_setopt(easy, option, value);
-    };
-    set(CURLOPT_HEADERFUNCTION, &PageStream::onHeader);
-    set(CURLOPT_HEADERDATA, this);
-    set(CURLOPT_WRITEFUNCTION, &PageStream::onData);
-    set(CURLOPT_WRITEDATA, this);
+    const CURLcode result
+        = ConfigureDownload(easy, m_url, share, m_errorText, { &PageStream::onHeader, &PageStream::onData, this });
     if (result != CURLE_OK) {
         m_result = result;
         throwFailure(QStringLiteral("open"));
@@ -213,20 +201,8 @@ size_t PageStream::onHeader(char* data, size_t size, size_t count, void* stream)
 {
     auto* self = static_cast<PageStream*>(stream);
     const size_t length = size * count;
-    const QByteArrayView line(data, static_cast<qsizetype>(length));
-    if (line.startsWith("HTTP/")) {
-        self->m_locationSeen = false;
-    } else if (startsWithNoCase(line, "location:")) {
-        self->m_locationSeen = true;
-    } else if (line == "\r\n" || line == "\n") {
-        // The end of one answer's headers. Interim answers and redirects that libcurl
-        // follows are not yet the page's answer.
-        long code = 0;
-        curl_easy_getinfo(self->m_easy.get(), CURLINFO_RESPONSE_CODE, &code);
-        const bool followed = code >= 300 && code < 400 && self->m_locationSeen;
-        if (code >= 200 && !followed)
-            self->m_answered = true;
-    }
+    if (self->m_answerWatch.endsAnswer(self->m_easy.get(), QByteArrayView(data, static_cast<qsizetype>(length))))
+        self->m_answered = true;
     return length;
 }
 

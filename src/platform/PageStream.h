@@ -2,6 +2,8 @@
 // page is ever held in memory: the transfer pauses while the reader is behind.
 #pragma once
 
+#include "platform/DownloadOptions.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -74,7 +76,7 @@ private:
     qint64 m_received = 0;
     bool m_paused = false;
     bool m_answered = false;
-    bool m_locationSeen = false;
+    AnswerWatch m_answerWatch;
     bool m_tooLarge = false;
     bool m_finished = false;
     CURLcode m_result = CURLE_OK;

@@ -19,11 +19,6 @@ namespace {
 // Converted lines gather in a block this large before they go to the file.
 constexpr qsizetype kWriteBlockBytes = 32 * 1024;
 
-bool startsWithNoCase(QByteArrayView text, QByteArrayView prefix)
-{
-    return text.size() >= prefix.size() && qstrnicmp(text.data(), prefix.data(), prefix.size()) == 0;
-}
-
 // The host a transfer counts against: the address's host name, lower case; for an address
 // libcurl cannot parse, the address itself.
 QString hostOf(const QByteArray& url)
@@ -61,7 +56,7 @@ struct TransferPool::Transfer {
     LineEndConverter lines;
     qint64 received = 0;
     bool answered = false;
-    bool locationSeen = false;
+    AnswerWatch answerWatch;
     bool fileRefused = false;
     bool tooLarge = false;
     QString writeFailure;
@@ -91,19 +86,12 @@ struct TransferPool::Transfer {
     {
         auto* transfer = static_cast<Transfer*>(self);
         const size_t length = size * count;
-        const QByteArrayView line(data, static_cast<qsizetype>(length));
-        if (line.startsWith("HTTP/")) {
-            transfer->locationSeen = false;
-        } else if (startsWithNoCase(line, "location:")) {
-            transfer->locationSeen = true;
-        } else if ((line == "\r\n" || line == "\n") && !transfer->answered) {
-            // Interim answers and redirects that libcurl follows are not yet the page's answer.
-            long code = 0;
-            curl_easy_getinfo(transfer->easy.get(), CURLINFO_RESPONSE_CODE, &code);
-            const bool followed = code >= 300 && code < 400 && transfer->locationSeen;
-            if (code >= 200 && !followed && !transfer->openFile())
-                return 0;
-        }
+        // The file is created once the page itself answers, as a download that answers does.
+        if (!transfer->answered
+            && transfer->answerWatch.endsAnswer(
+                transfer->easy.get(), QByteArrayView(data, static_cast<qsizetype>(length)))
+            && !transfer->openFile())
+            return 0;
         return length;
     }
 
@@ -239,16 +227,9 @@ void TransferPool::start(std::unique_ptr<Transfer> transfer)
     }
     Transfer* self = transfer.get();
     CURL* easy = self->easy.get();
-    CURLcode result
-        = easy ? ConfigureDownload(easy, self->url, m_session.shareHandle(), self->errorText) : CURLE_OUT_OF_MEMORY;
-    auto set = [&](CURLoption option, auto value) {
-        if (result == CURLE_OK)
-            result = curl_easy_setopt(easy, option, value);
-    };
-    set(CURLOPT_HEADERFUNCTION, &Transfer::onHeader);
-    set(CURLOPT_HEADERDATA, self);
-    set(CURLOPT_WRITEFUNCTION, &Transfer::onData);
-    set(CURLOPT_WRITEDATA, self);
+    const CURLcode result = easy ? ConfigureDownload(easy, self->url, m_session.shareHandle(), self->errorText,
+                                { &Transfer::onHeader, &Transfer::onData, self })
+                                 : CURLE_OUT_OF_MEMORY;
 
     // A named pipe or a device would hold the whole run inside one system call of libcurl's.
     QString refusal = LocalFileProblem(self->url);
