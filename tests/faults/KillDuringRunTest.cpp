@@ -11,6 +11,7 @@
 #include "update/PageCheck.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QThread>
@@ -45,6 +46,17 @@ TEST_F(KillDuringRun, LeavesWholeFilesAndTheNextRunClearsUp)
         list.setText(page, FavoritesList::LastUpdated, "Never");
     }
 
+    // One run to its end shows how long a run takes here.
+    for (int page = 0; page < kPages; ++page)
+        WriteAll(SnapshotFileName(list.text(page, FavoritesList::WebSite)), oldPage(page));
+    SaveFavorites(list);
+    QElapsedTimer timer;
+    timer.start();
+    QProcess whole;
+    whole.start(QStringLiteral(NELVOX_CHECK_RUN_CHILD), {});
+    ASSERT_TRUE(whole.waitForFinished(60'000));
+    const qint64 runMicroseconds = timer.nsecsElapsed() / 1000;
+
     int killedMidway = 0;
     int leftMixed = 0; // killed after some pages had become snapshots and before others
     for (int attempt = 0; attempt < 20; ++attempt) {
@@ -59,8 +71,9 @@ TEST_F(KillDuringRun, LeavesWholeFilesAndTheNextRunClearsUp)
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         child.start();
         ASSERT_TRUE(child.waitForStarted());
-        // Kill times spread from before the first download to after the save.
-        QThread::usleep(random.bounded(1'000, 120'000));
+        // Kill times spread from before the first download to after the save, over the time
+        // an uninterrupted run took on this machine (far longer under a sanitizer).
+        QThread::usleep(random.bounded(1'000, static_cast<int>(runMicroseconds * 1.2) + 2'000));
         child.kill();
         ASSERT_TRUE(child.waitForFinished());
         if (child.exitStatus() == QProcess::CrashExit)
