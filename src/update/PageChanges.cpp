@@ -6,6 +6,7 @@
 #include "update/SnapshotName.h"
 #include "update/SnapshotReplace.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
 
@@ -56,11 +57,19 @@ PageChanges::PageChanges(const QString& address, std::chrono::milliseconds budge
     m_previousPage = std::move(*previous);
     m_snapshotPage = std::move(*snapshot);
 
-    // The two extractions are independent and take most of the time: one runs beside the other.
-    std::future<QStringList> previousLines
-        = std::async(std::launch::async, [this] { return PageText(m_previousPage).readableLines(); });
-    const QStringList snapshotLines = PageText(m_snapshotPage).readableLines();
-    m_textDiff.emplace(previousLines.get(), snapshotLines, m_budget);
+    // Reading the text and comparing it share one time limit. The two readings are independent
+    // and take most of the time: one runs beside the other.
+    const QDeadlineTimer deadline(m_budget);
+    std::future<std::optional<QStringList>> previousLines = std::async(
+        std::launch::async, [this, deadline] { return PageText(m_previousPage, deadline).readableLines(); });
+    const std::optional<QStringList> snapshotLines = PageText(m_snapshotPage, deadline).readableLines();
+    const std::optional<QStringList> previousText = previousLines.get();
+    if (!previousText || !snapshotLines) {
+        m_state = State::TooLarge;
+        return;
+    }
+    m_textDiff.emplace(*previousText, *snapshotLines,
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline.remainingTimeAsDuration()));
 
     if (m_textDiff->tooLarge())
         m_state = State::TooLarge;
@@ -74,7 +83,12 @@ PageChanges::PageChanges(const QString& address, std::chrono::milliseconds budge
 
 const std::optional<PageDiff>& PageChanges::sourceDiff()
 {
-    if (!m_sourceDiff && m_state != State::NoPreviousCopy && !m_pagesTooLarge)
-        m_sourceDiff.emplace(PageText(m_previousPage).sourceLines(), PageText(m_snapshotPage).sourceLines(), m_budget);
+    if (!m_sourceDiff && m_state != State::NoPreviousCopy && !m_pagesTooLarge) {
+        const QDeadlineTimer deadline(m_budget);
+        QStringList previousLines = PageText(m_previousPage, deadline).sourceLines();
+        QStringList snapshotLines = PageText(m_snapshotPage, deadline).sourceLines();
+        m_sourceDiff.emplace(previousLines, snapshotLines,
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline.remainingTimeAsDuration()));
+    }
     return m_sourceDiff;
 }

@@ -2,11 +2,15 @@
 // character set is decoded and parsed again.
 #include "update/PageText.h"
 
+#include <QDeadlineTimer>
 #include <QStringDecoder>
 
 #include <gumbo.h>
 
 #include <algorithm>
+#include <csetjmp>
+#include <cstddef>
+#include <cstdlib>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -15,25 +19,106 @@ namespace {
 
 constexpr qsizetype kCharsetSearchBytes = 64 * 1024;
 
-// One parse, freed with the options it was made with.
+// Gumbo cannot be stopped, and on some pages its time grows with the square of their size:
+// tens of thousands of unclosed <div> or <b> tags take minutes. All its memory comes through
+// these two functions, so the allocator keeps every block in one list, looks at the clock
+// every few blocks and, once the time is up (or the parse has taken more memory than any real
+// page needs), jumps back out of the parser; the list then frees whatever the parse had made.
+struct ParseMemory {
+    // The header before each block; its alignment keeps the block after it aligned as malloc's.
+    struct alignas(std::max_align_t) Block {
+        Block* previous;
+        Block* next;
+    };
+
+    // Far more than an 8 MiB page's tree takes; only a page made to blow up would need it.
+    static constexpr std::size_t kMaxBytes = std::size_t(2) << 30;
+    static constexpr unsigned kBlocksBetweenClockReads = 16;
+
+    explicit ParseMemory(QDeadlineTimer until)
+        : deadline(until)
+    {
+        blocks.previous = blocks.next = &blocks;
+    }
+    ~ParseMemory()
+    {
+        for (Block* block = blocks.next; block != &blocks;) {
+            Block* next = block->next;
+            std::free(block);
+            block = next;
+        }
+    }
+    ParseMemory(const ParseMemory&) = delete;
+    ParseMemory& operator=(const ParseMemory&) = delete;
+
+    static void* allocate(void* userdata, size_t size)
+    {
+        auto* memory = static_cast<ParseMemory*>(userdata);
+        memory->bytes += size;
+        if (memory->bytes > kMaxBytes
+            || (++memory->allocations % kBlocksBetweenClockReads == 0 && memory->deadline.hasExpired()))
+            std::longjmp(memory->escape, 1);
+        auto* block = static_cast<Block*>(std::malloc(sizeof(Block) + size));
+        if (!block)
+            std::longjmp(memory->escape, 1);
+        block->previous = &memory->blocks;
+        block->next = memory->blocks.next;
+        memory->blocks.next->previous = block;
+        memory->blocks.next = block;
+        return block + 1;
+    }
+    static void deallocate(void*, void* pointer)
+    {
+        if (!pointer)
+            return;
+        Block* block = static_cast<Block*>(pointer) - 1;
+        block->previous->next = block->next;
+        block->next->previous = block->previous;
+        std::free(block);
+    }
+
+    QDeadlineTimer deadline;
+    Block blocks {}; // the list's head; its own two links close the ring
+    std::size_t bytes = 0;
+    unsigned allocations = 0;
+    std::jmp_buf escape {};
+};
+
+// No object with a destructor may live in this frame or the parser's: a jump out of the
+// allocator skips them all.
+GumboOutput* parseOrGiveUp(const GumboOptions* options, ParseMemory* memory, const char* data, size_t size)
+{
+    if (setjmp(memory->escape) != 0)
+        return nullptr;
+    return gumbo_parse_with_options(options, data, size);
+}
+
+// One parse; its memory goes with it. No document when it ran out of time or memory.
 class ParsedPage {
 public:
-    explicit ParsedPage(QByteArrayView utf8)
-        : m_options(kGumboDefaultOptions)
+    ParsedPage(QByteArrayView utf8, QDeadlineTimer deadline)
+        : m_memory(deadline)
+        , m_options(kGumboDefaultOptions)
     {
         // Parse errors are of no use here, and a broken page could pile up millions of them.
         m_options.max_errors = 0;
-        m_output = gumbo_parse_with_options(&m_options, utf8.data(), static_cast<size_t>(utf8.size()));
+        m_options.allocator = &ParseMemory::allocate;
+        m_options.deallocator = &ParseMemory::deallocate;
+        m_options.userdata = &m_memory;
+        m_output = parseOrGiveUp(&m_options, &m_memory, utf8.data(), static_cast<size_t>(utf8.size()));
     }
-    ~ParsedPage() { gumbo_destroy_output(&m_options, m_output); }
+    // The blocks go with m_memory: gumbo's own clean-up walks the tree recursively, which a
+    // deeply nested page would overflow.
+    ~ParsedPage() = default;
     ParsedPage(const ParsedPage&) = delete;
     ParsedPage& operator=(const ParsedPage&) = delete;
 
-    const GumboNode* document() const { return m_output->document; }
+    const GumboNode* document() const { return m_output ? m_output->document : nullptr; }
 
 private:
+    ParseMemory m_memory;
     GumboOptions m_options;
-    GumboOutput* m_output;
+    GumboOutput* m_output = nullptr;
 };
 
 const GumboVector& childrenOf(const GumboNode* node)
@@ -333,12 +418,14 @@ QString DecodePageBytes(QByteArrayView bytes, const QByteArray& charset)
     return text;
 }
 
-PageText::PageText(QByteArrayView page)
+PageText::PageText(QByteArrayView page, QDeadlineTimer deadline)
     : m_page(page.toByteArray())
+    , m_deadline(deadline)
 {
     // The tag belongs near the top; browsers look only at the first kilobyte.
-    const ParsedPage head(QByteArrayView(m_page).first(std::min(m_page.size(), kCharsetSearchBytes)));
-    m_declaredCharset = metaCharset(head.document());
+    const ParsedPage head(QByteArrayView(m_page).first(std::min(m_page.size(), kCharsetSearchBytes)), m_deadline);
+    if (const GumboNode* document = head.document())
+        m_declaredCharset = metaCharset(document);
 }
 
 QString PageText::decoded() const
@@ -346,15 +433,15 @@ QString PageText::decoded() const
     return DecodePageBytes(m_page, m_declaredCharset);
 }
 
-QStringList PageText::readableLines() const
+std::optional<QStringList> PageText::readableLines() const
 {
     // A UTF-8 page goes to the parser as it is, which reads bad bytes as U+FFFD.
-    if (isUtf8Name(decoderName(m_declaredCharset.trimmed().toLower()))) {
-        const ParsedPage parsed(m_page);
-        return readableLinesOf(parsed.document());
-    }
-    const QByteArray utf8 = decoded().toUtf8();
-    const ParsedPage parsed(utf8);
+    QByteArray utf8;
+    if (!isUtf8Name(decoderName(m_declaredCharset.trimmed().toLower())))
+        utf8 = decoded().toUtf8();
+    const ParsedPage parsed(utf8.isNull() ? QByteArrayView(m_page) : QByteArrayView(utf8), m_deadline);
+    if (!parsed.document())
+        return std::nullopt;
     return readableLinesOf(parsed.document());
 }
 

@@ -4,12 +4,16 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QDeadlineTimer>
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 class PageText {
 public:
-    explicit PageText(QByteArrayView page);
+    // Reading the page's text gives up at the deadline: some pages take the parser minutes.
+    explicit PageText(QByteArrayView page, QDeadlineTimer deadline = QDeadlineTimer(QDeadlineTimer::Forever));
 
     // The character set the page declares in a <meta charset> or <meta http-equiv=
     // "Content-Type"> tag, as written there; empty when it declares none.
@@ -17,8 +21,9 @@ public:
 
     // The text a browser would show, as lines: markup, comments, scripts and styles removed,
     // character references decoded, block elements and line breaks ending lines, table cells
-    // apart by a tab, runs of white space as one space, empty lines left out.
-    QStringList readableLines() const;
+    // apart by a tab, runs of white space as one space, empty lines left out. None when the
+    // deadline passed first, or the page would take more memory than any real page does.
+    std::optional<QStringList> readableLines() const;
 
     // The page's own lines, as the snapshot keeps them, decoded.
     QStringList sourceLines() const;
@@ -27,6 +32,7 @@ private:
     QString decoded() const;
 
     QByteArray m_page;
+    QDeadlineTimer m_deadline;
     QByteArray m_declaredCharset;
 };
 

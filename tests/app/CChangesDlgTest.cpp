@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -237,6 +238,23 @@ TEST_F(ChangesWindow, SaysWhenThereIsNoEarlierCopyOrThePageIsTooLarge)
         EXPECT_TRUE(shownTexts(&changes).isEmpty());
         QTest::mouseClick(changes.findChild<QCheckBox*>("chkSource"), Qt::LeftButton);
         EXPECT_EQ(labelText(&changes, "labelMessage"), QStringLiteral("This page is too large to compare."));
+    }
+    // Small, but its text would take the parser minutes to read: the window gives up on the
+    // text in the comparison's time, and the source can still be compared.
+    QByteArray unclosed = "<p>before</p>\r\n";
+    for (int i = 0; i < 200000; ++i)
+        unclosed += "<div>";
+    writeCopies(unclosed, "<p>after</p>\r\n");
+    {
+        QElapsedTimer timer;
+        timer.start();
+        CChangesDlg changes(kAddress);
+        changes.show();
+        EXPECT_LT(timer.elapsed(), 10000) << "the window waited for the whole parse";
+        EXPECT_EQ(labelText(&changes, "labelMessage"), QStringLiteral("This page is too large to compare."));
+        QTest::mouseClick(changes.findChild<QCheckBox*>("chkSource"), Qt::LeftButton);
+        EXPECT_TRUE(shownTexts(&changes).contains(QStringLiteral("+ <p>after</p>")));
+        EXPECT_FALSE(changes.findChild<QLabel*>("labelMessage")->isVisible());
     }
 }
 

@@ -2,6 +2,7 @@
 // stay, how lines are made, and character sets.
 #include "update/PageText.h"
 
+#include <QElapsedTimer>
 #include <QRandomGenerator>
 
 #include <gtest/gtest.h>
@@ -10,7 +11,7 @@ namespace {
 
 QStringList readable(const QByteArray& page)
 {
-    return PageText(page).readableLines();
+    return PageText(page).readableLines().value_or(QStringList { QStringLiteral("(the parse gave up)") });
 }
 
 std::string shown(const QStringList& lines)
@@ -95,8 +96,8 @@ TEST(PageText, ReadsTheDeclaredCharacterSet)
     for (const auto& example : cases) {
         const PageText text(example.page);
         EXPECT_EQ(text.declaredCharset(), QByteArray(example.declared)) << example.page.toStdString();
-        EXPECT_EQ(text.readableLines(), QStringList({ QString::fromUtf8(example.text) }))
-            << example.declared << ": " << shown(text.readableLines());
+        EXPECT_EQ(readable(example.page), QStringList({ QString::fromUtf8(example.text) }))
+            << example.declared << ": " << shown(readable(example.page));
     }
 }
 
@@ -131,7 +132,7 @@ TEST(PageText, EmptyAndBinaryPagesGiveNoTroubleAndNoControlCharacters)
     for (int i = 0; i < 64 * 1024; ++i)
         binary += static_cast<char>(random.bounded(256));
     const PageText text(binary);
-    for (const QStringList& lines : { text.readableLines(), text.sourceLines() }) {
+    for (const QStringList& lines : { readable(binary), text.sourceLines() }) {
         EXPECT_FALSE(lines.isEmpty());
         for (const QString& line : lines) {
             for (const QChar character : line)
@@ -146,6 +147,57 @@ TEST(PageText, SourceLinesAreTheSnapshotLinesWithTheirMarkup)
     EXPECT_EQ(PageText("<p>one</p>\r\n\r\n<p>two\rstill two</p>\r\n").sourceLines(),
         QStringList({ "<p>one</p>", "", QString::fromUtf8("<p>two\xEF\xBF\xBDstill two</p>") }));
     EXPECT_EQ(PageText("no line end").sourceLines(), QStringList({ "no line end" }));
+}
+
+// Pages the parser takes minutes over (its time grows with the square of the unclosed tags),
+// or nests deeper than a recursive walk of the tree could go.
+QByteArray repeated(const QByteArray& start, int times, const QByteArray& each = {})
+{
+    QByteArray page = start;
+    for (int i = 0; i < times; ++i)
+        page += QByteArray(each).replace("%1", QByteArray::number(i));
+    return page;
+}
+
+TEST(PageText, GivesUpAtItsDeadlineOnPagesTheParserIsSlowOn)
+{
+    const struct {
+        const char* what;
+        QByteArray page;
+    } slowPages[] = {
+        { "200,000 unclosed <div>", repeated("<p>start", 200000, "<div>") },
+        { "60,000 unclosed <b> with attributes", repeated("<p>start", 60000, "<b x=%1>x") },
+        { "unclosed <div> in Latin-1", repeated("<meta charset=iso-8859-1><p>caf\xE9", 200000, "<div>") },
+    };
+    for (const auto& slow : slowPages) {
+        QElapsedTimer timer;
+        timer.start();
+        const PageText text(slow.page, QDeadlineTimer(std::chrono::milliseconds(200)));
+        const std::optional<QStringList> lines = text.readableLines();
+        // Each takes the parser twenty seconds or more when left to finish.
+        EXPECT_LT(timer.elapsed(), 5000) << slow.what << ": the parse went on past its deadline";
+        EXPECT_FALSE(lines.has_value()) << slow.what;
+        EXPECT_FALSE(text.sourceLines().isEmpty()) << slow.what << ": the source lines need no parse";
+    }
+
+    // A deadline that leaves time enough changes nothing.
+    const QByteArray page = repeated("<title>T</title>", 2000, "<p>line %1</p>\r\n");
+    const std::optional<QStringList> lines = PageText(page, QDeadlineTimer(std::chrono::seconds(30))).readableLines();
+    ASSERT_TRUE(lines.has_value());
+    EXPECT_EQ(lines->size(), 2001);
+    EXPECT_EQ(lines->last(), QStringLiteral("line 1999"));
+}
+
+TEST(PageText, ReadsPagesNestedHundredsOfThousandsDeep)
+{
+    // Quick for the parser, but the tree is 400,000 elements deep: freeing it or walking it
+    // recursively runs out of stack.
+    const std::optional<QStringList> lines
+        = PageText(repeated("<title>deep</title>", 400000, "<span>x")).readableLines();
+    ASSERT_TRUE(lines.has_value());
+    ASSERT_EQ(lines->size(), 2);
+    EXPECT_EQ(lines->at(0), QStringLiteral("deep"));
+    EXPECT_EQ(lines->at(1), QString(400000, QLatin1Char('x')));
 }
 
 } // namespace
