@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Walks a new user's way through Nelvox on freshly bootstrapped Debian 12 systems:
+#   0. on one fresh system, a user with sudo runs the README's run command: the time until
+#      Nelvox's window shows is printed (NELVOX_FIRST_START_ONLY=1 stops after this step);
 #   1. on one fresh system, a user with sudo builds the Debian package with the README's commands;
 #   2. on a second fresh system, apt installs that package;
 #   3. a user starts Nelvox from its menu entry on an X server, adds a page, quits;
@@ -8,7 +10,7 @@
 #   6. apt removes and purges the package: nothing of it stays, the user's favorites do.
 #
 # It needs root (debootstrap and chroot), network access to a Debian mirror, and on this machine
-# debootstrap, Xvfb, xdotool, ImageMagick's import and python3. It takes about four minutes with a
+# debootstrap, Xvfb, xdotool, ImageMagick's import and python3. It takes about eight minutes with a
 # fast mirror, longer with a slow one, so it is not part of the test suite; run it before a release:
 #
 #     sudo scripts/clean-machine-check.sh [work-folder]     # default: build-clean
@@ -75,6 +77,71 @@ inMachine() {
 # asUser <root> <user> <script>: runs a shell script as a user, in a login shell as a terminal would.
 asUser() { inMachine "$1" runuser -l "$2" -c "$3"; }
 
+# machineProcesses <root>: the /proc folders of the processes that run inside that machine.
+machineProcesses() {
+    local process
+    for process in /proc/[0-9]*; do
+        if [[ $(readlink "$process/root" 2>/dev/null) == "$1" ]]; then
+            echo "$process"
+        fi
+    done
+}
+
+# startDisplay: an X server of its own on a free display number, in $display and $xvfb.
+startDisplay() {
+    display=:$((90 + RANDOM % 100))
+    while [[ -e /tmp/.X11-unix/X${display#:} ]]; do display=:$((${display#:} + 1)); done
+    Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >>"$log" 2>&1 &
+    xvfb=$!
+    waitFor 10 env DISPLAY="$display" xdotool getdisplaygeometry >/dev/null 2>&1 ||
+        { echo "FAIL: Xvfb did not start" >&2; exit 1; }
+}
+
+# ---- 0. The first start, timed ---------------------------------------------------------------
+# A user with sudo runs the README's run command on a fresh system, from a cold apt cache: the
+# time to Nelvox's window is what a new user waits for.
+firstStart() {
+    local starter
+    starter=$(newMachine starter)
+    inMachine "$starter" bash -c 'apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q sudo' >>"$log" 2>&1
+    inMachine "$starter" apt-get clean
+    inMachine "$starter" useradd --create-home --shell /bin/bash carol
+    echo 'carol ALL=(ALL) NOPASSWD: ALL' >"$starter/etc/sudoers.d/carol"
+    chmod 440 "$starter/etc/sudoers.d/carol"
+    mkdir -p "$starter/home/carol/nelvox"
+    git -C "$here" archive --format=tar HEAD | tar -x -C "$starter/home/carol/nelvox"
+    inMachine "$starter" chown -R carol:carol /home/carol/nelvox
+    startDisplay
+    say "first start: ./scripts/run.sh on a fresh system ($starter), $(nproc) cores, load $(cut -d' ' -f1 /proc/loadavg)"
+    local started=$SECONDS
+    asUser "$starter" carol "export DISPLAY=$display; cd nelvox && ./scripts/run.sh" >>"$log" 2>&1 &
+    local run=$!
+    local shown=
+    while kill -0 "$run" 2>/dev/null; do
+        if DISPLAY=$display xdotool search --onlyvisible --name '^Nelvox v1\.0$' >/dev/null 2>&1; then
+            shown=$((SECONDS - started))
+            break
+        fi
+        sleep 1
+    done
+    local steps
+    steps=$(grep -c '^\[[0-9]*/[0-9]*\]' "$log" || true)
+    local process
+    for process in $(machineProcesses "$starter"); do
+        kill "${process#/proc/}" 2>/dev/null || true
+    done
+    wait "$run" 2>/dev/null || true
+    kill "$xvfb" 2>/dev/null || true
+    wait "$xvfb" 2>/dev/null || true
+    if [[ -z $shown ]]; then
+        echo "FAIL: run.sh ended without showing Nelvox's window; see $log" >&2
+        exit 1
+    fi
+    say "first start: the window showed $((shown / 60)) min $((shown % 60)) s after run.sh began ($steps build lines in the log)"
+}
+firstStart
+[[ ${NELVOX_FIRST_START_ONLY:-} != 1 ]] || exit 0
+
 # ---- 1. Build the package as a new user would -------------------------------------------------
 builder=$(newMachine builder)
 say "building the package on a fresh system ($builder)"
@@ -122,10 +189,6 @@ check "dex did not install" \
     inMachine "$desktop" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends dex \
     >>"$log" 2>&1
 
-display=:$((90 + RANDOM % 100))
-while [[ -e /tmp/.X11-unix/X${display#:} ]]; do display=:$((${display#:} + 1)); done
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >>"$log" 2>&1 &
-xvfb=$!
 pages=$(mktemp -d)
 printf '<html><body>First look</body></html>\n' >"$pages/page.html"
 port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
@@ -138,8 +201,8 @@ cleanUp() {
     rm -rf "$pages"
 }
 trap cleanUp EXIT
+startDisplay
 export DISPLAY=$display
-waitFor 10 xdotool getdisplaygeometry >/dev/null 2>&1 || { echo "FAIL: Xvfb did not start" >&2; exit 1; }
 
 window=
 findWindow() { window=$(xdotool search --onlyvisible --name '^Nelvox v1\.0$' 2>/dev/null | head -n 1); [[ -n $window ]]; }
@@ -156,19 +219,9 @@ startAsBob() {
     fi
 }
 
-# machineProcesses: the /proc folders of the processes that run inside the desktop machine.
-machineProcesses() {
-    local process
-    for process in /proc/[0-9]*; do
-        if [[ $(readlink "$process/root" 2>/dev/null) == "$desktop" ]]; then
-            echo "$process"
-        fi
-    done
-}
-
 nelvoxEnded() {
     local process
-    for process in $(machineProcesses); do
+    for process in $(machineProcesses "$desktop"); do
         [[ $(cat "$process/comm" 2>/dev/null) != nelvox ]] || return 1
     done
 }
@@ -183,7 +236,7 @@ quitNelvox() {
 # endSession: ends whatever the session started that still runs in the desktop machine.
 endSession() {
     local process
-    for process in $(machineProcesses); do
+    for process in $(machineProcesses "$desktop"); do
         kill "${process#/proc/}" 2>/dev/null || true
     done
     [[ -z $nelvox ]] || wait "$nelvox" 2>/dev/null || true

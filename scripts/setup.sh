@@ -1,18 +1,27 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building, running and testing Nelvox need,
-# asking apt only when something is missing.
+# Installs the Debian 12 packages that building and running Nelvox need (with --tests, also
+# those its tests, benchmarks and fuzzers need), asking apt only when something is missing.
 set -euo pipefail
 
+# What building, packaging and running the program need.
 packages=(
-    build-essential cmake ninja-build pkg-config ca-certificates file
+    build-essential cmake ninja-build pkg-config ca-certificates file dpkg-dev fakeroot
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev fonts-dejavu-core
-    libcurl4-openssl-dev zlib1g-dev libgumbo-dev libdtl-dev
-    googletest libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
-    xvfb xauth xfonts-base xdotool imagemagick trayer x11-utils faketime clang libclang-rt-14-dev
-    desktop-file-utils appstream dpkg-dev fakeroot librsvg2-bin
-    xfce4-panel xfconf dbus-x11 dbus-bin dbus-daemon
-    curl
+    libcurl4-openssl-dev libgumbo-dev libdtl-dev
 )
+# What the tests, benchmarks and fuzzers need besides: a first start does not wait for them.
+if [[ ${1:-} == --tests ]]; then
+    packages+=(
+        googletest libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev zlib1g-dev
+        xvfb xauth xfonts-base xdotool imagemagick trayer x11-utils faketime clang libclang-rt-14-dev
+        desktop-file-utils appstream librsvg2-bin
+        xfce4-panel xfconf dbus-x11 dbus-bin dbus-daemon
+        curl
+    )
+elif [[ -n ${1:-} ]]; then
+    echo "usage: $0 [--tests]" >&2
+    exit 2
+fi
 
 missing=()
 for package in "${packages[@]}"; do

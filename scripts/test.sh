@@ -3,7 +3,7 @@
 # and runs the whole suite.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-"$top/scripts/setup.sh"
+"$top/scripts/setup.sh" --tests
 build="$top/build-test"
 "$top/scripts/build.sh" "$build"
 cd "$build"

@@ -125,7 +125,7 @@ protected:
     {
         for (const char* tool : { "Xvfb", "trayer", "xdotool", "xev", "xprop", "xwininfo", "import" }) {
             if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
-                GTEST_SKIP() << tool << " is not installed (scripts/setup.sh installs it)";
+                GTEST_SKIP() << tool << " is not installed (scripts/setup.sh --tests installs it)";
         }
         ASSERT_TRUE(m_data.isValid());
         ASSERT_TRUE(m_session.startDisplay()) << "Xvfb did not start";

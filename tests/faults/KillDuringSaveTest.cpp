@@ -53,7 +53,7 @@ class KillDuringSave : public InTempDir { };
 TEST_F(KillDuringSave, TheFavoritesFileStaysWholeAfterEveryKill)
 {
     ASSERT_TRUE(QFileInfo(NELVOX_FAKETIME_LIBRARY).isFile())
-        << "libfaketime is missing (" << NELVOX_FAKETIME_LIBRARY << "): scripts/setup.sh installs it";
+        << "libfaketime is missing (" << NELVOX_FAKETIME_LIBRARY << "): scripts/setup.sh --tests installs it";
     const QByteArray canonical = favoritesFile();
     WriteAll(kFavoritesFileName, canonical);
     const QString directory = QDir::current().canonicalPath();

@@ -35,7 +35,7 @@ requireTools() {
     local tool
     for tool in "$@"; do
         command -v "$tool" >/dev/null || {
-            echo "FAIL: $tool is missing; scripts/setup.sh installs it" >&2
+            echo "FAIL: $tool is missing; scripts/setup.sh --tests installs it" >&2
             exit 1
         }
     done

@@ -251,9 +251,9 @@ struct Favorite {
 TEST_F(Soak, AWeekOfHourlyTicksLosesNothingAndLeaksNothing)
 {
     ASSERT_TRUE(QFileInfo(NELVOX_FAKETIME_LIBRARY).isFile())
-        << "libfaketime is missing (" << NELVOX_FAKETIME_LIBRARY << "): scripts/setup.sh installs it";
+        << "libfaketime is missing (" << NELVOX_FAKETIME_LIBRARY << "): scripts/setup.sh --tests installs it";
     for (const char* tool : { "Xvfb", "xdotool" })
-        ASSERT_FALSE(QStandardPaths::findExecutable(tool).isEmpty()) << tool << " is missing: run scripts/setup.sh";
+        ASSERT_FALSE(QStandardPaths::findExecutable(tool).isEmpty()) << tool << " is missing: run scripts/setup.sh --tests";
     ASSERT_TRUE(startDisplay()) << "Xvfb did not start";
     // NELVOX_SOAK_DAYS lengthens or shortens the simulated time.
     const int simulatedDays = qEnvironmentVariableIntValue("NELVOX_SOAK_DAYS") > 0
