@@ -10,7 +10,9 @@
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -57,6 +59,21 @@ int makeHardLink(const QString& from, const QString& to)
 }
 #endif
 
+// Gives each of the two files the other's name in one step; false where the system or the
+// file system cannot, or either file is missing.
+bool swapNames(const QString& first, const QString& second)
+{
+#if defined(Q_OS_LINUX) && defined(RENAME_EXCHANGE)
+    return ::renameat2(AT_FDCWD, QFile::encodeName(first).constData(), AT_FDCWD, QFile::encodeName(second).constData(),
+               RENAME_EXCHANGE)
+        == 0;
+#else
+    Q_UNUSED(first);
+    Q_UNUSED(second);
+    return false;
+#endif
+}
+
 } // namespace
 
 QString PreviousCopyName(const QString& snapshot)
@@ -101,16 +118,34 @@ void ReplaceSnapshot(const QString& download, const QString& snapshot)
 }
 
 void ReplaceSnapshot(
-    const QString& download, const QString& snapshot, const std::function<void(ReplaceStep)>& afterStep)
+    const QString& download, const QString& snapshot, const std::function<void(ReplaceStep)>& afterStep, ReplaceWay way)
 {
     auto reached = [&afterStep](ReplaceStep step) {
         if (afterStep)
             afterStep(step);
     };
-    // The old page gets a second name before anything is replaced, and that name becomes the
-    // previous copy only after the snapshot was replaced. So a crash at any point leaves the
-    // snapshot the old page or the new one, the previous copy a whole earlier page, and the
-    // snapshot and its previous copy never one file that a later download could write through.
+    const QString previous = PreviousCopyName(snapshot);
+
+    // Swapped, the snapshot is the new page and the old page is under the download's name until
+    // it becomes the previous copy. A crash in between leaves the old page as a temporary file,
+    // which the next check overwrites or removes, and the older previous copy, a whole page.
+    if (way == ReplaceWay::SwapWhenPossible && swapNames(download, snapshot)) {
+        reached(ReplaceStep::SnapshotReplaced);
+        try {
+            RenameFile(download, previous);
+        } catch (const FileError&) {
+            removeIfThere(download);
+            removeIfThere(previous);
+        }
+        reached(ReplaceStep::PreviousKept);
+        return;
+    }
+
+    // No swap (or no snapshot yet to swap with): the old page gets a second name before
+    // anything is replaced, and that name becomes the previous copy only after the snapshot was
+    // replaced. So a crash at any point leaves the snapshot the old page or the new one, the
+    // previous copy a whole earlier page, and the snapshot and its previous copy never one
+    // file that a later download could write through.
     const QString pending = PendingPreviousCopyName(snapshot);
     bool linked = false;
     try {
@@ -131,7 +166,6 @@ void ReplaceSnapshot(
     }
     reached(ReplaceStep::SnapshotReplaced);
 
-    const QString previous = PreviousCopyName(snapshot);
     bool kept = false;
     if (linked) {
         try {

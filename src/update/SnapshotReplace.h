@@ -20,14 +20,19 @@ QString PendingPreviousCopyName(const QString& snapshot);
 // cannot be replaced; keeping the previous copy never stops the replacement.
 void ReplaceSnapshot(const QString& download, const QString& snapshot);
 
+// The two ways of a replacement. Where the file system can swap two names in one step, the
+// download and the snapshot swap names and the old page goes on to be the previous copy: one
+// rename more than a plain replacement. Elsewhere the old page first gets a temporary second
+// name (a hard link, or a copy), which becomes the previous copy once the snapshot is replaced.
+enum class ReplaceWay { SwapWhenPossible, LinkFirst };
 // The points between the steps of a replacement, for tests that stop the program there.
 enum class ReplaceStep {
-    PreviousLinked, // the snapshot also has a temporary second name
-    SnapshotReplaced, // the download is the snapshot
-    PreviousKept, // the temporary name has become the previous copy
+    PreviousLinked, // linking first: the snapshot also has a temporary second name
+    SnapshotReplaced, // the download is the snapshot; a swap left the old page under the download's name
+    PreviousKept, // the old page has become the previous copy
 };
-void ReplaceSnapshot(
-    const QString& download, const QString& snapshot, const std::function<void(ReplaceStep)>& afterStep);
+void ReplaceSnapshot(const QString& download, const QString& snapshot,
+    const std::function<void(ReplaceStep)>& afterStep, ReplaceWay way = ReplaceWay::SwapWhenPossible);
 
 // Gives the file `from` the second name `to` (an existing `to` is replaced): a hard link
 // where the file system has them, else a copy. Throws FileError.
