@@ -116,8 +116,11 @@ firstStart() {
     local started=$SECONDS
     asUser "$starter" carol "export DISPLAY=$display; cd nelvox && ./scripts/run.sh" >>"$log" 2>&1 &
     local run=$!
-    local shown=
+    local shown= configured=
     while kill -0 "$run" 2>/dev/null; do
+        if [[ -z $configured ]] && grep -q '^-- The CXX compiler identification' "$log"; then
+            configured=$((SECONDS - started))
+        fi
         if DISPLAY=$display xdotool search --onlyvisible --name '^Nelvox v1\.0$' >/dev/null 2>&1; then
             shown=$((SECONDS - started))
             break
@@ -137,7 +140,8 @@ firstStart() {
         echo "FAIL: run.sh ended without showing Nelvox's window; see $log" >&2
         exit 1
     fi
-    say "first start: the window showed $((shown / 60)) min $((shown % 60)) s after run.sh began ($steps build lines in the log)"
+    say "first start: the window showed $((shown / 60)) min $((shown % 60)) s after run.sh began;" \
+        "the set-up took ${configured:-?} s, the build and start the rest ($steps build steps)"
 }
 firstStart
 [[ ${NELVOX_FIRST_START_ONLY:-} != 1 ]] || exit 0
