@@ -31,7 +31,8 @@ struct ParseMemory {
         Block* next;
     };
 
-    // Far more than an 8 MiB page's tree takes; only a page made to blow up would need it.
+    // Allocated in all, freed blocks included: parsing an 8 MiB page allocates about 160 MiB,
+    // so only a page made to blow up the parser comes near this.
     static constexpr std::size_t kMaxBytes = std::size_t(2) << 30;
     static constexpr unsigned kBlocksBetweenClockReads = 16;
 
