@@ -71,7 +71,8 @@ CSTI::CSTI(QObject* parent)
 
 CSTI::~CSTI()
 {
-    // The menu must outlive the icon that refers to it.
+    // The menu must outlive the icon and the item on the bus that refer to it.
+    m_busItem.reset();
     m_icon->setContextMenu(nullptr);
 }
 
@@ -85,12 +86,13 @@ void CSTI::onHostAppeared()
     // Qt chose the older protocol at the start and keeps it for every new icon, so the item
     // goes on the bus on its own.
     if (!m_busItem) {
-        m_busItem = std::make_unique<StatusNotifierItem>();
+        m_busItem = std::make_unique<StatusNotifierItem>(m_menu.get());
         connect(m_busItem.get(), &StatusNotifierItem::activated, this, &CSTI::clicked);
         connect(m_busItem.get(), &StatusNotifierItem::contextMenuRequested, this,
             [this](const QPoint& where) { m_menu->popup(where); });
     }
     m_busItem->setIcon(m_showingAlertPicture ? m_alertPicture : m_picture);
+    m_busItem->setNeedsAttention(m_alertOn);
     updateTip();
     if (!m_busItem->registerItem()) {
         m_busItem.reset();
@@ -142,6 +144,8 @@ void CSTI::ToggleTrayAlert()
         m_showingAlertPicture = false;
         setPicture(m_picture);
     }
+    if (m_busItem)
+        m_busItem->setNeedsAttention(m_alertOn);
     updateTip();
     emit alertToggled(m_alertOn);
 }

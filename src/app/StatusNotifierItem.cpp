@@ -2,12 +2,15 @@
 // that answers the host on the session bus.
 #include "app/StatusNotifierItem.h"
 
+#include "app/TrayMenuExporter.h"
+
 #include <QCoreApplication>
 #include <QDBusAbstractAdaptor>
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusInterface>
 #include <QDBusMetaType>
+#include <QDBusObjectPath>
 #include <QDBusReply>
 #include <QImage>
 #include <QtEndian>
@@ -106,6 +109,7 @@ class StatusNotifierItemAdaptor : public QDBusAbstractAdaptor {
     Q_PROPERTY(IconPixmaps AttentionIconPixmap READ iconPixmap)
     Q_PROPERTY(ToolTip ToolTip READ toolTip)
     Q_PROPERTY(bool ItemIsMenu READ itemIsMenu)
+    Q_PROPERTY(QDBusObjectPath Menu READ menu)
 public:
     explicit StatusNotifierItemAdaptor(StatusNotifierItem* item)
         : QDBusAbstractAdaptor(item)
@@ -113,18 +117,38 @@ public:
     {
         connect(item, &StatusNotifierItem::iconChanged, this, &StatusNotifierItemAdaptor::NewIcon);
         connect(item, &StatusNotifierItem::toolTipChanged, this, &StatusNotifierItemAdaptor::NewToolTip);
+        // The picture for attention is the icon itself, flashing with it: a host that shows it
+        // reads it again on each swap.
+        connect(item, &StatusNotifierItem::iconChanged, this, [this] {
+            if (m_item->needsAttention())
+                emit NewAttentionIcon();
+        });
+        connect(item, &StatusNotifierItem::needsAttentionChanged, this, [this] {
+            emit NewStatus(status());
+            emit NewAttentionIcon();
+        });
     }
 
     QString category() const { return QStringLiteral("ApplicationStatus"); }
     QString id() const { return QStringLiteral("nelvox"); }
     QString title() const { return QStringLiteral("Nelvox"); }
-    // The alert flashes in the picture itself, so the item never asks for attention.
-    QString status() const { return QStringLiteral("Active"); }
+    // Hosts may tuck away items that do not ask for attention (Plasma's hidden area), where a
+    // flashing icon tells nobody anything: while the alert is on, the item asks for attention.
+    QString status() const
+    {
+        return m_item->needsAttention() ? QStringLiteral("NeedsAttention") : QStringLiteral("Active");
+    }
     int windowId() const { return 0; }
     QString iconName() const { return {}; }
     IconPixmaps iconPixmap() const { return pixmapsOf(m_item->icon()); }
     ToolTip toolTip() const { return { {}, {}, m_item->toolTip(), {} }; }
     bool itemIsMenu() const { return false; }
+    // Hosts take this path to mean that the item has no menu of its own on the bus.
+    QDBusObjectPath menu() const
+    {
+        const QString path = m_item->menuPath();
+        return QDBusObjectPath(path.isEmpty() ? QStringLiteral("/NO_DBUSMENU") : path);
+    }
 
 public slots:
     void Activate(int, int) { emit m_item->activated(); }
@@ -135,14 +159,16 @@ public slots:
 signals:
     void NewIcon();
     void NewToolTip();
+    void NewAttentionIcon();
     void NewStatus(const QString& status);
 
 private:
     StatusNotifierItem* m_item;
 };
 
-StatusNotifierItem::StatusNotifierItem(QObject* parent)
+StatusNotifierItem::StatusNotifierItem(QMenu* menu, QObject* parent)
     : QObject(parent)
+    , m_menu(menu ? std::make_unique<TrayMenuExporter>(menu) : nullptr)
 {
     qDBusRegisterMetaType<IconPixmap>();
     qDBusRegisterMetaType<IconPixmaps>();
@@ -172,6 +198,9 @@ bool StatusNotifierItem::registerItem()
             bus.unregisterService(name);
             return false;
         }
+        // Without its menu the item still shows, and the host asks the program for the menu.
+        if (m_menu && !m_menu->exportOn(bus, kMenuPath))
+            m_menu.reset();
         m_serviceName = name;
     }
     QDBusInterface watcher(QStringLiteral("org.kde.StatusNotifierWatcher"), QStringLiteral("/StatusNotifierWatcher"),
@@ -190,6 +219,19 @@ void StatusNotifierItem::setToolTip(const QString& text)
 {
     m_toolTip = text;
     emit toolTipChanged();
+}
+
+void StatusNotifierItem::setNeedsAttention(bool needsAttention)
+{
+    if (needsAttention == m_needsAttention)
+        return;
+    m_needsAttention = needsAttention;
+    emit needsAttentionChanged();
+}
+
+QString StatusNotifierItem::menuPath() const
+{
+    return m_menu ? m_menu->path() : QString();
 }
 
 #include "StatusNotifierItem.moc"

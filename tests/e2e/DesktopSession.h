@@ -32,6 +32,23 @@ inline bool pollUntil(const std::function<bool()>& condition, int timeoutMs = 15
     return true;
 }
 
+// Starts a session bus of the test's own in `daemon`, which must run for as long as the bus is
+// needed. Returns the bus's address, or empty when dbus-daemon did not start.
+inline QString startSessionBus(QProcess& daemon)
+{
+    daemon.start("dbus-daemon", { "--session", "--nofork", "--print-address=1" });
+    if (!daemon.waitForStarted(10000))
+        return {};
+    QString address;
+    if (!pollUntil([&] {
+            daemon.waitForReadyRead(100);
+            address += QString::fromLatin1(daemon.readAllStandardOutput());
+            return address.contains('\n') || daemon.state() == QProcess::NotRunning;
+        }))
+        return {};
+    return address.contains('\n') ? address.trimmed() : QString();
+}
+
 inline QByteArray readFile(const QString& name)
 {
     QFile file(name);
