@@ -323,8 +323,9 @@ bool TrayMenuExporter::click(int id)
     QAction* action = itemOf(id);
     if (!action)
         return false;
-    // The action may open a modal dialog; the host must not wait for it to close.
-    if (action->isEnabled() && action->isVisible())
+    // The action may open a modal dialog; the host must not wait for it to close. A disabled
+    // action ignores the trigger itself; a hidden one would not.
+    if (action->isVisible())
         QMetaObject::invokeMethod(action, &QAction::trigger, Qt::QueuedConnection);
     return true;
 }

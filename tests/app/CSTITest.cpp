@@ -395,11 +395,16 @@ TEST_F(CSTIOnTheBus, TheHostShowsTheMenuWhichFollowsItsActions)
     uint now = 0;
     EXPECT_EQ(layout(&now).children.value(1)["enabled"], false);
     EXPECT_GT(now, revision);
+    quitAction->setEnabled(true);
+    quitAction->setVisible(false);
+    EXPECT_TRUE(WaitFor([&] { return updates.received.size() == 3; }, 2000)) << "no LayoutUpdated for visible";
+    EXPECT_EQ(layout().children.value(1)["visible"], false);
     QSignalSpy quits(&m_tray, &CSTI::quitRequested);
     click(quit);
-    EXPECT_FALSE(WaitFor([&] { return quits.count() > 0; }, 300)) << "a disabled item takes no clicks";
+    EXPECT_FALSE(WaitFor([&] { return quits.count() > 0; }, 300)) << "a hidden item takes no clicks";
+    quitAction->setVisible(true);
     quitAction->setText("Save && E_xit &Now");
-    EXPECT_TRUE(WaitFor([&] { return updates.received.size() == 2; }, 2000)) << "no LayoutUpdated for the text";
+    EXPECT_TRUE(WaitFor([&] { return updates.received.size() == 5; }, 2000)) << "no LayoutUpdated for the text";
     root = layout();
     EXPECT_EQ(root.children.value(1)["label"], "Save & E__xit _Now");
     EXPECT_EQ(root.children.value(1).id, quit) << "an item keeps its id";
