@@ -2,15 +2,15 @@
 #include "app/CNelvoxDlg.h"
 
 #include "app/CAboutDlg.h"
+#include "app/CSTI.h"
 #include "app/CaptionFit.h"
 #include "app/CheckProgressDlg.h"
-#include "app/CSTI.h"
 #include "app/HelpPage.h"
 #include "commands/DialogValues.h"
 #include "platform/NelvoxError.h"
 #include "store/FavoritesFile.h"
-#include "update/CheckRun.h"
 #include "ui_CNelvoxDlg.h"
+#include "update/CheckRun.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -343,9 +343,9 @@ void CNelvoxDlg::changeEvent(QEvent* event)
             [this] {
                 if (!isMinimized() || !CSTI::IsTrayAvailable())
                     return;
+                // The window stays minimised while hidden: clearing that state maps it again on
+                // X11. Every way back (the tray, the change prompt) shows it normal.
                 hide();
-                // Shown again from the tray, the window comes back as it was, not minimised.
-                setWindowState(windowState() & ~Qt::WindowMinimized);
             },
             Qt::QueuedConnection);
     }
