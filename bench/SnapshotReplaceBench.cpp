@@ -67,7 +67,7 @@ BENCHMARK(BM_ThousandChanges)
     ->Arg(Swap)
     ->Arg(LinkFirst)
     ->Unit(benchmark::kMillisecond)
-    ->Repetitions(9)
+    ->Repetitions(15)
     ->ReportAggregatesOnly(true)
     ->UseRealTime();
 

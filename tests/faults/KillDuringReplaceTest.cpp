@@ -118,8 +118,9 @@ TEST_F(KillDuringReplace, EachStepLeavesWholePages)
             expectedLeft << kDownload;
         expectedLeft.sort();
         EXPECT_TRUE(left == expectedLeft) << left.join(' ').toStdString();
-        if (!example.leftName.isEmpty())
+        if (!example.leftName.isEmpty()) {
             EXPECT_EQ(wholePage(ReadAll(example.leftName)), 2);
+        }
 
         // Whatever the kill left behind, the next change goes through and cleans up.
         WriteAll(kDownload, page(4));
