@@ -97,20 +97,27 @@ startDisplay() {
         { echo "FAIL: Xvfb did not start" >&2; exit 1; }
 }
 
+# withSourcesOfUser <root> <user>: sudo, a user who may use it, and the last commit's sources in
+# ~/nelvox, as a new user who fetched Nelvox would have them.
+withSourcesOfUser() {
+    local root=$1 user=$2
+    inMachine "$root" bash -c 'apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q sudo' >>"$log" 2>&1
+    inMachine "$root" useradd --create-home --shell /bin/bash "$user"
+    echo "$user ALL=(ALL) NOPASSWD: ALL" >"$root/etc/sudoers.d/$user"
+    chmod 440 "$root/etc/sudoers.d/$user"
+    mkdir -p "$root/home/$user/nelvox"
+    git -C "$here" archive --format=tar HEAD | tar -x -C "$root/home/$user/nelvox"
+    inMachine "$root" chown -R "$user:$user" "/home/$user/nelvox"
+}
+
 # ---- 0. The first start, timed ---------------------------------------------------------------
 # A user with sudo runs the README's run command on a fresh system, from a cold apt cache: the
 # time to Nelvox's window is what a new user waits for.
 firstStart() {
     local starter
     starter=$(newMachine starter)
-    inMachine "$starter" bash -c 'apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q sudo' >>"$log" 2>&1
+    withSourcesOfUser "$starter" carol
     inMachine "$starter" apt-get clean
-    inMachine "$starter" useradd --create-home --shell /bin/bash carol
-    echo 'carol ALL=(ALL) NOPASSWD: ALL' >"$starter/etc/sudoers.d/carol"
-    chmod 440 "$starter/etc/sudoers.d/carol"
-    mkdir -p "$starter/home/carol/nelvox"
-    git -C "$here" archive --format=tar HEAD | tar -x -C "$starter/home/carol/nelvox"
-    inMachine "$starter" chown -R carol:carol /home/carol/nelvox
     startDisplay
     say "first start: ./scripts/run.sh on a fresh system ($starter), $(nproc) cores, load $(cut -d' ' -f1 /proc/loadavg)"
     local started=$SECONDS
@@ -149,13 +156,7 @@ firstStart
 # ---- 1. Build the package as a new user would -------------------------------------------------
 builder=$(newMachine builder)
 say "building the package on a fresh system ($builder)"
-inMachine "$builder" bash -c 'apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q sudo' >>"$log" 2>&1
-inMachine "$builder" useradd --create-home --shell /bin/bash alice
-echo 'alice ALL=(ALL) NOPASSWD: ALL' >"$builder/etc/sudoers.d/alice"
-chmod 440 "$builder/etc/sudoers.d/alice"
-mkdir -p "$builder/home/alice/nelvox"
-git -C "$here" archive --format=tar HEAD | tar -x -C "$builder/home/alice/nelvox"
-inMachine "$builder" chown -R alice:alice /home/alice/nelvox
+withSourcesOfUser "$builder" alice
 # The README's commands, word for word.
 if ! asUser "$builder" alice 'set -e; cd nelvox
     ./scripts/setup.sh
