@@ -49,6 +49,32 @@ inline QString startSessionBus(QProcess& daemon)
     return address.contains('\n') ? address.trimmed() : QString();
 }
 
+// Stops the programs of a session, the last started first: a program before its display.
+inline void stopAll(std::vector<std::unique_ptr<QProcess>>& processes)
+{
+    for (auto process = processes.rbegin(); process != processes.rend(); ++process) {
+        (*process)->terminate();
+        if (!(*process)->waitForFinished(3000)) {
+            (*process)->kill();
+            (*process)->waitForFinished(3000);
+        }
+    }
+}
+
+// The display number that Xvfb started with -displayfd 1 prints once it takes clients; empty
+// when it does not.
+inline QString displayNumberOf(QProcess& xvfb)
+{
+    QString number;
+    if (!pollUntil([&] {
+            xvfb.waitForReadyRead(100);
+            number += QString::fromLatin1(xvfb.readAllStandardOutput());
+            return number.contains('\n');
+        }))
+        return {};
+    return number.trimmed();
+}
+
 inline QByteArray readFile(const QString& name)
 {
     QFile file(name);
@@ -58,17 +84,7 @@ inline QByteArray readFile(const QString& name)
 // The programs of one desktop session: stopped when the test ends, however it ends.
 class Session {
 public:
-    ~Session()
-    {
-        // The last started first: the program before its display.
-        for (auto process = m_processes.rbegin(); process != m_processes.rend(); ++process) {
-            (*process)->terminate();
-            if (!(*process)->waitForFinished(3000)) {
-                (*process)->kill();
-                (*process)->waitForFinished(3000);
-            }
-        }
-    }
+    ~Session() { stopAll(m_processes); }
 
     // Starts Xvfb on a display number that it picks itself among the free ones. Without
     // -noreset it starts afresh whenever its last client leaves, and refuses clients then.
@@ -76,11 +92,8 @@ public:
     {
         QProcess& xvfb
             = start("Xvfb", { "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset" });
-        if (!pollUntil([&] {
-                xvfb.waitForReadyRead(100);
-                m_displayNumber += QString::fromLatin1(xvfb.readAllStandardOutput());
-                return m_displayNumber.contains('\n');
-            }))
+        m_displayNumber = displayNumberOf(xvfb);
+        if (m_displayNumber.isEmpty())
             return false;
         m_environment = QProcessEnvironment::systemEnvironment();
         for (const char* name : { "http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY",
@@ -103,7 +116,7 @@ public:
         });
     }
 
-    QString display() const { return QStringLiteral(":") + m_displayNumber.trimmed(); }
+    QString display() const { return QStringLiteral(":") + m_displayNumber; }
 
     // Starts the tray host and waits until it has announced its tray.
     bool startTray()

@@ -120,16 +120,7 @@ private:
 // Xvfb, a session bus and the programs on them, with a home of their own.
 class BusDesktop {
 public:
-    ~BusDesktop()
-    {
-        for (auto process = m_processes.rbegin(); process != m_processes.rend(); ++process) {
-            (*process)->terminate();
-            if (!(*process)->waitForFinished(3000)) {
-                (*process)->kill();
-                (*process)->waitForFinished(3000);
-            }
-        }
-    }
+    ~BusDesktop() { stopAll(m_processes); }
 
     // Empty when the display and the bus are up, otherwise why not.
     QString start()
@@ -144,12 +135,8 @@ public:
         QFile::setPermissions(m_home.filePath("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
         QProcess& xvfb = launch("Xvfb", { "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp" });
-        QString display;
-        if (!pollUntil([&] {
-                xvfb.waitForReadyRead(100);
-                display += QString::fromLatin1(xvfb.readAllStandardOutput());
-                return display.contains('\n');
-            }))
+        const QString display = displayNumberOf(xvfb);
+        if (display.isEmpty())
             return QStringLiteral("Xvfb did not start");
         m_processes.push_back(std::make_unique<QProcess>());
         const QString address = startSessionBus(*m_processes.back());
@@ -160,7 +147,7 @@ public:
         for (const char* name : { "http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY",
                  "WAYLAND_DISPLAY", "SESSION_MANAGER", "XDG_CURRENT_DESKTOP" })
             m_environment.remove(QString::fromLatin1(name));
-        m_environment.insert("DISPLAY", ":" + display.trimmed());
+        m_environment.insert("DISPLAY", ":" + display);
         m_environment.insert("DBUS_SESSION_BUS_ADDRESS", address);
         m_environment.insert("HOME", m_home.path());
         m_environment.insert("XDG_CONFIG_HOME", m_home.filePath(".config"));
