@@ -4,6 +4,23 @@
 #include <chrono>
 #include <cstdio>
 
+void SendRepeatedLines(httplib::Response& response, const std::string& line, size_t size)
+{
+    response.set_chunked_content_provider(
+        "application/octet-stream", [line, size](size_t offset, httplib::DataSink& sink) {
+            if (offset >= size) {
+                sink.done();
+                return true;
+            }
+            static constexpr size_t kBlockLines = 512;
+            std::string block;
+            block.reserve(kBlockLines * line.size());
+            for (size_t i = 0; i < kBlockLines; ++i)
+                block += line;
+            return sink.write(block.data(), std::min(block.size(), size - offset));
+        });
+}
+
 // The server library compresses text for clients that accept it, which the program does and
 // plain libcurl does not: pages go out as they are, so that both fetch the same bytes.
 BenchServer::BenchServer()
@@ -14,21 +31,7 @@ BenchServer::BenchServer()
     // would wait for the client's delayed acknowledgement.
     m_server.set_tcp_nodelay(true);
     m_server.Get("/big", [this](const httplib::Request&, httplib::Response& response) {
-        response.set_chunked_content_provider(
-            "application/octet-stream", [this](size_t offset, httplib::DataSink& sink) {
-                if (offset >= m_bigSize) {
-                    sink.done();
-                    return true;
-                }
-                // Whole lines from a block of them, so the page never exists in one piece.
-                static constexpr size_t kBlockLines = 512;
-                std::string block;
-                block.reserve(kBlockLines * m_bigLine.size());
-                for (size_t i = 0; i < kBlockLines; ++i)
-                    block += m_bigLine;
-                const size_t length = std::min(block.size(), m_bigSize - offset);
-                return sink.write(block.data(), length);
-            });
+        SendRepeatedLines(response, m_bigLine, m_bigSize);
     });
     m_server.Get(".*", [this](const httplib::Request&, httplib::Response& response) {
         response.set_content(m_body, "application/octet-stream");

@@ -9,6 +9,10 @@
 #include <string>
 #include <thread>
 
+// Answers `size` bytes of `line` repeated, made while they are sent, with no length announced:
+// whole lines from a block of them, so the page never exists in one piece.
+void SendRepeatedLines(httplib::Response& response, const std::string& line, size_t size);
+
 class BenchServer {
 public:
     BenchServer();

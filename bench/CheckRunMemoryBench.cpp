@@ -2,6 +2,7 @@
 // 127.0.0.2 to 127.0.0.9, served by nginx), against the resident memory before the run:
 // every page must stream through its own file, never be held whole.
 // Usage: CheckRunMemoryBench [--repetitions=N]
+#include "BenchMemory.h"
 #include "BenchWorkDir.h"
 #include "NginxServer.h"
 #include "store/FavoritesList.h"
@@ -16,7 +17,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <string>
 
 namespace {
@@ -25,25 +25,6 @@ constexpr qint64 kPageBytes = qint64(60) * 1024 * 1024;
 constexpr int kPages = 16;
 constexpr int kHosts = 8;
 constexpr double kAllowedGrowthMiB = 24.0;
-
-double statusMiB(const std::string& field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind(field + ":", 0) == 0)
-            return std::stod(line.substr(field.size() + 1)) / 1024.0;
-    }
-    return -1;
-}
-
-// Lets VmHWM start again from the present resident memory.
-bool resetPeak()
-{
-    std::ofstream clearRefs("/proc/self/clear_refs");
-    clearRefs << "5";
-    return static_cast<bool>(clearRefs.flush());
-}
 
 bool writeFile(const QString& name, const QByteArray& bytes)
 {
@@ -133,14 +114,14 @@ int main(int argc, char** argv)
             writeFile(SnapshotFileName(list.text(row, FavoritesList::WebSite)), "an older, shorter page\r\n");
             list.setText(row, FavoritesList::Changed, QString());
         }
-        const double before = statusMiB("VmRSS");
-        if (!resetPeak()) {
+        const double before = StatusMiB("VmRSS");
+        if (!ResetPeakMemory()) {
             std::fprintf(stderr, "cannot reset the peak through /proc/self/clear_refs\n");
             return 1;
         }
         bool allChanged = false;
         const int mostAtOnce = checkAll(list, &allChanged);
-        const double peak = statusMiB("VmHWM");
+        const double peak = StatusMiB("VmHWM");
         const double growth = peak - before;
         worstGrowth = std::max(worstGrowth, growth);
         within = within && growth <= kAllowedGrowthMiB && allChanged;

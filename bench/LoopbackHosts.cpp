@@ -1,5 +1,7 @@
 #include "LoopbackHosts.h"
 
+#include "BenchServer.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -23,19 +25,7 @@ LoopbackHosts::LoopbackHosts(int hosts)
         server.set_keep_alive_timeout(1);
         server.set_tcp_nodelay(true);
         server.Get("/big/.*", [this](const httplib::Request&, httplib::Response& response) {
-            response.set_chunked_content_provider(
-                "application/octet-stream", [this](size_t offset, httplib::DataSink& sink) {
-                    if (offset >= m_bigSize) {
-                        sink.done();
-                        return true;
-                    }
-                    static constexpr size_t kBlockLines = 512;
-                    std::string block;
-                    block.reserve(kBlockLines * m_bigLine.size());
-                    for (size_t line = 0; line < kBlockLines; ++line)
-                        block += m_bigLine;
-                    return sink.write(block.data(), std::min(block.size(), m_bigSize - offset));
-                });
+            SendRepeatedLines(response, m_bigLine, m_bigSize);
         });
         // A type that the server does not compress: it would compress text for a client that
         // accepts an encoding, as the checks do and curl does not, and spend its time on that.

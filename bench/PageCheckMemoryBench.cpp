@@ -1,5 +1,6 @@
 // Peak resident memory while the page check downloads a 60 MiB page, against the resident
 // memory before the check: the page must stream through, never be held whole.
+#include "BenchMemory.h"
 #include "BenchServer.h"
 #include "BenchWorkDir.h"
 #include "platform/InternetSession.h"
@@ -12,33 +13,12 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <string>
 
 namespace {
 
 constexpr size_t kPageBytes = size_t(60) * 1024 * 1024;
 constexpr double kAllowedGrowthMiB = 8.0;
-
-// A field of /proc/self/status in MiB, such as VmRSS or VmHWM.
-double statusMiB(const std::string& field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind(field + ":", 0) == 0)
-            return std::stod(line.substr(field.size() + 1)) / 1024.0;
-    }
-    return -1;
-}
-
-// Lets VmHWM start again from the present resident memory.
-bool resetPeak()
-{
-    std::ofstream clearRefs("/proc/self/clear_refs");
-    clearRefs << "5";
-    return static_cast<bool>(clearRefs.flush());
-}
 
 void writeSnapshot(const QString& fileName)
 {
@@ -69,8 +49,8 @@ void BM_CheckLargePage(benchmark::State& state)
     for (auto _ : state) {
         state.PauseTiming();
         writeSnapshot(SnapshotFileName(address));
-        const double rssBefore = statusMiB("VmRSS");
-        if (!resetPeak())
+        const double rssBefore = StatusMiB("VmRSS");
+        if (!ResetPeakMemory())
             state.SkipWithError("cannot reset the peak through /proc/self/clear_refs");
         state.ResumeTiming();
 
@@ -78,7 +58,7 @@ void BM_CheckLargePage(benchmark::State& state)
             state.SkipWithError("the large page was not stored as a change");
 
         state.PauseTiming();
-        const double iterationPeak = statusMiB("VmHWM");
+        const double iterationPeak = StatusMiB("VmHWM");
         // Keeps the figures of the check that grew the most.
         if (iterationPeak - rssBefore >= growth) {
             growth = iterationPeak - rssBefore;
