@@ -6,7 +6,7 @@
 #include "app/CaptionFit.h"
 #include "app/CheckProgressDlg.h"
 #include "app/HelpPage.h"
-#include "commands/DialogValues.h"
+#include "store/DialogValues.h"
 #include "platform/NelvoxError.h"
 #include "store/FavoritesFile.h"
 #include "ui_CNelvoxDlg.h"

@@ -2,7 +2,7 @@
 // box. Every command is a handler of this window and works on its favorites list.
 #pragma once
 
-#include "commands/DialogValues.h"
+#include "store/DialogValues.h"
 #include "store/FavoritesList.h"
 
 #include <QDialog>

@@ -2,7 +2,7 @@
 // snapshot of the page and its stamp, then the list is sorted and saved.
 #include "app/CNelvoxDlg.h"
 #include "commands/CAddEditDlg.h"
-#include "commands/DialogValues.h"
+#include "store/DialogValues.h"
 
 #include <QMessageBox>
 

@@ -3,7 +3,7 @@
 #include "commands/CAddEditDlg.h"
 
 #include "app/CaptionFit.h"
-#include "commands/DialogValues.h"
+#include "store/DialogValues.h"
 
 #include "ui_CAddEditDlg.h"
 

@@ -1,7 +1,7 @@
 // Delete Selected Favorites: each selected favorite loses its snapshot, then its row; the
 // list is then sorted and saved. No question is asked.
 #include "app/CNelvoxDlg.h"
-#include "commands/SnapshotRemoval.h"
+#include "update/SnapshotRemoval.h"
 
 void CNelvoxDlg::OnDeleteSelected()
 {

@@ -3,8 +3,8 @@
 // into a fresh snapshot. Rows stay where they are; the file is written only after an OK.
 #include "app/CNelvoxDlg.h"
 #include "commands/CAddEditDlg.h"
-#include "commands/DialogValues.h"
-#include "commands/SnapshotRemoval.h"
+#include "store/DialogValues.h"
+#include "update/SnapshotRemoval.h"
 
 void CNelvoxDlg::OnEditSelected()
 {

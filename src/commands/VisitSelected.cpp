@@ -1,7 +1,7 @@
 // Visit Selected Favorites: each selected favorite opens in the user's browser and loses
 // its changed mark. Nothing is saved; the cleared marks reach the file with the next save.
 #include "app/CNelvoxDlg.h"
-#include "commands/BrowserAddress.h"
+#include "platform/BrowserAddress.h"
 
 #include <QDesktopServices>
 

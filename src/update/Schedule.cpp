@@ -1,7 +1,7 @@
 // The schedule rule of the hourly check.
 #include "update/Schedule.h"
 
-#include "commands/DialogValues.h"
+#include "store/DialogValues.h"
 #include "platform/Clock.h"
 
 namespace {

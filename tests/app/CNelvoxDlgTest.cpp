@@ -3,7 +3,7 @@
 #include "app/CAboutDlg.h"
 #include "app/CNelvoxApp.h"
 #include "app/CNelvoxDlg.h"
-#include "commands/DialogValues.h"
+#include "store/DialogValues.h"
 #include "support/ModalAnswerer.h"
 #include "support/TempWorkDir.h"
 #include "support/UrlRecorder.h"

@@ -1,6 +1,6 @@
 // Add Favorite end to end: the dialog answered by the test, the page served on 127.0.0.1.
 #include "app/CNelvoxDlg.h"
-#include "commands/DialogValues.h"
+#include "store/DialogValues.h"
 #include "platform/Clock.h"
 #include "platform/InternetSession.h"
 #include "support/HttpServer.h"

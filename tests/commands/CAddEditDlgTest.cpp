@@ -1,7 +1,7 @@
 // The Add or Edit Favorite dialog driven through its controls the way the commands run it:
 // modally, with exec(), the test acting from inside the open dialog.
 #include "commands/CAddEditDlg.h"
-#include "commands/DialogValues.h"
+#include "store/DialogValues.h"
 
 #include "support/ModalAnswerer.h"
 

@@ -1,7 +1,7 @@
 // Edit Selected Favorites end to end: the dialog answered by the test for each selected row,
 // the pages served on 127.0.0.1, the snapshots and the favorites file checked on disk.
 #include "app/CNelvoxDlg.h"
-#include "commands/DialogValues.h"
+#include "store/DialogValues.h"
 #include "platform/Clock.h"
 #include "platform/InternetSession.h"
 #include "support/HttpServer.h"

@@ -1,7 +1,7 @@
 // Visit Selected Favorites: what the desktop is asked to open, in which order, and what
 // happens to the rows and the favorites file.
 #include "app/CNelvoxDlg.h"
-#include "commands/BrowserAddress.h"
+#include "platform/BrowserAddress.h"
 #include "support/ModalAnswerer.h"
 #include "support/TempWorkDir.h"
 #include "support/UrlRecorder.h"

@@ -3,7 +3,7 @@
 #include "UpdateFixture.h"
 
 #include "app/CNelvoxDlg.h"
-#include "commands/DialogValues.h"
+#include "store/DialogValues.h"
 #include "support/ModalAnswerer.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 // The schedule rule of the hourly check: which frequencies are due at which local times.
 #include "update/Schedule.h"
-#include "commands/DialogValues.h"
+#include "store/DialogValues.h"
 
 #include <QDateTime>
 #include <QSet>

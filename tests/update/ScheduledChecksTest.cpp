@@ -5,7 +5,7 @@
 
 #include "app/CNelvoxDlg.h"
 #include "app/CSTI.h"
-#include "commands/DialogValues.h"
+#include "store/DialogValues.h"
 #include "support/ModalAnswerer.h"
 
 #include <QApplication>

@@ -1,5 +1,5 @@
 // Snapshot removal for Delete and Edit.
-#include "commands/SnapshotRemoval.h"
+#include "update/SnapshotRemoval.h"
 
 #include "platform/Files.h"
 #include "platform/NelvoxError.h"

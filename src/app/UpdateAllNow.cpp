@@ -1,7 +1,7 @@
 // Update All Now: every favorite is checked at once, whatever its frequency, the downloads
 // side by side; then the prompt if any changed, the sort and the save.
 #include "app/CNelvoxDlg.h"
-#include "commands/DialogValues.h"
+#include "store/DialogValues.h"
 #include "platform/NelvoxError.h"
 #include "update/CheckRun.h"
 

@@ -1,5 +1,5 @@
 // The dialog's shared values and the mapping between frequency numbers and letters.
-#include "commands/DialogValues.h"
+#include "store/DialogValues.h"
 
 #include <array>
 

@@ -1,5 +1,5 @@
 // Tells web addresses from everything else a favorite's address may hold.
-#include "commands/BrowserAddress.h"
+#include "platform/BrowserAddress.h"
 
 #include <QStringList>
 

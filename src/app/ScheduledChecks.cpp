@@ -1,7 +1,7 @@
 // The hourly tick: with the notification box checked, every favorite that is due at the
 // tick's time is checked, the downloads side by side; the list is saved at every tick.
 #include "app/CNelvoxDlg.h"
-#include "commands/DialogValues.h"
+#include "store/DialogValues.h"
 #include "platform/Clock.h"
 #include "update/CheckRun.h"
 #include "update/Schedule.h"

@@ -1,6 +1,6 @@
 // The frequency letters as the list and the favorites file hold them, and the dialog values
 // the program starts with.
-#include "commands/DialogValues.h"
+#include "store/DialogValues.h"
 
 #include <gtest/gtest.h>
 
