@@ -9,7 +9,7 @@
 #include "platform/NelvoxError.h"
 #include "platform/TransferPool.h"
 #include "store/FavoritesList.h"
-#include "update/PageCheck.h"
+#include "update/SnapshotName.h"
 #include "update/SnapshotReplace.h"
 
 #include <QDir>

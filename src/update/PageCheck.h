@@ -9,9 +9,6 @@
 class FavoritesList;
 class InternetSession;
 
-// Every check downloads into this one file, so checks must never overlap.
-inline constexpr const char* kTempDownloadFileName = "tempupd.nvd";
-
 // Opens the page, then writes it into the named file line by line, each line followed by
 // CR LF. False when the file cannot be created. Failures of the download or of writing
 // throw InternetError or FileError; the file is closed in every case.

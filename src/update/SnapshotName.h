@@ -1,4 +1,5 @@
-// The name of a favorite's snapshot file, made from its address.
+// The names of the page files in the data directory: a favorite's snapshot, made from its
+// address, and the last download that did not become a snapshot.
 #pragma once
 
 #include <QString>
@@ -11,3 +12,6 @@ inline constexpr qsizetype kMaxSnapshotNameBytes = 255;
 // kMaxSnapshotNameBytes in UTF-8 keeps its first 234 bytes (without splitting a character),
 // then "~", the first 16 hexadecimal digits of the SHA-256 of the address and ".NVD".
 QString SnapshotFileName(const QString& address);
+
+// The last download of a run that did not become a snapshot.
+inline constexpr const char* kTempDownloadFileName = "tempupd.nvd";

@@ -3,7 +3,7 @@
 
 #include "platform/Files.h"
 #include "platform/NelvoxError.h"
-#include "update/PageCheck.h"
+#include "update/SnapshotName.h"
 #include "update/SnapshotReplace.h"
 
 namespace {
