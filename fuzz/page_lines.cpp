@@ -1,46 +1,17 @@
-// Any bytes as a page, read through a file:// address by the program's own page stream and
-// stored by DownloadPage: the stored text must be the page with every line ended by CR LF
-// (a CR right before an LF dropped, a last line without LF still ended), and no piece of a
-// long line may be longer than the stream promises. Cut into pieces of any size, the page
-// must convert to the same text.
-#include "platform/InternetSession.h"
+// Any bytes as a page, cut into pieces of any size as a download receives them, through the
+// line end converter that every page file goes through: the stored text must be the page with
+// every line ended by CR LF (a CR right before an LF dropped, a last line without LF still
+// ended), the same wherever the cuts fall.
 #include "platform/LineEnds.h"
-#include "platform/NelvoxError.h"
-#include "platform/PageStream.h"
-#include "update/PageCheck.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
+#include <QByteArray>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 
 namespace {
-
-std::unique_ptr<QTemporaryDir> workDir;
-std::unique_ptr<InternetSession> session;
-QString pageAddress;
-
-void writeFile(const QString& fileName, const QByteArray& bytes)
-{
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(fileName));
-        std::abort();
-    }
-}
-
-QByteArray readFile(const QString& fileName)
-{
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        std::abort();
-    return file.readAll();
-}
 
 // The page as it must be stored, worked out byte by byte.
 QByteArray storedForm(const QByteArray& page)
@@ -62,28 +33,25 @@ QByteArray storedForm(const QByteArray& page)
     return stored;
 }
 
-// Lines longer than the stream's pieces from small inputs: the bytes 0xFF a b stand for
-// a*256+b letters 'x' (0xFF 0 0 for the byte 0xFF itself).
-QByteArray stretched(const uint8_t* data, size_t size)
+// The page converted in pieces whose lengths `cut` gives, one by one.
+template <typename Cut> QByteArray converted(const QByteArray& page, Cut cut)
 {
-    QByteArray page;
-    for (size_t i = 0; i < size; ++i) {
-        if (data[i] == 0xFF && i + 2 < size) {
-            const qsizetype length = data[i + 1] * 256 + data[i + 2];
-            if (length == 0)
-                page += '\xff';
-            else
-                page.append(length, 'x');
-            i += 2;
-        } else {
-            page += static_cast<char>(data[i]);
-        }
+    LineEndConverter converter;
+    QByteArray out;
+    qsizetype at = 0;
+    for (size_t piece = 0; at < page.size(); ++piece) {
+        const qsizetype length = std::min<qsizetype>(page.size() - at, cut(piece));
+        converter.feed(QByteArrayView(page.constData() + at, length), out);
+        at += length;
     }
-    return page;
+    converter.finish(out);
+    return out;
 }
 
-void fail(const char* what, const QByteArray& expected, const QByteArray& actual)
+void check(const char* what, const QByteArray& expected, const QByteArray& actual)
 {
+    if (actual == expected)
+        return;
     qsizetype at = 0;
     while (at < expected.size() && at < actual.size() && expected[at] == actual[at])
         ++at;
@@ -94,67 +62,13 @@ void fail(const char* what, const QByteArray& expected, const QByteArray& actual
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    workDir = std::make_unique<QTemporaryDir>();
-    if (!workDir->isValid() || !QDir::setCurrent(workDir->path()))
-        std::abort();
-    session = std::make_unique<InternetSession>();
-    pageAddress = QStringLiteral("file://") + QDir::current().absoluteFilePath(QStringLiteral("page.html"));
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QByteArray page = stretched(data, size);
-    writeFile(QStringLiteral("page.html"), page);
+    const QByteArray page(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const QByteArray expected = storedForm(page);
-
-    try {
-        if (!DownloadPage(*session, pageAddress, QStringLiteral("snapshot.NVD")))
-            std::abort();
-        const QByteArray stored = readFile(QStringLiteral("snapshot.NVD"));
-        if (stored != expected)
-            fail("stored snapshot", expected, stored);
-
-        // The same page read piece by piece: pieces within the promised size, put back
-        // together they give the same lines.
-        std::unique_ptr<PageStream> stream = session->OpenURL(pageAddress);
-        QByteArray piece;
-        QByteArray joined;
-        bool endsLine = true;
-        while (stream->ReadString(piece, &endsLine)) {
-            if (piece.size() > PageStream::kMaxPieceBytes) {
-                std::fprintf(stderr, "a piece of %lld bytes\n", static_cast<long long>(piece.size()));
-                std::abort();
-            }
-            joined += piece;
-            if (endsLine)
-                joined += "\r\n";
-        }
-        if (!endsLine) {
-            std::fprintf(stderr, "the page ended inside a line that a piece promised to continue\n");
-            std::abort();
-        }
-        if (joined != expected)
-            fail("lines read", expected, joined);
-
-        // The same page as the downloads of a run receive it: in pieces of any size, here
-        // cut where the input's own bytes say.
-        LineEndConverter converter;
-        QByteArray converted;
-        qsizetype at = 0;
-        for (size_t i = 0; at < page.size(); ++i) {
-            const qsizetype length = std::min<qsizetype>(page.size() - at, 1 + (i < size ? data[i] % 7 : 4096));
-            converter.feed(QByteArrayView(page.constData() + at, length), converted);
-            at += length;
-        }
-        converter.finish(converted);
-        if (converted != expected)
-            fail("pieces converted", expected, converted);
-    } catch (const NelvoxError& error) {
-        std::fprintf(stderr, "a readable page failed: %s\n", error.what());
-        std::abort();
-    }
+    check("in one piece", expected, converted(page, [](size_t) { return qsizetype(1) << 30; }));
+    check("byte by byte", expected, converted(page, [](size_t) { return qsizetype(1); }));
+    // Cut where the input's own bytes say, so that the fuzzer steers the cuts too.
+    check("in pieces", expected, converted(page, [&](size_t piece) { return qsizetype(1 + data[piece % size] % 7); }));
     return 0;
 }

@@ -1,5 +1,5 @@
-// Shows the busy cursor for as long as it lives. Downloads run on the window's own thread
-// and the window cannot repaint meanwhile, so the cursor is the user's only sign of work.
+// Shows the busy cursor for as long as it lives. While a run of checks holds off the
+// window's input, the cursor tells the user why clicks do nothing.
 #pragma once
 
 #include <QApplication>

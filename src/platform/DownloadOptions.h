@@ -1,5 +1,5 @@
-// The settings every page download shares, whether a reader pulls the page line by line or
-// the downloads of a run go side by side: limits, redirects, schemes and request headers.
+// The settings of every page download: limits, redirects, schemes and request headers, and
+// how the headers show that the page itself has answered.
 #pragma once
 
 #include <QByteArray>

@@ -1,5 +1,5 @@
 // Sessions on libcurl. All sessions of the process share one cache of connections, host
-// names and TLS sessions, so that a session per favorite need not cost a new connection.
+// names and TLS sessions, so that a run of checks after another need not open new connections.
 #include "platform/InternetSession.h"
 
 #include "platform/NelvoxError.h"
@@ -91,20 +91,6 @@ InternetSession::InternetSession()
 }
 
 InternetSession::~InternetSession() = default;
-
-std::unique_ptr<PageStream> InternetSession::OpenURL(const QString& address)
-{
-    if (!m_share)
-        throw InternetError(QStringLiteral("Cannot open %1: the internet session is closed").arg(address));
-    std::unique_ptr<PageStream> stream(new PageStream(m_share, address));
-    stream->waitForAnswer();
-    return stream;
-}
-
-void InternetSession::Close()
-{
-    m_share = nullptr;
-}
 
 void InternetSession::SetCreationFailureForTesting(bool fail)
 {

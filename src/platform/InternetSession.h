@@ -1,13 +1,10 @@
-// The program's internet session: opens page addresses over libcurl, synchronously on the
-// calling thread, with the proxy settings of the environment (http_proxy, no_proxy, ...).
+// The program's internet session: libcurl set up once for the process, and the cache of
+// connections, host names and TLS sessions that every download shares.
 #pragma once
 
-#include "platform/PageStream.h"
-
-#include <QString>
 #include <QtGlobal>
 
-#include <memory>
+#include <curl/curl.h>
 
 // Limits after which a download is abandoned as failed. Tests lower them.
 struct DownloadLimits {
@@ -26,16 +23,7 @@ public:
     InternetSession(const InternetSession&) = delete;
     InternetSession& operator=(const InternetSession&) = delete;
 
-    // Opens the address (http, https, ftp or file; no scheme means http) and returns once
-    // the server has answered or the transfer has ended, so that an address that cannot
-    // be opened throws InternetError here and not while reading.
-    std::unique_ptr<PageStream> OpenURL(const QString& address);
-
-    // Ends the session; later OpenURL calls throw. Streams already open read on.
-    void Close();
-
-    // The cache of connections, host names and TLS sessions that every download shares;
-    // null once the session is closed.
+    // The cache of connections, host names and TLS sessions that every download shares.
     CURLSH* shareHandle() const { return m_share; }
 
     // While set, creating a session throws, as when the system refuses one.

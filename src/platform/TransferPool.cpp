@@ -300,7 +300,9 @@ void TransferPool::collectFinished()
         result.answered = transfer->answered;
         result.fileCreated = transfer->answered && !transfer->fileRefused;
         result.complete = code == CURLE_OK && result.fileCreated && transfer->writeFailure.isEmpty();
-        if (!result.complete && result.fileCreated) {
+        // A page that announces a length over the limit fails before it answers; its reason
+        // names the limit all the same.
+        if (!result.complete) {
             if (!transfer->writeFailure.isEmpty())
                 result.failure = transfer->writeFailure;
             else if (transfer->tooLarge || code == CURLE_FILESIZE_EXCEEDED)

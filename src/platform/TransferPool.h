@@ -1,6 +1,6 @@
 // Page downloads side by side: libcurl's multi interface driven by the Qt event loop that
 // runs the pool, so that the window stays alive while pages download. Each transfer writes
-// its page into a file of its own, line ends as DownloadPage writes them.
+// its page into a file of its own, every line ended by CR LF (LineEndConverter).
 #pragma once
 
 #include "platform/InternetSession.h"

@@ -3,7 +3,7 @@
 #include "app/CNelvoxDlg.h"
 #include "support/ModalAnswerer.h"
 #include "support/TempWorkDir.h"
-#include "update/PageCheck.h"
+#include "update/SnapshotName.h"
 #include "update/SnapshotReplace.h"
 
 #include <QApplication>

@@ -7,7 +7,7 @@
 #include "support/HttpServer.h"
 #include "support/ModalAnswerer.h"
 #include "support/TempWorkDir.h"
-#include "update/PageCheck.h"
+#include "update/SnapshotName.h"
 #include "update/SnapshotReplace.h"
 
 #include <QApplication>

@@ -4,9 +4,9 @@
 // server that the program reaches as its proxy, so the favorites can have real-looking
 // addresses and nothing leaves 127.0.0.1.
 #include "DesktopSession.h"
-#include "platform/InternetSession.h"
+#include "support/Downloads.h"
 #include "support/HttpServer.h"
-#include "update/PageCheck.h"
+#include "update/SnapshotName.h"
 
 #include <QFile>
 #include <QProcess>
@@ -48,8 +48,7 @@ protected:
     void snapshotAsServed(const QString& address)
     {
         qputenv("http_proxy", QStringLiteral("http://127.0.0.1:%1").arg(m_server.port()).toLatin1());
-        InternetSession session;
-        const bool written = DownloadPage(session, address, m_data.filePath(SnapshotFileName(address)));
+        const bool written = DownloadAsSnapshot(address, m_data.filePath(SnapshotFileName(address))).complete;
         qunsetenv("http_proxy");
         ASSERT_TRUE(written);
     }

@@ -1,70 +1,49 @@
-// Downloads that break in ways a user's machine and the web can break them: a disk that
-// fills up while the page is written, a server that resets the connection, redirects in a
-// circle or sends far more than any page should be. The favorite's row and its old
-// snapshot must come through unchanged.
+// Downloads that break in ways a user's machine can break them: a disk that fills up while
+// the page is written, and a server that sends far more than any page should be. The
+// favorite's row and its old snapshot must come through unchanged.
 #include "platform/Clock.h"
-#include "platform/InternetSession.h"
-#include "platform/NelvoxError.h"
 #include "platform/NetworkTesting.h"
 #include "store/FavoritesList.h"
+#include "support/Downloads.h"
 #include "support/HttpServer.h"
-#include "support/ServerThread.h"
 #include "support/TempWorkDir.h"
-#include "update/PageCheck.h"
+#include "update/CheckRun.h"
+#include "update/SnapshotName.h"
 
-#include <QDeadlineTimer>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <csignal>
-#include <netinet/in.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <thread>
-
 namespace {
 
-// What happened to a page check or download run in a child process.
-enum Outcome { ThrewFileError = 0, Succeeded = 1, ThrewSomethingElse = 2, RowChanged = 3, Crashed = 4 };
-
-const char* describe(int outcome)
-{
-    switch (outcome) {
-    case ThrewFileError:
-        return "threw FileError";
-    case Succeeded:
-        return "claimed success";
-    case ThrewSomethingElse:
-        return "threw something other than FileError";
-    case RowChanged:
-        return "threw FileError but changed the row";
-    default:
-        return "crashed";
+// While it lives, no file of this process may grow past `limit` bytes, as when the disk
+// fills up: a write stops part way and fails.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t limit)
+        : m_handler(std::signal(SIGXFSZ, SIG_IGN))
+    {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        const rlimit limited { std::min(limit, m_saved.rlim_max), m_saved.rlim_max };
+        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
     }
-}
-
-// Runs `work` in a child process whose files may not grow past `limit` bytes, as a disk
-// that fills up stops a write part way.
-int runWithFileSizeLimit(rlim_t limit, const std::function<int()>& work)
-{
-    const pid_t child = fork();
-    if (child == 0) {
-        signal(SIGXFSZ, SIG_IGN);
-        const rlimit fileSize { limit, limit };
-        setrlimit(RLIMIT_FSIZE, &fileSize);
-        _exit(work());
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_handler);
     }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : Crashed;
-}
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    void (*m_handler)(int);
+    rlimit m_saved {};
+};
 
 QByteArray pageOfLines(int lines)
 {
@@ -91,10 +70,18 @@ protected:
         WriteAll(SnapshotFileName(address), "old snapshot\r\n");
         return row;
     }
-    FavoritesList::Row cells(int row) const { return m_list.rows().at(row); }
+    // Checks every row in one run, while the files may grow to `limit` bytes.
+    bool checkAll(rlim_t limit = RLIM_INFINITY)
+    {
+        CheckRun run(m_list);
+        for (int row = 0; row < m_list.count(); ++row)
+            run.addCheck(row);
+        const FileSizeLimit full(limit);
+        RunToEnd(run);
+        return run.anyChanged();
+    }
 
     ScopedProxyEnvironment m_noProxy;
-    ScopedDownloadLimits m_limits;
     HttpServer m_server;
     FavoritesList m_list;
 };
@@ -103,84 +90,44 @@ TEST_F(DownloadFaults, AFullDiskWhileCheckingKeepsTheSnapshotAndTheRow)
 {
     const QByteArray page = pageOfLines(200); // 20000 bytes, 20200 as stored
     m_server.setPage("/page", page);
-    const int row = addFavorite(m_server.url("/page"));
-    const FavoritesList::Row before = cells(row);
+    const QString snapshot = SnapshotFileName(m_server.url("/page"));
+    addFavorite(m_server.url("/page"));
+    const std::vector<FavoritesList::Row> before = m_list.rows();
     const qint64 stored = page.size() + 200;
 
     for (const rlim_t limit : { rlim_t(0), rlim_t(100), rlim_t(8192), rlim_t(16384), rlim_t(stored - 1) }) {
         SCOPED_TRACE("file size limit " + std::to_string(limit));
-        const int outcome = runWithFileSizeLimit(limit, [&] {
-            try {
-                InternetSession session;
-                CheckPage(session, m_list, row, m_list.text(row, FavoritesList::WebSite));
-                return int(Succeeded);
-            } catch (const FileError&) {
-                return int(cells(row) == before ? ThrewFileError : RowChanged);
-            } catch (...) {
-                return int(ThrewSomethingElse);
-            }
-        });
-        EXPECT_EQ(outcome, ThrewFileError) << "the check " << describe(outcome);
-        EXPECT_EQ(ReadAll(SnapshotFileName(cells(row)[0])), "old snapshot\r\n") << "the old snapshot was lost";
+        EXPECT_FALSE(checkAll(limit));
+        EXPECT_EQ(m_list.rows(), before);
+        EXPECT_EQ(ReadAll(snapshot), "old snapshot\r\n") << "the old snapshot was lost";
         EXPECT_LE(QFileInfo(kTempDownloadFileName).size(), qint64(limit));
     }
 
     // With room for every byte the same check goes through and replaces the snapshot.
-    const int outcome = runWithFileSizeLimit(rlim_t(stored), [&] {
-        try {
-            InternetSession session;
-            return CheckPage(session, m_list, row, m_list.text(row, FavoritesList::WebSite)) ? 0 : 1;
-        } catch (...) {
-            return 2;
-        }
-    });
-    EXPECT_EQ(outcome, 0) << "a page that just fits must be stored";
-    EXPECT_EQ(QFileInfo(SnapshotFileName(cells(row)[0])).size(), stored);
+    EXPECT_TRUE(checkAll(rlim_t(stored))) << "a page that just fits must be stored";
+    EXPECT_EQ(QFileInfo(snapshot).size(), stored);
 }
 
-TEST_F(DownloadFaults, AFullDiskWhileWritingASnapshotIsReported)
+TEST_F(DownloadFaults, AFullDiskWhileWritingAFirstSnapshotIsNoDownload)
 {
-    // Add and Edit download straight into the snapshot; a write cut short must not pass
-    // for a whole page.
+    // Add and Edit download straight into the snapshot; a write cut short must not pass for
+    // a whole page.
     const QByteArray page = pageOfLines(300);
     m_server.setPage("/page", page);
     const QString address = m_server.url("/page");
     const qint64 stored = page.size() + 300;
-    for (const rlim_t limit : { rlim_t(50), rlim_t(4096), rlim_t(stored - 1) }) {
+    for (const rlim_t limit : { rlim_t(50), rlim_t(4096), rlim_t(stored - 1), rlim_t(stored) }) {
         SCOPED_TRACE("file size limit " + std::to_string(limit));
-        const int outcome = runWithFileSizeLimit(limit, [&] {
-            try {
-                InternetSession session;
-                DownloadPage(session, address, SnapshotFileName(address));
-                return int(Succeeded);
-            } catch (const FileError&) {
-                return int(ThrewFileError);
-            } catch (...) {
-                return int(ThrewSomethingElse);
-            }
-        });
-        EXPECT_EQ(outcome, ThrewFileError) << "the download " << describe(outcome);
-        EXPECT_LT(QFileInfo(SnapshotFileName(address)).size(), stored);
+        CheckRun run(m_list);
+        const int job = run.addFirstSnapshot(address);
+        {
+            const FileSizeLimit full(limit);
+            RunToEnd(run);
+        }
+        const bool fits = qint64(limit) == stored;
+        EXPECT_EQ(run.downloaded(job), fits);
+        EXPECT_EQ(QFileInfo(SnapshotFileName(address)).size() == stored, fits);
     }
-}
-
-TEST_F(DownloadFaults, ARedirectLoopFailsBeforeAnyFileIsTouched)
-{
-    m_server.setRedirect("/a", "/b");
-    m_server.setRedirect("/b", "/a", 301);
-    m_server.setRedirect("/self", "/self", 307);
-    InternetSession session;
-    for (const char* path : { "/a", "/self" }) {
-        SCOPED_TRACE(path);
-        const int row = addFavorite(m_server.url(path));
-        WriteAll(kTempDownloadFileName, "previous download\r\n");
-        const FavoritesList::Row before = cells(row);
-        EXPECT_THROW(CheckPage(session, m_list, row, m_server.url(path)), InternetError);
-        EXPECT_EQ(cells(row), before);
-        EXPECT_EQ(ReadAll(SnapshotFileName(m_server.url(path))), "old snapshot\r\n");
-        EXPECT_EQ(ReadAll(kTempDownloadFileName), "previous download\r\n");
-    }
-    EXPECT_LE(m_server.requestCount("/a") + m_server.requestCount("/b"), 12) << "the loop was followed too long";
 }
 
 // Resident memory of this process in KiB.
@@ -203,20 +150,17 @@ TEST_F(DownloadFaults, AHundredMebibytePageFailsWithinTheLimitAndInLittleMemory)
     const QByteArray line = QByteArray("0123456789abcdef").repeated(8) + '\n';
     m_server.setRepeatedPage("/announced", line, hundredMiB, true);
     m_server.setRepeatedPage("/unannounced", line, hundredMiB, false);
-    InternetSession session;
+    addFavorite(m_server.url("/announced"));
+    addFavorite(m_server.url("/unannounced"));
+    const std::vector<FavoritesList::Row> before = m_list.rows();
 
-    const int announced = addFavorite(m_server.url("/announced"));
-    WriteAll(kTempDownloadFileName, "previous download\r\n");
-    EXPECT_THROW(CheckPage(session, m_list, announced, m_server.url("/announced")), InternetError);
-    EXPECT_EQ(ReadAll(kTempDownloadFileName), "previous download\r\n") << "a page announced too large is refused";
-
-    const int unannounced = addFavorite(m_server.url("/unannounced"));
-    const FavoritesList::Row before = cells(unannounced);
     const qint64 memoryBefore = residentKiB();
-    EXPECT_THROW(CheckPage(session, m_list, unannounced, m_server.url("/unannounced")), InternetError);
+    EXPECT_FALSE(checkAll());
     [[maybe_unused]] const qint64 grown = residentKiB() - memoryBefore;
-    EXPECT_EQ(cells(unannounced), before);
-    EXPECT_EQ(ReadAll(SnapshotFileName(m_server.url("/unannounced"))), "old snapshot\r\n");
+    EXPECT_EQ(m_list.rows(), before);
+    for (const char* path : { "/announced", "/unannounced" })
+        EXPECT_EQ(ReadAll(SnapshotFileName(m_server.url(path))), "old snapshot\r\n") << path;
+    // The page announced too large made no file, so the last download is what arrived of the other.
     const qint64 partial = QFileInfo(kTempDownloadFileName).size();
     EXPECT_GT(partial, 0);
     EXPECT_LE(partial, DownloadLimits::maxBytes + DownloadLimits::maxBytes / line.size()) << "read past the limit";
@@ -224,70 +168,6 @@ TEST_F(DownloadFaults, AHundredMebibytePageFailsWithinTheLimitAndInLittleMemory)
     // AddressSanitizer keeps freed memory in quarantine, so resident memory says nothing there.
     EXPECT_LT(grown, 32 * 1024) << "the download held " << grown << " KiB of the page in memory";
 #endif
-}
-
-// A server that resets the connection (TCP RST, not an orderly close) in the middle of a
-// page: every socket it accepts lingers for no time, so closing it resets it.
-class ResettingServer {
-public:
-    explicit ResettingServer(const std::string& head)
-    {
-        m_server.set_socket_options([](int socket) {
-            const linger abort { 1, 0 };
-            setsockopt(socket, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
-            const int reuse = 1;
-            setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
-        });
-        m_server.Get("/reset", [head](const httplib::Request&, httplib::Response& response) {
-            response.set_content_provider(100000, "text/html", [head](size_t offset, size_t, httplib::DataSink& sink) {
-                if (offset == 0)
-                    return sink.write(head.data(), head.size());
-                return false;
-            });
-        });
-        m_running = std::make_unique<ServerThread>(m_server);
-    }
-    QString url() const { return QStringLiteral("http://127.0.0.1:%1/reset").arg(m_running->port()); }
-
-private:
-    httplib::Server m_server;
-    // Last, so that the server stops before the rest goes.
-    std::unique_ptr<ServerThread> m_running;
-};
-
-TEST_F(DownloadFaults, AConnectionResetMidPageKeepsTheSnapshotAndTheRow)
-{
-    ResettingServer server("line one\nline two\nhalf a li");
-    const int row = addFavorite(server.url());
-    const FavoritesList::Row before = cells(row);
-    WriteAll(kTempDownloadFileName, "previous download\r\n");
-    InternetSession session;
-    try {
-        CheckPage(session, m_list, row, server.url());
-        FAIL() << "a page cut off by a reset was taken as whole";
-    } catch (const InternetError& error) {
-        EXPECT_TRUE(error.message().contains(server.url())) << error.what();
-        EXPECT_TRUE(error.message().contains("reset", Qt::CaseInsensitive)) << "not a reset: " << error.what();
-    }
-    EXPECT_EQ(cells(row), before);
-    EXPECT_EQ(ReadAll(SnapshotFileName(server.url())), "old snapshot\r\n");
-    EXPECT_FALSE(ReadAll(kTempDownloadFileName).contains("half")) << "the broken last line was stored as a line";
-}
-
-} // namespace
-
-namespace {
-
-TEST_F(DownloadFaults, ALocalFileLargerThanTheReadAheadIsReadWhole)
-{
-    // libcurl cannot pause a file:// transfer, so the reader must not ask it to.
-    const QByteArray page = pageOfLines(20000); // about 2 MB, far beyond the read-ahead
-    WriteAll("watched.html", page);
-    const QString address = QStringLiteral("file://") + QDir::current().absoluteFilePath("watched.html");
-    InternetSession session;
-    ASSERT_NO_THROW(DownloadPage(session, address, "stored.txt"));
-    EXPECT_TRUE(ReadAll("stored.txt") == QByteArray(page).replace("\n", "\r\n"))
-        << "the local file was not stored whole";
 }
 
 } // namespace

@@ -3,14 +3,15 @@
 // by root, and snapshots that are directories or dangling links.
 #include "platform/Clock.h"
 #include "platform/Files.h"
-#include "platform/InternetSession.h"
 #include "platform/NelvoxError.h"
 #include "platform/NetworkTesting.h"
 #include "store/FavoritesFile.h"
 #include "store/FavoritesList.h"
+#include "support/Downloads.h"
 #include "support/HttpServer.h"
 #include "support/TempWorkDir.h"
-#include "update/PageCheck.h"
+#include "update/CheckRun.h"
+#include "update/SnapshotName.h"
 
 #include <QDir>
 #include <QFile>
@@ -199,9 +200,11 @@ TEST_F(UnwritableData, ADataDirectoryThatWasRemoved)
     EXPECT_THROW(SaveFavorites(list), FileError);
     FavoritesList loaded;
     EXPECT_FALSE(LoadFavorites(loaded));
-    InternetSession session;
-    EXPECT_FALSE(DownloadPage(session, address, SnapshotFileName(address)));
-    EXPECT_FALSE(CheckPage(session, list, 0, address));
+    CheckRun run(list);
+    run.addCheck(0);
+    run.addFirstSnapshot(address);
+    RunToEnd(run);
+    EXPECT_FALSE(run.anyChanged());
     EXPECT_EQ(list.rows().at(0), before);
     QDir().mkpath(directory); // for the fixture's clean-up
 }
@@ -226,11 +229,13 @@ TEST_F(BrokenSnapshots, ASnapshotThatIsADirectoryOrADanglingLink)
     }
     const std::vector<FavoritesList::Row> before = list.rows();
 
-    InternetSession session;
-    EXPECT_FALSE(CheckPage(session, list, 0, dirAddress)) << "a directory was compared as a snapshot";
-    EXPECT_EQ(ReadAll(kTempDownloadFileName), "a page that is longer than nothing\r\n");
-    EXPECT_FALSE(CheckPage(session, list, 1, linkAddress)) << "a dangling link was compared as a snapshot";
+    CheckRun run(list);
+    run.addCheck(0);
+    run.addCheck(1);
+    RunToEnd(run);
+    EXPECT_FALSE(run.anyChanged()) << "a directory or a dangling link was compared as a snapshot";
     EXPECT_EQ(list.rows(), before);
+    EXPECT_EQ(ReadAll(kTempDownloadFileName), "another page\r\n");
     EXPECT_TRUE(QFileInfo(SnapshotFileName(dirAddress)).isDir());
     EXPECT_TRUE(QFileInfo(SnapshotFileName(linkAddress)).isSymLink());
 

@@ -8,7 +8,7 @@
 #include "support/HttpServer.h"
 #include "support/TempWorkDir.h"
 #include "update/CheckRun.h"
-#include "update/PageCheck.h"
+#include "update/SnapshotName.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,18 +1,13 @@
-// Helpers for tests that download: lowered limits, a proxy-free environment (nothing may
-// leave 127.0.0.1), and reading a whole page with its line pieces put back together.
+// Helpers for tests that download: lowered limits and a proxy-free environment (nothing may
+// leave 127.0.0.1).
 #pragma once
 
 #include "platform/InternetSession.h"
 
 #include <QByteArray>
-#include <QList>
 #include <QtGlobal>
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <map>
-#include <vector>
 
 // Sets the download limits for one test and puts the program's own back afterwards.
 class ScopedDownloadLimits {
@@ -64,46 +59,3 @@ private:
         "ALL_PROXY", "no_proxy", "NO_PROXY", "ftp_proxy", "FTP_PROXY" };
     std::map<const char*, QByteArray> m_saved;
 };
-
-// A page as ReadString handed it out.
-struct ReadPage {
-    QList<QByteArray> lines; // pieces joined
-    int pieces = 0;
-    qsizetype longestPiece = 0;
-};
-
-// Reads the stream to its end. Throws what ReadString throws.
-inline ReadPage ReadWholePage(PageStream& stream)
-{
-    ReadPage page;
-    QByteArray piece;
-    QByteArray line;
-    bool endsLine = true;
-    while (stream.ReadString(piece, &endsLine)) {
-        ++page.pieces;
-        page.longestPiece = std::max(page.longestPiece, piece.size());
-        line += piece;
-        if (endsLine) {
-            page.lines.append(line);
-            line.clear();
-        }
-    }
-    if (!endsLine)
-        ADD_FAILURE() << "the page ended inside a line that a piece promised to continue";
-    return page;
-}
-
-// Opens and reads the whole page at the address.
-inline ReadPage DownloadWholePage(InternetSession& session, const QString& address)
-{
-    return ReadWholePage(*session.OpenURL(address));
-}
-
-// The body as DownloadPage stores it: each line followed by CR LF.
-inline QByteArray StoredLines(const QList<QByteArray>& lines)
-{
-    QByteArray stored;
-    for (const QByteArray& line : lines)
-        stored += line + "\r\n";
-    return stored;
-}

@@ -8,7 +8,7 @@
 #include "store/FavoritesList.h"
 #include "support/ServerThread.h"
 #include "support/TempWorkDir.h"
-#include "update/PageCheck.h"
+#include "update/SnapshotName.h"
 
 #include <QDateTime>
 #include <QDeadlineTimer>

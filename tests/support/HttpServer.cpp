@@ -5,6 +5,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 
 namespace {
@@ -164,6 +165,17 @@ void HttpServer::setPage(const std::string& path, const QByteArray& body, int st
         for (const auto& [name, value] : headers)
             response.set_header(name.c_str(), value);
         response.set_content(body, kContentType);
+    });
+}
+
+void HttpServer::setPages(const std::string& path, const std::vector<QByteArray>& bodies)
+{
+    std::vector<std::string> answers;
+    for (const QByteArray& body : bodies)
+        answers.push_back(toStd(body));
+    auto next = std::make_shared<std::atomic<size_t>>(0);
+    setAnswer(path, [answers, next](const httplib::Request&, httplib::Response& response) {
+        response.set_content(answers[std::min(next->fetch_add(1), answers.size() - 1)], kContentType);
     });
 }
 

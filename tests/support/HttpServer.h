@@ -46,6 +46,8 @@ public:
     // Answers for a path, replacing what was set before. The path is matched as the
     // request line gives it, so a proxy's answer is set for the whole address.
     void setPage(const std::string& path, const QByteArray& body, int status = 200, const Headers& headers = {});
+    // The bodies in turn, one per request; the last answers every request after it.
+    void setPages(const std::string& path, const std::vector<QByteArray>& bodies);
     // The body in chunked transfer encoding, one chunk per piece, with no length announced.
     void setChunkedPage(const std::string& path, const std::vector<QByteArray>& pieces);
     // A body of `size` bytes made by repeating `unit`, produced while it is sent; chunked

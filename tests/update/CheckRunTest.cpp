@@ -1,33 +1,37 @@
-// Runs of checks side by side against loopback servers: every outcome of a page check at
-// once must leave what the same rows checked one by one leave; the limits in all, per host
-// and per snapshot hold as the server sees them; Stop keeps what finished and nothing else.
-#include "../platform/NetworkTesting.h"
-
+// Runs of checks against loopback servers: every outcome of a page check at once, the length
+// comparison and the snapshot it replaces, results that find their own rows, the limits in
+// all, per host and per snapshot as the server sees them, and Stop keeping what finished and
+// nothing else.
+#include "update/CheckRun.h"
 #include "platform/Clock.h"
-#include "platform/InternetSession.h"
-#include "platform/NelvoxError.h"
+#include "platform/NetworkTesting.h"
 #include "platform/TransferPool.h"
 #include "store/FavoritesList.h"
+#include "support/Downloads.h"
 #include "support/HttpServer.h"
 #include "support/TempWorkDir.h"
-#include "update/CheckRun.h"
-#include "update/PageCheck.h"
+#include "update/SnapshotName.h"
+#include "update/SnapshotReplace.h"
 
 #include <QDir>
-#include <QEventLoop>
 #include <QRegularExpression>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace std::chrono_literals;
 
 namespace {
+
+constexpr const char* kStamp = "07/09/04 05:03 PM";
 
 class CheckRunTest : public InTempDir {
 protected:
@@ -42,29 +46,33 @@ protected:
         TransferLimits::maxPerHost = m_savedMaxPerHost;
     }
 
-    void addRow(FavoritesList& list, const QString& address)
+    static int addRow(
+        FavoritesList& list, const QString& address, const QString& lastUpdated = "Never", const QString& changed = {})
     {
         const int row = list.count();
         list.insertFavorite(row, address);
         list.setText(row, FavoritesList::Updates, "H");
-        list.setText(row, FavoritesList::LastUpdated, "Never");
+        list.setText(row, FavoritesList::LastUpdated, lastUpdated);
+        list.setText(row, FavoritesList::Changed, changed);
+        return row;
     }
-
-    // Starts the run and lets the event loop drive it to its end.
-    static void runToEnd(CheckRun& run, const std::function<void()>& whileRunning = {})
+    int addRow(const std::string& path, const QString& lastUpdated = "Never", const QString& changed = {})
     {
-        QEventLoop loop;
-        QTimer deadline;
-        deadline.setSingleShot(true);
-        QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-        QObject::connect(&run, &CheckRun::finished, &loop, &QEventLoop::quit);
-        deadline.start(30'000);
-        run.start();
-        if (whileRunning)
-            whileRunning();
-        if (!run.isFinished())
-            loop.exec();
-        ASSERT_TRUE(run.isFinished()) << "the run did not end within 30 s";
+        return addRow(m_list, m_server.url(path), lastUpdated, changed);
+    }
+    QString address(int row) const { return m_list.text(row, FavoritesList::WebSite); }
+    QString snapshot(int row) const { return SnapshotFileName(address(row)); }
+    FavoritesList::Row cells(int row) const { return m_list.rows().at(row); }
+    void snapshotAsServed(int row) { ASSERT_TRUE(DownloadAsSnapshot(address(row), snapshot(row)).complete); }
+
+    // Checks the rows in one run; whether the run marked any row changed.
+    bool check(std::initializer_list<int> rows)
+    {
+        CheckRun run(m_list);
+        for (int row : rows)
+            run.addCheck(row);
+        RunToEnd(run);
+        return run.anyChanged();
     }
 
     // The temporary files of single downloads that are still on disk.
@@ -73,13 +81,14 @@ protected:
     ScopedProxyEnvironment m_noProxy;
     ScopedDownloadLimits m_limits;
     HttpServer m_server;
+    FavoritesList m_list;
 
 private:
     int m_savedMaxTransfers = TransferLimits::maxTransfers;
     int m_savedMaxPerHost = TransferLimits::maxPerHost;
 };
 
-TEST_F(CheckRunTest, EveryRowEndsAsItsOwnCheckAloneWouldEnd)
+TEST_F(CheckRunTest, EveryOutcomeOfACheckAtOnce)
 {
     DownloadLimits::lowSpeedTimeSeconds = 1;
     DownloadLimits::maxBytes = 4000;
@@ -91,118 +100,263 @@ TEST_F(CheckRunTest, EveryRowEndsAsItsOwnCheckAloneWouldEnd)
     // A named pipe without a writer would hold a read for good.
     const QString pipe = m_workDir.path() + "/pipe";
     ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    WriteAll("secret.txt", "not for servers\n");
     m_server.setPage("/changed", "a page that has grown\n");
+    m_server.setPage("/shorter", "short\n");
     m_server.setPage("/same", "same\n");
-    m_server.setStall("/stalled", "the start of a page\n", 5000);
+    m_server.setPage("/error-page", "<h1>Not Found</h1>\n", 404);
+    // Any byte received would keep libcurl's speed above the limit for seconds, so the server
+    // stalls right after its headers.
+    m_server.setStall("/stalled", "", 1000);
+    m_server.setHangUp("/hang-up", "one\ntwo\nthree and more\n", 1000);
+    m_server.setRedirect("/to-file", "file://" + QDir::current().absoluteFilePath("secret.txt").toStdString());
     m_server.setTrickle("/slow", "a slow page\n", 15ms);
     m_server.setRepeatedPage("/huge", "0123456789\n", 20000, false);
     m_server.setPage("/no-snapshot", "a page without a snapshot\n");
     m_server.setPage("/shared", "one page for two rows\n");
-    m_server.setPage("/same-at-the-end", "last\n");
     m_server.setGzipPage("/compressed", QByteArray(3000, 'z') + "\n");
     m_server.setGzipPage("/broken-gzip", "a page\n", HttpServer::Gzip::Broken);
+    m_server.setPage("/same-at-the-end", "last\n");
 
-    struct Favorite {
+    const struct {
         QString address;
-        QByteArray snapshot; // empty: none
+        QByteArray snapshot; // before the run; empty: none
+        QByteArray after; // the snapshot after the run when the row changed
+        const char* what;
+    } favorites[] = {
+        { m_server.url("/changed"), "old\r\n", "a page that has grown\r\n", "a longer page" },
+        { m_server.url("/shorter"), "a much longer old page\r\n", "short\r\n", "a shorter page" },
+        { m_server.url("/same"), "0123\r\n", {}, "the same length" },
+        { m_server.url("/error-page"), "old\r\n", "<h1>Not Found</h1>\r\n", "an error page is a page" },
+        { QStringLiteral("http://127.0.0.1:%1/refused").arg(closedPort), "old\r\n", {}, "a refused connection" },
+        { m_server.url("/stalled"), "old\r\n", {}, "a stalled page" },
+        { m_server.url("/hang-up"), "old\r\n", {}, "a page cut off" },
+        { m_server.url("/to-file"), "old\r\n", {}, "a redirect to a local file" },
+        { m_server.url("/slow"), "old\r\n", "a slow page\r\n", "a slow page is a page" },
+        { m_server.url("/huge"), "old\r\n", {}, "a page over the size limit" },
+        { m_server.url("/no-snapshot"), {}, {}, "a favorite without a snapshot" },
+        { m_server.url("/shared"), "old\r\n", "one page for two rows\r\n", "the first row of a shared snapshot" },
+        { m_server.url("/shared"), "old\r\n", {}, "the second row of a shared snapshot finds it new" },
+        { "file://" + pipe, "old\r\n", {}, "a named pipe" },
+        { m_server.url("/compressed"), "old\r\n", QByteArray(3000, 'z') + "\r\n", "a compressed page" },
+        { m_server.url("/broken-gzip"), "old\r\n", {}, "a page that does not decompress" },
+        { m_server.url("/same-at-the-end"), "abcd\r\n", {}, "the same length, last" },
     };
-    const Favorite favorites[] = {
-        { m_server.url("/changed"), "old\r\n" },
-        { m_server.url("/same"), "0123\r\n" },
-        { m_server.url("/error-page"), "old\r\n" }, // a 404 page is compared like any page
-        { QStringLiteral("http://127.0.0.1:%1/refused").arg(closedPort), "old\r\n" },
-        { m_server.url("/stalled"), "old\r\n" },
-        { m_server.url("/slow"), "old\r\n" },
-        { m_server.url("/huge"), "old\r\n" },
-        { m_server.url("/no-snapshot"), {} },
-        { m_server.url("/shared"), "old\r\n" },
-        { m_server.url("/shared"), "old\r\n" },
-        { "file://" + pipe, "old\r\n" },
-        { m_server.url("/compressed"), "old\r\n" },
-        { m_server.url("/broken-gzip"), "old\r\n" },
-        { m_server.url("/same-at-the-end"), "abcd\r\n" },
-    };
-
-    // The same rows and snapshots in two folders: checked one by one, then side by side.
-    struct Outcome {
-        std::vector<FavoritesList::Row> rows;
-        std::vector<QByteArray> snapshots;
-        QByteArray lastDownload;
-        bool anyChanged = false;
-    };
-    auto prepare = [&](const QString& folder, FavoritesList& list) {
-        const QString path = m_workDir.path() + "/" + folder;
-        ASSERT_TRUE(QDir().mkpath(path));
-        ASSERT_TRUE(QDir::setCurrent(path));
-        for (const Favorite& favorite : favorites) {
-            addRow(list, favorite.address);
-            if (!favorite.snapshot.isEmpty())
-                WriteAll(SnapshotFileName(favorite.address), favorite.snapshot);
-        }
-    };
-    auto outcome = [&](const FavoritesList& list, bool anyChanged) {
-        Outcome result;
-        result.rows = list.rows();
-        for (const Favorite& favorite : favorites) {
-            const QString name = SnapshotFileName(favorite.address);
-            result.snapshots.push_back(FileExists(name) ? ReadAll(name) : QByteArray("(none)"));
-        }
-        result.lastDownload = FileExists("tempupd.nvd") ? ReadAll("tempupd.nvd") : QByteArray("(none)");
-        result.anyChanged = anyChanged;
-        return result;
-    };
-
-    FavoritesList alone;
-    prepare("alone", alone);
-    bool anyChangedAlone = false;
-    for (int row = 0; row < alone.count(); ++row) {
-        try {
-            InternetSession session;
-            anyChangedAlone |= CheckPage(session, alone, row, alone.text(row, FavoritesList::WebSite));
-        } catch (const NelvoxError&) {
-        }
+    for (const auto& favorite : favorites) {
+        addRow(m_list, favorite.address);
+        if (!favorite.snapshot.isEmpty())
+            WriteAll(SnapshotFileName(favorite.address), favorite.snapshot);
     }
-    const Outcome expected = outcome(alone, anyChangedAlone);
 
-    FavoritesList together;
-    prepare("together", together);
-    CheckRun run(together);
-    for (int row = 0; row < together.count(); ++row)
+    CheckRun run(m_list);
+    for (int row = 0; row < m_list.count(); ++row)
         run.addCheck(row);
     int reports = 0;
     QObject::connect(&run, &CheckRun::progress, [&](int done, int total) {
         ++reports;
         EXPECT_EQ(done, reports);
-        EXPECT_EQ(total, together.count());
+        EXPECT_EQ(total, m_list.count());
     });
-    runToEnd(run);
-    const Outcome actual = outcome(together, run.anyChanged());
+    RunToEnd(run);
 
-    EXPECT_EQ(reports, together.count()) << "one progress report per row";
-    ASSERT_EQ(actual.rows.size(), expected.rows.size());
-    for (size_t row = 0; row < expected.rows.size(); ++row) {
-        EXPECT_EQ(actual.rows[row], expected.rows[row])
-            << "row " << row << ": " << favorites[row].address.toStdString();
-        EXPECT_EQ(actual.snapshots[row], expected.snapshots[row]) << "snapshot of row " << row;
+    EXPECT_EQ(reports, m_list.count()) << "one progress report per row";
+    EXPECT_TRUE(run.anyChanged());
+    for (int row = 0; row < m_list.count(); ++row) {
+        const auto& favorite = favorites[row];
+        SCOPED_TRACE(favorite.what);
+        const bool changed = !favorite.after.isEmpty();
+        EXPECT_EQ(cells(row),
+            (FavoritesList::Row { favorite.address, "H", changed ? kStamp : "Never", changed ? "YES" : "" }));
+        const QString name = SnapshotFileName(favorite.address);
+        if (favorite.snapshot.isEmpty()) {
+            EXPECT_FALSE(FileExists(name)) << "a check must not create a snapshot";
+        } else if (row != 12) { // the row before it replaced their shared snapshot
+            EXPECT_EQ(ReadAll(name), changed ? favorite.after : favorite.snapshot);
+        }
     }
-    EXPECT_EQ(actual.lastDownload, expected.lastDownload);
-    EXPECT_EQ(actual.anyChanged, expected.anyChanged);
+    EXPECT_EQ(ReadAll("tempupd.nvd"), "last\r\n") << "the last row's download stays as the last download";
     EXPECT_TRUE(leftoverDownloads().isEmpty()) << leftoverDownloads().join(' ').toStdString();
+}
 
-    // What the rows hold is what a check must give, not only what both ways agree on.
-    EXPECT_EQ(together.text(0, FavoritesList::Changed), "YES");
-    EXPECT_EQ(together.text(0, FavoritesList::LastUpdated), "07/09/04 05:03 PM");
-    EXPECT_EQ(together.text(2, FavoritesList::Changed), "YES") << "the error page is a page";
-    EXPECT_EQ(together.text(5, FavoritesList::Changed), "YES") << "a slow page is a page";
-    EXPECT_EQ(actual.snapshots[11], QByteArray(3000, 'z') + "\r\n") << "a compressed page is stored as it reads";
-    EXPECT_EQ(actual.snapshots[12], "old\r\n") << "a page that does not decompress is a failed download";
-    for (int row : { 1, 3, 4, 6, 7, 10, 12, 13 })
-        EXPECT_EQ(together.text(row, FavoritesList::Changed), "") << "row " << row;
-    EXPECT_EQ(together.text(8, FavoritesList::Changed), "YES");
-    EXPECT_EQ(together.text(9, FavoritesList::Changed), "") << "the second row of a shared snapshot finds it new";
-    EXPECT_EQ(actual.lastDownload, "last\r\n") << "the last row's download stays, as its check leaves it";
-    EXPECT_EQ(actual.snapshots[4], "old\r\n");
-    EXPECT_EQ(actual.snapshots[6], "old\r\n") << "a page over the size limit replaces nothing";
+TEST_F(CheckRunTest, ALongerOrShorterPageReplacesTheSnapshotAndMarksTheRow)
+{
+    const int row = addRow("/news");
+    m_server.setPage("/news", "first\n");
+    snapshotAsServed(row);
+
+    m_server.setPage("/news", "first\nsecond\n");
+    EXPECT_TRUE(check({ row }));
+    EXPECT_EQ(cells(row), (FavoritesList::Row { address(row), "H", kStamp, "YES" }));
+    EXPECT_EQ(ReadAll(snapshot(row)), "first\r\nsecond\r\n");
+    EXPECT_FALSE(FileExists(kTempDownloadFileName)) << "the download must have become the snapshot";
+
+    // Shorter, down to an empty page, is a change too.
+    Clock::SetTimeSource([] { return QDateTime(QDate(2026, 12, 6), QTime(2, 35)); });
+    m_server.setPage("/news", "");
+    EXPECT_TRUE(check({ row })) << "a page that got shorter was not counted as changed";
+    EXPECT_EQ(m_list.text(row, FavoritesList::LastUpdated), "12/06/26 02:35 AM");
+    EXPECT_EQ(ReadAll(snapshot(row)), "");
+}
+
+TEST_F(CheckRunTest, TheSameLengthIsNoChangeAndLeavesTheRowAsItWas)
+{
+    const int counter = addRow("/counter");
+    const int marked = addRow("/marked", "01/02/03 04:05 AM", "YES");
+    const int fresh = addRow("/new");
+    m_server.setPage("/counter", "visits: 1234\n");
+    m_server.setPage("/marked", "same\n");
+    m_server.setPage("/new", "page text\n");
+    snapshotAsServed(counter);
+    snapshotAsServed(marked);
+    const std::vector<FavoritesList::Row> before = m_list.rows();
+
+    m_server.setPage("/counter", "visits: 1235\n");
+    EXPECT_FALSE(check({ counter, marked, fresh })) << "a change that keeps the length is not seen";
+    EXPECT_EQ(m_list.rows(), before) << "a marked row keeps its mark and time";
+    EXPECT_EQ(ReadAll(snapshot(counter)), "visits: 1234\r\n");
+    EXPECT_FALSE(FileExists(snapshot(fresh))) << "a check must not create a snapshot";
+    EXPECT_EQ(ReadAll(kTempDownloadFileName), "page text\r\n");
+
+    // Lengths are those of the files as written, so line ends on the wire do not count.
+    m_server.setPage("/counter", "visits: 1236\r\n");
+    EXPECT_FALSE(check({ counter }));
+    EXPECT_EQ(m_list.rows(), before);
+    EXPECT_EQ(ReadAll(kTempDownloadFileName), "visits: 1236\r\n");
+}
+
+TEST_F(CheckRunTest, EachResultFindsItsOwnRowAmongRowsThatShareAnAddress)
+{
+    // The two rows of /shared are checked one after the other; the page grows in between, so
+    // only the second row sees a change.
+    m_server.setPages("/shared", { "same\n", "grown since\n" });
+    m_server.setPage("/other", "other\n");
+    const int first = addRow("/shared");
+    const int other = addRow("/other");
+    const int second = addRow("/shared");
+    WriteAll(snapshot(first), "same\r\n");
+    WriteAll(snapshot(other), "other\r\n");
+
+    EXPECT_TRUE(check({ first, other, second }));
+    EXPECT_EQ(cells(first), (FavoritesList::Row { address(first), "H", "Never", "" }))
+        << "the second row's result went to the first";
+    EXPECT_EQ(cells(other), (FavoritesList::Row { address(other), "H", "Never", "" }));
+    EXPECT_EQ(cells(second), (FavoritesList::Row { address(second), "H", kStamp, "YES" }));
+    EXPECT_EQ(ReadAll(snapshot(second)), "grown since\r\n");
+}
+
+TEST_F(CheckRunTest, AChangeKeepsTheReplacedSnapshotAsThePreviousCopyOneGenerationOnly)
+{
+    // A short address, and one whose snapshot name is as long as a file name can be.
+    const std::string longPath = "/" + std::string(300, 'p');
+    for (const std::string& path : { std::string("/news"), longPath }) {
+        SCOPED_TRACE(path.size());
+        const int row = addRow(path);
+        const QString previous = PreviousCopyName(snapshot(row));
+        ASSERT_TRUE(previous.endsWith(".old"));
+        ASSERT_NE(previous, PreviousCopyName(SnapshotFileName(address(row) + "x"))) << "long names must stay apart";
+        m_server.setPage(path, "first\n");
+        snapshotAsServed(row);
+
+        m_server.setPage(path, "frist\n");
+        EXPECT_FALSE(check({ row }));
+        EXPECT_FALSE(FileExists(previous)) << "a check that found no change keeps no copy";
+
+        m_server.setPage(path, "first\nsecond\n");
+        EXPECT_TRUE(check({ row }));
+        EXPECT_EQ(ReadAll(snapshot(row)), "first\r\nsecond\r\n");
+        EXPECT_EQ(ReadAll(previous), "first\r\n");
+
+        m_server.setPage(path, "third\n");
+        EXPECT_TRUE(check({ row }));
+        EXPECT_EQ(ReadAll(snapshot(row)), "third\r\n");
+        EXPECT_EQ(ReadAll(previous), "first\r\nsecond\r\n") << "the copy must be the page just replaced";
+        const QStringList files = QDir().entryList(QDir::Files | QDir::Hidden, QDir::Name);
+        // The download of the check that found no change stays as the last download.
+        QStringList expected = { snapshot(row), previous, kTempDownloadFileName };
+        expected.sort();
+        EXPECT_TRUE(files == expected) << "one generation, nothing left over: " << files.join(' ').toStdString();
+
+        // The two are files of their own: a download written into the snapshot, as Add and
+        // Edit write theirs, leaves the previous copy as it was.
+        m_server.setPage(path, "rewritten\n");
+        snapshotAsServed(row);
+        EXPECT_EQ(ReadAll(previous), "first\r\nsecond\r\n");
+
+        QFile::remove(snapshot(row));
+        QFile::remove(previous);
+    }
+}
+
+TEST_F(CheckRunTest, ADownloadFileThatCannotBeCreatedLeavesTheRowAlone)
+{
+    // The first check's own file cannot be created, nor the last download that the second
+    // check's would become.
+    const int blocked = addRow("/blocked");
+    const int unchanged = addRow("/unchanged");
+    WriteAll(snapshot(blocked), "old\r\n");
+    WriteAll(snapshot(unchanged), "same\r\n");
+    m_server.setPage("/blocked", "much longer than before\n");
+    m_server.setPage("/unchanged", "same\n");
+    ASSERT_TRUE(QDir().mkdir("tempupd.nvd.0"));
+    ASSERT_TRUE(QDir().mkdir(kTempDownloadFileName));
+    const std::vector<FavoritesList::Row> before = m_list.rows();
+
+    EXPECT_FALSE(check({ blocked, unchanged }));
+    EXPECT_EQ(m_list.rows(), before);
+    EXPECT_EQ(ReadAll(snapshot(blocked)), "old\r\n");
+    EXPECT_TRUE(leftoverDownloads().isEmpty()) << leftoverDownloads().join(' ').toStdString();
+}
+
+// Makes a file immutable, so that even root cannot rename over it, for the life of the
+// object. Only some file systems support it.
+class ImmutableFile {
+public:
+    explicit ImmutableFile(const QString& fileName)
+        : m_fileName(fileName)
+        , m_set(setFlag(true))
+    {
+    }
+    ~ImmutableFile()
+    {
+        if (m_set)
+            setFlag(false);
+    }
+    bool isSet() const { return m_set; }
+
+private:
+    bool setFlag(bool on) const
+    {
+        const int descriptor = ::open(QFile::encodeName(m_fileName).constData(), O_RDONLY);
+        if (descriptor < 0)
+            return false;
+        int flags = 0;
+        bool done = ::ioctl(descriptor, FS_IOC_GETFLAGS, &flags) == 0;
+        if (done) {
+            flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+            done = ::ioctl(descriptor, FS_IOC_SETFLAGS, &flags) == 0;
+        }
+        ::close(descriptor);
+        return done;
+    }
+
+    QString m_fileName;
+    bool m_set;
+};
+
+TEST_F(CheckRunTest, AFailedReplacementKeepsTheOldSnapshot)
+{
+    const int row = addRow("/page");
+    WriteAll(snapshot(row), "old\r\n");
+    m_server.setPage("/page", "a longer page\n");
+    const ImmutableFile locked(snapshot(row));
+    if (!locked.isSet())
+        GTEST_SKIP() << "this file system or user cannot make a file immutable";
+
+    const FavoritesList::Row before = cells(row);
+    EXPECT_FALSE(check({ row }));
+    EXPECT_EQ(cells(row), before);
+    EXPECT_EQ(ReadAll(snapshot(row)), "old\r\n") << "the favorite lost its snapshot";
+    EXPECT_EQ(ReadAll(kTempDownloadFileName), "a longer page\r\n");
 }
 
 TEST_F(CheckRunTest, KeepsToTheLimitsInAllPerHostAndPerSnapshot)
@@ -231,7 +385,7 @@ TEST_F(CheckRunTest, KeepsToTheLimitsInAllPerHostAndPerSnapshot)
         CheckRun run(list);
         for (int row = 0; row < list.count(); ++row)
             run.addCheck(row);
-        runToEnd(run);
+        RunToEnd(run);
         EXPECT_EQ(run.done(), 7) << limits.what;
         EXPECT_EQ(server.mostAtOnce(), limits.expected) << limits.what;
         EXPECT_EQ(static_cast<int>(server.requests().size()), 7) << limits.what;
@@ -244,9 +398,8 @@ TEST_F(CheckRunTest, StopKeepsWhatFinishedAndLeavesTheRestAsItWas)
     m_server.setPage("/second", "the second page has grown\n");
     m_server.setStall("/stalled", "the start of a page\n", 5000);
     m_server.setStall("/also-stalled", "the start of another page\n", 5000);
-    FavoritesList list;
     for (const char* path : { "/stalled", "/first", "/also-stalled", "/second" }) {
-        addRow(list, m_server.url(path));
+        addRow(path);
         WriteAll(SnapshotFileName(m_server.url(path)), "old\r\n");
     }
     // A run that a killed program left behind, and a snapshot whose name looks alike.
@@ -255,12 +408,12 @@ TEST_F(CheckRunTest, StopKeepsWhatFinishedAndLeavesTheRestAsItWas)
 
     // The stalled pages must not hold up the others.
     TransferLimits::maxPerHost = 4;
-    CheckRun run(list);
-    for (int row = 0; row < list.count(); ++row)
+    CheckRun run(m_list);
+    for (int row = 0; row < m_list.count(); ++row)
         run.addCheck(row);
     int finishedSignals = 0;
     QObject::connect(&run, &CheckRun::finished, [&] { ++finishedSignals; });
-    runToEnd(run, [&] {
+    RunToEnd(run, [&] {
         // Stop comes once both pages that answer have been checked and both stalled pages
         // are on their way into their downloads.
         const QRegularExpression download("^tempupd\\.nvd\\.[0-9]+$");
@@ -273,12 +426,12 @@ TEST_F(CheckRunTest, StopKeepsWhatFinishedAndLeavesTheRestAsItWas)
     EXPECT_EQ(finishedSignals, 1);
     EXPECT_EQ(run.done(), 2);
     EXPECT_TRUE(run.anyChanged());
-    EXPECT_EQ(list.text(1, FavoritesList::Changed), "YES");
-    EXPECT_EQ(list.text(3, FavoritesList::Changed), "YES");
+    EXPECT_EQ(m_list.text(1, FavoritesList::Changed), "YES");
+    EXPECT_EQ(m_list.text(3, FavoritesList::Changed), "YES");
     for (int row : { 0, 2 }) {
-        EXPECT_EQ(list.text(row, FavoritesList::Changed), "") << "row " << row;
-        EXPECT_EQ(list.text(row, FavoritesList::LastUpdated), "Never") << "row " << row;
-        EXPECT_EQ(ReadAll(SnapshotFileName(list.text(row, FavoritesList::WebSite))), "old\r\n") << "row " << row;
+        EXPECT_EQ(m_list.text(row, FavoritesList::Changed), "") << "row " << row;
+        EXPECT_EQ(m_list.text(row, FavoritesList::LastUpdated), "Never") << "row " << row;
+        EXPECT_EQ(ReadAll(snapshot(row)), "old\r\n") << "row " << row;
     }
     EXPECT_EQ(ReadAll(SnapshotFileName(m_server.url("/first"))), "the first page has grown\r\n");
     EXPECT_TRUE(leftoverDownloads() == QStringList { "tempupd.nvd.12.NVD" })

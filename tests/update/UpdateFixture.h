@@ -7,9 +7,10 @@
 #include "app/CSTI.h"
 #include "platform/Clock.h"
 #include "platform/InternetSession.h"
+#include "support/Downloads.h"
 #include "support/HttpServer.h"
 #include "support/TempWorkDir.h"
-#include "update/PageCheck.h"
+#include "update/SnapshotName.h"
 
 #include <QDateTime>
 
@@ -58,8 +59,7 @@ protected:
     // download, so that an unchanged page compares equal.
     void snapshotAsServed(const std::string& path)
     {
-        InternetSession session;
-        ASSERT_TRUE(DownloadPage(session, url(path), SnapshotFileName(url(path))));
+        ASSERT_TRUE(DownloadAsSnapshot(url(path), SnapshotFileName(url(path))).complete);
     }
     // A snapshot whose length differs from the page's: the next check finds a change.
     void staleSnapshot(const std::string& path) { WriteAll(SnapshotFileName(url(path)), "old\n"); }

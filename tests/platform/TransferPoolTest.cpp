@@ -1,0 +1,553 @@
+// Page downloads as the transfer pool makes them: the lines stored with CR LF however the page
+// arrives, the request we send, error pages, redirects and the schemes they may lead to,
+// local files, proxies, TLS, shared connections, and transfers that break part way.
+#include "platform/TransferPool.h"
+#include "platform/DownloadOptions.h"
+#include "platform/NelvoxError.h"
+#include "platform/NetworkTesting.h"
+#include "support/Downloads.h"
+#include "support/HttpServer.h"
+#include "support/ServerThread.h"
+#include "support/TempWorkDir.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTest>
+#include <QUrl>
+
+#include <condition_variable>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <utility>
+
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <openssl/evp.h>
+#include <openssl/x509.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr const char* kFile = "page.txt";
+
+// All bytes of a literal, NUL bytes included.
+template <size_t size> QByteArray bytes(const char (&literal)[size])
+{
+    return QByteArray(literal, size - 1);
+}
+
+class TransferPoolTest : public InTempDir {
+protected:
+    // Downloads the addresses side by side, each into its file; the results in the same order.
+    static std::vector<TransferPool::Result> downloadAll(const std::vector<std::pair<QString, QString>>& downloads)
+    {
+        TransferPool pool;
+        std::map<int, size_t> order;
+        std::vector<TransferPool::Result> results(downloads.size());
+        size_t ended = 0;
+        QObject::connect(&pool, &TransferPool::finished, [&](int id, const TransferPool::Result& result) {
+            results[order.at(id)] = result;
+            ++ended;
+        });
+        for (size_t index = 0; index < downloads.size(); ++index)
+            order[pool.add(downloads[index].first, downloads[index].second)] = index;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return ended == downloads.size(); }, 30'000)) << "downloads did not end";
+        return results;
+    }
+
+    // Downloads the address expecting it to fail before the page answers, with a reason that
+    // names the address.
+    static TransferPool::Result expectRefused(const QString& address)
+    {
+        SCOPED_TRACE(address.toStdString());
+        WriteAll(kFile, "untouched\r\n");
+        const TransferPool::Result result = DownloadAsSnapshot(address, kFile);
+        EXPECT_FALSE(result.answered);
+        EXPECT_FALSE(result.complete);
+        EXPECT_TRUE(result.failure.contains(address)) << result.failure.toStdString();
+        EXPECT_EQ(ReadAll(kFile), "untouched\r\n");
+        return result;
+    }
+
+    ScopedProxyEnvironment m_noProxy;
+    ScopedDownloadLimits m_limits;
+    HttpServer m_server;
+};
+
+TEST_F(TransferPoolTest, StoresEveryLineEndedByCrLfHoweverThePageArrives)
+{
+    const qsizetype block = 64 * 1024;
+    const struct {
+        const char* path;
+        // More than one piece: each goes out as a chunk of its own, and libcurl hands each
+        // chunk over on its own.
+        std::vector<QByteArray> pieces;
+        QByteArray stored;
+    } cases[] = {
+        { "/crlf", { "one\r\ntwo\r\n" }, "one\r\ntwo\r\n" },
+        { "/lf", { "one\n\ntwo\n" }, "one\r\n\r\ntwo\r\n" },
+        { "/blank-lines", { "\n\r\nthree\n\n" }, "\r\n\r\nthree\r\n\r\n" },
+        { "/no-final-line-feed", { "one\r\ntwo" }, "one\r\ntwo\r\n" },
+        { "/lone-carriage-returns", { "a\rb\r\r\nc\r" }, "a\rb\r\r\nc\r\r\n" },
+        { "/empty", { "" }, "" },
+        { "/single-line-feed", { "\n" }, "\r\n" },
+        { "/bytes", { bytes("nul\0here\n\xff\xfe\xc3(\xed\xa0\x80 caf\xe9\n\0\n\0") },
+            bytes("nul\0here\r\n\xff\xfe\xc3(\xed\xa0\x80 caf\xe9\r\n\0\r\n\0\r\n") },
+        { "/long-line", { QByteArray(3 * block, 'x') + "\nend" }, QByteArray(3 * block, 'x') + "\r\nend\r\n" },
+        { "/cr-and-lf-apart", { "fir", "st\r", "\nsec", "ond\r", "\n\r", "\n", "last" },
+            "first\r\nsecond\r\n\r\nlast\r\n" },
+        { "/cr-at-a-piece-end", { "a\r", "b\n", "c\r" }, "a\rb\r\nc\r\r\n" },
+    };
+    for (const auto& page : cases) {
+        SCOPED_TRACE(page.path);
+        if (page.pieces.size() > 1)
+            m_server.setChunkedPage(page.path, page.pieces);
+        else
+            m_server.setPage(page.path, page.pieces.front());
+        WriteAll(kFile, QByteArray(4 * block, '-')); // a longer old file must be truncated
+        EXPECT_TRUE(DownloadAsSnapshot(m_server.url(page.path), kFile).complete);
+        const QByteArray stored = ReadAll(kFile);
+        EXPECT_TRUE(stored == page.stored)
+            << stored.size() << " bytes stored, " << page.stored.size()
+            << " expected: " << QByteArray(stored.left(60)).toPercentEncoding().constData();
+    }
+}
+
+TEST_F(TransferPoolTest, StoresLargePagesWhole)
+{
+    // Every line is the same, so a lost, repeated or reordered block shows in some line.
+    const QByteArray line = QByteArray("0123456789abcdefghijklmnopqrstuvwxyz").repeated(27) + "!\n";
+    const qint64 lineCount = 4000;
+    const QByteArray stored = QByteArray(line.chopped(1) + "\r\n").repeated(lineCount);
+    m_server.setRepeatedPage("/sized", line, lineCount * line.size(), true);
+    m_server.setRepeatedPage("/unsized", line, lineCount * line.size(), false);
+    WriteAll("watched.html", line.repeated(lineCount));
+    const QString local = "file://" + QDir::current().absoluteFilePath("watched.html");
+
+    const auto results = downloadAll({ { m_server.url("/sized"), "sized.txt" },
+        { m_server.url("/unsized"), "unsized.txt" }, { local, "local.txt" } });
+    for (const char* fileName : { "sized.txt", "unsized.txt", "local.txt" }) {
+        SCOPED_TRACE(fileName);
+        const QByteArray read = ReadAll(fileName);
+        EXPECT_TRUE(read == stored) << read.size() << " bytes stored, " << stored.size() << " expected";
+    }
+    for (const TransferPool::Result& result : results)
+        EXPECT_TRUE(result.complete) << result.failure.toStdString();
+}
+
+TEST_F(TransferPoolTest, AsksAsNelvoxForAFreshCopy)
+{
+    m_server.setPage("/page", "text\n");
+    DownloadAsSnapshot(m_server.url("/page"), kFile);
+    const auto requests = m_server.requests();
+    ASSERT_EQ(requests.size(), 1u);
+    const httplib::Headers& headers = requests[0].headers;
+    auto header = [&](const char* name) {
+        const auto found = headers.find(name);
+        return found == headers.end() ? std::string("(none)") : found->second;
+    };
+    EXPECT_EQ(requests[0].method, "GET");
+    EXPECT_EQ(header("User-Agent"), "Nelvox");
+    EXPECT_EQ(header("Cache-Control"), "no-cache");
+    EXPECT_EQ(header("Pragma"), "no-cache");
+}
+
+TEST_F(TransferPoolTest, AsksForCompressedPagesAndStoresThemDecoded)
+{
+    QByteArray page;
+    for (int row = 0; row < 2000; ++row)
+        page += "<tr><td>row " + QByteArray::number(row) + "</td><td>unchanged</td></tr>\n";
+    m_server.setGzipPage("/page", page);
+    m_server.setGzipPage("/broken", page, HttpServer::Gzip::Broken);
+    EXPECT_TRUE(DownloadAsSnapshot(m_server.url("/page"), kFile).complete);
+    EXPECT_TRUE(ReadAll(kFile) == QByteArray(page).replace("\n", "\r\n")) << "the page must arrive decoded";
+    const auto requests = m_server.requests();
+    ASSERT_EQ(requests.size(), 1u);
+    const auto accepted = requests[0].headers.find("Accept-Encoding");
+    ASSERT_NE(accepted, requests[0].headers.end()) << "no encoding asked for";
+    EXPECT_NE(accepted->second.find("gzip"), std::string::npos) << accepted->second;
+    EXPECT_LT(m_server.bodyBytesSent("/page"), page.size() / 10) << "the page crossed the wire uncompressed";
+
+    // A body that does not decompress is a failed download, not a page of garbage.
+    EXPECT_FALSE(DownloadAsSnapshot(m_server.url("/broken"), kFile).complete);
+
+    // The size limit holds for the page as decoded, however small it was on the wire.
+    DownloadLimits::maxBytes = page.size() - 1;
+    EXPECT_FALSE(DownloadAsSnapshot(m_server.url("/page"), kFile).complete);
+    EXPECT_LT(m_server.bodyBytesSent("/page"), 2 * page.size() / 10);
+}
+
+TEST_F(TransferPoolTest, StoresErrorPagesAndTheEndOfUpToTenRedirects)
+{
+    m_server.setPage("/missing", "<h1>Not Found</h1>\n", 404);
+    m_server.setPage("/broken", "<h1>Internal error</h1>\r\nretry later", 500);
+    EXPECT_TRUE(DownloadAsSnapshot(m_server.url("/missing"), "missing.txt").complete);
+    EXPECT_TRUE(DownloadAsSnapshot(m_server.url("/broken"), "broken.txt").complete);
+    EXPECT_EQ(ReadAll("missing.txt"), "<h1>Not Found</h1>\r\n");
+    EXPECT_EQ(ReadAll("broken.txt"), "<h1>Internal error</h1>\r\nretry later\r\n");
+
+    m_server.setRedirect("/moved", "/moved-again", 301);
+    m_server.setRedirect("/moved-again", m_server.url("/moved-once-more").toStdString(), 302);
+    m_server.setRedirect("/moved-once-more", "/final", 307);
+    m_server.setPage("/final", "the page\n");
+    EXPECT_TRUE(DownloadAsSnapshot(m_server.url("/moved"), kFile).complete);
+    EXPECT_EQ(ReadAll(kFile), "the page\r\n") << "the pages that redirect must not add their own text";
+
+    for (int hop = 0; hop <= 10; ++hop)
+        m_server.setRedirect("/hop" + std::to_string(hop), "/hop" + std::to_string(hop + 1));
+    m_server.setPage("/hop11", "arrived\n");
+    EXPECT_TRUE(DownloadAsSnapshot(m_server.url("/hop1"), kFile).complete) << "ten redirects";
+    EXPECT_EQ(ReadAll(kFile), "arrived\r\n");
+    expectRefused(m_server.url("/hop0"));
+    EXPECT_EQ(m_server.requestCount("/hop11"), 1) << "the eleventh redirect was followed";
+
+    // Redirects in a circle fail before any file is touched.
+    m_server.setRedirect("/a", "/b");
+    m_server.setRedirect("/b", "/a", 301);
+    m_server.setRedirect("/self", "/self", 307);
+    expectRefused(m_server.url("/a"));
+    expectRefused(m_server.url("/self"));
+    EXPECT_LE(m_server.requestCount("/a") + m_server.requestCount("/b"), 12) << "the loop was followed too long";
+}
+
+TEST_F(TransferPoolTest, OpensAddressesWithoutSchemeAsHttpAndRefusesWhatItCannotOpen)
+{
+    m_server.setPage("/page", "plain\n");
+    EXPECT_TRUE(DownloadAsSnapshot(QStringLiteral("127.0.0.1:%1/page").arg(m_server.port()), kFile).complete);
+    EXPECT_EQ(ReadAll(kFile), "plain\r\n");
+
+    for (const char* scheme : { "gopher", "dict", "telnet", "ldap", "smb" })
+        expectRefused(QStringLiteral("%1://127.0.0.1:%2/page").arg(scheme).arg(m_server.port()));
+    EXPECT_EQ(m_server.requestCount("/page"), 1);
+
+    // The user may watch a local file, but no server may send us to one.
+    WriteAll("secret.txt", "private\n");
+    const QString fileAddress = "file://" + QDir::current().absoluteFilePath("secret.txt");
+    EXPECT_TRUE(DownloadAsSnapshot(fileAddress, kFile).complete);
+    EXPECT_EQ(ReadAll(kFile), "private\r\n");
+    m_server.setRedirect("/to-file", fileAddress.toStdString());
+    m_server.setRedirect("/to-ftp", "ftp://127.0.0.1:1/file.txt");
+    expectRefused(m_server.url("/to-file"));
+    expectRefused(m_server.url("/to-ftp"));
+
+    QString refused;
+    {
+        HttpServer gone;
+        refused = gone.url("/page");
+    }
+    expectRefused(refused);
+
+    InternetSession::SetCreationFailureForTesting(true);
+    EXPECT_THROW(TransferPool(), InternetError);
+    InternetSession::SetCreationFailureForTesting(false);
+}
+
+// Runs `release` on a thread of its own, again and again, while the test is still busy
+// after `after`, so that reads the program should never have begun cannot hang the test.
+class Rescue {
+public:
+    Rescue(std::function<void()> release, std::chrono::milliseconds after)
+        : m_thread([this, release = std::move(release), after] {
+            std::unique_lock lock(m_mutex);
+            auto wait = after;
+            while (!m_wake.wait_for(lock, wait, [this] { return m_finished; })) {
+                release();
+                wait = std::chrono::milliseconds(200);
+            }
+        })
+    {
+    }
+    ~Rescue()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_finished = true;
+        }
+        m_wake.notify_all();
+        m_thread.join();
+    }
+    Rescue(const Rescue&) = delete;
+    Rescue& operator=(const Rescue&) = delete;
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_finished = false;
+    std::thread m_thread;
+};
+
+// Lets a reader stuck in opening a pipe without a writer go: a writer comes and leaves.
+void passWriterThrough(const QByteArray& fifo)
+{
+    const int writer = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK);
+    if (writer >= 0)
+        ::close(writer);
+}
+
+TEST_F(TransferPoolTest, RefusesLocalFilesThatAreNotRegularFilesAtOnce)
+{
+    const QByteArray lonely = QDir::current().absoluteFilePath("lonely.fifo").toUtf8();
+    const QByteArray fed = QDir::current().absoluteFilePath("fed.fifo").toUtf8();
+    const QByteArray socketPath = QDir::current().absoluteFilePath("listening.sock").toUtf8();
+    ASSERT_EQ(::mkfifo(lonely.constData(), 0600), 0);
+    ASSERT_EQ(::mkfifo(fed.constData(), 0600), 0);
+    // A writer that has written a line and never ends: this test keeps it open.
+    int writer = ::open(fed.constData(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(writer, 0);
+    ASSERT_EQ(::write(writer, "a line\n", 7), 7);
+    ASSERT_TRUE(QDir().mkdir("folder"));
+    const QString spaced = QDir::current().absoluteFilePath("a pipe");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(spaced).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(spaced, "link"));
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_un socketAddress {};
+    socketAddress.sun_family = AF_UNIX;
+    ASSERT_LT(static_cast<size_t>(socketPath.size()), sizeof socketAddress.sun_path);
+    std::memcpy(socketAddress.sun_path, socketPath.constData(), static_cast<size_t>(socketPath.size()));
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&socketAddress), sizeof socketAddress), 0);
+    ASSERT_EQ(::listen(listener, 1), 0);
+
+    // The path is taken as libcurl takes it: decoded, the scheme in any case, with or without
+    // a host part for this computer, through a link.
+    const QByteArray encodedPipe = QUrl::toPercentEncoding(spaced, "/");
+    for (const QByteArray& address :
+        { "file://" + encodedPipe, "FILE://" + encodedPipe, "file://localhost" + encodedPipe, "file:" + encodedPipe,
+            "file://" + QDir::current().absoluteFilePath("link").toUtf8() }) {
+        EXPECT_EQ(LocalFileProblem(address), "it is a named pipe, not a regular file") << address.constData();
+    }
+    // Addresses that are no local files, and files libcurl reads or refuses by itself.
+    WriteAll("regular.txt", "a page on disk\n");
+    for (const QByteArray& address : { "http://127.0.0.1" + encodedPipe, encodedPipe,
+             "file://" + QDir::current().absoluteFilePath("regular.txt").toUtf8(),
+             "file://" + QDir::current().absoluteFilePath("none").toUtf8(), "file://elsewhere" + encodedPipe,
+             "file://" + spaced.toUtf8(), QByteArray() }) {
+        EXPECT_EQ(LocalFileProblem(address), QString()) << address.constData();
+    }
+
+    const struct {
+        const char* kind;
+        QByteArray path;
+        const char* reason;
+        std::function<void()> release;
+    } files[] = {
+        { "a named pipe without a writer", lonely, "it is a named pipe, not a regular file",
+            [&] { passWriterThrough(lonely); } },
+        { "a named pipe whose writer never ends", fed, "it is a named pipe, not a regular file",
+            [&] {
+                if (writer >= 0)
+                    ::close(std::exchange(writer, -1));
+                passWriterThrough(fed);
+            } },
+        { "a device", "/dev/zero", "it is a device, not a regular file", {} },
+        { "a directory", QDir::current().absoluteFilePath("folder").toUtf8(), "it is a directory, not a regular file",
+            {} },
+        { "a socket", socketPath, "it is a socket, not a regular file", {} },
+    };
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.kind);
+        const QString address = "file://" + QString::fromUtf8(file.path);
+        Rescue rescue(
+            file.release ? file.release : [] {}, std::chrono::seconds(3));
+        QElapsedTimer timer;
+        timer.start();
+        const TransferPool::Result result = DownloadAsSnapshot(address, "download.txt");
+        EXPECT_LT(timer.elapsed(), 1000) << "the program waited for the file";
+        EXPECT_FALSE(result.answered);
+        EXPECT_TRUE(result.failure.contains(address)) << result.failure.toStdString();
+        EXPECT_TRUE(result.failure.contains(file.reason)) << result.failure.toStdString();
+        EXPECT_FALSE(FileExists("download.txt"));
+    }
+    if (writer >= 0)
+        ::close(writer);
+    ::close(listener);
+}
+
+// A server that resets the connection (TCP RST, not an orderly close) in the middle of a
+// page: every socket it accepts lingers for no time, so closing it resets it.
+class ResettingServer {
+public:
+    explicit ResettingServer(const std::string& head)
+    {
+        m_server.set_socket_options([](int socket) {
+            const linger abort { 1, 0 };
+            setsockopt(socket, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+            const int reuse = 1;
+            setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
+        });
+        m_server.Get("/reset", [head](const httplib::Request&, httplib::Response& response) {
+            response.set_content_provider(100000, "text/html", [head](size_t offset, size_t, httplib::DataSink& sink) {
+                if (offset == 0)
+                    return sink.write(head.data(), head.size());
+                return false;
+            });
+        });
+        m_running = std::make_unique<ServerThread>(m_server);
+    }
+    QString url() const { return QStringLiteral("http://127.0.0.1:%1/reset").arg(m_running->port()); }
+
+private:
+    httplib::Server m_server;
+    // Last, so that the server stops before the rest goes.
+    std::unique_ptr<ServerThread> m_running;
+};
+
+TEST_F(TransferPoolTest, BrokenTransfersFailAndKeepWhatArrived)
+{
+    DownloadLimits::lowSpeedTimeSeconds = 1;
+    DownloadLimits::totalTimeoutSeconds = 2;
+    DownloadLimits::maxBytes = 100000;
+    const QByteArray line = QByteArray(99, 'x') + "\n";
+    m_server.setHangUp("/hang-up", "one\ntwo\npartial", 1000);
+    // Any byte received would keep libcurl's speed above the limit for seconds, so the server
+    // stalls right after its headers.
+    m_server.setStall("/stall", "", 5000);
+    // One byte every 100 ms is fast enough for the low-speed rule, so only the total time can
+    // end it.
+    m_server.setTrickle("/trickle", line, std::chrono::milliseconds(100));
+    m_server.setRepeatedPage("/announced", line, 200000, true);
+    m_server.setRepeatedPage("/unannounced", line, 200000, false);
+    m_server.setRepeatedPage("/at-limit", line, 100000, false);
+    ResettingServer resetting("line one\nline two\nhalf a li");
+
+    const auto results = downloadAll({ { m_server.url("/hang-up"), "hang-up.txt" },
+        { m_server.url("/stall"), "stall.txt" }, { m_server.url("/trickle"), "trickle.txt" },
+        { m_server.url("/announced"), "announced.txt" }, { m_server.url("/unannounced"), "unannounced.txt" },
+        { resetting.url(), "reset.txt" }, { m_server.url("/at-limit"), "at-limit.txt" } });
+    const char* const reasons[] = { nullptr, nullptr, nullptr, "100000", "100000", "reset" };
+    for (size_t index = 0; index < std::size(reasons); ++index) {
+        SCOPED_TRACE(index);
+        EXPECT_FALSE(results[index].complete);
+        EXPECT_FALSE(results[index].failure.isEmpty());
+        if (reasons[index]) {
+            EXPECT_TRUE(results[index].failure.contains(reasons[index], Qt::CaseInsensitive))
+                << results[index].failure.toStdString();
+        }
+    }
+    EXPECT_TRUE(results[0].failure.contains(m_server.url("/hang-up"))) << results[0].failure.toStdString();
+    EXPECT_EQ(ReadAll("hang-up.txt"), "one\r\ntwo\r\npartial") << "what arrived stays, a broken line without its end";
+    EXPECT_FALSE(results[3].answered) << "a page announced too large is refused before its file is made";
+    const QByteArray partial = ReadAll("unannounced.txt");
+    EXPECT_FALSE(partial.isEmpty());
+    EXPECT_TRUE(QByteArray(QByteArray(99, 'x') + "\r\n").repeated(1001).startsWith(partial))
+        << "the part of a page over the limit that arrived: " << partial.size() << " bytes";
+    EXPECT_FALSE(ReadAll("reset.txt").contains("half a li\r\n")) << "the broken last line was stored as a line";
+    EXPECT_TRUE(results[6].complete) << "a page of exactly the limit is allowed: " << results[6].failure.toStdString();
+    EXPECT_EQ(ReadAll("at-limit.txt").size(), 101000);
+}
+
+TEST_F(TransferPoolTest, GoesThroughTheProxyOfTheEnvironment)
+{
+    HttpServer proxy;
+    const std::string address = "http://nelvox.test/news";
+    proxy.setPage(address, "through the proxy\n");
+    const QByteArray proxyAddress = QStringLiteral("http://127.0.0.1:%1").arg(proxy.port()).toUtf8();
+
+    qputenv("http_proxy", proxyAddress);
+    EXPECT_TRUE(DownloadAsSnapshot(QString::fromStdString(address), kFile).complete);
+    EXPECT_EQ(ReadAll(kFile), "through the proxy\r\n");
+    EXPECT_EQ(proxy.requestCount(address), 1) << "http_proxy was not used";
+
+    qputenv("no_proxy", "127.0.0.1");
+    m_server.setPage("/direct", "direct\n");
+    EXPECT_TRUE(DownloadAsSnapshot(m_server.url("/direct"), kFile).complete);
+    EXPECT_EQ(m_server.requestCount("/direct"), 1) << "no_proxy was not honoured";
+
+    qunsetenv("http_proxy");
+    qunsetenv("no_proxy");
+    qputenv("all_proxy", proxyAddress);
+    EXPECT_TRUE(DownloadAsSnapshot(QString::fromStdString(address), kFile).complete);
+    EXPECT_EQ(proxy.requestCount(address), 2) << "all_proxy was not used";
+    EXPECT_EQ(proxy.requests().size(), 2u);
+
+    // A secure page goes through a tunnel that our proxy does not open; that it was asked for
+    // one shows that https_proxy was used.
+    qunsetenv("all_proxy");
+    qputenv("https_proxy", proxyAddress);
+    expectRefused(QStringLiteral("https://nelvox.test/secure"));
+    // The proxy's thread may record the tunnel request after the client has given up.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return proxy.requests().size() >= 3; }, 5000)) << "https_proxy was not used";
+    const auto requests = proxy.requests();
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests.back().method, "CONNECT");
+    EXPECT_EQ(requests.back().target, "nelvox.test:443");
+}
+
+TEST_F(TransferPoolTest, OneRunAfterAnotherReusesTheConnection)
+{
+    HttpServer server(HttpServer::Connections::KeepAlive);
+    server.setPage("/first", "1\n");
+    server.setPage("/second", "2\n");
+    // Each call has a pool of its own, as each run of checks has.
+    DownloadAsSnapshot(server.url("/first"), kFile);
+    DownloadAsSnapshot(server.url("/second"), kFile);
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].remotePort, requests[1].remotePort) << "the second pool opened a new connection";
+}
+
+// A TLS server on 127.0.0.1 whose certificate no authority signed.
+class SelfSignedServer {
+public:
+    SelfSignedServer()
+        : m_key(EVP_EC_gen("P-256"))
+        , m_certificate(X509_new())
+    {
+        X509* certificate = m_certificate.get();
+        X509_set_version(certificate, 2);
+        ASN1_INTEGER_set(X509_get_serialNumber(certificate), 1);
+        X509_gmtime_adj(X509_getm_notBefore(certificate), -60);
+        X509_gmtime_adj(X509_getm_notAfter(certificate), 3600);
+        X509_set_pubkey(certificate, m_key.get());
+        X509_NAME* name = X509_get_subject_name(certificate);
+        X509_NAME_add_entry_by_txt(
+            name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("127.0.0.1"), -1, -1, 0);
+        X509_set_issuer_name(certificate, name);
+        X509_sign(certificate, m_key.get(), EVP_sha256());
+
+        m_server = std::make_unique<httplib::SSLServer>(certificate, m_key.get());
+        m_server->Get("/", [](const httplib::Request&, httplib::Response& response) {
+            response.set_content("secret\n", "text/plain");
+        });
+        m_port = m_server->bind_to_any_port("127.0.0.1");
+        m_thread = std::thread([this] { m_server->listen_after_bind(); });
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!m_server->is_running() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::yield();
+    }
+    ~SelfSignedServer()
+    {
+        m_server->stop();
+        m_thread.join();
+    }
+
+    QString url() const { return QStringLiteral("https://127.0.0.1:%1/").arg(m_port); }
+
+private:
+    struct KeyDeleter {
+        void operator()(EVP_PKEY* key) const { EVP_PKEY_free(key); }
+    };
+    struct CertificateDeleter {
+        void operator()(X509* certificate) const { X509_free(certificate); }
+    };
+    std::unique_ptr<EVP_PKEY, KeyDeleter> m_key;
+    std::unique_ptr<X509, CertificateDeleter> m_certificate;
+    std::unique_ptr<httplib::SSLServer> m_server;
+    int m_port = -1;
+    std::thread m_thread;
+};
+
+TEST_F(TransferPoolTest, AnUntrustedCertificateFailsTheDownload)
+{
+    SelfSignedServer server;
+    const TransferPool::Result result = expectRefused(server.url());
+    EXPECT_TRUE(result.failure.contains("certificate", Qt::CaseInsensitive)) << result.failure.toStdString();
+}
+
+} // namespace
