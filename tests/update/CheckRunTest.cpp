@@ -29,6 +29,16 @@
 
 using namespace std::chrono_literals;
 
+// Cells and files show as text in failure messages.
+static void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+static void PrintTo(const QByteArray& bytes, std::ostream* out)
+{
+    *out << '"' << QByteArray(bytes).replace('\r', "\\r").replace('\n', "\\n").toStdString() << '"';
+}
+
 namespace {
 
 constexpr const char* kStamp = "07/09/04 05:03 PM";
