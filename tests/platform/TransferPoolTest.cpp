@@ -32,6 +32,8 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+using namespace std::chrono_literals;
+
 namespace {
 
 constexpr const char* kFile = "page.txt";
@@ -248,39 +250,21 @@ TEST_F(TransferPoolTest, OpensAddressesWithoutSchemeAsHttpAndRefusesWhatItCannot
     InternetSession::SetCreationFailureForTesting(false);
 }
 
-// Runs `release` on a thread of its own, again and again, while the test is still busy
-// after `after`, so that reads the program should never have begun cannot hang the test.
-class Rescue {
-public:
-    Rescue(std::function<void()> release, std::chrono::milliseconds after)
-        : m_thread([this, release = std::move(release), after] {
-            std::unique_lock lock(m_mutex);
-            auto wait = after;
-            while (!m_wake.wait_for(lock, wait, [this] { return m_finished; })) {
+// Runs `release` again and again on a thread of its own once 3 s have passed, until the
+// thread is stopped, so that reads the program should never have begun cannot hang the test.
+std::jthread rescue(const std::function<void()>& release)
+{
+    return std::jthread([release](std::stop_token stop) {
+        std::mutex mutex;
+        std::condition_variable_any wake;
+        std::unique_lock lock(mutex);
+        for (auto wait = 3000ms; !wake.wait_for(lock, stop, wait, [] { return false; }) && !stop.stop_requested();
+             wait = 200ms) {
+            if (release)
                 release();
-                wait = std::chrono::milliseconds(200);
-            }
-        })
-    {
-    }
-    ~Rescue()
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_finished = true;
         }
-        m_wake.notify_all();
-        m_thread.join();
-    }
-    Rescue(const Rescue&) = delete;
-    Rescue& operator=(const Rescue&) = delete;
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    bool m_finished = false;
-    std::thread m_thread;
-};
+    });
+}
 
 // Lets a reader stuck in opening a pipe without a writer go: a writer comes and leaves.
 void passWriterThrough(const QByteArray& fifo)
@@ -292,6 +276,8 @@ void passWriterThrough(const QByteArray& fifo)
 
 TEST_F(TransferPoolTest, RefusesLocalFilesThatAreNotRegularFilesAtOnce)
 {
+    // Without the refusal, /dev/zero would be read up to this limit.
+    DownloadLimits::maxBytes = 1024 * 1024;
     const QByteArray lonely = QDir::current().absoluteFilePath("lonely.fifo").toUtf8();
     const QByteArray fed = QDir::current().absoluteFilePath("fed.fifo").toUtf8();
     const QByteArray socketPath = QDir::current().absoluteFilePath("listening.sock").toUtf8();
@@ -353,8 +339,7 @@ TEST_F(TransferPoolTest, RefusesLocalFilesThatAreNotRegularFilesAtOnce)
     for (const auto& file : files) {
         SCOPED_TRACE(file.kind);
         const QString address = "file://" + QString::fromUtf8(file.path);
-        Rescue rescue(
-            file.release ? file.release : [] {}, std::chrono::seconds(3));
+        const std::jthread rescuer = rescue(file.release);
         QElapsedTimer timer;
         timer.start();
         const TransferPool::Result result = DownloadAsSnapshot(address, "download.txt");
@@ -410,7 +395,7 @@ TEST_F(TransferPoolTest, BrokenTransfersFailAndKeepWhatArrived)
     m_server.setStall("/stall", "", 5000);
     // One byte every 100 ms is fast enough for the low-speed rule, so only the total time can
     // end it.
-    m_server.setTrickle("/trickle", line, std::chrono::milliseconds(100));
+    m_server.setTrickle("/trickle", line, 100ms);
     m_server.setRepeatedPage("/announced", line, 200000, true);
     m_server.setRepeatedPage("/unannounced", line, 200000, false);
     m_server.setRepeatedPage("/at-limit", line, 100000, false);
