@@ -158,7 +158,14 @@ TEST_F(CheckRunTest, EveryRowEndsAsItsOwnCheckAloneWouldEnd)
     for (int row = 0; row < alone.count(); ++row) {
         try {
             InternetSession session;
-            anyChangedAlone |= CheckPage(session, alone, row, alone.text(row, FavoritesList::WebSite));
+            const QString address = alone.text(row, FavoritesList::WebSite);
+            // A favorite without a snapshot gets the download as its first, stamped, unmarked.
+            if (!FileExists(SnapshotFileName(address))) {
+                if (DownloadPage(session, address, SnapshotFileName(address)))
+                    alone.setText(row, FavoritesList::LastUpdated, Clock::FormatTimeStamp(Clock::GetCurrentTime()));
+                continue;
+            }
+            anyChangedAlone |= CheckPage(session, alone, row, address);
         } catch (const NelvoxError&) {
         }
     }
