@@ -28,6 +28,7 @@ const QDate kSaturday(2021, 10, 2);
 
 class ScheduledChecks : public UpdateFixture {
 protected:
+    ~ScheduledChecks() override { CSTI::SetTrayAvailableForTesting(std::nullopt); }
     // Runs one tick the way the window's timer does.
     void tick(CNelvoxDlg& window)
     {
@@ -118,69 +119,6 @@ TEST_F(ScheduledChecks, ASessionThatCannotBeCreatedEndsTheTickWithAnError)
     EXPECT_EQ(none.pending(), 1);
     EXPECT_TRUE(reArmed(empty));
     EXPECT_EQ(ReadAll("nelvox.ini"), "0\r\n");
-}
-
-TEST_F(ScheduledChecks, EachRowIsDueByItsFrequencyAtTheTickTime)
-{
-    for (const char* path : { "/h", "/d", "/w", "/m" }) {
-        m_server.setPage(path, "unchanged page\n");
-        snapshotAsServed(path);
-    }
-    CNelvoxDlg window;
-    addRow(window, "/m", "M");
-    addRow(window, "/w", "W");
-    addRow(window, "/d", "D");
-    addRow(window, "/h", "H");
-    ModalAnswerer answers;
-    answers.thenClick("No");
-
-    const struct {
-        QDateTime time;
-        const char* due;
-    } ticks[] = {
-        { QDateTime(kFridayTheFirst, QTime(16, 59, 59)), "/h" },
-        { QDateTime(kFridayTheFirst, QTime(17, 0, 0)), "/d/h/m/w" },
-        { QDateTime(kSaturday, QTime(17, 30, 0)), "/d/h" },
-    };
-    for (const auto& each : ticks) {
-        setClock(each.time);
-        markRequests();
-        tick(window);
-        EXPECT_EQ(askedInAnyOrder(), each.due) << each.time.toString().toStdString();
-    }
-    EXPECT_EQ(answers.pending(), 1) << "nothing changed";
-}
-
-TEST_F(ScheduledChecks, ARowWithoutAValidCodeTakesTheFrequencyOfTheRowBeforeIt)
-{
-    setClock(QDateTime(kSaturday, QTime(10, 0, 0)));
-    for (const char* path : { "/first", "/a", "/b", "/c", "/d", "/e" }) {
-        m_server.setPage(path, "unchanged page\n");
-        snapshotAsServed(path);
-    }
-    markRequests();
-
-    CNelvoxDlg window;
-    g_nCurrentFrequency = FREQ_MONTHLY; // what an Add or Edit dialog may have left
-    addRow(window, "/first", "?"); // nothing before it in the first tick: never due
-    addRow(window, "/a", "H");
-    addRow(window, "/b", "h"); // hourly, like /a
-    addRow(window, "/c", "D");
-    addRow(window, "/d", "x"); // daily, like /c: not due at ten
-    addRow(window, "/e", "H");
-    ModalAnswerer answers;
-    answers.thenClick("No");
-    tick(window);
-
-    EXPECT_EQ(askedInAnyOrder(), "/a/b/e");
-    EXPECT_EQ(g_nCurrentFrequency, FREQ_MONTHLY) << "the tick keeps its own working frequency";
-    EXPECT_EQ(g_strCurrentUrl, url("/e")) << "the last row visited";
-
-    // The next tick begins with the frequency of the last row of the tick before: hourly.
-    markRequests();
-    tick(window);
-    EXPECT_EQ(askedInAnyOrder(), "/a/b/e/first");
-    EXPECT_EQ(answers.pending(), 1);
 }
 
 TEST_F(ScheduledChecks, WhatIsDueIsSettledAtTheTickTimeWhateverTheStampsSay)

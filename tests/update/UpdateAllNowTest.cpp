@@ -40,6 +40,7 @@ struct PromptSeen {
 
 class UpdateAllNow : public UpdateFixture {
 protected:
+    ~UpdateAllNow() override { CSTI::SetTrayAvailableForTesting(std::nullopt); }
     void clickUpdateAll(CNelvoxDlg& window) { window.findChild<QPushButton*>("btnUpdateAll")->click(); }
 
     // Queues an answer to the change prompt that notes what the prompt looked like.
