@@ -6,11 +6,10 @@
 #include "app/CaptionFit.h"
 #include "app/CheckProgressDlg.h"
 #include "app/HelpPage.h"
-#include "store/DialogValues.h"
 #include "platform/NelvoxError.h"
+#include "store/DialogValues.h"
 #include "store/FavoritesFile.h"
 #include "ui_CNelvoxDlg.h"
-#include "update/CheckRun.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -97,17 +96,12 @@ CNelvoxDlg::CNelvoxDlg(QWidget* parent)
     connectCommand(m_btnVisit, &CNelvoxDlg::OnVisitSelected);
     connectCommand(m_btnUpdateAll, &CNelvoxDlg::OnUpdateAllNow);
     connectCommand(m_ui->btnHelp, &CNelvoxDlg::OnHelp);
-    connect(&m_timer, &QTimer::timeout, this, [this] { RunCommand([this] { OnTimer(); }); });
     connect(m_trayIcon, &CSTI::clicked, this, [this] { RunCommand([this] { OnTrayClick(); }); });
     connect(m_trayIcon, &CSTI::aboutRequested, this, [this] { RunCommand([this] { OnAbout(); }); });
     connect(m_trayIcon, &CSTI::quitRequested, this, &CNelvoxDlg::OnQuit);
     // The desktop ends its session: what the favorites hold is saved, as on Quit.
     connect(qApp, &QGuiApplication::commitDataRequest, this, &CNelvoxDlg::OnQuit);
-    m_longRunTimer.setSingleShot(true);
-    connect(&m_longRunTimer, &QTimer::timeout, this, [this] {
-        m_longRun = true;
-        updateProgressDisplay();
-    });
+    connectScheduler();
     setUpChangesView();
 
     OnInitDialog();
@@ -132,7 +126,7 @@ void CNelvoxDlg::OnInitDialog()
     if (LoadFavorites(m_favorites))
         SortFavorites(m_favorites);
 
-    m_timer.start(kCheckIntervalMs);
+    m_scheduler.armTimer();
 
     // Centred on the screen.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -148,7 +142,7 @@ void CNelvoxDlg::OnOK()
         return;
     SaveFavoritesOrWarn();
     m_ended = true;
-    m_timer.stop();
+    m_scheduler.timer().stop();
     hide();
     emit ended();
 }
@@ -164,8 +158,7 @@ void CNelvoxDlg::OnQuit()
     // A command is under way: it is brought to its end, keeping what it has found, and the
     // program ends after it.
     m_quitRequested = true;
-    if (m_run)
-        m_run->stop();
+    m_scheduler.stop();
     closeModalDialogs();
 }
 
@@ -296,22 +289,6 @@ void CNelvoxDlg::contextMenuEvent(QContextMenuEvent* event)
 
 bool CNelvoxDlg::eventFilter(QObject* watched, QEvent* event)
 {
-    if (m_run && isHeldOff(watched)) {
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::Shortcut:
-        case QEvent::ShortcutOverride:
-        case QEvent::Wheel:
-        case QEvent::ContextMenu:
-            return true;
-        default:
-            break;
-        }
-    }
     if (watched == m_listFavorites->viewport() && event->type() == QEvent::MouseButtonRelease) {
         // The view settles its selection while it handles the release; look after it.
         QMetaObject::invokeMethod(

@@ -2,8 +2,9 @@
 // box. Every command is a handler of this window and works on its favorites list.
 #pragma once
 
-#include "store/DialogValues.h"
+#include "app/InputHold.h"
 #include "store/FavoritesList.h"
+#include "update/CheckScheduler.h"
 
 #include <QDialog>
 #include <QIcon>
@@ -11,10 +12,10 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class CheckProgressDlg;
-class CheckRun;
 class CSTI;
 class QCheckBox;
 class QPushButton;
@@ -27,7 +28,7 @@ class CNelvoxDlg : public QDialog {
     Q_OBJECT
 public:
     // The period of the scheduled checks.
-    static constexpr int kCheckIntervalMs = 3'600'000;
+    static constexpr int kCheckIntervalMs = CheckScheduler::kCheckIntervalMs;
     // A run of checks that takes longer than this shows its progress. Tests shorten it.
     static inline int longRunDelayMs = 1'500;
 
@@ -35,7 +36,8 @@ public:
     ~CNelvoxDlg() override;
 
     FavoritesList& favorites() { return m_favorites; }
-    QTimer& checkTimer() { return m_timer; }
+    QTimer& checkTimer() { return m_scheduler.timer(); }
+    CheckScheduler& scheduler() { return m_scheduler; }
     CSTI& trayIcon() { return *m_trayIcon; }
     // True once the window has saved and ended; the program then ends.
     bool hasEnded() const { return m_ended; }
@@ -69,19 +71,20 @@ public:
     // shown in an error box and the program runs on.
     void RunCommand(const std::function<void()>& command);
 
-    // Runs the checks and downloads of `run` and returns when it has ended. Meanwhile the
-    // window repaints and the tray icon answers, but nothing the user does reaches the
-    // window or its dialogs but the progress display's Stop; a tick waits for the end.
-    void RunChecks(CheckRun& run);
+    // Starts a run of the scheduler through `start` and returns when it and what follows it
+    // (the prompt, the sort and the save) have ended. While the pages download the window
+    // repaints and the tray icon answers, but nothing the user does reaches the window or its
+    // dialogs but the progress display's Stop; a tick waits for the end.
+    void RunChecks(const std::function<bool()>& start);
     // Downloads a favorite's first snapshot; the stamp for Last Updated, or "Never" when the
     // download failed or was stopped.
     QString DownloadFirstSnapshot(const QString& address);
     // Runs the Add or Edit dialog; a tick that falls while it is open waits for it.
     int ExecHoldingTicks(QDialog& dialog);
 
-    bool isRunInProgress() const { return m_run != nullptr; }
+    bool isRunInProgress() const { return m_scheduler.isRunning(); }
     // A tick came while a run or the Add or Edit dialog held it off, and waits for its turn.
-    bool isTickWaiting() const { return m_tickPending; }
+    bool isTickWaiting() const { return m_scheduler.isTickWaiting(); }
     // The progress display of a long run, while there is one.
     CheckProgressDlg* progressDialog() const;
 
@@ -114,39 +117,32 @@ private:
     // since a box owned by a hidden or minimised window may not be seen either.
     QWidget* boxOwner();
     void connectCommand(QPushButton* button, void (CNelvoxDlg::*handler)());
+    // What the window shows of the scheduler's runs.
+    void connectScheduler();
     // Shows how far a long run has come: a dialog over the window while the user can see it,
     // and the tray icon's tip.
     void updateProgressDisplay();
-    // Whether user input for `receiver` must wait for the run to end.
-    bool isHeldOff(QObject* receiver) const;
     // Answers the dialogs that commands wait on with Cancel or No, so that they end.
     void closeModalDialogs();
-    // A tick that had to wait runs once nothing holds it off any more.
-    void runPendingTick();
 
     std::unique_ptr<Ui::CNelvoxDlg> m_ui;
     FavoritesList m_favorites;
-    QTimer m_timer;
+    CheckScheduler m_scheduler { m_favorites };
     bool m_ended = false;
-    // The run of checks in progress, and whether it has lasted long enough to show itself.
-    CheckRun* m_run = nullptr;
+    // While pages download: the hold on the user's input, the progress display, and whether
+    // the run has lasted long enough to show it.
+    std::optional<InputHold> m_inputHold;
     std::unique_ptr<CheckProgressDlg> m_progress;
     QTimer m_longRunTimer;
     bool m_longRun = false;
-    // Commands under way (nested in each other's dialogs), and open Add or Edit dialogs.
+    // Commands under way, nested in each other's dialogs.
     int m_commandDepth = 0;
-    int m_dialogDepth = 0;
-    bool m_tickPending = false;
     // Quit came while a command was under way: the program ends once the command has.
     bool m_quitRequested = false;
     // One-shot flags of the tray behaviour: the window hides at its first paint, and the
     // first click on the icon flips the alert before ending it.
     bool m_hideAtFirstPaint = true;
     bool m_firstTrayClick = true;
-    // The frequency that the scheduled checks give a row whose code is none of the four
-    // letters: that of the row before it, also across ticks. The Add or Edit dialog keeps
-    // its own choice in g_nCurrentFrequency, which a tick inside the dialog must not touch.
-    int m_tickFrequency = FREQ_NONE;
 
     QPushButton* m_btnUpdateAll = nullptr;
     QPushButton* m_btnAdd = nullptr;

@@ -1,65 +1,81 @@
-// The main window while a run of checks is under way: it keeps repainting and the tray icon
-// keeps answering, the user's commands wait, a long run shows its progress and can be
-// stopped, and a tick that falls meanwhile runs after it.
-#include "app/BusyCursor.h"
+// The main window's side of the checks: Update All Now, the hourly tick and a new favorite's
+// first snapshot start a run of the scheduler; while it is under way the window keeps
+// repainting and the tray icon keeps answering, the user's commands wait, and a long run
+// shows its progress and can be stopped.
 #include "app/CNelvoxDlg.h"
 #include "app/CSTI.h"
 #include "app/CheckProgressDlg.h"
-#include "platform/Clock.h"
-#include "platform/NelvoxError.h"
-#include "update/CheckRun.h"
+#include "app/InputHold.h"
 
-#include <QApplication>
+#include <QCheckBox>
 #include <QEventLoop>
 
-void CNelvoxDlg::RunChecks(CheckRun& run)
+void CNelvoxDlg::OnUpdateAllNow()
 {
-    m_run = &run;
-    BusyCursor busy;
-    qApp->installEventFilter(this);
-    m_longRun = false;
-    m_longRunTimer.start(longRunDelayMs);
-    const QMetaObject::Connection progress
-        = connect(&run, &CheckRun::progress, this, [this] { updateProgressDisplay(); });
+    RunChecks([this] { return m_scheduler.startUpdateAll(); });
+}
 
-    QEventLoop loop;
-    connect(&run, &CheckRun::finished, &loop, &QEventLoop::quit);
-    run.start();
-    if (!run.isFinished())
-        loop.exec();
-
-    disconnect(progress);
-    m_longRunTimer.stop();
-    m_longRun = false;
-    if (m_progress)
-        m_progress->hide();
-    m_trayIcon->SetProgressText(QString());
-    qApp->removeEventFilter(this);
-    m_run = nullptr;
-    runPendingTick();
+void CNelvoxDlg::OnTimer()
+{
+    if (m_ended)
+        return;
+    RunChecks([this] { return m_scheduler.startTick(m_chkNotify->isChecked()); });
 }
 
 QString CNelvoxDlg::DownloadFirstSnapshot(const QString& address)
 {
-    try {
-        // A session that cannot even be created is one more failed download.
-        CheckRun run(m_favorites);
-        const int job = run.addFirstSnapshot(address);
-        RunChecks(run);
-        if (run.downloaded(job))
-            return Clock::FormatTimeStamp(Clock::GetCurrentTime());
-    } catch (const NelvoxError&) {
-    }
-    return QStringLiteral("Never");
+    RunChecks([&] { return m_scheduler.startFirstSnapshot(address); });
+    return m_scheduler.firstSnapshotStamp();
 }
 
 int CNelvoxDlg::ExecHoldingTicks(QDialog& dialog)
 {
-    ++m_dialogDepth;
-    const int result = dialog.exec();
-    --m_dialogDepth;
-    runPendingTick();
-    return result;
+    CheckScheduler::Hold hold(m_scheduler);
+    return dialog.exec();
+}
+
+void CNelvoxDlg::RunChecks(const std::function<bool()>& start)
+{
+    bool ended = false;
+    QEventLoop loop;
+    // Connected for as long as the loop lives.
+    connect(&m_scheduler, &CheckScheduler::finished, &loop, [&] {
+        ended = true;
+        loop.quit();
+    });
+    if (start() && !ended)
+        loop.exec();
+}
+
+void CNelvoxDlg::connectScheduler()
+{
+    connect(&m_scheduler, &CheckScheduler::tickDue, this, [this] { RunCommand([this] { OnTimer(); }); });
+    connect(&m_scheduler, &CheckScheduler::runStarted, this, [this] {
+        m_inputHold.emplace(*this, [this] { return static_cast<const QWidget*>(m_progress.get()); });
+        m_longRun = false;
+        m_longRunTimer.start(longRunDelayMs);
+    });
+    connect(&m_scheduler, &CheckScheduler::progress, this, [this] { updateProgressDisplay(); });
+    connect(&m_scheduler, &CheckScheduler::runEnded, this, [this] {
+        m_longRunTimer.stop();
+        m_longRun = false;
+        if (m_progress)
+            m_progress->hide();
+        m_trayIcon->SetProgressText(QString());
+        m_inputHold.reset();
+    });
+    // The prompt comes after Update All Now even with the notification box cleared: the user
+    // asked for that check. After Quit the program ends without asking.
+    connect(&m_scheduler, &CheckScheduler::changesFound, this, [this] {
+        if (!m_quitRequested)
+            NotifyChanges();
+    });
+    connect(&m_scheduler, &CheckScheduler::saveFailed, this, &CNelvoxDlg::ShowError);
+    m_longRunTimer.setSingleShot(true);
+    connect(&m_longRunTimer, &QTimer::timeout, this, [this] {
+        m_longRun = true;
+        updateProgressDisplay();
+    });
 }
 
 CheckProgressDlg* CNelvoxDlg::progressDialog() const
@@ -69,18 +85,15 @@ CheckProgressDlg* CNelvoxDlg::progressDialog() const
 
 void CNelvoxDlg::updateProgressDisplay()
 {
-    if (!m_run || !m_longRun || m_run->isFinished())
+    if (!m_scheduler.isRunning() || !m_longRun)
         return;
-    const int done = m_run->done();
-    const int total = m_run->total();
+    const int done = m_scheduler.done();
+    const int total = m_scheduler.total();
     m_trayIcon->SetProgressText(QStringLiteral("checking %1 of %2").arg(done).arg(total));
     if (isVisible() && !isMinimized()) {
         if (!m_progress) {
             m_progress = std::make_unique<CheckProgressDlg>(this);
-            connect(m_progress.get(), &CheckProgressDlg::stopRequested, this, [this] {
-                if (m_run)
-                    m_run->stop();
-            });
+            connect(m_progress.get(), &CheckProgressDlg::stopRequested, &m_scheduler, &CheckScheduler::stop);
         }
         m_progress->setProgress(done, total);
         if (!m_progress->isVisible()) {
@@ -92,33 +105,6 @@ void CNelvoxDlg::updateProgressDisplay()
         // Hidden in the tray, the window shows nothing; the tip tells how far the run is.
         m_progress->hide();
     }
-}
-
-bool CNelvoxDlg::isHeldOff(QObject* receiver) const
-{
-    auto* widget = qobject_cast<QWidget*>(receiver);
-    if (!widget)
-        return false;
-    // The window itself, its controls and every dialog it owns, but for the progress display.
-    for (QWidget* window = widget->window(); window;
-         window = window->parentWidget() ? window->parentWidget()->window() : nullptr) {
-        if (window == m_progress.get())
-            return false;
-        if (window == this)
-            return true;
-    }
-    return false;
-}
-
-void CNelvoxDlg::runPendingTick()
-{
-    if (!m_tickPending || m_run || m_dialogDepth > 0)
-        return;
-    QTimer::singleShot(0, this, [this] {
-        // A tick of the timer may have come first and done the work.
-        if (m_tickPending)
-            RunCommand([this] { OnTimer(); });
-    });
 }
 
 void CNelvoxDlg::showEvent(QShowEvent* event)

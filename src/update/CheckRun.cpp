@@ -1,6 +1,6 @@
 // The run of checks side by side. Each check ends as a check of its row alone would: the
-// same length comparison, the same replacement of the snapshot, a stamp of the time its
-// download ended. Downloads of one snapshot never overlap, so that favorites sharing a
+// verdict of its rule, the replacement of the snapshot, a stamp of the time its download
+// ended. Downloads of one snapshot never overlap, so that favorites sharing a
 // snapshot are compared one after another in the list's order.
 #include "update/CheckRun.h"
 
@@ -9,11 +9,15 @@
 #include "platform/NelvoxError.h"
 #include "platform/TransferPool.h"
 #include "store/FavoritesList.h"
+#include "update/ChangeRule.h"
 #include "update/SnapshotName.h"
 #include "update/SnapshotReplace.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
+
+Q_LOGGING_CATEGORY(lcCheck, "nelvox.check", QtWarningMsg)
 
 namespace {
 
@@ -53,7 +57,7 @@ CheckRun::CheckRun(FavoritesList& list, QObject* parent)
     , m_pool(std::make_unique<TransferPool>())
 {
     connect(m_pool.get(), &TransferPool::finished, this, [this](int transfer, const TransferPool::Result& result) {
-        onTransferFinished(transfer, result.answered, result.fileCreated, result.complete);
+        onTransferFinished(transfer, result.answered, result.fileCreated, result.complete, result.failure);
     });
 }
 
@@ -160,13 +164,15 @@ void CheckRun::end()
     emit finished();
 }
 
-void CheckRun::onTransferFinished(int transfer, bool answered, bool fileCreated, bool complete)
+void CheckRun::onTransferFinished(int transfer, bool answered, bool fileCreated, bool complete, const QString& failure)
 {
     const auto found = m_jobOfTransfer.constFind(transfer);
     if (found == m_jobOfTransfer.cend() || m_finished)
         return;
     Job& job = m_jobs[static_cast<size_t>(*found)];
     job.running = false;
+    if (!complete)
+        qCInfo(lcCheck).noquote() << job.address << "failed:" << failure;
     if (job.kind == Job::Kind::FirstSnapshot) {
         // As a first download: a snapshot file that cannot be created does not stop the stamp.
         job.downloaded = answered && (complete || !fileCreated);
@@ -184,29 +190,47 @@ void CheckRun::applyCheck(Job& job, bool fileCreated, bool complete)
     if (!fileCreated)
         return;
     if (complete) {
-        QFile snapshot;
-        // A favorite without a snapshot is downloaded but never compared.
-        if (OpenForReading(snapshot, job.snapshot)) {
-            try {
-                const qint64 snapshotLength = FileLength(snapshot);
-                snapshot.close();
-                if (FileLength(job.file) != snapshotLength) {
-                    ReplaceSnapshot(job.file, job.snapshot);
-                    m_anyChanged = true;
-                    const int row = findRow(job);
-                    if (row >= 0) {
-                        m_list.setText(
-                            row, FavoritesList::LastUpdated, Clock::FormatTimeStamp(Clock::GetCurrentTime()));
-                        m_list.setText(row, FavoritesList::Changed, QStringLiteral("YES"));
-                    }
-                    return;
-                }
-            } catch (const FileError&) {
-                // The snapshot stays as it was; the download is kept like any other.
+        try {
+            // Only a snapshot that is not there at all makes the download the first: one that
+            // cannot be read (a folder, a dangling link) is left to the user.
+            std::optional<PageCopy> snapshot;
+            const QFileInfo snapshotInfo(job.snapshot);
+            if (snapshotInfo.exists() || snapshotInfo.isSymLink()) {
+                QFile snapshotFile;
+                if (!OpenForReading(snapshotFile, job.snapshot))
+                    throw FileError(QStringLiteral("The snapshot %1 cannot be read.").arg(job.snapshot));
+                snapshot = PageCopy { FileLength(snapshotFile) };
             }
+            switch (JudgeDownload(ChangeRule {}, snapshot, PageCopy { FileLength(job.file) })) {
+            case Verdict::Unchanged:
+                break;
+            case Verdict::Changed:
+                ReplaceSnapshot(job.file, job.snapshot);
+                m_anyChanged = true;
+                stampRow(job, true);
+                return;
+            case Verdict::FirstSnapshot:
+                RenameFile(job.file, job.snapshot);
+                qCInfo(lcCheck).noquote() << job.address << "had no snapshot: the download is its first";
+                stampRow(job, false);
+                return;
+            }
+        } catch (const FileError& error) {
+            // The snapshot stays as it was; the download is kept like any other.
+            qCInfo(lcCheck).noquote() << job.address << "not compared:" << error.message();
         }
     }
     keepAsLastDownload(job);
+}
+
+void CheckRun::stampRow(const Job& job, bool changed)
+{
+    const int row = findRow(job);
+    if (row < 0)
+        return;
+    m_list.setText(row, FavoritesList::LastUpdated, Clock::FormatTimeStamp(Clock::GetCurrentTime()));
+    if (changed)
+        m_list.setText(row, FavoritesList::Changed, QStringLiteral("YES"));
 }
 
 void CheckRun::keepAsLastDownload(const Job& job)

@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QLoggingCategory>
 #include <QObject>
 #include <QString>
 
@@ -15,6 +16,9 @@
 class FavoritesList;
 class TransferPool;
 
+// Failures and decisions of the checks; quiet unless QT_LOGGING_RULES="nelvox.check=true".
+Q_DECLARE_LOGGING_CATEGORY(lcCheck)
+
 class CheckRun : public QObject {
     Q_OBJECT
 public:
@@ -22,9 +26,10 @@ public:
     explicit CheckRun(FavoritesList& list, QObject* parent = nullptr);
     ~CheckRun() override;
 
-    // Queues the page check of the favorite in `row`: its page is downloaded again and
-    // compared by length with its snapshot; a different length makes the download the
-    // snapshot, stamps Last Updated and marks the row changed.
+    // Queues the page check of the favorite in `row`: its page is downloaded again and judged
+    // against its snapshot by the favorite's rule. A change makes the download the snapshot,
+    // stamps Last Updated and marks the row changed; a favorite without a snapshot gets the
+    // download as its first, stamped but not marked.
     void addCheck(int row);
     // Queues a download of `address` straight into its snapshot file. Returns a number for
     // downloaded().
@@ -57,8 +62,9 @@ signals:
 private:
     struct Job;
 
-    void onTransferFinished(int transfer, bool answered, bool fileCreated, bool complete);
+    void onTransferFinished(int transfer, bool answered, bool fileCreated, bool complete, const QString& failure);
     void applyCheck(Job& job, bool fileCreated, bool complete);
+    void stampRow(const Job& job, bool changed);
     // A download that did not become a snapshot is kept for the last download when it comes
     // later in the run's order than the one kept so far.
     void keepAsLastDownload(const Job& job);

@@ -1,8 +1,8 @@
 // The schedule rule of the hourly check.
 #include "update/Schedule.h"
 
-#include "store/DialogValues.h"
 #include "platform/Clock.h"
+#include "store/DialogValues.h"
 
 namespace {
 

@@ -40,6 +40,7 @@ struct PromptSeen {
 
 class UpdateAllNow : public UpdateFixture {
 protected:
+    ~UpdateAllNow() override { CSTI::SetTrayAvailableForTesting(std::nullopt); }
     void clickUpdateAll(CNelvoxDlg& window) { window.findChild<QPushButton*>("btnUpdateAll")->click(); }
 
     // Queues an answer to the change prompt that notes what the prompt looked like.
@@ -81,6 +82,7 @@ protected:
 
 TEST_F(UpdateAllNow, ChecksEveryRowAndWithoutAChangeJustSortsAndSaves)
 {
+    setClock(QDateTime(QDate(2021, 10, 2), QTime(9, 0, 0)));
     m_server.setPage("/c", "page c\n");
     m_server.setPage("/a", "page a\n");
     m_server.setPage("/b", "page b\n");
@@ -102,14 +104,15 @@ TEST_F(UpdateAllNow, ChecksEveryRowAndWithoutAChangeJustSortsAndSaves)
                                     << answers.texts().join("|").toStdString();
     EXPECT_EQ(askedInAnyOrder(), "/a/b/c/d") << "every row, whatever its frequency";
     EXPECT_FALSE(window.trayIcon().IsTrayAlertOn());
-    EXPECT_FALSE(FileExists(SnapshotFileName(url("/b")))) << "a favorite without a snapshot gets none";
-    EXPECT_TRUE(ReadAll("tempupd.nvd").startsWith("page b")) << "the last download stays in the temporary file";
+    EXPECT_EQ(snapshot("/b"), "page b\r\n") << "a favorite without a snapshot gets its first";
+    EXPECT_TRUE(ReadAll("tempupd.nvd").startsWith("the start of page d"))
+        << "the last download that did not become a snapshot stays in the temporary file, even cut short";
     EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the busy cursor must end with the downloads";
     EXPECT_EQ(g_strCurrentUrl, url("/b")) << "the last row checked";
 
     // Sorted by address; the row that was already changed keeps its mark and its stamp.
     EXPECT_EQ(ReadAll("nelvox.ini"),
-        "4\r\n" + line("/a", "M", "07/09/04 05:03 PM", "YES") + line("/b", "W", "Never", "")
+        "4\r\n" + line("/a", "M", "07/09/04 05:03 PM", "YES") + line("/b", "W", "10/02/21 09:00 AM", "")
             + line("/c", "H", "Never", "") + line("/d", "D", "Never", ""));
 }
 

@@ -1,12 +1,11 @@
-// What the tests of Update All Now and of the hourly tick share: a temporary data directory,
+// What the tests of the checks share, with or without a window: a temporary data directory,
 // a loopback server for the favorites' pages, snapshots made the way the program makes
 // them, a clock the test sets, and nothing left behind for the next test.
 #pragma once
 
-#include "app/CNelvoxDlg.h"
-#include "app/CSTI.h"
 #include "platform/Clock.h"
 #include "platform/InternetSession.h"
+#include "store/FavoritesList.h"
 #include "support/Downloads.h"
 #include "support/HttpServer.h"
 #include "support/TempWorkDir.h"
@@ -38,16 +37,20 @@ protected:
             qputenv(name, value);
         Clock::SetTimeSource({});
         InternetSession::SetCreationFailureForTesting(false);
-        CSTI::SetTrayAvailableForTesting(std::nullopt);
     }
 
     QString url(const std::string& path) const { return m_server.url(path); }
 
-    // Appends a favorite for the server's `path` to the window's list.
-    void addRow(CNelvoxDlg& window, const std::string& path, const QString& code,
+    // Appends a favorite for the server's `path` to a list, or to a window's.
+    template <class Window>
+    void addRow(Window& window, const std::string& path, const QString& code,
         const QString& lastUpdated = QStringLiteral("Never"), const QString& changed = QString())
     {
-        FavoritesList& list = window.favorites();
+        addRow(window.favorites(), path, code, lastUpdated, changed);
+    }
+    void addRow(FavoritesList& list, const std::string& path, const QString& code,
+        const QString& lastUpdated = QStringLiteral("Never"), const QString& changed = QString())
+    {
         const int row = list.count();
         list.insertFavorite(row, url(path));
         list.setText(row, FavoritesList::Updates, code);
