@@ -51,7 +51,7 @@ TEST_F(InternetSessionTest, AsksAsNelvoxForAFreshCopy)
         return found == headers.end() ? std::string("(none)") : found->second;
     };
     EXPECT_EQ(requests[0].method, "GET");
-    EXPECT_EQ(header("User-Agent"), "Nelvox");
+    EXPECT_EQ(header("User-Agent"), "Nelvox/1.0 (desktop page watcher)");
     EXPECT_EQ(header("Cache-Control"), "no-cache");
     EXPECT_EQ(header("Pragma"), "no-cache");
 }
