@@ -80,7 +80,7 @@ CNelvoxDlg::CNelvoxDlg(QWidget* parent)
 
     FitCaptionsToFont(this);
 
-    m_listFavorites->setModel(&m_favorites);
+    m_listFavorites->setModel(&m_failureMarks);
     // The list's own menu would shadow the window's; clicks anywhere in the list, empty
     // space included, run the list click handler.
     m_listFavorites->setContextMenuPolicy(Qt::PreventContextMenu);
@@ -125,6 +125,8 @@ void CNelvoxDlg::OnInitDialog()
     m_chkNotify->setChecked(true);
     if (LoadFavorites(m_favorites))
         SortFavorites(m_favorites);
+    m_scheduler.loadStates();
+    showFailures();
 
     m_scheduler.armTimer();
 

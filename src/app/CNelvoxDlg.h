@@ -2,6 +2,7 @@
 // box. Every command is a handler of this window and works on its favorites list.
 #pragma once
 
+#include "app/FailureMarks.h"
 #include "app/InputHold.h"
 #include "store/FavoritesList.h"
 #include "update/CheckScheduler.h"
@@ -119,6 +120,8 @@ private:
     void connectCommand(QPushButton* button, void (CNelvoxDlg::*handler)());
     // What the window shows of the scheduler's runs.
     void connectScheduler();
+    // The favorites failing at their last check, in the list and the tray icon's tip.
+    void showFailures();
     // Shows how far a long run has come: a dialog over the window while the user can see it,
     // and the tray icon's tip.
     void updateProgressDisplay();
@@ -128,6 +131,7 @@ private:
     std::unique_ptr<Ui::CNelvoxDlg> m_ui;
     FavoritesList m_favorites;
     CheckScheduler m_scheduler { m_favorites };
+    FailureMarks m_failureMarks { m_favorites, m_scheduler.states() };
     bool m_ended = false;
     // While pages download: the hold on the user's input, the progress display, and whether
     // the run has lasted long enough to show it.

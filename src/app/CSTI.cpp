@@ -156,10 +156,21 @@ void CSTI::SetProgressText(const QString& text)
     updateTip();
 }
 
+void CSTI::SetFailingCount(int count)
+{
+    m_failingCount = count;
+    updateTip();
+}
+
 void CSTI::updateTip()
 {
-    // Work in progress says more than the alert, which is still on after it.
+    // Work in progress says more than the alert, which is still on after it, and the alert
+    // more than favorites that keep failing.
     QString tip = m_alertOn ? kAlertTip : kTip;
+    if (!m_alertOn && m_failingCount > 0)
+        tip = kTip
+            + (m_failingCount == 1 ? QStringLiteral(" - 1 favorite failing")
+                                   : QStringLiteral(" - %1 favorites failing").arg(m_failingCount));
     if (!m_progressText.isEmpty())
         tip = kTip + QStringLiteral(" - ") + m_progressText;
     m_icon->setToolTip(tip);

@@ -31,6 +31,9 @@ public:
     // Work in progress for the icon's tip, such as "checking 3 of 40": the tip then reads
     // "Nelvox v1.0 - checking 3 of 40". An empty text gives the usual tip back.
     void SetProgressText(const QString& text);
+    // How many favorites failed at their last check; the tip names them when nothing else
+    // is to be said: "Nelvox v1.0 - 2 favorites failing".
+    void SetFailingCount(int count);
 
     // Whether the desktop has a notification area to put the icon in right now.
     static bool IsTrayAvailable();
@@ -80,6 +83,7 @@ private:
     bool m_alertOn = false;
     bool m_showingAlertPicture = false;
     QString m_progressText;
+    int m_failingCount = 0;
     QTimer m_trayWatch;
     int m_trayWatchStep = 0;
 };

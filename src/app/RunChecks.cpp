@@ -71,11 +71,21 @@ void CNelvoxDlg::connectScheduler()
             NotifyChanges();
     });
     connect(&m_scheduler, &CheckScheduler::saveFailed, this, &CNelvoxDlg::ShowError);
+    connect(&m_scheduler, &CheckScheduler::finished, this, &CNelvoxDlg::showFailures);
+    // Rows that come and go change the count.
+    connect(&m_favorites, &QAbstractItemModel::rowsRemoved, this, &CNelvoxDlg::showFailures);
+    connect(&m_favorites, &QAbstractItemModel::rowsInserted, this, &CNelvoxDlg::showFailures);
     m_longRunTimer.setSingleShot(true);
     connect(&m_longRunTimer, &QTimer::timeout, this, [this] {
         m_longRun = true;
         updateProgressDisplay();
     });
+}
+
+void CNelvoxDlg::showFailures()
+{
+    m_failureMarks.refresh();
+    m_trayIcon->SetFailingCount(m_scheduler.states().failingCount(m_favorites));
 }
 
 CheckProgressDlg* CNelvoxDlg::progressDialog() const

@@ -89,7 +89,7 @@ CURLcode ConfigureDownload(
     set(CURLOPT_URL, url.constData());
     set(CURLOPT_SHARE, share);
     set(CURLOPT_NOSIGNAL, 1L);
-    set(CURLOPT_USERAGENT, "Nelvox");
+    set(CURLOPT_USERAGENT, kUserAgent);
     set(CURLOPT_HTTPHEADER, headers);
     // Every encoding this libcurl can decode. Pages arrive decoded, so snapshots hold the
     // page's text and lengths compare as they always did.

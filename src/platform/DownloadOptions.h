@@ -10,6 +10,9 @@
 
 #include <memory>
 
+// What every request says Nelvox is.
+inline constexpr const char* kUserAgent = "Nelvox/1.0 (desktop page watcher)";
+
 // The request headers of every download; one list serves any number of transfers.
 curl_slist* DownloadHeaders();
 

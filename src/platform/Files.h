@@ -29,6 +29,10 @@ bool OpenForReading(QFile& file, const QString& fileName);
 qint64 FileLength(QFile& file);
 qint64 FileLength(const QString& fileName);
 
+// Replaces the whole file with `text` in one step: the file holds either its old content or all
+// of the new, whatever happens. Returns why it could not, or an empty text.
+QString WriteWholeFile(const QString& fileName, const QByteArray& text);
+
 // Removes a file; throws FileError, with Cause::NotFound when there was no such file.
 void RemoveFile(const QString& fileName);
 

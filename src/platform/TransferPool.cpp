@@ -2,6 +2,7 @@
 // scheduling of queued transfers under the limits per run and per host.
 #include "platform/TransferPool.h"
 
+#include "platform/Clock.h"
 #include "platform/DownloadOptions.h"
 #include "platform/Files.h"
 #include "platform/LineEnds.h"
@@ -39,6 +40,87 @@ QString hostOf(const QByteArray& url)
     return host;
 }
 
+// Hosts that asked to be left alone, and until when (UTC), for every pool of the process.
+QHash<QString, QDateTime>& hostWaits()
+{
+    static QHash<QString, QDateTime> waits;
+    return waits;
+}
+
+// Why a transfer to `host` may not start now, or nothing.
+QString waitFailure(const QString& host)
+{
+    const auto found = hostWaits().constFind(host);
+    if (found == hostWaits().cend())
+        return {};
+    if (Clock::GetCurrentTime().toUTC() >= *found) {
+        hostWaits().remove(host);
+        return {};
+    }
+    return QStringLiteral("the server asked to wait until %1").arg(Clock::FormatTimeStamp(found->toLocalTime()));
+}
+
+// The time a Retry-After value names (seconds or an HTTP date), at most a day from now; none
+// when it does not parse.
+QDateTime retryTime(const QByteArray& value)
+{
+    const QDateTime now = Clock::GetCurrentTime().toUTC();
+    constexpr qint64 kDaySeconds = 24 * 3600;
+    bool isNumber = false;
+    const qint64 seconds = value.toLongLong(&isNumber);
+    QDateTime until;
+    if (isNumber && seconds >= 0)
+        until = now.addSecs(std::min(seconds, kDaySeconds));
+    else
+        until = QDateTime::fromString(QString::fromLatin1(value), Qt::RFC2822Date);
+    if (!until.isValid())
+        return {};
+    return std::min(until.toUTC(), now.addSecs(kDaySeconds));
+}
+
+bool isHeader(QByteArrayView line, const char* name, QByteArray& value)
+{
+    const qsizetype length = qstrlen(name);
+    if (line.size() <= length || line[length] != ':' || qstrnicmp(line.data(), name, length) != 0)
+        return false;
+    value = line.sliced(length + 1).toByteArray().trimmed();
+    return true;
+}
+
+// What went wrong, in the words a user reads in the favorite's tooltip.
+QString reasonOf(CURLcode code)
+{
+    switch (code) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+        return QStringLiteral("host not found");
+    case CURLE_COULDNT_RESOLVE_PROXY:
+        return QStringLiteral("proxy not found");
+    case CURLE_COULDNT_CONNECT:
+        return QStringLiteral("connection refused");
+    case CURLE_OPERATION_TIMEDOUT:
+        return QStringLiteral("timed out");
+    case CURLE_PEER_FAILED_VERIFICATION:
+        return QStringLiteral("certificate not trusted");
+    case CURLE_SSL_CONNECT_ERROR:
+        return QStringLiteral("secure connection failed");
+    case CURLE_TOO_MANY_REDIRECTS:
+        return QStringLiteral("too many redirects");
+    case CURLE_FILESIZE_EXCEEDED:
+        return QStringLiteral("page too large");
+    case CURLE_GOT_NOTHING:
+        return QStringLiteral("the server sent nothing");
+    case CURLE_RECV_ERROR:
+    case CURLE_PARTIAL_FILE:
+        return QStringLiteral("connection lost in the middle of the page");
+    default:
+        return QString::fromUtf8(curl_easy_strerror(code));
+    }
+}
+
+struct SlistDeleter {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+
 } // namespace
 
 struct TransferPool::Transfer {
@@ -60,6 +142,14 @@ struct TransferPool::Transfer {
     bool fileRefused = false;
     bool tooLarge = false;
     QString writeFailure;
+    // The request's own headers when it is conditional.
+    Validators validators;
+    std::unique_ptr<curl_slist, SlistDeleter> headers;
+    // The answer's status, its reason phrase and the headers we keep of it.
+    int status = 0;
+    QByteArray reason;
+    Validators answerValidators;
+    QByteArray retryAfter;
 
     // The server has answered: the file is created now, as a download that answers does.
     bool openFile()
@@ -86,11 +176,31 @@ struct TransferPool::Transfer {
     {
         auto* transfer = static_cast<Transfer*>(self);
         const size_t length = size * count;
+        const QByteArrayView line(data, static_cast<qsizetype>(length));
+        if (line.startsWith("HTTP/")) {
+            // Each answer (an interim one, a redirect, the page's own) starts afresh.
+            const QList<QByteArray> parts = line.toByteArray().trimmed().split(' ');
+            transfer->reason = parts.mid(2).join(' ');
+            transfer->answerValidators = {};
+            transfer->retryAfter.clear();
+        } else {
+            isHeader(line, "etag", transfer->answerValidators.etag)
+                || isHeader(line, "last-modified", transfer->answerValidators.lastModified)
+                || isHeader(line, "retry-after", transfer->retryAfter);
+        }
+        if (transfer->answered || !transfer->answerWatch.endsAnswer(transfer->easy.get(), line))
+            return length;
+        long code = 0;
+        curl_easy_getinfo(transfer->easy.get(), CURLINFO_RESPONSE_CODE, &code);
+        transfer->status = static_cast<int>(code);
+        // No file for an error page, whose transfer ends here, nor for "not modified", whose
+        // connection may serve the next request.
+        if (code >= 400)
+            return 0;
+        if (code == 304)
+            return length;
         // The file is created once the page itself answers, as a download that answers does.
-        if (!transfer->answered
-            && transfer->answerWatch.endsAnswer(
-                transfer->easy.get(), QByteArrayView(data, static_cast<qsizetype>(length)))
-            && !transfer->openFile())
+        if (!transfer->openFile())
             return 0;
         return length;
     }
@@ -99,6 +209,8 @@ struct TransferPool::Transfer {
     {
         auto* transfer = static_cast<Transfer*>(self);
         const size_t length = size * count;
+        if (transfer->status == 304)
+            return 0;
         if (!transfer->answered && !transfer->openFile())
             return 0;
         if (transfer->fileRefused)
@@ -152,7 +264,8 @@ TransferPool::~TransferPool()
     m_watches.clear();
 }
 
-int TransferPool::add(const QString& address, const QString& fileName, const QString& exclusiveKey)
+int TransferPool::add(
+    const QString& address, const QString& fileName, const QString& exclusiveKey, const Validators& validators)
 {
     auto transfer = std::make_unique<Transfer>();
     transfer->id = m_nextId++;
@@ -161,6 +274,7 @@ int TransferPool::add(const QString& address, const QString& fileName, const QSt
     transfer->fileName = fileName;
     transfer->key = exclusiveKey;
     transfer->host = hostOf(transfer->url);
+    transfer->validators = validators;
     const int id = transfer->id;
     auto& queue = m_queues[transfer->host];
     if (queue.empty())
@@ -206,7 +320,10 @@ void TransferPool::startQueued()
             std::unique_ptr<Transfer> next = std::move(*it);
             it = queue.erase(it);
             --m_queued;
-            start(std::move(next));
+            if (const QString failure = waitFailure(host); !failure.isEmpty())
+                refuse(std::move(next), failure);
+            else
+                start(std::move(next));
         }
         if (queue.empty()) {
             m_queues.erase(host);
@@ -231,6 +348,19 @@ void TransferPool::start(std::unique_ptr<Transfer> transfer)
                                 { &Transfer::onHeader, &Transfer::onData, self })
                                  : CURLE_OUT_OF_MEMORY;
 
+    if (result == CURLE_OK && !self->validators.isEmpty()) {
+        // The shared headers and the conditions of this request.
+        curl_slist* list = nullptr;
+        for (curl_slist* shared = DownloadHeaders(); shared; shared = shared->next)
+            list = curl_slist_append(list, shared->data);
+        if (!self->validators.etag.isEmpty())
+            list = curl_slist_append(list, ("If-None-Match: " + self->validators.etag).constData());
+        if (!self->validators.lastModified.isEmpty())
+            list = curl_slist_append(list, ("If-Modified-Since: " + self->validators.lastModified).constData());
+        self->headers.reset(list);
+        curl_easy_setopt(easy, CURLOPT_HTTPHEADER, list);
+    }
+
     // A named pipe or a device would hold the whole run inside one system call of libcurl's.
     QString refusal = LocalFileProblem(self->url);
     if (refusal.isEmpty() && result != CURLE_OK)
@@ -240,24 +370,37 @@ void TransferPool::start(std::unique_ptr<Transfer> transfer)
             refusal = QString::fromUtf8(curl_multi_strerror(added));
     }
     if (!refusal.isEmpty()) {
-        // Reported from the event loop, as every other outcome is.
-        const int id = self->id;
-        const int generation = m_generation;
-        const QString failure = QStringLiteral("Cannot open %1: %2").arg(self->address, refusal);
-        release(std::move(transfer));
-        QMetaObject::invokeMethod(
-            this,
-            [this, id, generation, failure] {
-                if (generation == m_generation)
-                    emit finished(id, Result { false, false, false, failure });
-            },
-            Qt::QueuedConnection);
+        refuse(std::move(transfer), QStringLiteral("Cannot open %1: %2").arg(self->address, refusal));
         return;
     }
     m_runningPerHost[self->host] += 1;
     if (!self->key.isEmpty())
         m_runningPerKey[self->key] += 1;
     m_running.emplace(easy, std::move(transfer));
+}
+
+void TransferPool::refuse(std::unique_ptr<Transfer> transfer, const QString& failure)
+{
+    // Reported from the event loop, as every other outcome is.
+    const int id = transfer->id;
+    const int generation = m_generation;
+    release(std::move(transfer));
+    QMetaObject::invokeMethod(
+        this,
+        [this, id, generation, failure] {
+            if (generation == m_generation) {
+                Result result;
+                result.failure = failure;
+                result.reason = failure.section(QStringLiteral(": "), -1);
+                emit finished(id, result);
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void TransferPool::ForgetHostWaits()
+{
+    hostWaits().clear();
 }
 
 void TransferPool::release(std::unique_ptr<Transfer> transfer)
@@ -297,18 +440,44 @@ void TransferPool::collectFinished()
         finish(*transfer, code);
         const int id = transfer->id;
         Result result;
+        result.status = transfer->status;
+        if (transfer->status == 304 || transfer->status >= 400) {
+            result.answered = transfer->status == 304;
+            result.notModified = transfer->status == 304;
+            if (!result.notModified) {
+                result.reason = QStringLiteral("HTTP %1 %2")
+                                    .arg(transfer->status)
+                                    .arg(QString::fromLatin1(transfer->reason))
+                                    .trimmed();
+                result.failure = QStringLiteral("Cannot read %1: %2").arg(transfer->address, result.reason);
+                const bool asksToWait = transfer->status == 429 || transfer->status == 503;
+                if (const QDateTime until = retryTime(transfer->retryAfter); asksToWait && until.isValid()) {
+                    hostWaits().insert(transfer->host, until);
+                }
+            }
+            release(std::move(transfer));
+            startQueued();
+            emit finished(id, result);
+            if (!alive)
+                return;
+            continue;
+        }
+        result.validators = transfer->answerValidators;
         result.answered = transfer->answered;
         result.fileCreated = transfer->answered && !transfer->fileRefused;
         result.complete = code == CURLE_OK && result.fileCreated && transfer->writeFailure.isEmpty();
         // A page that announces a length over the limit fails before it answers; its reason
         // names the limit all the same.
         if (!result.complete) {
-            if (!transfer->writeFailure.isEmpty())
+            if (!transfer->writeFailure.isEmpty()) {
                 result.failure = transfer->writeFailure;
-            else if (transfer->tooLarge || code == CURLE_FILESIZE_EXCEEDED)
+                result.reason = QStringLiteral("the page could not be written");
+            } else if (transfer->tooLarge || code == CURLE_FILESIZE_EXCEEDED) {
                 result.failure = QStringLiteral("Cannot read %1: the page is larger than %2 bytes")
                                      .arg(transfer->address)
                                      .arg(DownloadLimits::maxBytes);
+                result.reason = reasonOf(CURLE_FILESIZE_EXCEEDED);
+            }
         }
         if (!result.complete && result.failure.isEmpty() && (code != CURLE_OK || !transfer->answered)) {
             const QString reason = transfer->errorText[0] != '\0' ? QString::fromUtf8(transfer->errorText)
@@ -316,6 +485,7 @@ void TransferPool::collectFinished()
             result.failure = QStringLiteral("Cannot %1 %2: %3")
                                  .arg(transfer->answered ? QStringLiteral("read") : QStringLiteral("open"),
                                      transfer->address, reason);
+            result.reason = code == CURLE_OK ? QStringLiteral("the page could not be written") : reasonOf(code);
         }
         release(std::move(transfer));
         startQueued();
@@ -329,7 +499,7 @@ void TransferPool::finish(Transfer& transfer, CURLcode code)
 {
     // A page that ended without a byte of body or a header (an empty local file) answered all
     // the same.
-    if (code == CURLE_OK && !transfer.answered)
+    if (code == CURLE_OK && !transfer.answered && transfer.status != 304)
         transfer.openFile();
     if (!transfer.file.isOpen())
         return;

@@ -5,6 +5,7 @@
 
 #include "platform/InternetSession.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QObject>
 #include <QString>
@@ -29,6 +30,14 @@ struct TransferLimits {
 class TransferPool : public QObject {
     Q_OBJECT
 public:
+    // What the server said of the copy a favorite's snapshot was made from; sent back with the
+    // next request, the server may answer "not modified" instead of the page.
+    struct Validators {
+        QByteArray etag;
+        QByteArray lastModified;
+        bool isEmpty() const { return etag.isEmpty() && lastModified.isEmpty(); }
+    };
+
     // How a transfer ended.
     struct Result {
         // The server answered with the page (or an error page). A transfer that never got
@@ -38,8 +47,18 @@ public:
         bool fileCreated = false;
         // The whole page is in the file.
         bool complete = false;
-        // Why the transfer failed, for a transfer that is not complete.
+        // Why the transfer failed, for a transfer that is not complete: libcurl's words, or
+        // "HTTP 404 Not Found" for an answer of status 400 or above, whose page is not written.
         QString failure;
+        // The same in a few words for the user: "HTTP 404 Not Found", "connection refused",
+        // "host not found", "timed out", "certificate not trusted", ...
+        QString reason;
+        // The status of the page's own answer; 0 for a file:// address or no answer.
+        int status = 0;
+        // The server answered 304 Not Modified: no file was created.
+        bool notModified = false;
+        // The validators of the answer, for the next request.
+        Validators validators;
     };
 
     // Throws InternetError when no internet session can be had.
@@ -47,9 +66,16 @@ public:
     ~TransferPool() override;
 
     // Queues a download of `address` into `fileName`, which is created (or truncated) once
-    // the server answers. Transfers with the same non-empty `exclusiveKey` never run at the
-    // same time and start in the order they were queued. Returns the transfer's id.
-    int add(const QString& address, const QString& fileName, const QString& exclusiveKey = {});
+    // the server answers with the page. Transfers with the same non-empty `exclusiveKey` never
+    // run at the same time and start in the order they were queued. With `validators` the
+    // request is conditional. Returns the transfer's id.
+    int add(const QString& address, const QString& fileName, const QString& exclusiveKey = {},
+        const Validators& validators = {});
+
+    // A server that answers 429 or 503 with Retry-After is not asked again before that time,
+    // at most a day: its host's transfers fail at once until then, in this pool and the next.
+    // Forgets every such wait.
+    static void ForgetHostWaits();
 
     // Abandons every queued and running transfer without a word: no finished() for them.
     // Their files are closed and left as they are.
@@ -81,6 +107,8 @@ private:
     void act(curl_socket_t socket, int events);
     void collectFinished();
     void finish(Transfer& transfer, CURLcode code);
+    // Fails `transfer` from the event loop without starting it.
+    void refuse(std::unique_ptr<Transfer> transfer, const QString& failure);
     void watchSocket(curl_socket_t socket, int what);
     void release(std::unique_ptr<Transfer> transfer);
 

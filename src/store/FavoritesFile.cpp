@@ -1,19 +1,15 @@
 // Loading and saving the favorites file.
 #include "store/FavoritesFile.h"
 
+#include "platform/Files.h"
 #include "platform/NelvoxError.h"
 #include "store/FavoritesList.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <climits>
-
-#ifdef Q_OS_UNIX
-#include <sys/stat.h>
-#endif
 
 namespace {
 
@@ -141,22 +137,6 @@ void SaveFavorites(const FavoritesList& list, const QString& fileName)
         text += "\r\n";
     }
 
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        fail(file.errorString());
-    if (file.write(text) != text.size() || !file.flush())
-        fail(file.errorString());
-#ifdef Q_OS_UNIX
-    // Qt reports a write cut short by a full disk or a file-size limit as a success, and
-    // would then commit the shortened file: check what actually reached the file.
-    struct stat written { };
-    if (::fstat(file.handle(), &written) != 0 || written.st_size != text.size()) {
-        file.cancelWriting();
-        fail(QStringLiteral("the disk is full or the file cannot grow (%1 of %2 bytes written).")
-                 .arg(written.st_size)
-                 .arg(text.size()));
-    }
-#endif
-    if (!file.commit())
-        fail(file.errorString());
+    if (const QString reason = WriteWholeFile(fileName, text); !reason.isEmpty())
+        fail(reason);
 }

@@ -47,6 +47,7 @@ struct CheckRun::Job {
     int occurrence = 0;
     QString snapshot;
     QString file;
+    TransferPool::Validators validators;
     bool running = false;
     bool downloaded = false;
 };
@@ -56,9 +57,8 @@ CheckRun::CheckRun(FavoritesList& list, QObject* parent)
     , m_list(list)
     , m_pool(std::make_unique<TransferPool>())
 {
-    connect(m_pool.get(), &TransferPool::finished, this, [this](int transfer, const TransferPool::Result& result) {
-        onTransferFinished(transfer, result.answered, result.fileCreated, result.complete, result.failure);
-    });
+    connect(m_pool.get(), &TransferPool::finished, this,
+        [this](int transfer, const TransferPool::Result& result) { onTransferFinished(transfer, result); });
 }
 
 CheckRun::~CheckRun()
@@ -83,6 +83,13 @@ void CheckRun::addCheck(int row)
     }
     job.snapshot = SnapshotFileName(job.address);
     job.file = downloadFileName(static_cast<int>(m_jobs.size()));
+    // Only a check whose last one made or confirmed the snapshot that is still there may ask
+    // "has it changed since?": after a failure or a stop, or without a snapshot, a "not
+    // modified" could hide a change.
+    if (const FavoriteState* state = m_states ? m_states->find(job.address) : nullptr; state
+        && (state->outcome == FavoriteState::Outcome::Changed || state->outcome == FavoriteState::Outcome::Unchanged)
+        && QFileInfo::exists(job.snapshot))
+        job.validators = { state->etag, state->lastModified };
     m_jobs.push_back(std::move(job));
 }
 
@@ -129,7 +136,8 @@ void CheckRun::start()
     for (size_t index = 0; index < m_jobs.size(); ++index) {
         Job& job = m_jobs[index];
         job.running = true;
-        m_jobOfTransfer.insert(m_pool->add(job.address, job.file, job.snapshot), static_cast<int>(index));
+        m_jobOfTransfer.insert(
+            m_pool->add(job.address, job.file, job.snapshot, job.validators), static_cast<int>(index));
     }
     if (m_jobs.empty())
         end();
@@ -142,8 +150,11 @@ void CheckRun::stop()
     m_stopped = true;
     m_pool->abortAll();
     for (Job& job : m_jobs) {
-        if (job.running && job.kind == Job::Kind::Check)
+        if (job.running && job.kind == Job::Kind::Check) {
             removeQuietly(job.file);
+            if (m_states)
+                m_states->at(job.address).outcome = FavoriteState::Outcome::Stopped;
+        }
         job.running = false;
     }
     end();
@@ -164,31 +175,42 @@ void CheckRun::end()
     emit finished();
 }
 
-void CheckRun::onTransferFinished(int transfer, bool answered, bool fileCreated, bool complete, const QString& failure)
+void CheckRun::onTransferFinished(int transfer, const TransferPool::Result& result)
 {
     const auto found = m_jobOfTransfer.constFind(transfer);
     if (found == m_jobOfTransfer.cend() || m_finished)
         return;
     Job& job = m_jobs[static_cast<size_t>(*found)];
     job.running = false;
-    if (!complete)
-        qCInfo(lcCheck).noquote() << job.address << "failed:" << failure;
+    if (!result.complete && !result.notModified)
+        qCInfo(lcCheck).noquote() << job.address << "failed:" << result.failure;
+    QString reason = result.reason;
+    FavoriteState::Outcome outcome = FavoriteState::Outcome::Failed;
     if (job.kind == Job::Kind::FirstSnapshot) {
         // As a first download: a snapshot file that cannot be created does not stop the stamp.
-        job.downloaded = answered && (complete || !fileCreated);
+        job.downloaded = result.answered && !result.notModified && (result.complete || !result.fileCreated);
+        if (job.downloaded)
+            outcome = FavoriteState::Outcome::Unchanged;
+        else if (result.notModified)
+            reason = QStringLiteral("the server answered \"not modified\" to a plain request");
+    } else if (result.notModified) {
+        // The snapshot is the page as it is: nothing is downloaded, written or renamed.
+        outcome = FavoriteState::Outcome::Unchanged;
     } else {
-        applyCheck(job, fileCreated, complete);
+        outcome = applyCheck(job, result.fileCreated, result.complete, reason);
     }
+    recordState(job, outcome, reason, result);
     ++m_done;
     emit progress(m_done, total());
     if (m_done == total())
         end();
 }
 
-void CheckRun::applyCheck(Job& job, bool fileCreated, bool complete)
+FavoriteState::Outcome CheckRun::applyCheck(Job& job, bool fileCreated, bool complete, QString& reason)
 {
     if (!fileCreated)
-        return;
+        return FavoriteState::Outcome::Failed;
+    FavoriteState::Outcome outcome = FavoriteState::Outcome::Failed;
     if (complete) {
         try {
             // Only a snapshot that is not there at all makes the download the first: one that
@@ -203,24 +225,55 @@ void CheckRun::applyCheck(Job& job, bool fileCreated, bool complete)
             }
             switch (JudgeDownload(ChangeRule {}, snapshot, PageCopy { FileLength(job.file) })) {
             case Verdict::Unchanged:
+                outcome = FavoriteState::Outcome::Unchanged;
                 break;
             case Verdict::Changed:
                 ReplaceSnapshot(job.file, job.snapshot);
                 m_anyChanged = true;
                 stampRow(job, true);
-                return;
+                return FavoriteState::Outcome::Changed;
             case Verdict::FirstSnapshot:
                 RenameFile(job.file, job.snapshot);
                 qCInfo(lcCheck).noquote() << job.address << "had no snapshot: the download is its first";
                 stampRow(job, false);
-                return;
+                return FavoriteState::Outcome::Unchanged;
             }
         } catch (const FileError& error) {
             // The snapshot stays as it was; the download is kept like any other.
             qCInfo(lcCheck).noquote() << job.address << "not compared:" << error.message();
+            reason = error.message();
         }
     }
     keepAsLastDownload(job);
+    return outcome;
+}
+
+void CheckRun::recordState(
+    const Job& job, FavoriteState::Outcome outcome, const QString& reason, const TransferPool::Result& result)
+{
+    if (!m_states)
+        return;
+    FavoriteState& state = m_states->at(job.address);
+    const QDateTime now = Clock::GetCurrentTime();
+    const bool wasFailing = state.isFailing();
+    state.checked = now;
+    state.outcome = outcome;
+    if (outcome == FavoriteState::Outcome::Failed) {
+        state.failure = reason;
+        state.failuresInARow = wasFailing ? state.failuresInARow + 1 : 1;
+        if (!wasFailing)
+            state.failingSince = now;
+        return;
+    }
+    state.failure.clear();
+    state.failuresInARow = 0;
+    state.failingSince = {};
+    if (!result.notModified) {
+        // The validators of the answer that made or confirmed the snapshot.
+        state.fetched = now;
+        state.etag = result.validators.etag;
+        state.lastModified = result.validators.lastModified;
+    }
 }
 
 void CheckRun::stampRow(const Job& job, bool changed)

@@ -13,8 +13,10 @@
 #include <memory>
 #include <vector>
 
+#include "platform/TransferPool.h"
+#include "store/FavoriteStates.h"
+
 class FavoritesList;
-class TransferPool;
 
 // Failures and decisions of the checks; quiet unless QT_LOGGING_RULES="nelvox.check=true".
 Q_DECLARE_LOGGING_CATEGORY(lcCheck)
@@ -25,6 +27,10 @@ public:
     // Throws InternetError when no internet session can be had.
     explicit CheckRun(FavoritesList& list, QObject* parent = nullptr);
     ~CheckRun() override;
+
+    // Where the run records what each check found, and reads the validators of conditional
+    // requests from; without it the run records nothing and asks for every page whole.
+    void setStates(FavoriteStates* states) { m_states = states; }
 
     // Queues the page check of the favorite in `row`: its page is downloaded again and judged
     // against its snapshot by the favorite's rule. A change makes the download the snapshot,
@@ -62,8 +68,11 @@ signals:
 private:
     struct Job;
 
-    void onTransferFinished(int transfer, bool answered, bool fileCreated, bool complete, const QString& failure);
-    void applyCheck(Job& job, bool fileCreated, bool complete);
+    void onTransferFinished(int transfer, const TransferPool::Result& result);
+    // Applies a check's download to its snapshot and row; what came of it, and why a failure.
+    FavoriteState::Outcome applyCheck(Job& job, bool fileCreated, bool complete, QString& reason);
+    void recordState(
+        const Job& job, FavoriteState::Outcome outcome, const QString& reason, const TransferPool::Result& result);
     void stampRow(const Job& job, bool changed);
     // A download that did not become a snapshot is kept for the last download when it comes
     // later in the run's order than the one kept so far.
@@ -72,6 +81,7 @@ private:
     void end();
 
     FavoritesList& m_list;
+    FavoriteStates* m_states = nullptr;
     std::unique_ptr<TransferPool> m_pool;
     std::vector<Job> m_jobs;
     // The job of each transfer of the pool.

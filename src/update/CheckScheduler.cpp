@@ -129,6 +129,7 @@ void CheckScheduler::begin(std::unique_ptr<CheckRun> run, Kind kind)
         m_endedRuns.clear();
     m_run = std::move(run);
     m_kind = kind;
+    m_run->setStates(&m_states);
     connect(m_run.get(), &CheckRun::progress, this, &CheckScheduler::progress);
     // What follows a run comes from the event loop, not from inside whatever ended it (a Stop
     // button's click, the last download's socket): the prompt may open a loop of its own.
@@ -155,6 +156,7 @@ void CheckScheduler::onRunFinished()
         SortFavorites(m_list);
     if (kind != Kind::FirstSnapshot)
         save();
+    saveStates();
     --m_endingDepth;
     emit finished(anyChanged);
     releaseWaitingTick();
@@ -167,6 +169,17 @@ void CheckScheduler::save()
     } catch (const NelvoxError& error) {
         qCInfo(lcCheck) << "saving the favorites failed:" << error.message();
         emit saveFailed(error.message());
+    }
+}
+
+void CheckScheduler::saveStates()
+{
+    // What the checks found is worth keeping but no reason to bother the user: the list's own
+    // save reports a data directory that cannot be written.
+    try {
+        m_states.save(m_list);
+    } catch (const NelvoxError& error) {
+        qCInfo(lcCheck) << "saving what the checks found failed:" << error.message();
     }
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "store/DialogValues.h"
+#include "store/FavoriteStates.h"
 
 #include <QObject>
 #include <QString>
@@ -24,6 +25,11 @@ public:
 
     explicit CheckScheduler(FavoritesList& list, QObject* parent = nullptr);
     ~CheckScheduler() override;
+
+    // What the checks of each favorite found; loadStates() reads it from the data directory,
+    // and every run records into it and saves it with the list.
+    const FavoriteStates& states() const { return m_states; }
+    void loadStates() { m_states.load(); }
 
     // The hourly timer; its timeout asks for a tick through tickDue().
     QTimer& timer() { return m_timer; }
@@ -90,10 +96,12 @@ private:
     void begin(std::unique_ptr<CheckRun> run, Kind kind);
     void onRunFinished();
     void save();
+    void saveStates();
     // A tick that had to wait asks for its turn once nothing holds it off.
     void releaseWaitingTick();
 
     FavoritesList& m_list;
+    FavoriteStates m_states;
     QTimer m_timer;
     std::unique_ptr<CheckRun> m_run;
     // Runs that have ended, kept until no signal of theirs is under way: a run ends inside

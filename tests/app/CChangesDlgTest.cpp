@@ -101,7 +101,7 @@ protected:
     static QPoint rowCenter(CNelvoxDlg& window, int row)
     {
         QTreeView* list = window.findChild<QTreeView*>("listFavorites");
-        return list->visualRect(window.favorites().index(row, 0)).center();
+        return list->visualRect(list->model()->index(row, 0)).center();
     }
 };
 

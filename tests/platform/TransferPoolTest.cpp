@@ -155,7 +155,7 @@ TEST_F(TransferPoolTest, AsksAsNelvoxForAFreshCopy)
         return found == headers.end() ? std::string("(none)") : found->second;
     };
     EXPECT_EQ(requests[0].method, "GET");
-    EXPECT_EQ(header("User-Agent"), "Nelvox");
+    EXPECT_EQ(header("User-Agent"), "Nelvox/1.0 (desktop page watcher)");
     EXPECT_EQ(header("Cache-Control"), "no-cache");
     EXPECT_EQ(header("Pragma"), "no-cache");
 }
@@ -185,14 +185,13 @@ TEST_F(TransferPoolTest, AsksForCompressedPagesAndStoresThemDecoded)
     EXPECT_LT(m_server.bodyBytesSent("/page"), 2 * page.size() / 10);
 }
 
-TEST_F(TransferPoolTest, StoresErrorPagesAndTheEndOfUpToTenRedirects)
+TEST_F(TransferPoolTest, FailsOnErrorPagesAndStoresTheEndOfUpToTenRedirects)
 {
+    // An answer of status 400 or above is a failure that touches no file.
     m_server.setPage("/missing", "<h1>Not Found</h1>\n", 404);
     m_server.setPage("/broken", "<h1>Internal error</h1>\r\nretry later", 500);
-    EXPECT_TRUE(DownloadAsSnapshot(m_server.url("/missing"), "missing.txt").complete);
-    EXPECT_TRUE(DownloadAsSnapshot(m_server.url("/broken"), "broken.txt").complete);
-    EXPECT_EQ(ReadAll("missing.txt"), "<h1>Not Found</h1>\r\n");
-    EXPECT_EQ(ReadAll("broken.txt"), "<h1>Internal error</h1>\r\nretry later\r\n");
+    EXPECT_EQ(expectRefused(m_server.url("/missing")).reason, "HTTP 404 Not Found");
+    EXPECT_EQ(expectRefused(m_server.url("/broken")).reason, "HTTP 500 Internal Server Error");
 
     m_server.setRedirect("/moved", "/moved-again", 301);
     m_server.setRedirect("/moved-again", m_server.url("/moved-once-more").toStdString(), 302);

@@ -1,0 +1,124 @@
+// The file of the checks' findings: "[address]" starts a favorite's block, "key=value" lines
+// follow, lines end with CR LF as in every file of Nelvox.
+#include "store/FavoriteStates.h"
+
+#include "platform/Files.h"
+#include "platform/NelvoxError.h"
+#include "store/FavoritesList.h"
+
+#include <QFile>
+#include <QSet>
+
+namespace {
+
+const char* const kOutcomeNames[] = { "unknown", "changed", "unchanged", "failed", "stopped" };
+
+QString timeText(const QDateTime& time)
+{
+    return time.isValid() ? time.toString(Qt::ISODate) : QString();
+}
+
+QDateTime timeOf(const QString& text)
+{
+    return QDateTime::fromString(text, Qt::ISODate);
+}
+
+// One "key=value" line into `state`; false when the key is not one of ours.
+bool readLine(FavoriteState& state, const QString& key, const QString& value)
+{
+    if (key == u"checked") {
+        state.checked = timeOf(value);
+    } else if (key == u"outcome") {
+        for (size_t index = 0; index < std::size(kOutcomeNames); ++index) {
+            if (value == QLatin1String(kOutcomeNames[index]))
+                state.outcome = static_cast<FavoriteState::Outcome>(index);
+        }
+    } else if (key == u"failure") {
+        state.failure = value;
+    } else if (key == u"failures-in-a-row") {
+        state.failuresInARow = std::max(0, value.toInt());
+    } else if (key == u"failing-since") {
+        state.failingSince = timeOf(value);
+    } else if (key == u"fetched") {
+        state.fetched = timeOf(value);
+    } else if (key == u"etag") {
+        state.etag = value.toLatin1();
+    } else if (key == u"last-modified") {
+        state.lastModified = value.toLatin1();
+    } else {
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void FavoriteStates::load(const QString& fileName)
+{
+    m_states.clear();
+    QFile file;
+    if (!OpenForReading(file, fileName))
+        return;
+    FavoriteState* state = nullptr;
+    while (!file.atEnd()) {
+        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+        if (line.startsWith(u'[') && line.endsWith(u']')) {
+            state = &m_states[line.sliced(1, line.size() - 2)];
+            *state = {};
+            continue;
+        }
+        const qsizetype equals = line.indexOf(u'=');
+        if (!state || line.isEmpty())
+            continue;
+        if (equals <= 0 || !readLine(*state, line.first(equals).trimmed(), line.sliced(equals + 1).trimmed()))
+            state->otherLines << line;
+    }
+}
+
+void FavoriteStates::save(const FavoritesList& list, const QString& fileName) const
+{
+    QByteArray text = "# What Nelvox's checks found, one block per favorite's address.\r\n";
+    QSet<QString> written;
+    for (const FavoritesList::Row& row : list.rows()) {
+        const QString& address = row[FavoritesList::WebSite];
+        const auto found = m_states.constFind(address);
+        if (found == m_states.cend() || written.contains(address))
+            continue;
+        written.insert(address);
+        const FavoriteState& state = *found;
+        QStringList lines { u'[' + address + u']' };
+        auto add = [&](const char* key, const QString& value) {
+            if (!value.isEmpty())
+                lines << QLatin1String(key) + u'=' + value;
+        };
+        add("checked", timeText(state.checked));
+        add("outcome", QLatin1String(kOutcomeNames[static_cast<int>(state.outcome)]));
+        // A line break would start a line of its own.
+        add("failure", QString(state.failure).replace(u'\n', u' ').replace(u'\r', u' '));
+        add("failures-in-a-row", state.failuresInARow > 0 ? QString::number(state.failuresInARow) : QString());
+        add("failing-since", timeText(state.failingSince));
+        add("fetched", timeText(state.fetched));
+        add("etag", QString::fromLatin1(state.etag));
+        add("last-modified", QString::fromLatin1(state.lastModified));
+        lines += state.otherLines;
+        text += lines.join(QStringLiteral("\r\n")).toUtf8() + "\r\n";
+    }
+    if (const QString reason = WriteWholeFile(fileName, text); !reason.isEmpty())
+        throw FileError(QStringLiteral("Cannot save what the checks found to \"%1\": %2").arg(fileName, reason));
+}
+
+const FavoriteState* FavoriteStates::find(const QString& address) const
+{
+    const auto found = m_states.constFind(address);
+    return found == m_states.cend() ? nullptr : &*found;
+}
+
+int FavoriteStates::failingCount(const FavoritesList& list) const
+{
+    int count = 0;
+    for (const FavoritesList::Row& row : list.rows()) {
+        const FavoriteState* state = find(row[FavoritesList::WebSite]);
+        count += state && state->isFailing();
+    }
+    return count;
+}
