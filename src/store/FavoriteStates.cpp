@@ -11,6 +11,8 @@
 
 namespace {
 
+const char* const kHeading = "# What Nelvox's checks found, one block per favorite's address.";
+
 const char* const kOutcomeNames[] = { "unknown", "changed", "unchanged", "failed", "stopped" };
 
 QString timeText(const QDateTime& time)
@@ -56,6 +58,7 @@ bool readLine(FavoriteState& state, const QString& key, const QString& value)
 void FavoriteStates::load(const QString& fileName)
 {
     m_states.clear();
+    m_leadingLines.clear();
     QFile file;
     if (!OpenForReading(file, fileName))
         return;
@@ -68,7 +71,12 @@ void FavoriteStates::load(const QString& fileName)
             continue;
         }
         const qsizetype equals = line.indexOf(u'=');
-        if (!state || line.isEmpty())
+        if (!state) {
+            if (!line.isEmpty() && line != QLatin1String(kHeading))
+                m_leadingLines << line;
+            continue;
+        }
+        if (line.isEmpty())
             continue;
         if (equals <= 0 || !readLine(*state, line.first(equals).trimmed(), line.sliced(equals + 1).trimmed()))
             state->otherLines << line;
@@ -77,7 +85,9 @@ void FavoriteStates::load(const QString& fileName)
 
 void FavoriteStates::save(const FavoritesList& list, const QString& fileName) const
 {
-    QByteArray text = "# What Nelvox's checks found, one block per favorite's address.\r\n";
+    QByteArray text = QByteArray(kHeading) + "\r\n";
+    for (const QString& line : m_leadingLines)
+        text += line.toUtf8() + "\r\n";
     QSet<QString> written;
     for (const FavoritesList::Row& row : list.rows()) {
         const QString& address = row[FavoritesList::WebSite];

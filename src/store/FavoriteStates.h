@@ -43,6 +43,7 @@ public:
     void save(const FavoritesList& list, const QString& fileName = QString::fromLatin1(kStatesFileName)) const;
 
     const FavoriteState* find(const QString& address) const;
+    QStringList addresses() const { return m_states.keys(); }
     // The state of `address`, made empty when there was none.
     FavoriteState& at(const QString& address) { return m_states[address]; }
     // How many of the list's rows are failing.
@@ -50,4 +51,6 @@ public:
 
 private:
     QHash<QString, FavoriteState> m_states;
+    // Lines before the first block, but for the file's own heading.
+    QStringList m_leadingLines;
 };

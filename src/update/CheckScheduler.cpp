@@ -55,7 +55,7 @@ bool CheckScheduler::startTick(bool checks)
         emit finished(false);
         return true;
     }
-    auto run = std::make_unique<CheckRun>(m_list);
+    auto run = makeRun();
     // Which rows are due is settled at the tick's time, before any download, so that a slow
     // page cannot make the rows after it miss their hour.
     const QDateTime tickTime = Clock::GetCurrentTime();
@@ -77,7 +77,7 @@ bool CheckScheduler::startUpdateAll()
         return false;
     std::unique_ptr<CheckRun> run;
     try {
-        run = std::make_unique<CheckRun>(m_list);
+        run = makeRun();
     } catch (const NelvoxError& error) {
         qCInfo(lcCheck) << "Update All Now without an internet session:" << error.message();
     }
@@ -103,7 +103,7 @@ bool CheckScheduler::startFirstSnapshot(const QString& address)
     m_firstSnapshotStamp = QStringLiteral("Never");
     std::unique_ptr<CheckRun> run;
     try {
-        run = std::make_unique<CheckRun>(m_list);
+        run = makeRun();
     } catch (const NelvoxError& error) {
         // A session that cannot even be created is one more failed download.
         qCInfo(lcCheck) << "first snapshot of" << address << "without an internet session:" << error.message();
@@ -113,6 +113,13 @@ bool CheckScheduler::startFirstSnapshot(const QString& address)
     m_firstSnapshotJob = run->addFirstSnapshot(address);
     begin(std::move(run), Kind::FirstSnapshot);
     return true;
+}
+
+std::unique_ptr<CheckRun> CheckScheduler::makeRun()
+{
+    auto run = std::make_unique<CheckRun>(m_list);
+    run->setStates(&m_states);
+    return run;
 }
 
 void CheckScheduler::stop()
@@ -129,7 +136,6 @@ void CheckScheduler::begin(std::unique_ptr<CheckRun> run, Kind kind)
         m_endedRuns.clear();
     m_run = std::move(run);
     m_kind = kind;
-    m_run->setStates(&m_states);
     connect(m_run.get(), &CheckRun::progress, this, &CheckScheduler::progress);
     // What follows a run comes from the event loop, not from inside whatever ended it (a Stop
     // button's click, the last download's socket): the prompt may open a loop of its own.

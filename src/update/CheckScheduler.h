@@ -92,6 +92,8 @@ signals:
 private:
     enum class Kind { Tick, UpdateAll, FirstSnapshot };
 
+    // A run that records into the states. Throws InternetError when no session can be had.
+    std::unique_ptr<CheckRun> makeRun();
     // Starts `run` as the run under way.
     void begin(std::unique_ptr<CheckRun> run, Kind kind);
     void onRunFinished();

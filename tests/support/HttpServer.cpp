@@ -179,6 +179,25 @@ void HttpServer::setPages(const std::string& path, const std::vector<QByteArray>
     });
 }
 
+void HttpServer::setConditionalPage(
+    const std::string& path, const QByteArray& body, const std::string& etag, const std::string& lastModified)
+{
+    setAnswer(
+        path, [body = toStd(body), etag, lastModified](const httplib::Request& request, httplib::Response& response) {
+            if (!etag.empty())
+                response.set_header("ETag", etag);
+            if (!lastModified.empty())
+                response.set_header("Last-Modified", lastModified);
+            const bool unchanged = etag.empty()
+                ? !lastModified.empty() && request.get_header_value("If-Modified-Since") == lastModified
+                : request.get_header_value("If-None-Match") == etag;
+            if (unchanged)
+                response.status = 304;
+            else
+                response.set_content(body, kContentType);
+        });
+}
+
 void HttpServer::setChunkedPage(const std::string& path, const std::vector<QByteArray>& pieces)
 {
     std::vector<std::string> chunks;

@@ -53,6 +53,10 @@ public:
     // A body of `size` bytes made by repeating `unit`, produced while it is sent; chunked
     // when `announceLength` is false.
     void setRepeatedPage(const std::string& path, const QByteArray& unit, qint64 size, bool announceLength);
+    // `body` with an ETag and a Last-Modified (either may be empty), or "304 Not Modified" to
+    // a request whose If-None-Match (or, without an ETag, If-Modified-Since) names them.
+    void setConditionalPage(
+        const std::string& path, const QByteArray& body, const std::string& etag, const std::string& lastModified);
     void setRedirect(const std::string& path, const std::string& location, int status = 302);
     // Announces `declaredLength` bytes, sends `head`, then sends nothing more until the
     // server is destroyed.

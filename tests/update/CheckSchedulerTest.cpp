@@ -2,11 +2,14 @@
 // a dialog or a run, what follows a run, and what the checks log.
 #include "UpdateFixture.h"
 
+#include "platform/TransferPool.h"
 #include "store/DialogValues.h"
 #include "update/CheckScheduler.h"
+#include "update/SnapshotReplace.h"
 
 #include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QLoggingCategory>
 #include <QSignalSpy>
 
@@ -39,6 +42,27 @@ protected:
     {
         return run([this] { return m_scheduler.startTick(true); });
     }
+    bool updateAll()
+    {
+        return run([this] { return m_scheduler.startUpdateAll(); });
+    }
+    const FavoriteState& state(const std::string& path)
+    {
+        static const FavoriteState none;
+        const FavoriteState* found = m_scheduler.states().find(url(path));
+        return found ? *found : none;
+    }
+    // What the program sent in `header` with its last request for `path`.
+    std::string sent(const std::string& path, const char* header)
+    {
+        std::string value = "(none)";
+        for (const HttpServer::Request& request : m_server.requests()) {
+            if (request.target == path)
+                value = request.headers.count(header) ? request.headers.find(header)->second : "(none)";
+        }
+        return value;
+    }
+    ~CheckSchedulerTest() override { TransferPool::ForgetHostWaits(); }
 
     FavoritesList m_list;
     CheckScheduler m_scheduler { m_list };
@@ -164,6 +188,128 @@ TEST_F(CheckSchedulerTest, FailuresAndStopsAreLoggedOnlyWhenTheCategoryIsOn)
     const QString all = logged.join('\n');
     EXPECT_TRUE(all.contains(url("/broken") + " failed: ")) << all.toStdString();
     EXPECT_TRUE(all.contains("tick held")) << all.toStdString();
+}
+
+TEST_F(CheckSchedulerTest, ErrorPagesAreFailuresThatTouchNothingUntilASuccessClearsThem)
+{
+    m_server.setPage("/gone", "no such page\n", 404);
+    m_server.setPage("/busy", "try later\n", 503);
+    for (const char* path : { "/gone", "/busy" }) {
+        WriteAll(SnapshotFileName(url(path)), "a good page\r\n");
+        WriteAll(PreviousCopyName(SnapshotFileName(url(path))), "an older page\r\n");
+        addRow(m_list, path, "H", "07/09/04 05:03 PM");
+    }
+    setClock(QDateTime(kSaturday, QTime(11, 0, 0)));
+    ASSERT_TRUE(updateAll());
+    setClock(QDateTime(kSaturday, QTime(12, 0, 0)));
+    ASSERT_TRUE(updateAll());
+
+    for (const char* path : { "/gone", "/busy" }) {
+        EXPECT_EQ(snapshot(path), "a good page\r\n") << path;
+        EXPECT_EQ(ReadAll(PreviousCopyName(SnapshotFileName(url(path)))), "an older page\r\n") << path;
+        EXPECT_TRUE(state(path).isFailing()) << path;
+        EXPECT_EQ(state(path).failuresInARow, 2) << path;
+        EXPECT_EQ(state(path).failingSince, QDateTime(kSaturday, QTime(11, 0, 0))) << path;
+    }
+    EXPECT_EQ(state("/gone").failure, "HTTP 404 Not Found");
+    EXPECT_EQ(state("/busy").failure, "HTTP 503 Service Unavailable");
+    for (int row = 0; row < 2; ++row) {
+        EXPECT_EQ(m_list.text(row, FavoritesList::LastUpdated), "07/09/04 05:03 PM");
+        EXPECT_EQ(m_list.text(row, FavoritesList::Changed), "");
+    }
+    EXPECT_FALSE(FileExists("tempupd.nvd")) << "an error page is no download to keep";
+
+    // What was found survives the program: the file holds it.
+    FavoriteStates reloaded;
+    reloaded.load();
+    ASSERT_NE(reloaded.find(url("/gone")), nullptr);
+    EXPECT_EQ(reloaded.find(url("/gone"))->failure, "HTTP 404 Not Found");
+    EXPECT_EQ(reloaded.failingCount(m_list), 2);
+
+    m_server.setPage("/gone", "a good page\n");
+    ASSERT_TRUE(updateAll());
+    EXPECT_FALSE(state("/gone").isFailing());
+    EXPECT_EQ(state("/gone").failure, "");
+    EXPECT_EQ(state("/gone").fetched, QDateTime(kSaturday, QTime(12, 0, 0)));
+    EXPECT_TRUE(state("/busy").isFailing());
+}
+
+TEST_F(CheckSchedulerTest, ConditionalRequestsOnlyAfterAnAnswerThatMadeOrConfirmedTheSnapshot)
+{
+    setClock(QDateTime(kSaturday, QTime(11, 0, 0)));
+    m_server.setConditionalPage("/etag", "the page\n", "\"v1\"", "");
+    m_server.setConditionalPage("/dated", "the page\n", "", "Sat, 02 Oct 2021 09:00:00 GMT");
+    m_server.setPage("/plain", "the page\n");
+    for (const char* path : { "/etag", "/dated", "/plain" })
+        addRow(m_list, path, "H");
+
+    ASSERT_TRUE(updateAll()); // first snapshots: nothing to send yet
+    EXPECT_EQ(sent("/etag", "If-None-Match"), "(none)");
+    ASSERT_TRUE(updateAll());
+    EXPECT_EQ(sent("/etag", "If-None-Match"), "\"v1\"");
+    EXPECT_EQ(sent("/dated", "If-Modified-Since"), "Sat, 02 Oct 2021 09:00:00 GMT");
+    EXPECT_EQ(sent("/plain", "If-None-Match") + sent("/plain", "If-Modified-Since"), "(none)(none)")
+        << "a server without validators is asked as before";
+    EXPECT_EQ(state("/plain").outcome, FavoriteState::Outcome::Unchanged);
+
+    // "Not modified" touches no file: the snapshot is the same file, nothing is downloaded.
+    const QString etagSnapshot = SnapshotFileName(url("/etag"));
+    QFile::setPermissions(etagSnapshot, QFileDevice::ReadOwner);
+    const QDateTime written = QFileInfo(etagSnapshot).lastModified();
+    QFile::remove("tempupd.nvd");
+    m_server.setPage("/plain", "the page\n", 500); // the last download would otherwise be /plain's
+    ASSERT_TRUE(updateAll());
+    EXPECT_EQ(state("/etag").outcome, FavoriteState::Outcome::Unchanged);
+    EXPECT_EQ(QFileInfo(etagSnapshot).lastModified(), written);
+    EXPECT_FALSE(FileExists("tempupd.nvd"));
+    EXPECT_TRUE(QDir::current().entryList({ "tempupd.nvd.*" }).isEmpty());
+    QFile::setPermissions(etagSnapshot, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+
+    // After a failure, a stop or without the snapshot, the next request goes whole.
+    m_server.setPage("/etag", "server trouble\n", 500);
+    ASSERT_TRUE(updateAll());
+    m_server.setConditionalPage("/etag", "the page\n", "\"v1\"", "");
+    ASSERT_TRUE(updateAll());
+    EXPECT_EQ(sent("/etag", "If-None-Match"), "(none)") << "after a failure";
+    m_server.setStall("/dated", "the start", 1000);
+    ASSERT_TRUE(run([this] {
+        const bool started = m_scheduler.startUpdateAll();
+        QTimer::singleShot(300, &m_scheduler, &CheckScheduler::stop);
+        return started;
+    }));
+    EXPECT_EQ(state("/dated").outcome, FavoriteState::Outcome::Stopped);
+    m_server.setConditionalPage("/dated", "the page\n", "", "Sat, 02 Oct 2021 09:00:00 GMT");
+    QFile::remove(etagSnapshot);
+    ASSERT_TRUE(updateAll());
+    EXPECT_EQ(sent("/dated", "If-Modified-Since"), "(none)") << "after a stop";
+    EXPECT_EQ(sent("/etag", "If-None-Match"), "(none)") << "without a snapshot";
+    EXPECT_EQ(snapshot("/etag"), "the page\r\n");
+}
+
+TEST_F(CheckSchedulerTest, AServerThatAsksToWaitIsLeftAloneUntilThenAcrossRuns)
+{
+    setClock(QDateTime(kSaturday, QTime(11, 0, 0)));
+    m_server.setPage("/a", "slow down\n", 429, { { "Retry-After", "120" } });
+    m_server.setPage("/b", "a page\n");
+    m_server.setPage("/c", "a page\n");
+    TransferLimits::maxPerHost = 1;
+    for (const char* path : { "/a", "/b", "/c" })
+        addRow(m_list, path, "H");
+    ASSERT_TRUE(updateAll());
+    TransferLimits::maxPerHost = 2;
+    EXPECT_EQ(m_server.requestCount("/b") + m_server.requestCount("/c"), 0);
+    EXPECT_EQ(state("/b").failure, "the server asked to wait until 10/02/21 11:02 AM");
+
+    setClock(QDateTime(kSaturday, QTime(11, 1, 0)));
+    ASSERT_TRUE(tick());
+    EXPECT_EQ(m_server.requestCount("/a"), 1) << "not asked again before its time, by a tick either";
+
+    // A Retry-After that does not parse is ignored.
+    setClock(QDateTime(kSaturday, QTime(11, 3, 0)));
+    m_server.setPage("/a", "busy\n", 503, { { "Retry-After", "soon" } });
+    ASSERT_TRUE(updateAll());
+    EXPECT_EQ(m_server.requestCount("/b"), 1);
+    EXPECT_EQ(state("/a").failure, "HTTP 503 Service Unavailable");
 }
 
 } // namespace

@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -188,6 +189,43 @@ TEST_F(UpdateAllNow, AChangePromptsEvenWithTheBoxClearedAndYesBringsTheWindowBac
     EXPECT_EQ(ReadAll("nelvox.ini"),
         "3\r\n" + line("/a", "D", "10/01/21 05:00 PM", "YES") + line("/b", "H", "10/01/21 05:00 PM", "YES")
             + line("/c", "W", "07/09/04 05:03 PM", ""));
+}
+
+TEST_F(UpdateAllNow, AFailingFavoriteShowsAWarningWithItsReasonAndTheTrayTipCountsIt)
+{
+    m_server.setPage("/gone", "no such page\n", 404);
+    m_server.setPage("/fine", "a page\n");
+    snapshotAsServed("/fine");
+    CNelvoxDlg window;
+    addRow(window, "/fine", "H");
+    addRow(window, "/gone", "H");
+    // Nothing listens on the discard port of the loopback address.
+    window.favorites().insertFavorite(2, QStringLiteral("http://127.0.0.1:9/"));
+    const QAbstractItemModel* shown = window.findChild<QTreeView*>("listFavorites")->model();
+    auto cell = [&](int row, int role) { return shown->index(row, FavoritesList::WebSite).data(role); };
+    ModalAnswerer answers;
+    answers.thenClick("OK"); // no box may come
+
+    setClock(QDateTime(QDate(2021, 10, 2), QTime(9, 0, 0)));
+    clickUpdateAll(window);
+    setClock(QDateTime(QDate(2021, 10, 2), QTime(10, 0, 0)));
+    clickUpdateAll(window);
+
+    EXPECT_EQ(answers.pending(), 1) << "a failure asks nothing";
+    EXPECT_FALSE(cell(0, Qt::DecorationRole).isValid()) << "a favorite that never failed looks as ever";
+    EXPECT_TRUE(cell(1, Qt::DecorationRole).isValid());
+    EXPECT_EQ(cell(1, Qt::ToolTipRole).toString(),
+        url("/gone")
+            + "\nLast check failed 2 times in a row since 10/02/21 09:00 AM: HTTP 404 Not Found"
+              "\nThe page has not been fetched yet.");
+    EXPECT_TRUE(cell(2, Qt::ToolTipRole).toString().contains(": connection refused\n"))
+        << cell(2, Qt::ToolTipRole).toString().toStdString();
+    EXPECT_EQ(window.trayIcon().systemTrayIcon().toolTip(), "Nelvox v1.0 - 2 favorites failing");
+
+    m_server.setPage("/gone", "back again\n");
+    clickUpdateAll(window);
+    EXPECT_FALSE(cell(1, Qt::DecorationRole).isValid()) << "the next success clears the mark";
+    EXPECT_EQ(window.trayIcon().systemTrayIcon().toolTip(), "Nelvox v1.0 - 1 favorite failing");
 }
 
 TEST_F(UpdateAllNow, NoLeavesTheAlertOnUntilTheNextNotificationFlipsIt)

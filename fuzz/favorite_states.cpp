@@ -1,0 +1,60 @@
+// Any bytes as "nelvox.state": loading must not crash, and what a save writes must read back
+// to a store that writes the very same bytes.
+#include "store/FavoriteStates.h"
+#include "store/FavoritesList.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+std::unique_ptr<QTemporaryDir> workDir;
+
+QByteArray saveAll(const FavoriteStates& states)
+{
+    FavoritesList list;
+    for (const QString& address : states.addresses())
+        list.insertFavorite(list.count(), address);
+    states.save(list);
+    QFile file(QString::fromLatin1(kStatesFileName));
+    if (!file.open(QIODevice::ReadOnly))
+        std::abort();
+    return file.readAll();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    workDir = std::make_unique<QTemporaryDir>();
+    if (!workDir->isValid() || !QDir::setCurrent(workDir->path()))
+        std::abort();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    {
+        QFile file(QString::fromLatin1(kStatesFileName));
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            std::abort();
+        file.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
+    }
+    FavoriteStates loaded;
+    loaded.load();
+    const QByteArray first = saveAll(loaded);
+    FavoriteStates reloaded;
+    reloaded.load();
+    const QByteArray second = saveAll(reloaded);
+    if (first != second) {
+        std::fprintf(stderr, "saved:\n%s\nsaved again:\n%s\n", first.constData(), second.constData());
+        std::abort();
+    }
+    return 0;
+}
