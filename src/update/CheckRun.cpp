@@ -1,6 +1,6 @@
-// The run of checks side by side. Each check ends as a check of its row alone would: the
-// verdict of its rule, the replacement of the snapshot, a stamp of the time its download
-// ended. Downloads of one snapshot never overlap, so that favorites sharing a
+// The run of checks side by side, the only way Nelvox fetches a page. Each check ends on its
+// own row: the verdict of its rule, the replacement of the snapshot, a stamp of the time its
+// download ended. Downloads of one snapshot never overlap, so that favorites sharing a
 // snapshot are compared one after another in the list's order.
 #include "update/CheckRun.h"
 
