@@ -226,16 +226,7 @@ public:
     // Runs a short client to its end and returns what it printed.
     QString run(const QString& program, const QStringList& arguments, int* exitCode = nullptr)
     {
-        QProcess process;
-        process.setProcessEnvironment(m_environment);
-        process.start(program, arguments);
-        if (!process.waitForFinished(15000)) {
-            process.kill();
-            process.waitForFinished(3000);
-        }
-        if (exitCode)
-            *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        return QString::fromLocal8Bit(process.readAllStandardOutput());
+        return QString::fromLocal8Bit(output(program, arguments, exitCode));
     }
 
     // The ids of the windows whose name matches `name`, shown ones only when `visible`.
@@ -296,15 +287,9 @@ public:
     // a PPM image; empty when it cannot be taken.
     QByteArray capture(const QString& window)
     {
-        QProcess process;
-        process.setProcessEnvironment(m_environment);
-        process.start("import", { "-window", window, "ppm:-" });
-        if (!process.waitForFinished(15000)) {
-            process.kill();
-            process.waitForFinished(3000);
-            return {};
-        }
-        return process.exitCode() == 0 ? process.readAllStandardOutput() : QByteArray();
+        int exitCode = -1;
+        const QByteArray image = output("import", { "-window", window, "ppm:-" }, &exitCode);
+        return exitCode == 0 ? image : QByteArray();
     }
 
     // A method call on the session bus, as dbus-send prints its reply.
@@ -322,6 +307,22 @@ public:
     }
 
 private:
+    // Runs a short client to its end and returns what it printed, as bytes. Its exit code is -1
+    // when it crashed or did not end in time.
+    QByteArray output(const QString& program, const QStringList& arguments, int* exitCode)
+    {
+        QProcess process;
+        process.setProcessEnvironment(m_environment);
+        process.start(program, arguments);
+        if (!process.waitForFinished(15000)) {
+            process.kill();
+            process.waitForFinished(3000);
+        }
+        if (exitCode)
+            *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        return process.readAllStandardOutput();
+    }
+
     // Starts a program of the session; what it prints goes to a log file of its own.
     QProcess& start(const QString& program, const QStringList& arguments, const QString& workingDirectory = {},
         const QProcessEnvironment& extra = {})
