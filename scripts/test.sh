@@ -16,7 +16,11 @@ for argument in "$@"; do
 done
 "$top/scripts/setup.sh" --tests
 build="$top/build-test"
-"$top/scripts/build.sh" "$build"
+# The benchmarks are not part of the suite; the full run builds them too, so that they keep
+# building.
+bench=OFF
+((full)) && bench=ON
+"$top/scripts/build.sh" "$build" -DNELVOX_BUILD_BENCH=$bench
 (cd "$build" && ctest --output-on-failure --parallel "$(nproc)" --timeout 600)
 if ((full)); then
     # The libFuzzer targets, about a minute in all.
