@@ -70,6 +70,7 @@ protected:
         if (IsSkipped() || HasFatalFailure())
             return;
         ASSERT_TRUE(m_session.startSessionBus()) << "dbus-daemon did not start";
+        ASSERT_TRUE(m_session.configurePanel()) << "cannot write the panel's configuration";
         m_windowManager = std::make_unique<MinimisingWindowManager>(m_session.display());
         ASSERT_TRUE(m_windowManager->isConnected()) << "cannot reach the display";
     }

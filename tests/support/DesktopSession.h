@@ -160,16 +160,19 @@ public:
         return pollUntil([&] { return events().contains("MANAGER"); });
     }
 
+    // Writes the configuration that XFCE's panel reads at its start: one panel with the tray.
+    bool configurePanel()
+    {
+        const QString config = m_home.filePath(".config/xfce4/xfconf/xfce-perchannel-xml");
+        QFile file(config + "/xfce4-panel.xml");
+        return QDir().mkpath(config) && file.open(QIODevice::WriteOnly)
+            && file.write(kPanelConfig) == kPanelConfig.size();
+    }
+
     // Starts XFCE's panel with its tray on the session bus; empty once the tray has put the
     // watcher on the bus, otherwise why not.
     QString startPanel()
     {
-        const QString config = m_home.filePath(".config/xfce4/xfconf/xfce-perchannel-xml");
-        QFile file(config + "/xfce4-panel.xml");
-        if (!QDir().mkpath(config) || !file.open(QIODevice::WriteOnly)
-            || file.write(kPanelConfig) != kPanelConfig.size())
-            return QStringLiteral("cannot write the panel's configuration");
-        file.close();
         start("xfce4-panel", { "--disable-wm-check" });
         if (pollUntil([&] { return hasOwner("org.kde.StatusNotifierWatcher"); }, 20000))
             return {};
