@@ -3,7 +3,6 @@
 #include "store/FavoritesFile.h"
 #include "store/FavoritesList.h"
 
-#include <QCoreApplication>
 #include <QFile>
 
 #include <benchmark/benchmark.h>
@@ -77,12 +76,3 @@ void BM_SaveFavorites(benchmark::State& state)
 BENCHMARK(BM_SaveFavorites)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

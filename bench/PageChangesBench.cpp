@@ -62,5 +62,3 @@ BENCHMARK(BM_ChangesOfALargePage)
     ->ReportAggregatesOnly();
 
 } // namespace
-
-BENCHMARK_MAIN();

@@ -7,7 +7,6 @@
 #include "platform/Files.h"
 #include "update/SnapshotReplace.h"
 
-#include <QCoreApplication>
 #include <QFile>
 
 #include <benchmark/benchmark.h>
@@ -72,12 +71,3 @@ BENCHMARK(BM_ThousandChanges)
     ->UseRealTime();
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

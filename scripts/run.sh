@@ -5,6 +5,12 @@
 # benchmarks and the fuzzers.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
+# Over ssh or on a console there is nothing to show the window on: the program would say so
+# too, but only after the packages and the build.
+if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}${QT_QPA_PLATFORM:-}" ]; then
+    echo "Nelvox needs a graphical desktop (X11 or Wayland), but neither DISPLAY nor WAYLAND_DISPLAY is set." >&2
+    exit 1
+fi
 "$top/scripts/setup.sh"
 build="$top/build-run"
 "$top/scripts/build.sh" "$build" -DNELVOX_BUILD_TESTS=OFF -DNELVOX_BUILD_BENCH=OFF -DNELVOX_FUZZ=OFF \

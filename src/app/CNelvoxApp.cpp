@@ -16,7 +16,22 @@ CNelvoxApp::CNelvoxApp(int& argc, char** argv)
     setQuitOnLastWindowClosed(false);
 }
 
-int CNelvoxApp::run() { return RunMainWindow(); }
+const char* MissingDesktop(int argc, char** argv)
+{
+    for (int at = 1; at < argc; ++at) {
+        if (qstrcmp(argv[at], "-platform") == 0 || qstrcmp(argv[at], "--platform") == 0)
+            return nullptr;
+    }
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY")
+        || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return nullptr;
+    return "Nelvox needs a graphical desktop (X11 or Wayland), but neither DISPLAY nor WAYLAND_DISPLAY is set.";
+}
+
+int CNelvoxApp::run()
+{
+    return RunMainWindow();
+}
 
 int RunMainWindow()
 {

@@ -2,125 +2,20 @@
 // character set is decoded and parsed again.
 #include "update/PageText.h"
 
+#include "update/ParsedPage.h"
+
 #include <QDeadlineTimer>
 #include <QStringDecoder>
 
 #include <gumbo.h>
 
 #include <algorithm>
-#include <csetjmp>
-#include <cstddef>
-#include <cstdlib>
-#include <memory>
 #include <utility>
 #include <vector>
 
 namespace {
 
 constexpr qsizetype kCharsetSearchBytes = 64 * 1024;
-
-// Gumbo cannot be stopped, and on some pages its time grows with the square of their size:
-// tens of thousands of unclosed <div> or <b> tags take minutes. All its memory comes through
-// these two functions, so the allocator keeps every block in one list, looks at the clock
-// every few blocks and, once the time is up (or the parse has taken more memory than any real
-// page needs), jumps back out of the parser; the list then frees whatever the parse had made.
-struct ParseMemory {
-    // The header before each block; its alignment keeps the block after it aligned as malloc's.
-    struct alignas(std::max_align_t) Block {
-        Block* previous;
-        Block* next;
-    };
-
-    // Allocated in all, freed blocks included: parsing an 8 MiB page allocates about 160 MiB,
-    // so only a page made to blow up the parser comes near this.
-    static constexpr std::size_t kMaxBytes = std::size_t(2) << 30;
-    static constexpr unsigned kBlocksBetweenClockReads = 16;
-
-    explicit ParseMemory(QDeadlineTimer until)
-        : deadline(until)
-    {
-        blocks.previous = blocks.next = &blocks;
-    }
-    ~ParseMemory()
-    {
-        for (Block* block = blocks.next; block != &blocks;) {
-            Block* next = block->next;
-            std::free(block);
-            block = next;
-        }
-    }
-    ParseMemory(const ParseMemory&) = delete;
-    ParseMemory& operator=(const ParseMemory&) = delete;
-
-    static void* allocate(void* userdata, size_t size)
-    {
-        auto* memory = static_cast<ParseMemory*>(userdata);
-        memory->bytes += size;
-        if (memory->bytes > kMaxBytes
-            || (++memory->allocations % kBlocksBetweenClockReads == 0 && memory->deadline.hasExpired()))
-            std::longjmp(memory->escape, 1);
-        auto* block = static_cast<Block*>(std::malloc(sizeof(Block) + size));
-        if (!block)
-            std::longjmp(memory->escape, 1);
-        block->previous = &memory->blocks;
-        block->next = memory->blocks.next;
-        memory->blocks.next->previous = block;
-        memory->blocks.next = block;
-        return block + 1;
-    }
-    static void deallocate(void*, void* pointer)
-    {
-        if (!pointer)
-            return;
-        Block* block = static_cast<Block*>(pointer) - 1;
-        block->previous->next = block->next;
-        block->next->previous = block->previous;
-        std::free(block);
-    }
-
-    QDeadlineTimer deadline;
-    Block blocks {}; // the list's head; its own two links close the ring
-    std::size_t bytes = 0;
-    unsigned allocations = 0;
-    std::jmp_buf escape {};
-};
-
-// No object with a destructor may live in this frame or the parser's: a jump out of the
-// allocator skips them all.
-GumboOutput* parseOrGiveUp(const GumboOptions* options, ParseMemory* memory, const char* data, size_t size)
-{
-    if (setjmp(memory->escape) != 0)
-        return nullptr;
-    return gumbo_parse_with_options(options, data, size);
-}
-
-// One parse; its memory goes with it. No document when it ran out of time or memory.
-class ParsedPage {
-public:
-    ParsedPage(QByteArrayView utf8, QDeadlineTimer deadline)
-        : m_memory(deadline)
-        , m_options(kGumboDefaultOptions)
-    {
-        // Parse errors are of no use here, and a broken page could pile up millions of them.
-        m_options.max_errors = 0;
-        m_options.allocator = &ParseMemory::allocate;
-        m_options.deallocator = &ParseMemory::deallocate;
-        m_options.userdata = &m_memory;
-        m_output = parseOrGiveUp(&m_options, &m_memory, utf8.data(), static_cast<size_t>(utf8.size()));
-    }
-    // The blocks go with m_memory: gumbo's own clean-up walks the tree recursively, which a
-    // deeply nested page would overflow.
-    ~ParsedPage() = default;
-    ParsedPage(const ParsedPage&) = delete;
-    ParsedPage& operator=(const ParsedPage&) = delete;
-
-    const GumboNode* document() const { return m_output ? m_output->document : nullptr; }
-
-private:
-    ParseMemory m_memory;
-    GumboOptions m_options;
-    GumboOutput* m_output = nullptr;
-};
 
 const GumboVector& childrenOf(const GumboNode* node)
 {

@@ -2,7 +2,7 @@
 // click, and its menu; and the same over D-Bus, for a tray host that comes up after Nelvox, on
 // a session bus of the tests' own.
 #include "app/CSTI.h"
-#include "e2e/DesktopSession.h"
+#include "support/DesktopSession.h"
 #include "support/ModalAnswerer.h"
 
 #include <QAction>

@@ -3,69 +3,47 @@
 // access keys, and stays on screen where there is no tray. Pages come from a loopback
 // server that the program reaches as its proxy, so the favorites can have real-looking
 // addresses and nothing leaves 127.0.0.1.
-#include "DesktopSession.h"
-#include "support/Downloads.h"
+#include "platform/LineEnds.h"
+#include "support/DesktopSession.h"
 #include "support/HttpServer.h"
 #include "update/SnapshotName.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRect>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <iostream>
 #include <map>
 
 namespace {
 
 using namespace e2e;
 
-class Desktop : public ::testing::Test {
+class Desktop : public DesktopFixture {
 protected:
-    void SetUp() override
+    Desktop()
+        : DesktopFixture({ "trayer", "import" })
     {
-        for (const char* tool : { "Xvfb", "trayer", "xdotool", "xev", "xprop", "xwininfo", "import" }) {
-            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
-                GTEST_SKIP() << tool << " is not installed (scripts/setup.sh --tests installs it)";
-        }
-        ASSERT_TRUE(m_data.isValid());
-        ASSERT_TRUE(m_session.startDisplay()) << "Xvfb did not start";
     }
 
-    void TearDown() override
+    // A favorite whose page the loopback server answers, as the program's proxy; with
+    // `asSnapshot` also its snapshot, as the program's own download writes it.
+    void servePage(const QString& address, const QByteArray& body, bool asSnapshot = false)
     {
-        if (HasFailure())
-            std::cerr << m_session.logs();
+        m_server.setPage(address.toStdString(), body);
+        if (!asSnapshot)
+            return;
+        QByteArray stored;
+        LineEndConverter lineEnds;
+        lineEnds.feed(body, stored);
+        lineEnds.finish(stored);
+        writeData(SnapshotFileName(address), stored);
     }
-
-    // A favorite whose page the loopback server answers, as the program's proxy.
-    void servePage(const QString& address, const QByteArray& body) { m_server.setPage(address.toStdString(), body); }
-
-    // The favorite's snapshot, as the program's own download writes it.
-    void snapshotAsServed(const QString& address)
-    {
-        qputenv("http_proxy", QStringLiteral("http://127.0.0.1:%1").arg(m_server.port()).toLatin1());
-        const bool written = DownloadAsSnapshot(address, m_data.filePath(SnapshotFileName(address))).complete;
-        qunsetenv("http_proxy");
-        ASSERT_TRUE(written);
-    }
-
-    void writeData(const QString& name, const QByteArray& bytes)
-    {
-        QFile file(m_data.filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
-
-    // The hex id that xev prints for a window id that xdotool gives in decimal.
-    static QString hexId(const QString& decimal) { return QStringLiteral("0x%1").arg(decimal.toULongLong(), 0, 16); }
 
     HttpServer m_server;
-    QTemporaryDir m_data;
-    Session m_session;
 };
 
 TEST_F(Desktop, StartsInTheTrayComesBackOnAClickAndAnswersItsAccessKeys)
@@ -75,11 +53,9 @@ TEST_F(Desktop, StartsInTheTrayComesBackOnAClickAndAnswersItsAccessKeys)
     const QString blog = QStringLiteral("http://blog.example.net/");
     const QString notes = QStringLiteral("http://docs.example.com/release-notes.html");
     servePage(home, "<html><body>Welcome, with something new</body></html>\n");
-    servePage(news, "<html><body>\n<h1>News</h1>\n</body></html>\n");
-    servePage(blog, "<html><body>Blog</body></html>\n");
+    servePage(news, "<html><body>\n<h1>News</h1>\n</body></html>\n", true);
+    servePage(blog, "<html><body>Blog</body></html>\n", true);
     servePage(notes, "<html><body>Release notes, with a new release</body></html>\n");
-    snapshotAsServed(news);
-    snapshotAsServed(blog);
     writeData(SnapshotFileName(home), "<html><body>Welcome</body></html>\n");
     writeData(SnapshotFileName(notes), "<html><body>Release notes</body></html>\n");
     writeData("nelvox.ini",
@@ -92,40 +68,17 @@ TEST_F(Desktop, StartsInTheTrayComesBackOnAClickAndAnswersItsAccessKeys)
     for (const QString& address : { home, news, blog, notes })
         requestsBefore[address] = m_server.requestCount(address.toStdString());
     ASSERT_TRUE(m_session.startTray()) << "trayer did not announce its tray";
-    QProcess& nelvox = m_session.startNelvox(QStringLiteral(NELVOX_EXECUTABLE), m_data.path(), m_server.port());
+    QProcess& nelvox = startNelvox(m_server.port());
     ASSERT_EQ(nelvox.state(), QProcess::Running) << "Nelvox did not start";
-
-    // The window is mapped, paints, and hides into the tray.
+    // The window is mapped, paints, hides into the tray and comes back on a click on its icon.
     QString window;
-    ASSERT_TRUE(pollUntil([&] {
-        const QStringList found = m_session.windows("^" + kCaption + "$", false);
-        window = found.value(0);
-        return !window.isEmpty();
-    })) << "Nelvox's window never appeared";
-    ASSERT_TRUE(pollUntil([&] { return m_session.wasMapped(hexId(window)); })) << "the window was never shown";
-    ASSERT_TRUE(pollUntil([&] { return m_session.windows("^" + kCaption + "$").isEmpty(); }))
-        << "the window did not hide into the tray after its first paint";
-
-    // A click on the icon in the tray brings it back. Its top edge, in case a tip covers
-    // the rest.
-    QRect icon;
-    ASSERT_TRUE(pollUntil([&] { return (icon = m_session.trayIconGeometry()).isValid(); }))
-        << "no Nelvox icon in the tray";
-    m_session.run(
-        "xdotool", { "mousemove", QString::number(icon.center().x()), QString::number(icon.top() + 1), "click", "1" });
-    ASSERT_TRUE(pollUntil([&] { return !m_session.windows("^" + kCaption + "$").isEmpty(); }))
-        << "a click on the tray icon did not show the window";
+    ASSERT_NO_FATAL_FAILURE(showFromTheTray(window));
 
     // Alt+U checks every favorite; two pages have grown, so the prompt comes.
     m_session.focusAndType(window, "alt+u");
     QString prompt;
-    ASSERT_TRUE(pollUntil([&] {
-        for (const QString& candidate : m_session.windows("^Nelvox$")) {
-            if (candidate != window && m_session.isTopLevel(candidate))
-                prompt = candidate;
-        }
-        return !prompt.isEmpty();
-    })) << "Update All Now found no change to announce";
+    ASSERT_TRUE(pollUntil([&] { return !(prompt = m_session.newWindow("^Nelvox$", { window })).isEmpty(); }))
+        << "Update All Now found no change to announce";
     for (const QString& address : { home, news, blog, notes })
         EXPECT_EQ(m_server.requestCount(address.toStdString()), requestsBefore[address] + 1) << address.toStdString();
     // Return answers Yes, the default.
@@ -156,7 +109,7 @@ TEST_F(Desktop, StartsInTheTrayComesBackOnAClickAndAnswersItsAccessKeys)
 
 TEST_F(Desktop, WithoutATrayTheWindowStaysUntilATrayComes)
 {
-    QProcess& nelvox = m_session.startNelvox(QStringLiteral(NELVOX_EXECUTABLE), m_data.path(), m_server.port());
+    QProcess& nelvox = startNelvox(m_server.port());
     ASSERT_TRUE(pollUntil([&] { return !m_session.windows("^" + kCaption + "$").isEmpty(); }))
         << "Nelvox's window never appeared";
     const QString window = m_session.windows("^" + kCaption + "$").value(0);
@@ -172,6 +125,43 @@ TEST_F(Desktop, WithoutATrayTheWindowStaysUntilATrayComes)
     m_session.focusAndType(window, "alt+q");
     ASSERT_TRUE(nelvox.waitForFinished(15000)) << "Alt+Q did not end Nelvox";
     EXPECT_EQ(readFile(m_data.filePath("nelvox.ini")), "0\r\n");
+}
+
+// Where there is no desktop (over ssh, on a console) the program says so in one line and ends
+// before the toolkit looks for a platform; a platform that the user chose is left to the toolkit.
+TEST(NoDesktop, SaysSoInOneLineAndEndsWithStatusOne)
+{
+    QTemporaryDir data;
+    ASSERT_TRUE(data.isValid());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "DBUS_SESSION_BUS_ADDRESS" })
+        environment.remove(QString::fromLatin1(name));
+    QProcess nelvox;
+    nelvox.setProcessEnvironment(environment);
+    nelvox.setWorkingDirectory(data.path());
+    nelvox.start(NELVOX_EXECUTABLE, {});
+    ASSERT_TRUE(nelvox.waitForFinished(15000));
+    EXPECT_EQ(nelvox.exitStatus(), QProcess::NormalExit) << "the program aborted";
+    EXPECT_EQ(nelvox.exitCode(), 1);
+    EXPECT_EQ(nelvox.readAllStandardError().toStdString(),
+        "Nelvox needs a graphical desktop (X11 or Wayland), but neither DISPLAY nor WAYLAND_DISPLAY is set.\n");
+    EXPECT_TRUE(QDir(data.path()).isEmpty()) << "the data directory was touched";
+
+    for (const bool byArgument : { false, true }) {
+        SCOPED_TRACE(byArgument ? "-platform offscreen" : "QT_QPA_PLATFORM=offscreen");
+        QProcessEnvironment chosen = environment;
+        if (!byArgument)
+            chosen.insert("QT_QPA_PLATFORM", "offscreen");
+        nelvox.setProcessEnvironment(chosen);
+        nelvox.start(NELVOX_EXECUTABLE, byArgument ? QStringList { "-platform", "offscreen" } : QStringList());
+        ASSERT_TRUE(nelvox.waitForStarted(10000));
+        EXPECT_TRUE(pollUntil(
+            [&] { return QFile::exists(data.filePath("nelvox.lock")) || nelvox.state() == QProcess::NotRunning; }));
+        EXPECT_EQ(nelvox.state(), QProcess::Running) << nelvox.readAllStandardError().toStdString();
+        nelvox.kill();
+        nelvox.waitForFinished(10000);
+        QFile::remove(data.filePath("nelvox.lock"));
+    }
 }
 
 } // namespace

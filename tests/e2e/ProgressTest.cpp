@@ -3,7 +3,7 @@
 // the run, which keeps what the finished checks found. The pages come through a loopback
 // proxy that answers the first few at once and holds the others in the middle of their
 // page until the test ends, so the run is in flight for as long as the test needs.
-#include "DesktopSession.h"
+#include "support/DesktopSession.h"
 #include "support/ServerThread.h"
 #include "update/SnapshotName.h"
 
@@ -12,8 +12,6 @@
 #include <QProcess>
 #include <QRect>
 #include <QRegularExpression>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -21,7 +19,6 @@
 
 #include <chrono>
 #include <condition_variable>
-#include <iostream>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -119,39 +116,11 @@ QStringList downloadsInFlight(const QString& directory)
     return QDir(directory).entryList(QDir::Files).filter(runFile);
 }
 
-class Progress : public ::testing::Test {
+class Progress : public DesktopFixture {
 protected:
-    void SetUp() override
+    Progress()
+        : DesktopFixture({ "trayer", "import" })
     {
-        for (const char* tool : { "Xvfb", "trayer", "xdotool", "xev", "xprop", "xwininfo", "import" }) {
-            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
-                GTEST_SKIP() << tool << " is not installed (scripts/setup.sh --tests installs it)";
-        }
-        ASSERT_TRUE(m_data.isValid());
-        ASSERT_TRUE(m_session.startDisplay()) << "Xvfb did not start";
-    }
-
-    void TearDown() override
-    {
-        if (HasFailure())
-            std::cerr << m_session.logs();
-    }
-
-    void writeData(const QString& name, const QByteArray& bytes)
-    {
-        QFile file(m_data.filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
-
-    // The top-level windows named by `pattern` other than those in `known`.
-    QString newWindow(const QString& pattern, const QStringList& known)
-    {
-        for (const QString& candidate : m_session.windows(pattern)) {
-            if (!known.contains(candidate) && m_session.isTopLevel(candidate))
-                return candidate;
-        }
-        return {};
     }
 
     // Where the window is on the screen.
@@ -187,8 +156,6 @@ protected:
     }
 
     HoldingProxy m_proxy;
-    QTemporaryDir m_data;
-    Session m_session;
 };
 
 TEST_F(Progress, ALongRunShowsItsProgressRepaintsAndStopsOnEscape)
@@ -201,28 +168,17 @@ TEST_F(Progress, ALongRunShowsItsProgressRepaintsAndStopsOnEscape)
     writeData("nelvox.ini", favorites);
 
     ASSERT_TRUE(m_session.startTray()) << "trayer did not announce its tray";
-    QProcess& nelvox = m_session.startNelvox(QStringLiteral(NELVOX_EXECUTABLE), m_data.path(), m_proxy.port());
+    QProcess& nelvox = startNelvox(m_proxy.port());
     ASSERT_EQ(nelvox.state(), QProcess::Running) << "Nelvox did not start";
     QString window;
-    ASSERT_TRUE(pollUntil([&] {
-        return !(window = m_session.windows("^" + kCaption + "$", false).value(0)).isEmpty();
-    })) << "Nelvox's window never appeared";
-    ASSERT_TRUE(pollUntil([&] { return m_session.windows("^" + kCaption + "$").isEmpty(); }))
-        << "the window did not hide into the tray";
-    QRect icon;
-    ASSERT_TRUE(pollUntil([&] { return (icon = m_session.trayIconGeometry()).isValid(); }))
-        << "no Nelvox icon in the tray";
-    m_session.run(
-        "xdotool", { "mousemove", QString::number(icon.center().x()), QString::number(icon.top() + 1), "click", "1" });
-    ASSERT_TRUE(pollUntil([&] { return !m_session.windows("^" + kCaption + "$").isEmpty(); }))
-        << "a click on the tray icon did not show the window";
+    ASSERT_NO_FATAL_FAILURE(showFromTheTray(window));
     // The pointer away from the window, so that nothing under it changes its look.
     m_session.run("xdotool", { "mousemove", "1020", "760" });
 
     // Alt+U: the quick pages finish, the others are held while their files are written.
     m_session.focusAndType(window, "alt+u");
     QString dialog;
-    ASSERT_TRUE(pollUntil([&] { return !(dialog = newWindow(kProgressTitle, { window })).isEmpty(); }))
+    ASSERT_TRUE(pollUntil([&] { return !(dialog = m_session.newWindow(kProgressTitle, { window })).isEmpty(); }))
         << "no progress dialog during a long run";
     EXPECT_TRUE(m_session.run("xprop", { "-id", dialog, "WM_TRANSIENT_FOR" })
                     .contains(QStringLiteral("0x%1").arg(window.toULongLong(), 0, 16)))
@@ -259,7 +215,7 @@ TEST_F(Progress, ALongRunShowsItsProgressRepaintsAndStopsOnEscape)
         << "Escape did not end the run";
     QString prompt;
     ASSERT_TRUE(pollUntil([&] {
-        return !(prompt = newWindow("^Nelvox$", { window, dialog })).isEmpty();
+        return !(prompt = m_session.newWindow("^Nelvox$", { window, dialog })).isEmpty();
     })) << "no prompt for the rows that changed before the stop";
     m_session.focusAndType(prompt, "Return");
     ASSERT_TRUE(pollUntil([&] { return readFile(m_data.filePath("nelvox.ini")).contains(" YES\r\n"); }))

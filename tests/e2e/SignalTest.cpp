@@ -1,6 +1,6 @@
 // Nelvox on Xvfb asked to end by a signal, as kill, Ctrl+C in its terminal or a closed
 // terminal ask it: it must end as Quit ends it, whether idle or with the Add dialog open.
-#include "DesktopSession.h"
+#include "support/DesktopSession.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,10 +17,10 @@ using namespace e2e;
 
 const QByteArray kFavorites = "2\r\nhttp://a.example/ HNever \r\nhttp://b.example/ D07/09/04 05:03 PM YES\r\n";
 
-TEST(Signals, EndTheProgramAsQuitDoes)
+using Signals = DesktopFixture;
+
+TEST_F(Signals, EndTheProgramAsQuitDoes)
 {
-    Session session;
-    ASSERT_TRUE(session.startDisplay()) << session.logs();
 
     const struct {
         int number;
@@ -36,26 +36,26 @@ TEST(Signals, EndTheProgramAsQuitDoes)
             favorites.write(kFavorites);
             favorites.close();
 
-            QProcess& nelvox = session.startNelvox(NELVOX_EXECUTABLE, data.path(), 0);
+            QProcess& nelvox = startNelvoxIn(data.path());
             QStringList windows;
             // Without a tray the window stays up.
             ASSERT_TRUE(pollUntil([&] {
-                windows = session.windows(QStringLiteral("^%1$").arg(kCaption));
+                windows = m_session.windows(QStringLiteral("^%1$").arg(kCaption));
                 return !windows.isEmpty();
-            })) << session.logs();
+            })) << m_session.logs();
             ASSERT_TRUE(QFile::exists(data.filePath("nelvox.lock")));
             // The favorites are in the window now; only a save at the end brings the file back.
             ASSERT_TRUE(QFile::remove(data.filePath("nelvox.ini")));
             if (withDialog) {
                 // Escape in the main window opens Add Favorite.
-                session.focusAndType(windows.first(), QStringLiteral("Escape"));
+                m_session.focusAndType(windows.first(), QStringLiteral("Escape"));
                 ASSERT_TRUE(pollUntil([&] {
-                    return !session.windows(QStringLiteral("Add or Edit Favorite")).isEmpty();
-                })) << session.logs();
+                    return !m_session.windows(QStringLiteral("Add or Edit Favorite")).isEmpty();
+                })) << m_session.logs();
             }
 
             ASSERT_EQ(::kill(static_cast<pid_t>(nelvox.processId()), signal.number), 0);
-            ASSERT_TRUE(nelvox.waitForFinished(10000)) << "still running after the signal\n" << session.logs();
+            ASSERT_TRUE(nelvox.waitForFinished(10000)) << "still running after the signal\n" << m_session.logs();
             EXPECT_EQ(nelvox.exitStatus(), QProcess::NormalExit) << "the signal killed the program";
             EXPECT_EQ(nelvox.exitCode(), 0);
             EXPECT_FALSE(QFile::exists(data.filePath("nelvox.lock"))) << "the lock file stayed behind";

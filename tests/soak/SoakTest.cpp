@@ -6,6 +6,7 @@
 #include "platform/Clock.h"
 #include "store/FavoritesFile.h"
 #include "store/FavoritesList.h"
+#include "support/DesktopSession.h"
 #include "support/ServerThread.h"
 #include "support/TempWorkDir.h"
 #include "update/SnapshotName.h"
@@ -119,16 +120,6 @@ private:
     std::unique_ptr<ServerThread> m_running;
 };
 
-QString run(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment)
-{
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(program, arguments);
-    if (!process.waitForFinished(10000))
-        process.kill();
-    return QString::fromLocal8Bit(process.readAllStandardOutput());
-}
-
 // Resident memory in KiB and open file descriptors of a process.
 qint64 residentKiB(qint64 pid)
 {
@@ -165,81 +156,45 @@ std::pair<qint64, int> lastingUse(qint64 pid, const std::function<void()>& meanw
     return { memory, descriptors };
 }
 
-bool waitUntil(const std::function<bool()>& condition, int timeoutMs, const std::function<void()>& meanwhile = {})
-{
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        if (meanwhile)
-            meanwhile();
-        QThread::msleep(20);
-    }
-    return true;
-}
-
 class Soak : public InTempDir {
 protected:
     void TearDown() override
     {
-        for (QProcess* process : { &m_nelvox, &m_xvfb }) {
-            if (process->state() != QProcess::NotRunning) {
-                process->kill();
-                process->waitForFinished(5000);
-            }
-        }
-    }
-
-    bool startDisplay()
-    {
-        // No reset when the last client leaves, so the probe below cannot leave it resetting.
-        m_xvfb.start("Xvfb", { "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset" });
-        QString number;
-        if (!waitUntil(
-                [&] {
-                    m_xvfb.waitForReadyRead(50);
-                    number += QString::fromLatin1(m_xvfb.readAllStandardOutput());
-                    return number.contains('\n');
-                },
-                15000))
-            return false;
-        m_x11 = QProcessEnvironment::systemEnvironment();
-        m_x11.insert("DISPLAY", ":" + number.trimmed());
-        m_x11.remove("WAYLAND_DISPLAY");
-        m_x11.insert("XDG_RUNTIME_DIR", m_runtimeDir.path());
-        // Under a full test run, Nelvox started right after the number came was once refused
-        // by the new server: go on only once a client gets in.
-        return waitUntil(
-            [&] { return !run("xdotool", { "getdisplaygeometry" }, m_x11).trimmed().isEmpty(); }, 15000);
+        if (HasFailure())
+            std::cerr << m_session.logs();
     }
 
     // Answers every change prompt that is up. The prompt's caption is "Nelvox"; the main
     // window's is "Nelvox v1.0".
     void answerPrompts()
     {
-        const QStringList prompts = run("xdotool", { "search", "--onlyvisible", "--name", "^Nelvox$" }, m_x11)
-                                        .split('\n', Qt::SkipEmptyParts);
-        for (const QString& prompt : prompts) {
-            run("xdotool", { "windowfocus", "--sync", prompt }, m_x11);
-            run("xdotool", { "key", "--clearmodifiers", "Return" }, m_x11);
+        for (const QString& prompt : m_session.windows("^Nelvox$")) {
+            m_session.focusAndType(prompt, "Return");
             ++m_promptsAnswered;
         }
+    }
+
+    // Waits for `condition`, answering prompts meanwhile.
+    bool waitAnswering(const std::function<bool()>& condition, int timeoutMs)
+    {
+        return e2e::pollUntil(
+            [&] {
+                answerPrompts();
+                return condition();
+            },
+            timeoutMs);
     }
 
     // The visible windows and their captions, for failure messages.
     QString windows()
     {
         QString list;
-        for (const QString& window :
-            run("xdotool", { "search", "--onlyvisible", "--name", "." }, m_x11).split('\n', Qt::SkipEmptyParts))
-            list += window + " \"" + run("xdotool", { "getwindowname", window }, m_x11).trimmed() + "\" ";
+        for (const QString& window : m_session.windows("."))
+            list += window + " \"" + m_session.run("xdotool", { "getwindowname", window }).trimmed() + "\" ";
         return list;
     }
 
-    QTemporaryDir m_runtimeDir;
-    QProcessEnvironment m_x11;
-    QProcess m_xvfb;
-    QProcess m_nelvox;
+    e2e::Session m_session;
     int m_promptsAnswered = 0;
 };
 
@@ -252,9 +207,10 @@ TEST_F(Soak, AWeekOfHourlyTicksLosesNothingAndLeaksNothing)
 {
     ASSERT_TRUE(QFileInfo(NELVOX_FAKETIME_LIBRARY).isFile())
         << "libfaketime is missing (" << NELVOX_FAKETIME_LIBRARY << "): scripts/setup.sh --tests installs it";
-    for (const char* tool : { "Xvfb", "xdotool" })
-        ASSERT_FALSE(QStandardPaths::findExecutable(tool).isEmpty()) << tool << " is missing: run scripts/setup.sh --tests";
-    ASSERT_TRUE(startDisplay()) << "Xvfb did not start";
+    for (const char* tool : { "Xvfb", "xdotool", "xev", "xprop", "xwininfo" })
+        ASSERT_FALSE(QStandardPaths::findExecutable(tool).isEmpty())
+            << tool << " is missing: run scripts/setup.sh --tests";
+    ASSERT_TRUE(m_session.startDisplay()) << "Xvfb did not start";
     // NELVOX_SOAK_DAYS lengthens or shortens the simulated time.
     const int simulatedDays = qEnvironmentVariableIntValue("NELVOX_SOAK_DAYS") > 0
         ? qEnvironmentVariableIntValue("NELVOX_SOAK_DAYS")
@@ -274,39 +230,32 @@ TEST_F(Soak, AWeekOfHourlyTicksLosesNothingAndLeaksNothing)
     }
     SaveFavorites(initial);
 
-    QProcessEnvironment environment = m_x11;
-    for (const char* name : { "http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY", "QT_QPA_PLATFORM" })
-        environment.remove(QString::fromLatin1(name));
-    environment.insert("QT_QPA_PLATFORM", "xcb");
+    QProcessEnvironment environment;
     environment.insert("TZ", "UTC");
     environment.insert("LD_PRELOAD", NELVOX_FAKETIME_LIBRARY);
     environment.insert("FAKETIME", QStringLiteral("@%1 x%2").arg(kStart).arg(kSpeedUp));
     environment.insert("NO_FAKE_STAT", "1");
-    environment.insert("ASAN_OPTIONS", environment.value("ASAN_OPTIONS") + ":verify_asan_link_order=0");
-    m_nelvox.setProcessEnvironment(environment);
-    m_nelvox.setWorkingDirectory(QDir::currentPath());
-    m_nelvox.setProcessChannelMode(QProcess::ForwardedChannels);
-    m_nelvox.start(NELVOX_EXECUTABLE, {});
-    ASSERT_TRUE(m_nelvox.waitForStarted(10000));
-    const qint64 pid = m_nelvox.processId();
+    environment.insert("ASAN_OPTIONS", qEnvironmentVariable("ASAN_OPTIONS") + ":verify_asan_link_order=0");
+    QProcess& nelvox = m_session.startNelvox(NELVOX_EXECUTABLE, QDir::currentPath(), 0, environment);
+    ASSERT_EQ(nelvox.state(), QProcess::Running);
+    const qint64 pid = nelvox.processId();
 
     // Quiet moments between ticks show the program's lasting use of memory and descriptors.
     const auto hourly = [&] { return server.requests(0); };
     const auto settle = [&](int ticks) {
         const int until = hourly() + ticks;
-        return waitUntil(
-            [&] { return hourly() >= until; }, ticks * 3600 * 1000 / kSpeedUp * 4 + 20000, [&] { answerPrompts(); });
+        return waitAnswering([&] { return hourly() >= until; }, ticks * 3600 * 1000 / kSpeedUp * 4 + 20000);
     };
     ASSERT_TRUE(settle(3)) << "no ticks came";
     const auto [memoryAtStart, descriptorsAtStart] = lastingUse(pid, [&] { answerPrompts(); });
 
     const int ticks = simulatedDays * 24;
     ASSERT_TRUE(settle(ticks - 6)) << "the week did not pass";
-    ASSERT_EQ(m_nelvox.state(), QProcess::Running) << "Nelvox ended during the week";
+    ASSERT_EQ(nelvox.state(), QProcess::Running) << "Nelvox ended during the week";
 
     // The pages stop changing: within a few ticks every hourly snapshot holds the last page.
     server.freeze();
-    const bool caughtUp = waitUntil(
+    const bool caughtUp = waitAnswering(
         [&] {
             for (size_t row = 0; row < favorites.size(); ++row) {
                 if (QByteArray(favorites[row].updates) == "H"
@@ -316,26 +265,23 @@ TEST_F(Soak, AWeekOfHourlyTicksLosesNothingAndLeaksNothing)
             }
             return true;
         },
-        30 * 3600 * 1000 / kSpeedUp, [&] { answerPrompts(); });
+        30 * 3600 * 1000 / kSpeedUp);
     EXPECT_TRUE(caughtUp) << "the hourly snapshots did not catch up with the pages";
     ASSERT_TRUE(settle(3));
     const auto [memoryAtEnd, descriptorsAtEnd] = lastingUse(pid, [&] { answerPrompts(); });
 
     // Quit (Alt+Q) saves the favorites and ends the program.
-    const QStringList main = run("xdotool", { "search", "--onlyvisible", "--name", "^Nelvox v1.0$" }, m_x11)
-                                 .split('\n', Qt::SkipEmptyParts);
+    const QStringList main = m_session.windows("^" + e2e::kCaption + "$");
     ASSERT_EQ(main.size(), 1) << "the main window is not on the screen";
-    ASSERT_TRUE(waitUntil(
+    ASSERT_TRUE(waitAnswering(
         [&] {
-            answerPrompts();
-            run("xdotool", { "windowfocus", "--sync", main.first() }, m_x11);
-            run("xdotool", { "key", "--clearmodifiers", "alt+q" }, m_x11);
-            return m_nelvox.waitForFinished(500);
+            m_session.focusAndType(main.first(), "alt+q");
+            return nelvox.waitForFinished(500);
         },
         20000))
         << "Nelvox did not end; windows on the screen: " << windows().toStdString();
-    EXPECT_EQ(m_nelvox.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(m_nelvox.exitCode(), 0);
+    EXPECT_EQ(nelvox.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(nelvox.exitCode(), 0);
 
     FavoritesList saved;
     ASSERT_TRUE(LoadFavorites(saved));

@@ -1,6 +1,4 @@
-#include "LoopbackHosts.h"
-
-#include "BenchServer.h"
+#include "LoopbackServer.h"
 
 #include <algorithm>
 #include <chrono>
@@ -15,7 +13,24 @@ constexpr size_t kWorkersPerHost = 40;
 
 } // namespace
 
-LoopbackHosts::LoopbackHosts(int hosts)
+void SendRepeatedLines(httplib::Response& response, const std::string& line, size_t size)
+{
+    response.set_chunked_content_provider(
+        "application/octet-stream", [line, size](size_t offset, httplib::DataSink& sink) {
+            if (offset >= size) {
+                sink.done();
+                return true;
+            }
+            static constexpr size_t kBlockLines = 512;
+            std::string block;
+            block.reserve(kBlockLines * line.size());
+            for (size_t i = 0; i < kBlockLines; ++i)
+                block += line;
+            return sink.write(block.data(), std::min(block.size(), size - offset));
+        });
+}
+
+LoopbackServer::LoopbackServer(int hosts, int firstHost)
 {
     for (int index = 0; index < hosts; ++index) {
         auto host = std::make_unique<Host>();
@@ -23,8 +38,10 @@ LoopbackHosts::LoopbackHosts(int hosts)
         server.new_task_queue = [] { return new httplib::ThreadPool(kWorkersPerHost); };
         server.set_keep_alive_max_count(1000000);
         server.set_keep_alive_timeout(1);
+        // Headers and body go out in separate writes; with Nagle's algorithm each small page
+        // would wait for the client's delayed acknowledgement.
         server.set_tcp_nodelay(true);
-        server.Get("/big/.*", [this](const httplib::Request&, httplib::Response& response) {
+        server.Get("/big.*", [this](const httplib::Request&, httplib::Response& response) {
             SendRepeatedLines(response, m_bigLine, m_bigSize);
         });
         // A type that the server does not compress: it would compress text for a client that
@@ -42,12 +59,12 @@ LoopbackHosts::LoopbackHosts(int hosts)
             ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
             listening = socket;
         });
-        const std::string address = "127.0.0." + std::to_string(2 + index);
-        host->port = server.bind_to_any_port(address.c_str());
+        host->address = "127.0.0." + std::to_string(firstHost + index);
+        host->port = server.bind_to_any_port(host->address.c_str());
         if (host->port > 0 && ::listen(listening, SOMAXCONN) != 0)
             host->port = -1;
         if (host->port <= 0) {
-            std::fprintf(stderr, "cannot listen on %s\n", address.c_str());
+            std::fprintf(stderr, "cannot listen on %s\n", host->address.c_str());
             m_ok = false;
             return;
         }
@@ -59,7 +76,7 @@ LoopbackHosts::LoopbackHosts(int hosts)
     }
 }
 
-LoopbackHosts::~LoopbackHosts()
+LoopbackServer::~LoopbackServer()
 {
     for (auto& host : m_servers)
         host->server.stop();
@@ -69,16 +86,17 @@ LoopbackHosts::~LoopbackHosts()
     }
 }
 
-void LoopbackHosts::setBigPage(std::string line, size_t size)
+void LoopbackServer::setBigPage(std::string line, size_t size)
 {
     m_bigLine = std::move(line);
     m_bigSize = size;
 }
 
-QString LoopbackHosts::url(int host, const std::string& path) const
+QString LoopbackServer::url(int host, const std::string& path) const
 {
-    return QStringLiteral("http://127.0.0.%1:%2%3")
-        .arg(2 + host)
-        .arg(m_servers[static_cast<size_t>(host)]->port)
+    const Host& server = *m_servers[static_cast<size_t>(host)];
+    return QStringLiteral("http://%1:%2%3")
+        .arg(QString::fromStdString(server.address))
+        .arg(server.port)
         .arg(QString::fromStdString(path));
 }

@@ -1,0 +1,155 @@
+#include "BenchRun.h"
+
+#include "BenchWorkDir.h"
+#include "store/FavoritesList.h"
+#include "update/CheckRun.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+
+std::string PageBody(size_t size)
+{
+    std::string body;
+    for (int line = 0; body.size() < size; ++line)
+        body += "<p>Line " + std::to_string(line) + " of a page that Nelvox watches, with some words in it.</p>\n";
+    body.resize(size - 1);
+    body += '\n';
+    return body;
+}
+
+QByteArray AsSnapshot(const std::string& body)
+{
+    return QByteArray::fromStdString(body).replace("\n", "\r\n");
+}
+
+bool WriteFile(const QString& name, const QByteArray& bytes)
+{
+    QFile file(name);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+double Median(std::vector<double> values)
+{
+    if (values.empty())
+        return -1;
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+int RunParts(int argc, char** argv, int repetitions, const std::vector<Part>& parts)
+{
+    QCoreApplication application(argc, argv);
+    QStringList names;
+    for (const Part& part : parts)
+        names << part.first;
+    QStringList chosen;
+    for (const QString& argument : application.arguments().mid(1)) {
+        if (argument.startsWith(QLatin1String("--repetitions=")))
+            repetitions = std::max(1, argument.section('=', 1).toInt());
+        else if (names.contains(argument))
+            chosen << argument;
+        else {
+            std::fprintf(stderr, "usage: %s [%s] [--repetitions=N]\n", argv[0], qPrintable(names.join("] [")));
+            return 2;
+        }
+    }
+    bool ok = true;
+    for (const Part& part : parts) {
+        if (chosen.isEmpty() || chosen.contains(part.first)) {
+            BenchWorkDir workDir;
+            ok = part.second(repetitions) && ok;
+        }
+    }
+    return ok ? 0 : 1;
+}
+
+bool CheckAll(FavoritesList& list, const std::function<void()>& meanwhile, int everyMs)
+{
+    CheckRun run(list);
+    for (int row = 0; row < list.count(); ++row)
+        run.addCheck(row);
+    QTimer timer;
+    if (meanwhile) {
+        QObject::connect(&timer, &QTimer::timeout, meanwhile);
+        timer.start(everyMs);
+    }
+    QEventLoop loop;
+    QObject::connect(&run, &CheckRun::finished, &loop, &QEventLoop::quit);
+    run.start();
+    if (!run.isFinished())
+        loop.exec();
+    return run.done() == list.count() && !run.wasStopped();
+}
+
+int ChangedRows(const FavoritesList& list)
+{
+    int changed = 0;
+    for (int row = 0; row < list.count(); ++row)
+        changed += list.text(row, FavoritesList::Changed) == QLatin1String("YES");
+    return changed;
+}
+
+namespace {
+
+double threadProcessorSeconds()
+{
+    timespec now {};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+void printSeconds(const std::string& name, const std::vector<double>& seconds)
+{
+    std::printf("  %-50s", (name + ":").c_str());
+    for (double value : seconds)
+        std::printf(" %.3f", value);
+    std::printf(" s, median %.3f s\n", Median(seconds));
+}
+
+} // namespace
+
+double CompareByTurns(const std::string& title, const std::vector<Way>& ways, int repetitions, bool processorTime)
+{
+    const int count = static_cast<int>(ways.size());
+    std::vector<std::vector<double>> seconds(ways.size());
+    std::vector<std::vector<double>> processor(ways.size());
+    for (int turn = -1; turn < repetitions; ++turn) {
+        for (int step = 0; step < count; ++step) {
+            const auto way = static_cast<size_t>((step + turn + count) % count);
+            QElapsedTimer clock;
+            clock.start();
+            const double processorStart = threadProcessorSeconds();
+            const bool worked = ways[way].fetch();
+            const double elapsed = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+            if (!worked)
+                std::fprintf(stderr, "%s: %s failed\n", title.c_str(), ways[way].name.c_str());
+            else if (turn >= 0) {
+                seconds[way].push_back(elapsed);
+                processor[way].push_back(threadProcessorSeconds() - processorStart);
+            }
+        }
+    }
+    std::printf("%s, %d repetitions each:\n", title.c_str(), repetitions);
+    for (size_t way = 0; way < ways.size(); ++way) {
+        if (seconds[way].empty())
+            return -1;
+        printSeconds(ways[way].name, seconds[way]);
+        if (processorTime)
+            printSeconds("    processor time of this thread", processor[way]);
+        if (way > 0) {
+            const auto [fastest, slowest] = std::minmax_element(seconds[0].begin(), seconds[0].end());
+            std::printf("    %s / this: median %.3f (fastest run %.3f, slowest %.3f)\n", ways[0].name.c_str(),
+                Median(seconds[0]) / Median(seconds[way]), *fastest / Median(seconds[way]),
+                *slowest / Median(seconds[way]));
+        }
+    }
+    return ways.size() > 1 ? Median(seconds[0]) / Median(seconds[1]) : -1;
+}
