@@ -1,6 +1,7 @@
 #include "BenchRun.h"
 
 #include "BenchWorkDir.h"
+#include "store/FavoriteStates.h"
 #include "store/FavoritesList.h"
 #include "update/CheckRun.h"
 
@@ -71,9 +72,10 @@ int RunParts(int argc, char** argv, int repetitions, const std::vector<Part>& pa
     return ok ? 0 : 1;
 }
 
-bool CheckAll(FavoritesList& list, const std::function<void()>& meanwhile, int everyMs)
+bool CheckAll(FavoritesList& list, const std::function<void()>& meanwhile, int everyMs, FavoriteStates* states)
 {
     CheckRun run(list);
+    run.setStates(states);
     for (int row = 0; row < list.count(); ++row)
         run.addCheck(row);
     QTimer timer;

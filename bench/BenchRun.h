@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+class FavoriteStates;
 class FavoritesList;
 
 // A page of `size` bytes in lines of a real page's length, ending with a line end.
@@ -28,8 +29,10 @@ int RunParts(int argc, char** argv, int repetitions, const std::vector<Part>& pa
 
 // Checks every row of `list` in one run side by side, as Update All Now does, with the event
 // loop running until the run has finished. `meanwhile`, when given, is called every `everyMs`
-// while the run is under way. Returns whether every row was checked.
-bool CheckAll(FavoritesList& list, const std::function<void()>& meanwhile = {}, int everyMs = 10);
+// while the run is under way. With `states` the run records into them and asks conditionally
+// where they allow. Returns whether every row was checked.
+bool CheckAll(FavoritesList& list, const std::function<void()>& meanwhile = {}, int everyMs = 10,
+    FavoriteStates* states = nullptr);
 // The rows that a check marked changed.
 int ChangedRows(const FavoritesList& list);
 

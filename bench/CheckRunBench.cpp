@@ -6,11 +6,15 @@
 //   loopback  1,000 favorites from nginx on 127.0.0.1, against plain curl -K;
 //   plain     1,000 favorites of 8 KiB, then of 64 KiB, from a server inside the benchmark on
 //             127.0.0.1, against plain libcurl downloads into a file with one reused handle,
-//             with the processor time of the benchmark's thread.
-// Usage: CheckRunBench [latency] [loopback] [plain] [--repetitions=N]; without a part, all.
+//             with the processor time of the benchmark's thread;
+//   conditional  1,000 unchanged favorites from nginx checked twice, the second time with the
+//             validators the first found: the bytes read and the time of each.
+// Usage: CheckRunBench [latency] [loopback] [plain] [conditional] [--repetitions=N]; without a
+// part, all.
 #include "BenchRun.h"
 #include "LoopbackServer.h"
 #include "NginxServer.h"
+#include "store/FavoriteStates.h"
 #include "store/FavoritesFile.h"
 #include "store/FavoritesList.h"
 #include "update/SnapshotName.h"
@@ -193,6 +197,56 @@ bool benchLoopback(int repetitions)
     return ratio > 0;
 }
 
+bool benchConditional(int repetitions)
+{
+    const QString root = QDir::current().filePath(QStringLiteral("html"));
+    QDir().mkpath(root + QStringLiteral("/page"));
+    const std::string body = PageBody(kPageBytes);
+    for (int favorite = 0; favorite < kLoopbackFavorites; ++favorite)
+        WriteFile(QStringLiteral("%1/page/%2.html").arg(root).arg(favorite), QByteArray::fromStdString(body));
+    NginxServer nginx(root, QDir::current().filePath(QStringLiteral("nginx")), { QStringLiteral("127.0.0.1") }, true);
+    if (!nginx.ok()) {
+        std::fprintf(stderr, "nginx did not start: %s\n", nginx.errors().toUtf8().constData());
+        return false;
+    }
+    QStringList addresses;
+    for (int favorite = 0; favorite < kLoopbackFavorites; ++favorite)
+        addresses << nginx.url(QStringLiteral("127.0.0.1"), QStringLiteral("/page/%1.html").arg(favorite));
+    FavoritesList list;
+    addFavorites(list, addresses, body);
+    std::vector<double> byteRatios;
+    std::vector<double> timeRatios;
+    for (int repetition = 0; repetition <= repetitions; ++repetition) {
+        // The first check knows nothing and asks for every page whole; the second asks "only if
+        // changed since" with what the first found.
+        FavoriteStates states;
+        double seconds[2] = {};
+        qint64 bytes[2] = {};
+        for (int check = 0; check < 2; ++check) {
+            const qint64 before = nginx.bytesSent();
+            QElapsedTimer clock;
+            clock.start();
+            if (!CheckAll(list, {}, 10, &states) || ChangedRows(list) != 0)
+                return false;
+            seconds[check] = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+            bytes[check] = nginx.bytesSent() - before;
+        }
+        std::printf("  whole %.3f s, %lld bytes sent; conditional %.3f s, %lld bytes sent\n", seconds[0],
+            static_cast<long long>(bytes[0]), seconds[1], static_cast<long long>(bytes[1]));
+        // The first round warms up and is not counted.
+        if (repetition > 0) {
+            byteRatios.push_back(static_cast<double>(bytes[1]) / static_cast<double>(bytes[0]));
+            timeRatios.push_back(seconds[1] / seconds[0]);
+        }
+    }
+    const double byteRatio = Median(byteRatios);
+    const double timeRatio = Median(timeRatios);
+    std::printf("1,000 unchanged favorites from nginx checked twice: median bytes %.1f %% (target at most 3 %%): %s; "
+                "median time %.2f (target at most 0.5): %s\n",
+        byteRatio * 100, byteRatio <= 0.03 ? "met" : "NOT MET", timeRatio, timeRatio <= 0.5 ? "met" : "NOT MET");
+    return true;
+}
+
 bool benchPlain(int repetitions)
 {
     LoopbackServer server;
@@ -237,6 +291,7 @@ bool benchPlain(int repetitions)
 
 int main(int argc, char** argv)
 {
-    return RunParts(
-        argc, argv, 5, { { "latency", benchLatency }, { "loopback", benchLoopback }, { "plain", benchPlain } });
+    return RunParts(argc, argv, 5,
+        { { "latency", benchLatency }, { "loopback", benchLoopback }, { "plain", benchPlain },
+            { "conditional", benchConditional } });
 }

@@ -1,5 +1,7 @@
-// Load, sort and save of 1,024 favorites whose file lists them in reverse order.
+// Load, sort and save of 1,024 favorites whose file lists them in reverse order; load and save
+// of what the checks found for 10,000 favorites.
 #include "BenchWorkDir.h"
+#include "store/FavoriteStates.h"
 #include "store/FavoritesFile.h"
 #include "store/FavoritesList.h"
 
@@ -74,5 +76,51 @@ void BM_SaveFavorites(benchmark::State& state)
         SaveFavorites(list);
 }
 BENCHMARK(BM_SaveFavorites)->Unit(benchmark::kMillisecond);
+
+// Writes what the checks found for 10,000 favorites, every field set, and fills their list.
+constexpr int kStates = 10'000;
+void writeStates(FavoritesList& list)
+{
+    FavoriteStates states;
+    const QDateTime time(QDate(2026, 12, 7), QTime(17, 0), Qt::UTC);
+    for (int i = 0; i < kStates; ++i) {
+        const QString address = QStringLiteral("http://www.example.com/pages/%1/index.html").arg(100000 + i);
+        list.insertFavorite(i, address);
+        FavoriteState& found = states.at(address);
+        found.checked = found.failingSince = found.fetched = time;
+        found.outcome = FavoriteState::Outcome::Failed;
+        found.failure = QStringLiteral("HTTP 503 Service Unavailable");
+        found.failuresInARow = 3;
+        found.etag = "\"5f3a9c-2e41\"";
+        found.lastModified = "Mon, 07 Dec 2026 10:00:00 GMT";
+    }
+    states.save(list);
+}
+
+void BM_LoadStates(benchmark::State& state)
+{
+    BenchWorkDir dir;
+    FavoritesList list;
+    writeStates(list);
+    for (auto _ : state) {
+        FavoriteStates states;
+        states.load();
+        if (states.failingCount(list) != kStates)
+            state.SkipWithError("the load lost states");
+    }
+}
+BENCHMARK(BM_LoadStates)->Unit(benchmark::kMillisecond);
+
+void BM_SaveStates(benchmark::State& state)
+{
+    BenchWorkDir dir;
+    FavoritesList list;
+    writeStates(list);
+    FavoriteStates states;
+    states.load();
+    for (auto _ : state)
+        states.save(list);
+}
+BENCHMARK(BM_SaveStates)->Unit(benchmark::kMillisecond);
 
 } // namespace

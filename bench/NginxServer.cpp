@@ -55,7 +55,8 @@ bool answers(const QString& url)
 
 } // namespace
 
-NginxServer::NginxServer(const QString& root, const QString& workDirectory, const QStringList& addresses)
+NginxServer::NginxServer(
+    const QString& root, const QString& workDirectory, const QStringList& addresses, bool countBytes)
     : m_workDirectory(workDirectory)
     , m_port(freePort())
 {
@@ -72,7 +73,7 @@ NginxServer::NginxServer(const QString& root, const QString& workDirectory, cons
                                           "error_log %2/error.log;\n"
                                           "events { worker_connections 512; }\n"
                                           "http {\n"
-                                          "    access_log off;\n"
+                                          "%5"
                                           "    sendfile on;\n"
                                           "    tcp_nodelay on;\n"
                                           "    keepalive_requests 1000000;\n"
@@ -83,7 +84,11 @@ NginxServer::NginxServer(const QString& root, const QString& workDirectory, cons
                                           "        root %4;\n"
                                           "    }\n"
                                           "}\n")
-                               .arg(user, workDirectory, listen, root);
+                               .arg(user, workDirectory, listen, root,
+                                   countBytes ? QStringLiteral("    log_format bytes '$bytes_sent';\n"
+                                                               "    access_log %1/access.log bytes;\n")
+                                                    .arg(workDirectory)
+                                              : QStringLiteral("    access_log off;\n"));
     QFile file(workDirectory + QStringLiteral("/nginx.conf"));
     if (!file.open(QIODevice::WriteOnly) || file.write(config.toUtf8()) < 0)
         return;
@@ -125,4 +130,15 @@ QString NginxServer::errors() const
 {
     QFile log(m_workDirectory + QStringLiteral("/error.log"));
     return log.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(log.readAll()) : QStringLiteral("(no error log)");
+}
+
+qint64 NginxServer::bytesSent() const
+{
+    QFile log(m_workDirectory + QStringLiteral("/access.log"));
+    if (!log.open(QIODevice::ReadOnly))
+        return -1;
+    qint64 bytes = 0;
+    for (const QByteArray& line : log.readAll().split('\n'))
+        bytes += line.toLongLong();
+    return bytes;
 }

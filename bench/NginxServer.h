@@ -10,8 +10,9 @@
 class NginxServer {
 public:
     // Serves `root` on every address of `addresses` ("127.0.0.1", ...) at one free port.
-    // ok() tells whether it came up.
-    NginxServer(const QString& root, const QString& workDirectory, const QStringList& addresses);
+    // ok() tells whether it came up. With `countBytes` it logs the bytes of every answer.
+    NginxServer(
+        const QString& root, const QString& workDirectory, const QStringList& addresses, bool countBytes = false);
     ~NginxServer();
     NginxServer(const NginxServer&) = delete;
     NginxServer& operator=(const NginxServer&) = delete;
@@ -20,6 +21,8 @@ public:
     int port() const { return m_port; }
     // "http://<address>:<port><path>"
     QString url(const QString& address, const QString& path) const;
+    // The bytes nginx has put on the wire so far, headers included, when it counts them.
+    qint64 bytesSent() const;
     // What nginx said, for a failure message.
     QString errors() const;
 

@@ -39,13 +39,14 @@ QString FailureMarks::FailureText(const FavoriteStates& states, const QString& a
     const FavoriteState* state = states.find(address);
     if (!state || !state->isFailing())
         return {};
-    const QString since = Clock::FormatTimeStamp(state->failingSince.isValid() ? state->failingSince : state->checked);
+    const QString since
+        = Clock::FormatTimeStamp((state->failingSince.isValid() ? state->failingSince : state->checked).toLocalTime());
     QString text = state->failuresInARow > 1
         ? QStringLiteral("Last check failed %1 times in a row since %2: %3").arg(state->failuresInARow).arg(since)
         : QStringLiteral("Last check failed at %1: %2").arg(since);
     text = text.arg(state->failure);
     text += state->fetched.isValid()
-        ? QStringLiteral("\nThe page was last fetched %1.").arg(Clock::FormatTimeStamp(state->fetched))
+        ? QStringLiteral("\nThe page was last fetched %1.").arg(Clock::FormatTimeStamp(state->fetched.toLocalTime()))
         : QStringLiteral("\nThe page has not been fetched yet.");
     return text;
 }

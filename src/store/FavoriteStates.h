@@ -18,6 +18,7 @@ inline constexpr const char* kStatesFileName = "nelvox.state";
 
 struct FavoriteState {
     enum class Outcome { Unknown, Changed, Unchanged, Failed, Stopped };
+    // Times in UTC.
     QDateTime checked;
     Outcome outcome = Outcome::Unknown;
     // Why the last check failed: "HTTP 404 Not Found", "Couldn't connect to server", ...

@@ -254,7 +254,8 @@ void CheckRun::recordState(
     if (!m_states)
         return;
     FavoriteState& state = m_states->at(job.address);
-    const QDateTime now = Clock::GetCurrentTime();
+    // Kept in UTC, as the state file holds them.
+    const QDateTime now = Clock::GetCurrentTime().toUTC();
     const bool wasFailing = state.isFailing();
     state.checked = now;
     state.outcome = outcome;
