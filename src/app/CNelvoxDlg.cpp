@@ -237,10 +237,12 @@ std::vector<int> CNelvoxDlg::GetSelectedRows() const
 
 void CNelvoxDlg::OnHelp()
 {
-    // Whether a browser could open it is the desktop's matter; nothing is reported.
     const QUrl page = HelpPageUrl();
-    if (page.isValid())
-        QDesktopServices::openUrl(page);
+    if (!page.isValid())
+        ShowError(QStringLiteral("Nelvox could not find its help page."));
+    else if (!QDesktopServices::openUrl(page))
+        ShowError(QStringLiteral("Nelvox could not hand its help page to a web browser:\n\n%1")
+                      .arg(page.toString(QUrl::PreferLocalFile)));
 }
 
 void CNelvoxDlg::OnAbout()

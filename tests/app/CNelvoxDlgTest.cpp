@@ -21,6 +21,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace {
 
 const QByteArray kThreeFavorites = "3\r\n"
@@ -129,10 +131,11 @@ TEST_F(MainWindow, LoadsTheFileSortedAndQuitSavesItUnsorted)
     window.show();
     button(window, "btnQuit")->click();
     EXPECT_EQ(ended.count(), 1);
-    EXPECT_EQ(ReadAll("nelvox.ini"), QByteArray("3\r\n"
-                                                "http://z.example/ D07/09/04 05:03 PM YES\r\n"
-                                                "http://b.example/ WNever \r\n"
-                                                "http://c.example/ HNever \r\n"));
+    EXPECT_EQ(ReadAll("nelvox.ini"),
+        QByteArray("3\r\n"
+                   "http://z.example/ D07/09/04 05:03 PM YES\r\n"
+                   "http://b.example/ WNever \r\n"
+                   "http://c.example/ HNever \r\n"));
 }
 
 TEST_F(MainWindow, ClicksInTheListAloneDriveTheSelectionButtons)
@@ -238,14 +241,22 @@ TEST_F(MainWindow, AFailedSaveAtCloseIsShownAndTheProgramStillEnds)
 
 TEST_F(MainWindow, TheHelpButtonOpensThePageThatShipsWithNelvox)
 {
-    UrlRecorder browser;
+    auto browser = std::make_unique<UrlRecorder>();
     CNelvoxDlg window;
     button(window, "btnHelp")->click();
-    ASSERT_EQ(browser.urls().size(), 1);
-    const QUrl page = browser.urls().first();
+    ASSERT_EQ(browser->urls().size(), 1);
+    const QUrl page = browser->urls().first();
     EXPECT_TRUE(page.isLocalFile());
     EXPECT_TRUE(ReadAll(page.toLocalFile()).contains("Nelvox"));
     EXPECT_FALSE(FileExists("index.html")) << "nothing lands in the data directory";
+
+    // No browser to take it: the user is told where the page is.
+    browser.reset();
+    ModalAnswerer answers;
+    answers.thenClick("OK");
+    button(window, "btnHelp")->click();
+    ASSERT_EQ(answers.pending(), 0) << "no message";
+    EXPECT_TRUE(answers.texts().value(0).contains(page.toLocalFile())) << answers.texts().value(0).toStdString();
 }
 
 TEST_F(MainWindow, TheAboutBoxOpensFromTheWindowMenuAndClosesEveryWay)
