@@ -6,8 +6,8 @@
 #include "app/CaptionFit.h"
 #include "app/CheckProgressDlg.h"
 #include "app/HelpPage.h"
-#include "store/DialogValues.h"
 #include "platform/NelvoxError.h"
+#include "store/DialogValues.h"
 #include "store/FavoritesFile.h"
 #include "ui_CNelvoxDlg.h"
 #include "update/CheckRun.h"
@@ -368,4 +368,10 @@ void CNelvoxDlg::OnTrayClick()
     }
     if (m_trayIcon->IsTrayAlertOn())
         m_trayIcon->ToggleTrayAlert();
+    // A box or dialog that waits for an answer may have gone behind other windows; it comes
+    // to the front of the window it holds, with the focus.
+    if (QWidget* waiting = QApplication::activeModalWidget()) {
+        waiting->raise();
+        waiting->activateWindow();
+    }
 }
