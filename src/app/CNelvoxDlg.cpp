@@ -4,6 +4,7 @@
 #include "app/CAboutDlg.h"
 #include "app/CSTI.h"
 #include "app/CaptionFit.h"
+#include "app/CutOffCellTips.h"
 #include "app/CheckProgressDlg.h"
 #include "app/HelpPage.h"
 #include "platform/NelvoxError.h"
@@ -89,6 +90,7 @@ CNelvoxDlg::CNelvoxDlg(QWidget* parent)
     m_listFavorites->header()->setSectionsClickable(false);
     m_listFavorites->header()->setSectionsMovable(false);
     m_listFavorites->header()->setStretchLastSection(false);
+    new CutOffCellTips(m_listFavorites);
 
     connect(m_ui->btnQuit, &QPushButton::clicked, this, [this] { RunCommand([this] { OnOK(); }); });
     connectCommand(m_btnAdd, &CNelvoxDlg::OnAddFavorite);

@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <QToolTip>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
@@ -257,6 +258,25 @@ TEST_F(MainWindow, TheHelpButtonOpensThePageThatShipsWithNelvox)
     button(window, "btnHelp")->click();
     ASSERT_EQ(answers.pending(), 0) << "no message";
     EXPECT_TRUE(answers.texts().value(0).contains(page.toLocalFile())) << answers.texts().value(0).toStdString();
+}
+
+TEST_F(MainWindow, AnAddressTheListCutsOffShowsWholeInATip)
+{
+    CNelvoxDlg window;
+    const QString longAddress = QStringLiteral("http://example.org/") + QString(200, QLatin1Char('x'));
+    window.favorites().insertFavorite(0, QStringLiteral("http://a.example/"));
+    window.favorites().insertFavorite(1, longAddress);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    auto tipAt = [&](int row) {
+        QTreeView* view = list(window);
+        const QPoint cell = view->visualRect(window.favorites().index(row, FavoritesList::WebSite)).center();
+        QHelpEvent help(QEvent::ToolTip, cell, view->viewport()->mapToGlobal(cell));
+        QApplication::sendEvent(view->viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(tipAt(0), QString()) << "an address that fits needs no tip";
+    EXPECT_EQ(tipAt(1), longAddress);
 }
 
 TEST_F(MainWindow, TheAboutBoxOpensFromTheWindowMenuAndClosesEveryWay)
