@@ -38,10 +38,10 @@ std::optional<bool>& trayAvailableForTesting()
 // widget of the program, inside the tray host's panel.
 const QString kEmbeddedIconName = QStringLiteral("QSystemTrayIconSys");
 
-// Qt refuses input to every window of the program but the box while an application-modal
-// box is up, popups excepted; as one of those windows the icon would open no menu and take
-// no click until the box was answered. A popup's type lets its input through, and changes
-// nothing else that an embedded window does.
+// While an application-modal box is up, Qt refuses input to every other window of the program
+// but popups; the icon's window among them would open no menu and take no click until the box
+// was answered. As a popup its input goes through. The type is only a hint to the window
+// manager otherwise, and none manages a window embedded in a tray.
 void makeUnblockable(QWidget* icon)
 {
     QWindow* window = icon->windowHandle();
