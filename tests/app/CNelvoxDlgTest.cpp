@@ -132,11 +132,10 @@ TEST_F(MainWindow, LoadsTheFileSortedAndQuitSavesItUnsorted)
     window.show();
     button(window, "btnQuit")->click();
     EXPECT_EQ(ended.count(), 1);
-    EXPECT_EQ(ReadAll("nelvox.ini"),
-        QByteArray("3\r\n"
-                   "http://z.example/ D07/09/04 05:03 PM YES\r\n"
-                   "http://b.example/ WNever \r\n"
-                   "http://c.example/ HNever \r\n"));
+    EXPECT_EQ(ReadAll("nelvox.ini"), QByteArray("3\r\n"
+                                                "http://z.example/ D07/09/04 05:03 PM YES\r\n"
+                                                "http://b.example/ WNever \r\n"
+                                                "http://c.example/ HNever \r\n"));
 }
 
 TEST_F(MainWindow, ClicksInTheListAloneDriveTheSelectionButtons)
