@@ -6,7 +6,6 @@
 #include "support/TempWorkDir.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
@@ -186,33 +185,6 @@ TEST_F(TrayBehaviour, TheIconsMenuOpensTheAboutBoxAndQuits)
     EXPECT_EQ(ended.count(), 1) << "Quit ends the program";
     EXPECT_TRUE(window.hasEnded());
     EXPECT_EQ(ReadAll("nelvox.ini"), "1\r\nhttp://a.example/ HNever \r\n") << "Quit saves as the Quit button does";
-}
-
-TEST_F(TrayBehaviour, WhileThePromptWaitsAClickBringsItForwardAndQuitAnswersNo)
-{
-    withTray(true);
-    WriteAll("nelvox.ini", "1\r\nhttp://a.example/ HNever \r\n");
-    CNelvoxDlg window;
-    showAndPaint(window);
-    ASSERT_TRUE(WaitFor([&] { return !window.isVisible(); }));
-    QSignalSpy ended(&window, &CNelvoxDlg::ended);
-
-    ModalAnswerer answers;
-    answers.then([&](QWidget* prompt) {
-        click(window);
-        EXPECT_TRUE(window.isVisible()) << "a click shows the hidden window";
-        EXPECT_TRUE(WaitFor([&] { return QApplication::activeWindow() == prompt; }, 2000))
-            << "the prompt must come to the front with the focus";
-        EXPECT_EQ(QApplication::activeModalWidget(), prompt) << "the prompt must still hold the window";
-        QFile::remove("nelvox.ini");
-        window.trayIcon().contextMenu().actions()[1]->trigger();
-    });
-    window.RunCommand([&] { window.NotifyChanges(); });
-
-    EXPECT_EQ(answers.pending(), 0);
-    EXPECT_TRUE(answers.texts().value(0).startsWith("Some of your Nelvox favorites have been changed"));
-    EXPECT_EQ(ended.count(), 1) << "Quit from the tray ends the program";
-    EXPECT_EQ(ReadAll("nelvox.ini"), "1\r\nhttp://a.example/ HNever \r\n") << "the list is saved";
 }
 
 } // namespace
