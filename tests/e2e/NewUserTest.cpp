@@ -141,7 +141,7 @@ TEST_F(NewUser, TheTrayIconAnswersWhileTheChangePromptWaits)
     m_session.focusAndType(window, "alt+u");
     const QString prompt = newWindow("^Nelvox$", {});
     ASSERT_FALSE(prompt.isEmpty()) << "Update All Now found no change to announce";
-    // A menu is closed by a window that becomes active after it opened: the prompt first.
+    // The prompt has the focus before the icon is used, as it has for a user.
     auto focused = [&](const QString& expected) {
         return pollUntil([&] { return m_session.run("xdotool", { "getwindowfocus" }).trimmed() == expected; }, 5000);
     };
