@@ -5,7 +5,10 @@
 
 #include "ui_CChangesDlg.h"
 
+#include <QGuiApplication>
+#include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTextBlock>
 #include <QTextCursor>
 
@@ -38,7 +41,14 @@ CChangesDlg::CChangesDlg(const QString& address, QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
         | Qt::WindowCloseButtonHint);
-    m_ui->labelAddress->setText(address);
+    // A long address would otherwise make the window as wide as itself, thousands of pixels
+    // for some; its line takes what the window has and the tooltip holds the whole address.
+    m_address = address;
+    m_ui->labelAddress->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_ui->labelAddress->setToolTip(address);
+    elideAddress();
+    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+        resize(size().boundedTo(screen->availableGeometry().size()));
     m_ui->labelPreviousTime->setText(timeText(m_changes.previousTime()));
     m_ui->labelSnapshotTime->setText(timeText(m_changes.snapshotTime()));
     connect(m_ui->buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -47,6 +57,18 @@ CChangesDlg::CChangesDlg(const QString& address, QWidget* parent)
 }
 
 CChangesDlg::~CChangesDlg() = default;
+
+void CChangesDlg::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    elideAddress();
+}
+
+void CChangesDlg::elideAddress()
+{
+    QLabel* label = m_ui->labelAddress;
+    label->setText(label->fontMetrics().elidedText(m_address, Qt::ElideMiddle, label->contentsRect().width()));
+}
 
 void CChangesDlg::showChanges()
 {

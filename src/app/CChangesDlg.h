@@ -20,10 +20,16 @@ public:
     explicit CChangesDlg(const QString& address, QWidget* parent = nullptr);
     ~CChangesDlg() override;
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void showChanges();
+    // Fits the address into its line, cut in the middle where it is too long.
+    void elideAddress();
     void showDiff(const PageDiff& diff);
 
     std::unique_ptr<Ui::CChangesDlg> m_ui;
     PageChanges m_changes;
+    QString m_address;
 };

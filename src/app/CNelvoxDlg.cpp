@@ -4,6 +4,7 @@
 #include "app/CAboutDlg.h"
 #include "app/CSTI.h"
 #include "app/CaptionFit.h"
+#include "app/CutOffCellTips.h"
 #include "app/CheckProgressDlg.h"
 #include "app/HelpPage.h"
 #include "platform/NelvoxError.h"
@@ -88,6 +89,7 @@ CNelvoxDlg::CNelvoxDlg(QWidget* parent)
     m_listFavorites->header()->setSectionsClickable(false);
     m_listFavorites->header()->setSectionsMovable(false);
     m_listFavorites->header()->setStretchLastSection(false);
+    new CutOffCellTips(m_listFavorites);
 
     connect(m_ui->btnQuit, &QPushButton::clicked, this, [this] { RunCommand([this] { OnOK(); }); });
     connectCommand(m_btnAdd, &CNelvoxDlg::OnAddFavorite);
@@ -232,10 +234,12 @@ std::vector<int> CNelvoxDlg::GetSelectedRows() const
 
 void CNelvoxDlg::OnHelp()
 {
-    // Whether a browser could open it is the desktop's matter; nothing is reported.
     const QUrl page = HelpPageUrl();
-    if (page.isValid())
-        QDesktopServices::openUrl(page);
+    if (!page.isValid())
+        ShowError(QStringLiteral("Nelvox could not find its help page."));
+    else if (!QDesktopServices::openUrl(page))
+        ShowError(QStringLiteral("Nelvox could not hand its help page to a web browser:\n\n%1")
+                      .arg(page.toString(QUrl::PreferLocalFile)));
 }
 
 void CNelvoxDlg::OnAbout()
@@ -345,4 +349,10 @@ void CNelvoxDlg::OnTrayClick()
     }
     if (m_trayIcon->IsTrayAlertOn())
         m_trayIcon->ToggleTrayAlert();
+    // A box or dialog that waits for an answer may have gone behind other windows; it comes
+    // to the front of the window it holds, with the focus.
+    if (QWidget* waiting = QApplication::activeModalWidget()) {
+        waiting->raise();
+        waiting->activateWindow();
+    }
 }

@@ -4,10 +4,12 @@
 
 #include "app/StatusNotifierItem.h"
 
+#include <QApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusServiceWatcher>
 #include <QMenu>
+#include <QWindow>
 
 #include <array>
 
@@ -30,6 +32,21 @@ std::optional<bool>& trayAvailableForTesting()
 {
     static std::optional<bool> available;
     return available;
+}
+
+// The window that Qt makes for an icon in a tray of the older kind (XEmbed): a top-level
+// widget of the program, inside the tray host's panel.
+const QString kEmbeddedIconName = QStringLiteral("QSystemTrayIconSys");
+
+// While an application-modal box is up, Qt refuses input to every other window of the program
+// but popups; the icon's window among them would open no menu and take no click until the box
+// was answered. As a popup its input goes through. The type is only a hint to the window
+// manager otherwise, and none manages a window embedded in a tray.
+void makeUnblockable(QWidget* icon)
+{
+    QWindow* window = icon->windowHandle();
+    if (window && window->type() != Qt::Popup)
+        window->setFlags((window->flags() & ~Qt::WindowType_Mask) | Qt::Popup);
 }
 
 QIcon loadPicture(const char* stem)
@@ -118,14 +135,38 @@ void CSTI::recreateIcon()
     m_icon->setContextMenu(m_menu.get());
     connect(m_icon.get(), &QSystemTrayIcon::activated, this, &CSTI::onActivated);
     updateTip();
-    if (visible && !m_busItem)
+    if (visible && !m_busItem) {
         m_icon->show();
+        keepIconOutOfModality();
+    }
+}
+
+void CSTI::keepIconOutOfModality()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() != kEmbeddedIconName)
+            continue;
+        // Qt makes the window anew when the tray host restarts; the new one must let input
+        // through as well.
+        widget->removeEventFilter(this);
+        widget->installEventFilter(this);
+        makeUnblockable(widget);
+    }
+}
+
+bool CSTI::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Show && watched->isWidgetType())
+        makeUnblockable(static_cast<QWidget*>(watched));
+    return QObject::eventFilter(watched, event);
 }
 
 void CSTI::ShowTrayIcon()
 {
-    if (!m_busItem)
+    if (!m_busItem) {
         m_icon->show();
+        keepIconOutOfModality();
+    }
     if (!IsTrayAvailable()) {
         m_trayWatchStep = 0;
         m_trayWatch.start(kTrayWatchDelaysMs[0]);

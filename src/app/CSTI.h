@@ -68,6 +68,9 @@ private:
     // A tray host came up on the session bus.
     void onHostAppeared();
     void setPicture(const QIcon& picture);
+    // Lets the icon take clicks while a box or dialog of Nelvox is modal.
+    void keepIconOutOfModality();
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     std::unique_ptr<QSystemTrayIcon> m_icon;
     std::unique_ptr<QDBusServiceWatcher> m_hostWatch;

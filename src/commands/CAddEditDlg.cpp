@@ -3,6 +3,7 @@
 #include "commands/CAddEditDlg.h"
 
 #include "app/CaptionFit.h"
+#include "platform/BrowserAddress.h"
 #include "store/DialogValues.h"
 
 #include "ui_CAddEditDlg.h"
@@ -23,6 +24,13 @@ const QString kApplicationTitle = QStringLiteral("Nelvox");
 bool containsSpace(const QString& text)
 {
     return std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.isSpace(); });
+}
+
+// The schemes that the page check can download; an address without a scheme is fetched as http.
+bool isFetchable(const QString& address)
+{
+    const QString scheme = AddressScheme(address);
+    return scheme.isEmpty() || scheme == u"http" || scheme == u"https" || scheme == u"file";
 }
 
 } // namespace
@@ -122,13 +130,21 @@ void CAddEditDlg::OnOK()
     if (!m_ui->okButton->isEnabled())
         return;
 
-    g_strCurrentUrl = m_ui->urlEdit->text();
+    // An address pasted from a browser or a mail often ends in a blank or a line break that the
+    // user cannot see in the box.
+    g_strCurrentUrl = m_ui->urlEdit->text().trimmed();
     if (g_strCurrentUrl.isEmpty()) {
         refuseAddress(tr("Please enter a Web site."));
         return;
     }
     if (containsSpace(g_strCurrentUrl)) {
         refuseAddress(tr("A Web site address cannot contain spaces."));
+        return;
+    }
+    // Any other scheme would stay "Never" for good. Favorites read from the file are not
+    // judged: they keep their address until the user edits them.
+    if (!isFetchable(g_strCurrentUrl)) {
+        refuseAddress(tr("Nelvox can watch http://, https:// and file:// addresses."));
         return;
     }
     g_bDialogCancelled = false;

@@ -1,5 +1,5 @@
-// Delete Selected Favorites: each selected favorite loses its snapshot, then its row; the
-// list is then sorted and saved. No question is asked.
+// Delete Selected Favorites: each selected favorite loses its snapshot (unless another row
+// still uses it), then its row; the list is then sorted and saved. No question is asked.
 #include "app/CNelvoxDlg.h"
 #include "update/SnapshotRemoval.h"
 
@@ -9,7 +9,7 @@ void CNelvoxDlg::OnDeleteSelected()
     // cannot be removed ends the command at its row: that row and those above it stay, and
     // nothing is sorted or saved.
     for (const int row : GetSelectedRows()) {
-        RemoveSnapshot(m_favorites.text(row, FavoritesList::WebSite));
+        RemoveUnsharedSnapshot(m_favorites, row);
         m_favorites.deleteFavorite(row);
     }
     SortFavorites(m_favorites);

@@ -1,6 +1,7 @@
 // Edit Selected Favorites: the dialog once per selected favorite, bottom-up; on OK the old
-// snapshot goes, the row takes the new address and frequency and the page is downloaded
-// into a fresh snapshot. Rows stay where they are; the file is written only after an OK.
+// snapshot goes unless another row still uses it, the row takes the new address and frequency
+// and the page is downloaded into a fresh snapshot. Rows stay where they are; the file is
+// written only after an OK.
 #include "app/CNelvoxDlg.h"
 #include "commands/CAddEditDlg.h"
 #include "store/DialogValues.h"
@@ -28,8 +29,10 @@ void CNelvoxDlg::OnEditSelected()
             continue;
 
         // The row still holds the old address. A failure here ends the command with this
-        // row unchanged, the rows above it not offered, and nothing written.
-        RemoveSnapshot(m_favorites.text(row, FavoritesList::WebSite));
+        // row unchanged, the rows above it not offered, and nothing written. The snapshot is
+        // downloaded again either way; the previous copy stays while the address does.
+        const bool sameAddress = g_strCurrentUrl == m_favorites.text(row, FavoritesList::WebSite);
+        RemoveUnsharedSnapshot(m_favorites, row, sameAddress ? PreviousCopy::Keep : PreviousCopy::Remove);
         if (g_strCurrentUrl.isEmpty())
             continue;
 

@@ -7,12 +7,21 @@
 
 void CNelvoxDlg::OnVisitSelected()
 {
+    QStringList notOpened;
     for (const int row : GetSelectedRows()) {
         // An address that is no web address is not handed on, but the user has seen the
-        // favorite all the same, so its mark goes.
-        const QUrl url = BrowserUrl(m_favorites.text(row, FavoritesList::WebSite));
-        if (!url.isEmpty())
-            QDesktopServices::openUrl(url);
+        // favorite all the same, so its mark goes. One that the desktop could not open (no
+        // browser, no launcher) has not been seen and keeps it.
+        const QString address = m_favorites.text(row, FavoritesList::WebSite);
+        const QUrl url = BrowserUrl(address);
+        if (!url.isEmpty() && !QDesktopServices::openUrl(url)) {
+            notOpened << address;
+            continue;
+        }
         m_favorites.setText(row, FavoritesList::Changed, QString());
     }
+    // Qt only says that it failed; its reason went to standard error.
+    if (!notOpened.isEmpty())
+        ShowError(QStringLiteral("Nelvox could not hand this address to a web browser:\n\n%1")
+                      .arg(notOpened.join(QLatin1Char('\n'))));
 }

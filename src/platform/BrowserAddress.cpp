@@ -16,9 +16,9 @@ bool isAsciiDigit(QChar c)
     return c >= u'0' && c <= u'9';
 }
 
-// The scheme before the first ':', or empty when the address has none. "host:8080/page"
-// names a port, not a scheme called "host".
-QString schemeOf(const QString& address)
+} // namespace
+
+QString AddressScheme(const QString& address)
 {
     const qsizetype colon = address.indexOf(u':');
     if (colon <= 0 || !isAsciiLetter(address.front()))
@@ -34,6 +34,8 @@ QString schemeOf(const QString& address)
     const bool port = end > colon + 1 && (end == address.size() || QStringView(u"/?#").contains(address[end]));
     return port ? QString() : address.left(colon).toLower();
 }
+
+namespace {
 
 // A blank would make the address more than one argument for whatever opens it.
 bool hasBlankOrControl(const QString& address)
@@ -60,7 +62,7 @@ QUrl BrowserUrl(const QString& address)
 {
     if (address.isEmpty() || hasBlankOrControl(address))
         return {};
-    const QString scheme = schemeOf(address);
+    const QString scheme = AddressScheme(address);
     if (!scheme.isEmpty())
         return kWebSchemes.contains(scheme) ? webUrl(address) : QUrl();
     // Without a scheme, these begin local paths ("/etc", "\\server\share", "./x", "~/x").

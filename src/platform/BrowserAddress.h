@@ -9,3 +9,7 @@
 // an address without a scheme as http://. Empty for anything else: local paths, file:
 // addresses, other schemes, text with blanks or control characters.
 QUrl BrowserUrl(const QString& address);
+
+// The scheme of an address in lower case ("http" of "HTTP://host/"), or empty when it has none.
+// "host:8080/page" names a port, not a scheme called "host".
+QString AddressScheme(const QString& address);

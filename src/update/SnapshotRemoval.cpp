@@ -3,6 +3,7 @@
 
 #include "platform/Files.h"
 #include "platform/NelvoxError.h"
+#include "store/FavoritesList.h"
 #include "update/SnapshotName.h"
 #include "update/SnapshotReplace.h"
 
@@ -20,12 +21,25 @@ void removeUnlessMissing(const QString& fileName)
 
 } // namespace
 
-void RemoveSnapshot(const QString& address)
+void RemoveSnapshot(const QString& address, PreviousCopy previous)
 {
     // The previous copy goes first, so that one that resists stops the command while the
     // favorite still has its snapshot.
     const QString snapshot = SnapshotFileName(address);
-    removeUnlessMissing(PendingPreviousCopyName(snapshot));
-    removeUnlessMissing(PreviousCopyName(snapshot));
+    if (previous == PreviousCopy::Remove) {
+        removeUnlessMissing(PendingPreviousCopyName(snapshot));
+        removeUnlessMissing(PreviousCopyName(snapshot));
+    }
     removeUnlessMissing(snapshot);
+}
+
+void RemoveUnsharedSnapshot(const FavoritesList& favorites, int row, PreviousCopy previous)
+{
+    const QString address = favorites.text(row, FavoritesList::WebSite);
+    const QString snapshot = SnapshotFileName(address);
+    for (int other = 0; other < favorites.count(); ++other) {
+        if (other != row && SnapshotFileName(favorites.text(other, FavoritesList::WebSite)) == snapshot)
+            return;
+    }
+    RemoveSnapshot(address, previous);
 }

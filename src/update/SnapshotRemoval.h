@@ -3,8 +3,18 @@
 
 #include <QString>
 
-// Removes the snapshot of the favorite at `address` and its previous copy. A file that is not
-// there counts as removed: the favorite's first download may never have created it, no change
-// may have made a previous copy yet, or another favorite with the same snapshot name took it
-// along. Any other failure throws FileError.
-void RemoveSnapshot(const QString& address);
+class FavoritesList;
+
+// Whether the previous copy goes along with the snapshot. An edit that keeps the address keeps
+// it, so that the Changes window still has the page as it was before the last change.
+enum class PreviousCopy { Remove, Keep };
+
+// Removes the snapshot of the favorite at `address` and, unless kept, its previous copy. A file
+// that is not there counts as removed: the favorite's first download may never have created it,
+// or no change may have made a previous copy yet. Any other failure throws FileError.
+void RemoveSnapshot(const QString& address, PreviousCopy previous = PreviousCopy::Remove);
+
+// Removes the snapshot of the favorite in `row` as RemoveSnapshot() does, unless another row
+// still uses a snapshot of the same name: the same address twice, or two addresses that map
+// to one name ("a/b" and "a!b").
+void RemoveUnsharedSnapshot(const FavoritesList& favorites, int row, PreviousCopy previous = PreviousCopy::Remove);

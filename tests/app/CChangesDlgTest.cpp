@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QScreen>
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
@@ -256,6 +257,24 @@ TEST_F(ChangesWindow, SaysWhenThereIsNoEarlierCopyOrThePageIsTooLarge)
         EXPECT_TRUE(shownTexts(&changes).contains(QStringLiteral("+ <p>after</p>")));
         EXPECT_FALSE(changes.findChild<QLabel*>("labelMessage")->isVisible());
     }
+}
+
+TEST_F(ChangesWindow, ALongAddressKeepsTheWindowOnTheScreenAndShowsWholeInItsTip)
+{
+    const QString address = QStringLiteral("http://example.org/") + QString(633, QLatin1Char('a'));
+    ASSERT_EQ(address.size(), 652);
+    WriteAll(SnapshotFileName(address), "<p>one copy</p>\r\n");
+    CChangesDlg changes(address);
+    changes.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&changes));
+
+    EXPECT_LE(changes.frameGeometry().width(), changes.screen()->availableGeometry().width());
+    auto* label = changes.findChild<QLabel*>("labelAddress");
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->toolTip(), address);
+    EXPECT_TRUE(label->text().startsWith(QStringLiteral("http://example.org/"))) << label->text().toStdString();
+    EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->contentsRect().width())
+        << "the address line runs past its window";
 }
 
 } // namespace

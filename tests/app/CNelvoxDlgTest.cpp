@@ -17,9 +17,12 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <QToolTip>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace {
 
@@ -238,14 +241,41 @@ TEST_F(MainWindow, AFailedSaveAtCloseIsShownAndTheProgramStillEnds)
 
 TEST_F(MainWindow, TheHelpButtonOpensThePageThatShipsWithNelvox)
 {
-    UrlRecorder browser;
+    auto browser = std::make_unique<UrlRecorder>();
     CNelvoxDlg window;
     button(window, "btnHelp")->click();
-    ASSERT_EQ(browser.urls().size(), 1);
-    const QUrl page = browser.urls().first();
+    ASSERT_EQ(browser->urls().size(), 1);
+    const QUrl page = browser->urls().first();
     EXPECT_TRUE(page.isLocalFile());
     EXPECT_TRUE(ReadAll(page.toLocalFile()).contains("Nelvox"));
     EXPECT_FALSE(FileExists("index.html")) << "nothing lands in the data directory";
+
+    // No browser to take it: the user is told where the page is.
+    browser.reset();
+    ModalAnswerer answers;
+    answers.thenClick("OK");
+    button(window, "btnHelp")->click();
+    ASSERT_EQ(answers.pending(), 0) << "no message";
+    EXPECT_TRUE(answers.texts().value(0).contains(page.toLocalFile())) << answers.texts().value(0).toStdString();
+}
+
+TEST_F(MainWindow, AnAddressTheListCutsOffShowsWholeInATip)
+{
+    CNelvoxDlg window;
+    const QString longAddress = QStringLiteral("http://example.org/") + QString(200, QLatin1Char('x'));
+    window.favorites().insertFavorite(0, QStringLiteral("http://a.example/"));
+    window.favorites().insertFavorite(1, longAddress);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    auto tipAt = [&](int row) {
+        QTreeView* view = list(window);
+        const QPoint cell = view->visualRect(window.favorites().index(row, FavoritesList::WebSite)).center();
+        QHelpEvent help(QEvent::ToolTip, cell, view->viewport()->mapToGlobal(cell));
+        QApplication::sendEvent(view->viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(tipAt(0), QString()) << "an address that fits needs no tip";
+    EXPECT_EQ(tipAt(1), longAddress);
 }
 
 TEST_F(MainWindow, TheAboutBoxOpensFromTheWindowMenuAndClosesEveryWay)

@@ -14,9 +14,11 @@
 #include <QDBusVariant>
 #include <QImage>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMutex>
 #include <QSignalSpy>
 #include <QThread>
+#include <QTimer>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
@@ -416,6 +418,25 @@ TEST_F(CSTIOnTheBus, TheHostShowsTheMenuWhichFollowsItsActions)
     EXPECT_TRUE(WaitFor([&] { return m_tray.contextMenu().isVisible(); }, 2000));
     EXPECT_EQ(m_tray.contextMenu().pos(), QPoint(40, 30));
     m_tray.contextMenu().hide();
+}
+
+TEST_F(CSTIOnTheBus, TheHostReachesTheIconWhileABoxIsModal)
+{
+    // Calls over the bus are no input to a window, so a modal box blocks none of them.
+    QSignalSpy clicks(&m_tray, &CSTI::clicked);
+    QSignalSpy quits(&m_tray, &CSTI::quitRequested);
+    QMessageBox box(QMessageBox::NoIcon, "Nelvox", "Waiting for an answer", QMessageBox::Ok);
+    QTimer::singleShot(0, &box, [&] {
+        m_host.call(kItem, kItemInterface, "Activate", { 10, 10 });
+        m_host.call(kItem, kItemInterface, "ContextMenu", { 40, 30 });
+        EXPECT_TRUE(WaitFor([&] { return m_tray.contextMenu().isVisible(); }, 2000)) << "no menu";
+        m_tray.contextMenu().hide();
+        click(layout().children.value(1).id);
+        EXPECT_TRUE(WaitFor([&] { return quits.count() == 1; }, 2000)) << "Quit was not triggered";
+        box.done(0);
+    });
+    box.exec();
+    EXPECT_EQ(clicks.count(), 1);
 }
 
 TEST_F(CSTIOnTheBus, TheAlertFlashesOverTheBusAndAsksForAttention)

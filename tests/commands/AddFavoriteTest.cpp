@@ -109,17 +109,18 @@ TEST_F(AddFavorite, AFailedDownloadGivesNeverAndNoSnapshot)
 {
     CNelvoxDlg window;
     ModalAnswerer answers;
-    // Nothing listens on port 1; an unknown scheme cannot be opened either.
+    // Nothing listens on port 1; a file that is not there cannot be read either. (Schemes that
+    // Nelvox cannot fetch at all are refused by the dialog.)
     answers.then(fillDialog("http://127.0.0.1:1/", "hourlyRadio"));
-    answers.then(fillDialog("gopher://127.0.0.1/x", "monthlyRadio"));
+    answers.then(fillDialog("file:///nonexistent-nelvox/x.html", "monthlyRadio"));
     window.OnAddFavorite();
     window.OnAddFavorite();
     ASSERT_EQ(window.favorites().count(), 2);
-    EXPECT_EQ(row(window, 0), QStringList({ "gopher://127.0.0.1/x", "M", "Never", "" }));
+    EXPECT_EQ(row(window, 0), QStringList({ "file:///nonexistent-nelvox/x.html", "M", "Never", "" }));
     EXPECT_EQ(row(window, 1), QStringList({ "http://127.0.0.1:1/", "H", "Never", "" }));
     EXPECT_FALSE(FileExists(SnapshotFileName("http://127.0.0.1:1/")));
-    EXPECT_FALSE(FileExists(SnapshotFileName("gopher://127.0.0.1/x")));
-    EXPECT_TRUE(ReadAll("nelvox.ini").startsWith("2\r\ngopher://127.0.0.1/x MNever \r\n"));
+    EXPECT_FALSE(FileExists(SnapshotFileName("file:///nonexistent-nelvox/x.html")));
+    EXPECT_TRUE(ReadAll("nelvox.ini").startsWith("2\r\nfile:///nonexistent-nelvox/x.html MNever \r\n"));
 }
 
 TEST_F(AddFavorite, ASessionThatCannotBeCreatedIsAFailedDownload)

@@ -294,9 +294,13 @@ TEST_F(AddEditDialog, RefusesAnEmptyAddressAndOneWithWhiteSpace)
 
         typeAddress(QString());
         EXPECT_EQ(clickOkExpectingRefusal(), kEnterSite);
+        // Blanks alone are trimmed away to nothing.
+        for (const char* blank : { " ", "   ", " \t\r\n " }) {
+            urlEdit()->setText(QString::fromLatin1(blank));
+            EXPECT_EQ(clickOkExpectingRefusal(), kEnterSite) << "address \"" << blank << '"';
+        }
 
-        const QString spaced[] = { QStringLiteral(" "), QStringLiteral("   "), QStringLiteral("http://127.0.0.1/a b"),
-            QStringLiteral(" http://127.0.0.1/"), QStringLiteral("http://127.0.0.1/ "),
+        const QString spaced[] = { QStringLiteral("http://127.0.0.1/a b"), QStringLiteral(" http://127.0.0.1/a b "),
             QStringLiteral("http://127.0.0.1/a\tb"),
             QStringLiteral("http://127.0.0.1/a") + QChar(0x00A0) + QStringLiteral("b") };
         for (const QString& address : spaced) {
@@ -314,6 +318,39 @@ TEST_F(AddEditDialog, RefusesAnEmptyAddressAndOneWithWhiteSpace)
     EXPECT_EQ(g_strCurrentUrl, QStringLiteral("http://127.0.0.1/fixed"));
     EXPECT_EQ(g_nCurrentFrequency, 2);
     EXPECT_FALSE(g_bDialogCancelled);
+}
+
+TEST_F(AddEditDialog, TrimsThePastedAddressAndRefusesSchemesItCannotFetch)
+{
+    const QString kSchemes = QStringLiteral("Nelvox can watch http://, https:// and file:// addresses.");
+    const int result = runModal([&] {
+        QTest::mouseClick(radio(1), Qt::LeftButton);
+        for (const char* address : { "ftp://127.0.0.1/pub/", "javascript:alert(1)", "mailto:a@example.com",
+                 " FTP://127.0.0.1/\n", "c:\\pages\\a.html" }) {
+            urlEdit()->setText(QString::fromLatin1(address));
+            EXPECT_EQ(clickOkExpectingRefusal(), kSchemes) << "address \"" << address << '"';
+        }
+        urlEdit()->setText(QStringLiteral(" \t http://127.0.0.1/pasted\r\n"));
+        QTest::mouseClick(okButton(), Qt::LeftButton);
+    });
+    EXPECT_EQ(result, QDialog::Accepted);
+    EXPECT_EQ(g_strCurrentUrl, QStringLiteral("http://127.0.0.1/pasted"));
+
+    // The schemes it can fetch, and an address without one, are taken as they stand.
+    for (const char* address :
+        { "HTTPS://127.0.0.1/", "file:///tmp/page.html", "www.example.com/a:b", "localhost:8080" }) {
+        g_strCurrentUrl = QString::fromLatin1(address);
+        runModal([&] {
+            ModalAnswerer boxes;
+            boxes.thenClick("OK");
+            QTest::mouseClick(radio(2), Qt::LeftButton);
+            QTest::mouseClick(okButton(), Qt::LeftButton);
+            EXPECT_EQ(boxes.pending(), 1) << address << " refused: " << boxes.texts().value(0).toStdString();
+            if (m_dlg.isVisible())
+                m_dlg.done(QDialog::Rejected);
+        });
+        EXPECT_EQ(g_strCurrentUrl, QString::fromLatin1(address));
+    }
 }
 
 TEST_F(AddEditDialog, CancelEscapeAndTheCloseBoxAllCancel)

@@ -129,13 +129,20 @@ TEST_F(DeleteSelected, AMissingOrSharedSnapshotNoLongerBlocks)
     EXPECT_FALSE(FileExists(SnapshotFileName("http://s.example/a/b")));
     EXPECT_TRUE(ReadAll("nelvox.ini").startsWith("2\r\n"));
 
-    // One of two favorites with the same address, then the other.
+    // One of two favorites with the same address, then the other: the first deletion leaves
+    // the snapshot and its previous copy to the row that still uses them.
+    const QString shared = SnapshotFileName("http://dup.example/");
+    WriteAll(PreviousCopyName(shared), "earlier");
     select(window, { 1 });
     window.RunCommand([&] { window.OnDeleteSelected(); });
+    EXPECT_EQ(ReadAll(shared), "http://dup.example/") << "the other row's snapshot was removed";
+    EXPECT_EQ(ReadAll(PreviousCopyName(shared)), "earlier") << "the other row's previous copy was removed";
     select(window, { 0 });
     window.RunCommand([&] { window.OnDeleteSelected(); });
     EXPECT_EQ(answers.pending(), 1) << answers.texts().value(0).toStdString();
     EXPECT_EQ(window.favorites().count(), 0);
+    EXPECT_FALSE(FileExists(shared)) << "the last row to use it takes it along";
+    EXPECT_FALSE(FileExists(PreviousCopyName(shared)));
     EXPECT_EQ(ReadAll("nelvox.ini"), QByteArray("0\r\n"));
 }
 

@@ -314,6 +314,41 @@ TEST_F(EditSelected, AMissingOrSharedSnapshotNoLongerBlocks)
     EXPECT_EQ(ReadAll("nelvox.ini"), fileOf(window));
 }
 
+TEST_F(EditSelected, KeepsWhatAnotherRowUsesAndThePreviousCopyOfAnUnchangedAddress)
+{
+    m_server.setPage("/solo", "solo now\n");
+    m_server.setPage("/moved", "moved\n");
+    CNelvoxDlg window;
+    // One page checked hourly and daily; two addresses that name one snapshot; a page alone.
+    add(window, m_server.url("/page"), "H", kOldStamp, "");
+    add(window, m_server.url("/page"), "D", kOldStamp, "");
+    add(window, m_server.url("/a!b"), "H", kOldStamp, "");
+    add(window, m_server.url("/a/b"), "H", kOldStamp, "");
+    add(window, m_server.url("/solo"), "W", kOldStamp, "YES");
+    const QStringList shared = { SnapshotFileName(m_server.url("/page")), SnapshotFileName(m_server.url("/a/b")) };
+    const QString solo = SnapshotFileName(m_server.url("/solo"));
+    for (const QString& snapshot : shared + QStringList { solo })
+        WriteAll(PreviousCopyName(snapshot), "earlier");
+    select(window, { 1, 3, 4 });
+
+    ModalAnswerer answers;
+    answers.then(confirm({}, "monthlyRadio"))
+        .then(confirm(m_server.url("/moved"), "dailyRadio"))
+        .then(confirm(m_server.url("/moved"), "dailyRadio"))
+        .thenClick("OK");
+    window.RunCommand([&] { window.OnEditSelected(); });
+
+    EXPECT_EQ(answers.pending(), 1) << answers.texts().value(3).toStdString();
+    for (const QString& snapshot : shared) {
+        EXPECT_EQ(ReadAll(snapshot), kOldSnapshot) << "another row still uses " << snapshot.toStdString();
+        EXPECT_EQ(ReadAll(PreviousCopyName(snapshot)), "earlier") << snapshot.toStdString();
+    }
+    EXPECT_EQ(row(window, 4), QStringList({ m_server.url("/solo"), "M", kStamp, "YES" }));
+    EXPECT_EQ(ReadAll(solo), QByteArray("solo now\r\n")) << "downloaded again";
+    EXPECT_EQ(ReadAll(PreviousCopyName(solo)), "earlier") << "the address stayed: so does its previous copy";
+    EXPECT_EQ(ReadAll(SnapshotFileName(m_server.url("/moved"))), QByteArray("moved\r\n"));
+}
+
 TEST_F(EditSelected, ASnapshotThatCannotBeRemovedStopsAtItsRow)
 {
     m_server.setPage("/new", "new\n");

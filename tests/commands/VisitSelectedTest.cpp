@@ -131,6 +131,25 @@ TEST_F(VisitSelected, HandsTheDesktopOnlyWebAddresses)
     EXPECT_EQ(answers.pending(), 1) << "an address that is not opened is passed over silently";
 }
 
+TEST_F(VisitSelected, AnAddressNoBrowserTookIsReportedAndKeepsItsMark)
+{
+    // Only https finds a browser.
+    UrlRecorder browser({ "https" });
+    CNelvoxDlg window;
+    fill(window, { { "http://a.example/", "YES" }, { "https://b.example/", "YES" }, { "c.example/x", "YES" } });
+    select(window, { 0, 1, 2 });
+
+    ModalAnswerer answers;
+    answers.thenClick("OK").thenClick("OK");
+    window.RunCommand([&] { window.OnVisitSelected(); });
+
+    ASSERT_EQ(answers.pending(), 1) << "one message for all the addresses not opened";
+    const QString message = answers.texts().value(0);
+    EXPECT_TRUE(message.contains("http://a.example/") && message.contains("c.example/x")) << message.toStdString();
+    EXPECT_FALSE(message.contains("b.example")) << message.toStdString();
+    EXPECT_EQ(column(window, FavoritesList::Changed), QStringList({ "YES", "", "YES" }));
+}
+
 TEST(BrowserUrl, KeepsWebAddressesAndRefusesEverythingElse)
 {
     const std::pair<const char*, const char*> cases[] = {

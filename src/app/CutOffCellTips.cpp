@@ -1,0 +1,31 @@
+// A cell's whole text in a tooltip, only where the view had to cut it off.
+#include "app/CutOffCellTips.h"
+
+#include <QAbstractItemView>
+#include <QHelpEvent>
+#include <QStyle>
+#include <QToolTip>
+
+CutOffCellTips::CutOffCellTips(QAbstractItemView* view)
+    : QObject(view)
+    , m_view(view)
+{
+    view->viewport()->installEventFilter(this);
+}
+
+bool CutOffCellTips::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != m_view->viewport() || event->type() != QEvent::ToolTip)
+        return false;
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QModelIndex index = m_view->indexAt(help->pos());
+    const QString text = index.data().toString();
+    const QRect cell = m_view->visualRect(index);
+    // The view leaves this margin on each side of a cell's text.
+    const int margin = m_view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_view) + 1;
+    if (index.isValid() && m_view->fontMetrics().horizontalAdvance(text) + 2 * margin > cell.width())
+        QToolTip::showText(help->globalPos(), text, m_view->viewport(), cell);
+    else
+        QToolTip::hideText();
+    return true;
+}

@@ -1,0 +1,245 @@
+// Nelvox on Xvfb with a tray host (trayer), as a new user meets it: the tray icon while the change
+// prompt waits, Delete of one of two favorites with one address, Visit where no browser is
+// installed, and Add of an address Nelvox cannot fetch. Pages come from a loopback server that
+// the program reaches as its proxy.
+#include "DesktopSession.h"
+#include "support/HttpServer.h"
+#include "update/PageCheck.h"
+#include "update/SnapshotReplace.h"
+
+#include <QFile>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+#include <iostream>
+
+namespace {
+
+using namespace e2e;
+
+const QString kPage = QStringLiteral("http://www.example.com/news.html");
+const QString kPageLine = kPage + QStringLiteral(" HNever YES\r\n");
+
+class NewUser : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char* tool : { "Xvfb", "trayer", "xdotool", "xev", "xprop", "xwininfo" }) {
+            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+                GTEST_SKIP() << tool << " is not installed (scripts/setup.sh --tests installs it)";
+        }
+        ASSERT_TRUE(m_data.isValid());
+        ASSERT_TRUE(m_session.startDisplay()) << "Xvfb did not start";
+        ASSERT_TRUE(m_session.startTray()) << "trayer did not announce its tray";
+    }
+    void TearDown() override
+    {
+        if (HasFailure())
+            std::cerr << m_session.logs();
+    }
+
+    void writeData(const QString& name, const QByteArray& bytes)
+    {
+        QFile file(m_data.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    QByteArray data(const QString& name) const { return readFile(m_data.filePath(name)); }
+
+    // Starts Nelvox, waits until it has hidden into the tray and shows its window with a click on
+    // the icon; returns the window's id, or empty.
+    QString startAndShow()
+    {
+        m_nelvox = &m_session.startNelvox(QStringLiteral(NELVOX_EXECUTABLE), m_data.path(), m_server.port());
+        QString window;
+        if (!pollUntil([&] { return !(window = m_session.windows("^" + kCaption + "$", false).value(0)).isEmpty(); })
+            || !pollUntil([&] { return m_session.windows("^" + kCaption + "$").isEmpty(); })
+            || !pollUntil([&] { return (m_icon = m_session.trayIconGeometry()).isValid(); }))
+            return {};
+        clickIcon(1);
+        return pollUntil([&] { return !m_session.windows("^" + kCaption + "$").isEmpty(); }) ? window : QString();
+    }
+    void clickIcon(int button)
+    {
+        m_session.run("xdotool",
+            { "mousemove", QString::number(m_icon.center().x()), QString::number(m_icon.top() + 1), "click",
+                QString::number(button) });
+    }
+    // A top-level window named `name` other than those in `known`, once one is shown. The
+    // icon's menu has no WM_NAME that xdotool reads: it is found by the program's class.
+    QString newWindow(const QString& name, const QStringList& known)
+    {
+        QString found;
+        pollUntil([&] {
+            const QStringList candidates = name.isEmpty()
+                ? m_session.run("xdotool", { "search", "--onlyvisible", "--class", "nelvox" })
+                      .split('\n', Qt::SkipEmptyParts)
+                : m_session.windows(name);
+            for (const QString& candidate : candidates) {
+                if (!known.contains(candidate) && isTopLevel(candidate))
+                    found = candidate;
+            }
+            return !found.isEmpty();
+        });
+        return found;
+    }
+    // Whether the window is a child of the root window, not the icon inside the tray's panel.
+    bool isTopLevel(const QString& window)
+    {
+        static const QRegularExpression parent(QStringLiteral("Parent window id: \\S+ \\(the root window\\)"));
+        return parent.match(m_session.run("xwininfo", { "-id", window, "-children" })).hasMatch();
+    }
+    bool isShown(const QString& window)
+    {
+        return m_session.run("xdotool", { "search", "--onlyvisible", "--class", "nelvox" })
+            .split('\n')
+            .contains(window);
+    }
+    QRect geometryOf(const QString& window)
+    {
+        const QString shell = m_session.run("xdotool", { "getwindowgeometry", "--shell", window });
+        auto value = [&](const char* key) {
+            const QRegularExpression line(QStringLiteral("%1=(-?\\d+)").arg(QLatin1String(key)));
+            return line.match(shell).captured(1).toInt();
+        };
+        return QRect(value("X"), value("Y"), value("WIDTH"), value("HEIGHT"));
+    }
+    void click(const QPoint& where)
+    {
+        m_session.run("xdotool", { "mousemove", QString::number(where.x()), QString::number(where.y()), "click", "1" });
+    }
+    // Selects the first row of the favorites list with a click, as a user does.
+    void clickFirstRow(const QString& window)
+    {
+        // The list's top left corner in the window, below its header.
+        click(geometryOf(window).topLeft() + QPoint(10 + 60, 61 + 32));
+    }
+    // Alt+Q saves and ends the program, which must end well.
+    void quit(const QString& window)
+    {
+        m_session.focusAndType(window, "alt+q");
+        ASSERT_TRUE(m_nelvox->waitForFinished(15000)) << "Alt+Q did not end Nelvox";
+        EXPECT_EQ(m_nelvox->exitCode(), 0);
+    }
+
+    HttpServer m_server;
+    QTemporaryDir m_data;
+    Session m_session;
+    QProcess* m_nelvox = nullptr;
+    QRect m_icon;
+};
+
+TEST_F(NewUser, TheTrayIconAnswersWhileTheChangePromptWaits)
+{
+    m_server.setPage(kPage.toStdString(), "<html><body>News, and more news</body></html>\n");
+    writeData(SnapshotFileName(kPage), "<html><body>News</body></html>\r\n");
+    writeData("nelvox.ini", ("1\r\n" + kPage + " HNever \r\n").toUtf8());
+    const QString window = startAndShow();
+    ASSERT_FALSE(window.isEmpty()) << "Nelvox's window did not come back from the tray";
+
+    m_session.focusAndType(window, "alt+u");
+    const QString prompt = newWindow("^Nelvox$", {});
+    ASSERT_FALSE(prompt.isEmpty()) << "Update All Now found no change to announce";
+    // The prompt has the focus before the icon is used, as it has for a user.
+    auto focused = [&](const QString& expected) {
+        return pollUntil([&] { return m_session.run("xdotool", { "getwindowfocus" }).trimmed() == expected; }, 5000);
+    };
+    ASSERT_TRUE(focused(prompt)) << "the prompt did not take the focus";
+
+    // The menu opens, and its About box shows.
+    clickIcon(3);
+    QString menu = newWindow({}, { prompt, window });
+    ASSERT_FALSE(menu.isEmpty()) << "the icon's menu did not open while the prompt waits";
+    QRect items = geometryOf(menu);
+    click(QPoint(items.left() + 20, items.top() + items.height() / 4));
+    const QString about = newWindow("^About Nelvox$", {});
+    ASSERT_FALSE(about.isEmpty()) << "About did not show while the prompt waits";
+    m_session.focusAndType(about, "Return");
+    ASSERT_TRUE(pollUntil([&] { return !isShown(about); })) << "the About box did not close";
+
+    // The focus on the window that the prompt holds; a left click gives it back to the prompt.
+    m_session.run("xdotool", { "windowfocus", window });
+    ASSERT_TRUE(focused(window));
+    clickIcon(1);
+    ASSERT_TRUE(focused(prompt)) << "a click on the icon did not give the prompt the focus";
+
+    // Quit answers the prompt as No, saves and ends.
+    QFile::remove(m_data.filePath("nelvox.ini"));
+    clickIcon(3);
+    menu = newWindow({}, { prompt, window });
+    ASSERT_FALSE(menu.isEmpty()) << "the icon's menu did not open the second time";
+    items = geometryOf(menu);
+    click(QPoint(items.left() + 20, items.bottom() - items.height() / 4));
+    ASSERT_TRUE(m_nelvox->waitForFinished(15000)) << "Quit from the tray did not end Nelvox";
+    EXPECT_EQ(m_nelvox->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(m_nelvox->exitCode(), 0);
+    EXPECT_TRUE(data("nelvox.ini").startsWith("1\r\n" + kPage.toUtf8() + " H")) << data("nelvox.ini").toStdString();
+    EXPECT_TRUE(data("nelvox.ini").endsWith(" YES\r\n")) << "the change is kept: " << data("nelvox.ini").toStdString();
+}
+
+TEST_F(NewUser, DeletingOneOfTwoFavoritesWithOneAddressKeepsTheOthersSnapshot)
+{
+    const QString snapshot = SnapshotFileName(kPage);
+    writeData(snapshot, "<html><body>News</body></html>\r\n");
+    writeData(PreviousCopyName(snapshot), "<html><body>Old</body></html>\r\n");
+    writeData("nelvox.ini", ("2\r\n" + kPage + " HNever \r\n" + kPage + " DNever \r\n").toUtf8());
+    const QString window = startAndShow();
+    ASSERT_FALSE(window.isEmpty()) << "Nelvox's window did not come back from the tray";
+
+    clickFirstRow(window);
+    m_session.focusAndType(window, "alt+d");
+    ASSERT_TRUE(pollUntil([&] { return data("nelvox.ini").startsWith("1\r\n"); })) << data("nelvox.ini").toStdString();
+    EXPECT_EQ(data(snapshot), "<html><body>News</body></html>\r\n") << "the other favorite's snapshot went";
+    EXPECT_EQ(data(PreviousCopyName(snapshot)), "<html><body>Old</body></html>\r\n")
+        << "the other favorite's previous copy went";
+    quit(window);
+}
+
+TEST_F(NewUser, VisitWithoutABrowserSaysSoAndKeepsTheMark)
+{
+    for (const char* browser : { "xdg-open", "firefox", "chromium", "google-chrome", "opera", "mozilla" }) {
+        if (!QStandardPaths::findExecutable(QString::fromLatin1(browser)).isEmpty())
+            GTEST_SKIP() << browser << " is installed: this desktop has a browser";
+    }
+    writeData("nelvox.ini", ("1\r\n" + kPageLine).toUtf8());
+    qunsetenv("BROWSER");
+    qunsetenv("DEFAULT_BROWSER");
+    const QString window = startAndShow();
+    ASSERT_FALSE(window.isEmpty()) << "Nelvox's window did not come back from the tray";
+
+    clickFirstRow(window);
+    m_session.focusAndType(window, "alt+v");
+    const QString box = newWindow("^Nelvox$", {});
+    ASSERT_FALSE(box.isEmpty()) << "Visit said nothing although no browser took the address";
+    m_session.focusAndType(box, "Return");
+    ASSERT_TRUE(pollUntil([&] { return !m_session.windows("^Nelvox$").contains(box); }));
+    quit(window);
+    EXPECT_EQ(data("nelvox.ini"), ("1\r\n" + kPageLine).toUtf8()) << "the favorite lost its YES";
+}
+
+TEST_F(NewUser, AddRefusesAnAddressNelvoxCannotFetch)
+{
+    const QString window = startAndShow();
+    ASSERT_FALSE(window.isEmpty()) << "Nelvox's window did not come back from the tray";
+
+    // Escape opens Add; the focus starts on Cancel, then the address, then Hourly.
+    m_session.focusAndType(window, "Escape");
+    const QString dialog = newWindow("^" + kCaption + " - Add or Edit Favorite$", {});
+    ASSERT_FALSE(dialog.isEmpty()) << "Escape did not open Add Favorite";
+    m_session.focusAndType(dialog, "Tab");
+    m_session.run("xdotool", { "type", "--delay", "10", "ftp://127.0.0.1/pub/" });
+    m_session.run("xdotool", { "key", "Tab", "space", "Return" });
+    const QString box = newWindow("^Nelvox$", {});
+    ASSERT_FALSE(box.isEmpty()) << "OK took an ftp:// address";
+    m_session.focusAndType(box, "Return");
+    ASSERT_TRUE(pollUntil([&] { return !m_session.windows("^Nelvox$").contains(box); }));
+    EXPECT_FALSE(m_session.windows("^" + kCaption + " - Add or Edit Favorite$").isEmpty())
+        << "the refusal closed the dialog";
+    m_session.focusAndType(dialog, "Escape");
+    ASSERT_TRUE(pollUntil([&] { return m_session.windows("Add or Edit Favorite").isEmpty(); }));
+    quit(window);
+    EXPECT_EQ(data("nelvox.ini"), "0\r\n");
+}
+
+} // namespace
