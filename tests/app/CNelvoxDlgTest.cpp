@@ -269,7 +269,7 @@ TEST_F(MainWindow, AnAddressTheListCutsOffShowsWholeInATip)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     auto tipAt = [&](int row) {
         QTreeView* view = list(window);
-        const QPoint cell = view->visualRect(window.favorites().index(row, FavoritesList::WebSite)).center();
+        const QPoint cell = view->visualRect(view->model()->index(row, FavoritesList::WebSite)).center();
         QHelpEvent help(QEvent::ToolTip, cell, view->viewport()->mapToGlobal(cell));
         QApplication::sendEvent(view->viewport(), &help);
         return QToolTip::isVisible() ? QToolTip::text() : QString();

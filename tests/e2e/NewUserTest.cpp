@@ -2,17 +2,15 @@
 // prompt waits, Delete of one of two favorites with one address, Visit where no browser is
 // installed, and Add of an address Nelvox cannot fetch. Pages come from a loopback server that
 // the program reaches as its proxy.
-#include "DesktopSession.h"
+#include "support/DesktopSession.h"
 #include "support/HttpServer.h"
-#include "update/PageCheck.h"
+#include "update/SnapshotName.h"
 #include "update/SnapshotReplace.h"
 
 #include <QFile>
 #include <QStandardPaths>
 
 #include <gtest/gtest.h>
-
-#include <iostream>
 
 namespace {
 
@@ -21,29 +19,18 @@ using namespace e2e;
 const QString kPage = QStringLiteral("http://www.example.com/news.html");
 const QString kPageLine = kPage + QStringLiteral(" HNever YES\r\n");
 
-class NewUser : public ::testing::Test {
+class NewUser : public DesktopFixture {
 protected:
+    NewUser()
+        : DesktopFixture({ "trayer" })
+    {
+    }
     void SetUp() override
     {
-        for (const char* tool : { "Xvfb", "trayer", "xdotool", "xev", "xprop", "xwininfo" }) {
-            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
-                GTEST_SKIP() << tool << " is not installed (scripts/setup.sh --tests installs it)";
-        }
-        ASSERT_TRUE(m_data.isValid());
-        ASSERT_TRUE(m_session.startDisplay()) << "Xvfb did not start";
+        DesktopFixture::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         ASSERT_TRUE(m_session.startTray()) << "trayer did not announce its tray";
-    }
-    void TearDown() override
-    {
-        if (HasFailure())
-            std::cerr << m_session.logs();
-    }
-
-    void writeData(const QString& name, const QByteArray& bytes)
-    {
-        QFile file(m_data.filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
     }
     QByteArray data(const QString& name) const { return readFile(m_data.filePath(name)); }
 
@@ -51,7 +38,7 @@ protected:
     // the icon; returns the window's id, or empty.
     QString startAndShow()
     {
-        m_nelvox = &m_session.startNelvox(QStringLiteral(NELVOX_EXECUTABLE), m_data.path(), m_server.port());
+        m_nelvox = &startNelvox(m_server.port());
         QString window;
         if (!pollUntil([&] { return !(window = m_session.windows("^" + kCaption + "$", false).value(0)).isEmpty(); })
             || !pollUntil([&] { return m_session.windows("^" + kCaption + "$").isEmpty(); })
@@ -124,8 +111,6 @@ protected:
     }
 
     HttpServer m_server;
-    QTemporaryDir m_data;
-    Session m_session;
     QProcess* m_nelvox = nullptr;
     QRect m_icon;
 };
