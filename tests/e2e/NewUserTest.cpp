@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 using namespace e2e;
@@ -36,9 +38,11 @@ protected:
 
     // Starts Nelvox, waits until it has hidden into the tray and shows its window with a click on
     // the icon; returns the window's id, or empty.
-    QString startAndShow()
+    QString startAndShow() { return startAndShow(m_server.port()); }
+    // The same, with `proxyPort` as the program's proxy, or none for 0.
+    QString startAndShow(quint16 proxyPort)
     {
-        m_nelvox = &startNelvox(m_server.port());
+        m_nelvox = &startNelvox(proxyPort);
         QString window;
         if (!pollUntil([&] { return !(window = m_session.windows("^" + kCaption + "$", false).value(0)).isEmpty(); })
             || !pollUntil([&] { return m_session.windows("^" + kCaption + "$").isEmpty(); })
@@ -161,6 +165,37 @@ TEST_F(NewUser, TheTrayIconAnswersWhileTheChangePromptWaits)
     EXPECT_EQ(m_nelvox->exitCode(), 0);
     EXPECT_TRUE(data("nelvox.ini").startsWith("1\r\n" + kPage.toUtf8() + " H")) << data("nelvox.ini").toStdString();
     EXPECT_TRUE(data("nelvox.ini").endsWith(" YES\r\n")) << "the change is kept: " << data("nelvox.ini").toStdString();
+}
+
+TEST_F(NewUser, AFavoriteWhoseHostRefusesConnectionsShowsWhyInItsTip)
+{
+    // Nothing listens on the discard port of the loopback address; no proxy stands between.
+    const QString refused = QStringLiteral("http://127.0.0.1:9/");
+    writeData("nelvox.ini", ("1\r\n" + refused + " HNever \r\n").toUtf8());
+    const QString window = startAndShow(0);
+    ASSERT_FALSE(window.isEmpty()) << "Nelvox's window did not come back from the tray";
+    const QPoint row = geometryOf(window).topLeft() + QPoint(10 + 60, 61 + 32);
+    // Whether a tip opens over the row: a top-level window of Nelvox's besides the main one.
+    auto tipShows = [&](int timeoutMs) {
+        m_session.run("xdotool", { "mousemove", QString::number(row.x()), QString::number(row.y() + 200) });
+        m_session.run("xdotool", { "mousemove", QString::number(row.x()), QString::number(row.y()) });
+        return pollUntil(
+            [&] {
+                const QStringList shown = m_session.run("xdotool", { "search", "--onlyvisible", "--class", "nelvox" })
+                                              .split('\n', Qt::SkipEmptyParts);
+                return std::any_of(shown.begin(), shown.end(),
+                    [&](const QString& candidate) { return candidate != window && isTopLevel(candidate); });
+            },
+            timeoutMs);
+    };
+    EXPECT_FALSE(tipShows(2000)) << "a short address that never failed has no tip";
+
+    m_session.focusAndType(window, "alt+u");
+    ASSERT_TRUE(pollUntil([&] { return data("nelvox.state").contains("failure=connection refused"); }))
+        << data("nelvox.state").toStdString();
+    EXPECT_TRUE(tipShows(5000)) << "the failing favorite shows no tip";
+    quit(window);
+    EXPECT_TRUE(data("nelvox.ini").contains(refused.toUtf8() + " HNever \r\n")) << "a failure leaves the row as it was";
 }
 
 TEST_F(NewUser, DeletingOneOfTwoFavoritesWithOneAddressKeepsTheOthersSnapshot)
