@@ -172,23 +172,45 @@ bool benchLatency(int repetitions)
     return ratio > 0;
 }
 
+// 1,000 pages written for nginx to serve from 127.0.0.1, and favorites for them with their
+// snapshots in place. ok() tells whether nginx came up.
+struct NginxPages {
+    explicit NginxPages(bool countBytes)
+        : body(PageBody(kPageBytes))
+        , root(QDir::current().filePath(QStringLiteral("html")))
+        , nginx((writePages(root, body), root), QDir::current().filePath(QStringLiteral("nginx")),
+              { QStringLiteral("127.0.0.1") }, countBytes)
+    {
+        if (!nginx.ok()) {
+            std::fprintf(stderr, "nginx did not start: %s\n", nginx.errors().toUtf8().constData());
+            return;
+        }
+        for (int favorite = 0; favorite < kLoopbackFavorites; ++favorite)
+            addresses << nginx.url(QStringLiteral("127.0.0.1"), QStringLiteral("/page/%1.html").arg(favorite));
+        addFavorites(list, addresses, body);
+    }
+    static void writePages(const QString& root, const std::string& body)
+    {
+        QDir().mkpath(root + QStringLiteral("/page"));
+        for (int favorite = 0; favorite < kLoopbackFavorites; ++favorite)
+            WriteFile(QStringLiteral("%1/page/%2.html").arg(root).arg(favorite), QByteArray::fromStdString(body));
+    }
+    bool ok() const { return nginx.ok(); }
+
+    const std::string body;
+    const QString root;
+    NginxServer nginx;
+    QStringList addresses;
+    FavoritesList list;
+};
+
 bool benchLoopback(int repetitions)
 {
-    const QString root = QDir::current().filePath(QStringLiteral("html"));
-    QDir().mkpath(root + QStringLiteral("/page"));
-    const std::string body = PageBody(kPageBytes);
-    for (int favorite = 0; favorite < kLoopbackFavorites; ++favorite)
-        WriteFile(QStringLiteral("%1/page/%2.html").arg(root).arg(favorite), QByteArray::fromStdString(body));
-    NginxServer nginx(root, QDir::current().filePath(QStringLiteral("nginx")), { QStringLiteral("127.0.0.1") });
-    if (!nginx.ok()) {
-        std::fprintf(stderr, "nginx did not start: %s\n", nginx.errors().toUtf8().constData());
+    NginxPages pages(false);
+    if (!pages.ok())
         return false;
-    }
-    QStringList addresses;
-    for (int favorite = 0; favorite < kLoopbackFavorites; ++favorite)
-        addresses << nginx.url(QStringLiteral("127.0.0.1"), QStringLiteral("/page/%1.html").arg(favorite));
-    FavoritesList list;
-    addFavorites(list, addresses, body);
+    FavoritesList& list = pages.list;
+    const QStringList& addresses = pages.addresses;
     const double ratio = CompareByTurns("1,000 favorites from nginx on 127.0.0.1",
         { { "Nelvox (CheckRun, sort, save)", [&] { return checkAndSave(list); } }, curlWay(addresses, {}) },
         repetitions);
@@ -199,21 +221,11 @@ bool benchLoopback(int repetitions)
 
 bool benchConditional(int repetitions)
 {
-    const QString root = QDir::current().filePath(QStringLiteral("html"));
-    QDir().mkpath(root + QStringLiteral("/page"));
-    const std::string body = PageBody(kPageBytes);
-    for (int favorite = 0; favorite < kLoopbackFavorites; ++favorite)
-        WriteFile(QStringLiteral("%1/page/%2.html").arg(root).arg(favorite), QByteArray::fromStdString(body));
-    NginxServer nginx(root, QDir::current().filePath(QStringLiteral("nginx")), { QStringLiteral("127.0.0.1") }, true);
-    if (!nginx.ok()) {
-        std::fprintf(stderr, "nginx did not start: %s\n", nginx.errors().toUtf8().constData());
+    NginxPages pages(true);
+    if (!pages.ok())
         return false;
-    }
-    QStringList addresses;
-    for (int favorite = 0; favorite < kLoopbackFavorites; ++favorite)
-        addresses << nginx.url(QStringLiteral("127.0.0.1"), QStringLiteral("/page/%1.html").arg(favorite));
-    FavoritesList list;
-    addFavorites(list, addresses, body);
+    FavoritesList& list = pages.list;
+    NginxServer& nginx = pages.nginx;
     std::vector<double> byteRatios;
     std::vector<double> timeRatios;
     for (int repetition = 0; repetition <= repetitions; ++repetition) {
