@@ -194,8 +194,12 @@ void CheckRun::onTransferFinished(int transfer, const TransferPool::Result& resu
         else if (result.notModified)
             reason = QStringLiteral("the server answered \"not modified\" to a plain request");
     } else if (result.notModified) {
-        // The snapshot is the page as it is: nothing is downloaded, written or renamed.
-        outcome = FavoriteState::Outcome::Unchanged;
+        // The snapshot is the page as it is: nothing is downloaded, written or renamed. Without
+        // a snapshot there is nothing that could be as it is.
+        if (QFileInfo::exists(job.snapshot))
+            outcome = FavoriteState::Outcome::Unchanged;
+        else
+            reason = QStringLiteral("the server answered \"not modified\" to a plain request");
     } else {
         outcome = applyCheck(job, result.fileCreated, result.complete, reason);
     }

@@ -198,6 +198,23 @@ TEST_F(NewUser, AFavoriteWhoseHostRefusesConnectionsShowsWhyInItsTip)
     EXPECT_TRUE(data("nelvox.ini").contains(refused.toUtf8() + " HNever \r\n")) << "a failure leaves the row as it was";
 }
 
+TEST_F(NewUser, AFavoriteWhoseFirstDownloadFailedGetsItsFirstSnapshotAtTheNextCheck)
+{
+    m_server.setPage(kPage.toStdString(), "<html><body>News</body></html>\n");
+    writeData("nelvox.ini", ("1\r\n" + kPage + " HNever \r\n").toUtf8());
+    const QString window = startAndShow();
+    ASSERT_FALSE(window.isEmpty()) << "Nelvox's window did not come back from the tray";
+
+    m_session.focusAndType(window, "alt+u");
+    ASSERT_TRUE(pollUntil([&] { return data(SnapshotFileName(kPage)) == "<html><body>News</body></html>\r\n"; }))
+        << "no first snapshot";
+    ASSERT_TRUE(pollUntil([&] { return !data("nelvox.ini").contains("Never"); })) << data("nelvox.ini").toStdString();
+    EXPECT_TRUE(data("nelvox.ini").endsWith(" \r\n"))
+        << "a first snapshot is no change: " << data("nelvox.ini").toStdString();
+    EXPECT_TRUE(m_session.windows("^Nelvox$").isEmpty()) << "no prompt for a first snapshot";
+    quit(window);
+}
+
 TEST_F(NewUser, DeletingOneOfTwoFavoritesWithOneAddressKeepsTheOthersSnapshot)
 {
     const QString snapshot = SnapshotFileName(kPage);

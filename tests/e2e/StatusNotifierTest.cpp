@@ -211,6 +211,23 @@ TEST_P(StatusNotifier, TheMenuThatTheHostReadsOpensTheAboutBoxAndQuits)
     EXPECT_EQ(readFile(m_data.filePath("nelvox.ini")), favorites);
 }
 
+TEST_P(StatusNotifier, TheTipCountsTheFavoritesFailingAfterUpdateAllNow)
+{
+    // Nothing listens on the discard port of the loopback address.
+    writeData("nelvox.ini", "1\r\nhttp://127.0.0.1:9/ HNever \r\n");
+    ASSERT_NO_FATAL_FAILURE(startNelvoxAndPanel());
+    if (IsSkipped())
+        return;
+    EXPECT_FALSE(itemProperty("ToolTip").contains("failing"));
+    // With the panel first the window is in the tray: the host's Activate brings it back.
+    if (GetParam())
+        m_session.busCall(m_service, m_path, "org.kde.StatusNotifierItem.Activate", { "int32:10", "int32:10" });
+    ASSERT_TRUE(pollUntil([&] { return m_session.mainWindowShown(); })) << m_session.logs();
+    m_session.focusAndType(m_session.windows("^Nelvox v1.0$").value(0), "alt+u");
+    EXPECT_TRUE(pollUntil([&] { return itemProperty("ToolTip").contains("Nelvox v1.0 - 1 favorite failing"); }))
+        << "the item's tip: " << itemProperty("ToolTip").toStdString();
+}
+
 INSTANTIATE_TEST_SUITE_P(Panel, StatusNotifier, ::testing::Values(true, false),
     [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "First" : "ThreeSecondsAfterNelvox"; });
 

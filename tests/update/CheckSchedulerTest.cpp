@@ -240,7 +240,9 @@ TEST_F(CheckSchedulerTest, ConditionalRequestsOnlyAfterAnAnswerThatMadeOrConfirm
     m_server.setConditionalPage("/etag", "the page\n", "\"v1\"", "");
     m_server.setConditionalPage("/dated", "the page\n", "", "Sat, 02 Oct 2021 09:00:00 GMT");
     m_server.setPage("/plain", "the page\n");
-    for (const char* path : { "/etag", "/dated", "/plain" })
+    // Validators that the server then ignores, one of them no date at all.
+    m_server.setPage("/ignores", "the page\n", 200, { { "ETag", "\"x\"" }, { "Last-Modified", "yesterday" } });
+    for (const char* path : { "/etag", "/dated", "/plain", "/ignores" })
         addRow(m_list, path, "H");
 
     ASSERT_TRUE(updateAll()); // first snapshots: nothing to send yet
@@ -251,6 +253,18 @@ TEST_F(CheckSchedulerTest, ConditionalRequestsOnlyAfterAnAnswerThatMadeOrConfirm
     EXPECT_EQ(sent("/plain", "If-None-Match") + sent("/plain", "If-Modified-Since"), "(none)(none)")
         << "a server without validators is asked as before";
     EXPECT_EQ(state("/plain").outcome, FavoriteState::Outcome::Unchanged);
+    EXPECT_EQ(sent("/ignores", "If-Modified-Since"), "yesterday");
+    EXPECT_EQ(state("/ignores").outcome, FavoriteState::Outcome::Unchanged) << "a whole answer is compared as ever";
+
+    // "Not modified" to a request that asked nothing: a snapshot stays as it is, a first fails.
+    m_server.setPage("/ignores", "", 304);
+    m_server.setPage("/new", "", 304);
+    addRow(m_list, "/new", "H");
+    ASSERT_TRUE(updateAll());
+    EXPECT_EQ(state("/ignores").outcome, FavoriteState::Outcome::Unchanged);
+    EXPECT_EQ(snapshot("/ignores"), "the page\r\n");
+    EXPECT_TRUE(state("/new").isFailing());
+    EXPECT_FALSE(FileExists(SnapshotFileName(url("/new"))));
 
     // "Not modified" touches no file: the snapshot is the same file, nothing is downloaded.
     const QString etagSnapshot = SnapshotFileName(url("/etag"));
