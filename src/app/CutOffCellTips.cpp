@@ -10,13 +10,14 @@
 CutOffCellTips::CutOffCellTips(QAbstractItemView* view)
     : QObject(view)
     , m_view(view)
+    , m_viewport(view->viewport())
 {
-    view->viewport()->installEventFilter(this);
+    m_viewport->installEventFilter(this);
 }
 
 bool CutOffCellTips::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != m_view->viewport() || event->type() != QEvent::ToolTip)
+    if (event->type() != QEvent::ToolTip || watched != m_viewport)
         return false;
     const auto* help = static_cast<QHelpEvent*>(event);
     const QModelIndex index = m_view->indexAt(help->pos());

@@ -5,6 +5,7 @@
 #include <QObject>
 
 class QAbstractItemView;
+class QWidget;
 
 class CutOffCellTips : public QObject {
 public:
@@ -16,4 +17,7 @@ protected:
 
 private:
     QAbstractItemView* m_view;
+    // Kept apart: the viewport's events keep coming while the view is being destroyed, when
+    // the view can no longer be asked for it.
+    QWidget* m_viewport;
 };
