@@ -18,8 +18,11 @@ std::unique_ptr<QTemporaryDir> workDir;
 
 QByteArray saveAll(const FavoriteStates& states)
 {
+    // In one order: the blocks are written in the list's order, and a hash has none of its own.
+    QStringList addresses = states.addresses();
+    addresses.sort();
     FavoritesList list;
-    for (const QString& address : states.addresses())
+    for (const QString& address : addresses)
         list.insertFavorite(list.count(), address);
     states.save(list);
     QFile file(QString::fromLatin1(kStatesFileName));
