@@ -3,17 +3,11 @@
 // copies and applies the verdict.
 #pragma once
 
+#include "store/ChangeRules.h"
+
 #include <QtGlobal>
 
 #include <optional>
-
-struct ChangeRule {
-    enum class Kind {
-        // The page changed when its length in bytes differs from the snapshot's.
-        PageLength,
-    };
-    Kind kind = Kind::PageLength;
-};
 
 // What the rule needs to know of one copy of a page.
 struct PageCopy {

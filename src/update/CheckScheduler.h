@@ -5,6 +5,7 @@
 #pragma once
 
 #include "store/DialogValues.h"
+#include "store/ChangeRules.h"
 #include "store/FavoriteStates.h"
 
 #include <QObject>
@@ -30,6 +31,11 @@ public:
     // and every run records into it and saves it with the list.
     const FavoriteStates& states() const { return m_states; }
     void loadStates() { m_states.load(); }
+    // What counts as a change of each favorite; loadRules() reads it from the data directory
+    // and returns false when the file is there but cannot be read. Every run judges by it.
+    ChangeRules& rules() { return m_rules; }
+    const ChangeRules& rules() const { return m_rules; }
+    bool loadRules() { return m_rules.load(); }
 
     // The hourly timer; its timeout asks for a tick through tickDue().
     QTimer& timer() { return m_timer; }
@@ -104,6 +110,7 @@ private:
 
     FavoritesList& m_list;
     FavoriteStates m_states;
+    ChangeRules m_rules;
     QTimer m_timer;
     std::unique_ptr<CheckRun> m_run;
     // Runs that have ended, kept until no signal of theirs is under way: a run ends inside

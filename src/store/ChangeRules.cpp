@@ -1,0 +1,168 @@
+// The rules file: "[address]" starts a favorite's block, "key=value" lines follow, lines end
+// with CR LF as in every file of Nelvox.
+#include "store/ChangeRules.h"
+
+#include "platform/Files.h"
+#include "platform/NelvoxError.h"
+#include "store/FavoritesList.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+
+namespace {
+
+const char* const kHeading[] = {
+    "# What counts as a change of each favorite's page, one block per favorite's address.",
+    "# rule=page length or page text; under page text: links=yes or no, numbers=count or ignore,",
+    "# ignore-line=a text or /a regular expression/ (one line each), part=a CSS selector or XPath.",
+};
+
+bool isHeading(QStringView line)
+{
+    for (const char* heading : kHeading) {
+        if (line == QLatin1String(heading))
+            return true;
+    }
+    return false;
+}
+
+// One "key=value" line into `rule`; false when the line is not one of ours.
+bool readLine(ChangeRule& rule, QStringView key, QStringView value)
+{
+    if (key == u"rule") {
+        if (value == u"page length")
+            rule.kind = ChangeRule::Kind::PageLength;
+        else if (value == u"page text")
+            rule.kind = ChangeRule::Kind::PageText;
+        else
+            return false;
+    } else if (key == u"links") {
+        if (value != u"yes" && value != u"no")
+            return false;
+        rule.linkAddresses = value == u"yes";
+    } else if (key == u"numbers") {
+        if (value != u"count" && value != u"ignore")
+            return false;
+        rule.ignoreNumbers = value == u"ignore";
+    } else if (key == u"ignore-line") {
+        rule.ignoreLines << value.toString();
+    } else if (key == u"part") {
+        rule.part = value.toString();
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// A line break in a value would start a line of its own.
+QString oneLine(const QString& value)
+{
+    return QString(value).replace(u'\n', u' ').replace(u'\r', u' ');
+}
+
+} // namespace
+
+bool ChangeRules::load(const QString& fileName)
+{
+    m_rules.clear();
+    m_leadingLines.clear();
+    QFile file;
+    if (!OpenForReading(file, fileName))
+        return !QFileInfo(fileName).exists() && !QFileInfo(fileName).isSymLink();
+    Entry* entry = nullptr;
+    const QString text = QString::fromUtf8(file.readAll());
+    for (QStringView line : QStringView(text).tokenize(u'\n')) {
+        line = line.trimmed();
+        if (line.startsWith(u'[') && line.endsWith(u']')) {
+            entry = &m_rules[line.sliced(1, line.size() - 2).toString()];
+            *entry = {};
+            continue;
+        }
+        if (!entry) {
+            if (!line.isEmpty() && !isHeading(line))
+                m_leadingLines << line.toString();
+            continue;
+        }
+        if (line.isEmpty())
+            continue;
+        const qsizetype equals = line.indexOf(u'=');
+        if (equals <= 0 || !readLine(entry->rule, line.first(equals).trimmed(), line.sliced(equals + 1).trimmed()))
+            entry->otherLines << line.toString();
+    }
+    return true;
+}
+
+void ChangeRules::save(const FavoritesList& list, const QString& fileName) const
+{
+    QByteArray text;
+    for (const char* heading : kHeading)
+        text += QByteArray(heading) + "\r\n";
+    for (const QString& line : m_leadingLines)
+        text += line.toUtf8() + "\r\n";
+    QSet<QString> written;
+    for (const FavoritesList::Row& row : list.rows()) {
+        const QString& address = row[FavoritesList::WebSite];
+        const auto found = m_rules.constFind(address);
+        if (found == m_rules.cend() || written.contains(address))
+            continue;
+        written.insert(address);
+        const ChangeRule& rule = found->rule;
+        QStringList lines { u'[' + address + u']' };
+        if (rule.isPageLength()) {
+            lines << QStringLiteral("rule=page length");
+        } else {
+            lines << QStringLiteral("rule=page text");
+            lines << (rule.linkAddresses ? QStringLiteral("links=yes") : QStringLiteral("links=no"));
+            lines << (rule.ignoreNumbers ? QStringLiteral("numbers=ignore") : QStringLiteral("numbers=count"));
+            for (const QString& entry : rule.ignoreLines) {
+                if (!entry.trimmed().isEmpty())
+                    lines << QStringLiteral("ignore-line=") + oneLine(entry).trimmed();
+            }
+            if (!rule.part.trimmed().isEmpty())
+                lines << QStringLiteral("part=") + oneLine(rule.part).trimmed();
+        }
+        lines += found->otherLines;
+        text += lines.join(QStringLiteral("\r\n")).toUtf8() + "\r\n";
+    }
+    if (const QString reason = WriteWholeFile(fileName, text); !reason.isEmpty())
+        throw FileError(QStringLiteral("Cannot save the rules of the favorites to \"%1\": %2").arg(fileName, reason));
+}
+
+ChangeRule ChangeRules::rule(const QString& address) const
+{
+    const auto found = m_rules.constFind(address);
+    return found == m_rules.cend() ? ChangeRule {} : found->rule;
+}
+
+void ChangeRules::setRule(const QString& address, const ChangeRule& rule)
+{
+    auto found = m_rules.find(address);
+    if (found == m_rules.end()) {
+        if (rule.isPageLength())
+            return;
+        found = m_rules.insert(address, {});
+    }
+    found->rule = rule;
+    if (rule.isPageLength() && found->otherLines.isEmpty())
+        m_rules.erase(found);
+}
+
+void ChangeRules::rename(const QString& from, const QString& to)
+{
+    if (from == to)
+        return;
+    const auto found = m_rules.constFind(from);
+    if (found == m_rules.cend()) {
+        m_rules.remove(to);
+        return;
+    }
+    const Entry entry = *found;
+    m_rules.remove(from);
+    m_rules.insert(to, entry);
+}
+
+void ChangeRules::remove(const QString& address)
+{
+    m_rules.remove(address);
+}

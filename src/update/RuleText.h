@@ -1,0 +1,45 @@
+// The text of a page as a Page text rule compares it: the readable lines of the page, or of
+// the part of it the rule chooses, with the link targets, and which of them the rule ignores.
+#pragma once
+
+#include "store/ChangeRules.h"
+
+#include <QByteArrayView>
+#include <QDeadlineTimer>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+struct RuleLine {
+    QString text;
+    // The target of a link, rather than text.
+    bool link = false;
+    // A line that contains one of the rule's "Lines containing".
+    bool ignored = false;
+};
+
+struct RuleText {
+    enum class Status {
+        Read,
+        // The page is over the text limits, or reading its text ran out of time: it can only
+        // be compared by length.
+        TooLarge,
+        // The rule's part of the page matched nothing.
+        PartMissing,
+    };
+    Status status = Status::Read;
+    // Every line in document order, ignored ones included.
+    QList<RuleLine> lines;
+
+    // The lines that count, as they are compared: ignored lines left out, and digits left out
+    // when the rule ignores numbers.
+    QStringList counted(const ChangeRule& rule) const;
+};
+
+// Reads the page's text under `rule` (whose kind is not looked at). Gives up at the deadline.
+RuleText ReadRuleText(QByteArrayView page, const ChangeRule& rule, QDeadlineTimer deadline);
+
+// Whether `part` is a selector the rule can use: empty, a CSS selector of the forms tag, #id,
+// .class, [attr], [attr=value], descendant, child ">" and "," lists, or an XPath expression
+// (starting with "/" or "("). When not, `problem` says what is wrong and where.
+bool IsValidPart(const QString& part, QString* problem = nullptr);
