@@ -4,8 +4,8 @@
 #include "app/CAboutDlg.h"
 #include "app/CSTI.h"
 #include "app/CaptionFit.h"
-#include "app/CutOffCellTips.h"
 #include "app/CheckProgressDlg.h"
+#include "app/CutOffCellTips.h"
 #include "app/HelpPage.h"
 #include "platform/NelvoxError.h"
 #include "store/DialogValues.h"
@@ -129,6 +129,11 @@ void CNelvoxDlg::OnInitDialog()
         SortFavorites(m_favorites);
     m_scheduler.loadStates();
     showFailures();
+    if (!m_scheduler.loadRules()) {
+        ShowError(QStringLiteral("The rules file \"%1\" cannot be read: until it can, every favorite is checked by "
+                                 "its page length, and the file is left as it is.")
+                      .arg(QString::fromLatin1(kRulesFileName)));
+    }
 
     m_scheduler.armTimer();
 
@@ -179,6 +184,7 @@ void CNelvoxDlg::SaveFavoritesOrWarn()
 {
     try {
         SaveFavorites(m_favorites);
+        m_scheduler.rules().save(m_favorites);
     } catch (const NelvoxError& error) {
         ShowError(error.message());
     }

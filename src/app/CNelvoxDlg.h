@@ -143,6 +143,8 @@ private:
     int m_commandDepth = 0;
     // Quit came while a command was under way: the program ends once the command has.
     bool m_quitRequested = false;
+    // The rule chosen in the last Add, offered by the next.
+    ChangeRule m_lastAddedRule;
     // One-shot flags of the tray behaviour: the window hides at its first paint, and the
     // first click on the icon flips the alert before ending it.
     bool m_hideAtFirstPaint = true;

@@ -1,4 +1,4 @@
-// Add Favorite: the dialog collects an address and a frequency, the new row gets a first
+// Add Favorite: the dialog collects an address, a frequency and a rule, the new row gets a first
 // snapshot of the page and its stamp, then the list is sorted and saved.
 #include "app/CNelvoxDlg.h"
 #include "commands/CAddEditDlg.h"
@@ -17,6 +17,7 @@ void CNelvoxDlg::OnAddFavorite()
     }
 
     g_strCurrentUrl.clear();
+    g_currentRule = m_lastAddedRule;
     {
         CAddEditDlg dialog(this);
         ExecHoldingTicks(dialog);
@@ -24,6 +25,9 @@ void CNelvoxDlg::OnAddFavorite()
 
     if (!g_strCurrentUrl.isEmpty()) {
         const QString address = g_strCurrentUrl;
+        m_lastAddedRule = g_currentRule;
+        // Rows of one address share its rule.
+        m_scheduler.rules().setRule(address, g_currentRule);
         const int row = m_favorites.count();
         m_favorites.insertFavorite(row, address);
         m_favorites.setText(row, FavoritesList::Updates, FrequencyCode(g_nCurrentFrequency));

@@ -5,6 +5,7 @@
 #include "app/CaptionFit.h"
 #include "platform/BrowserAddress.h"
 #include "store/DialogValues.h"
+#include "update/RuleText.h"
 
 #include "ui_CAddEditDlg.h"
 
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QRadioButton>
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -33,6 +35,22 @@ bool isFetchable(const QString& address)
     return scheme.isEmpty() || scheme == u"http" || scheme == u"https" || scheme == u"file";
 }
 
+// Why the "Lines containing" entry written /.../ cannot be used; empty when it can.
+QString patternProblem(const QString& entry)
+{
+    const QString line = entry.trimmed();
+    if (line.size() <= 2 || !line.startsWith(u'/') || !line.endsWith(u'/'))
+        return {};
+    const QRegularExpression pattern(line.mid(1, line.size() - 2));
+    if (pattern.isValid())
+        return {};
+    // The offset counts from the first character after the opening slash.
+    return QStringLiteral("The regular expression %1 is not valid at character %2: %3.")
+        .arg(line)
+        .arg(pattern.patternErrorOffset() + 2)
+        .arg(pattern.errorString());
+}
+
 } // namespace
 
 CAddEditDlg::CAddEditDlg(QWidget* parent)
@@ -40,6 +58,8 @@ CAddEditDlg::CAddEditDlg(QWidget* parent)
     , m_ui(std::make_unique<Ui::CAddEditDlg>())
 {
     m_ui->setupUi(this);
+    // The rule's controls first: the group grows with them and the dialog then makes room.
+    FitCaptionsToFont(m_ui->ruleGroup);
     FitCaptionsToFont(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
         | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -52,6 +72,7 @@ CAddEditDlg::CAddEditDlg(QWidget* parent)
     connect(m_ui->dailyRadio, &QRadioButton::clicked, this, &CAddEditDlg::OnDaily);
     connect(m_ui->weeklyRadio, &QRadioButton::clicked, this, &CAddEditDlg::OnWeekly);
     connect(m_ui->monthlyRadio, &QRadioButton::clicked, this, &CAddEditDlg::OnMonthly);
+    connect(m_ui->pageTextRadio, &QRadioButton::toggled, this, &CAddEditDlg::enableRuleOptions);
 }
 
 CAddEditDlg::~CAddEditDlg() = default;
@@ -89,6 +110,8 @@ void CAddEditDlg::OnInitDialog()
         radio->setChecked(false);
         radio->setAutoExclusive(true);
     }
+
+    showRule(g_currentRule);
 
     m_ui->okButton->setEnabled(false);
     m_ui->okButton->setDefault(true);
@@ -147,8 +170,64 @@ void CAddEditDlg::OnOK()
         refuseAddress(tr("Nelvox can watch http://, https:// and file:// addresses."));
         return;
     }
+    const std::optional<ChangeRule> rule = chosenRule();
+    if (!rule)
+        return;
+    g_currentRule = *rule;
     g_bDialogCancelled = false;
     QDialog::accept();
+}
+
+void CAddEditDlg::showRule(const ChangeRule& rule)
+{
+    (rule.isPageLength() ? m_ui->pageLengthRadio : m_ui->pageTextRadio)->setChecked(true);
+    m_ui->linkAddressesCheck->setChecked(rule.linkAddresses);
+    m_ui->ignoreNumbersCheck->setChecked(rule.ignoreNumbers);
+    m_ui->ignoreLinesEdit->setPlainText(rule.ignoreLines.join(u'\n'));
+    m_ui->partEdit->setText(rule.part);
+    enableRuleOptions();
+}
+
+void CAddEditDlg::enableRuleOptions()
+{
+    const bool pageText = m_ui->pageTextRadio->isChecked();
+    for (QWidget* option : std::initializer_list<QWidget*> { m_ui->linkAddressesCheck, m_ui->ignoreLabel,
+             m_ui->ignoreNumbersCheck, m_ui->ignoreLinesLabel, m_ui->ignoreLinesEdit, m_ui->partLabel, m_ui->partEdit })
+        option->setEnabled(pageText);
+}
+
+std::optional<ChangeRule> CAddEditDlg::chosenRule()
+{
+    ChangeRule rule;
+    rule.kind = m_ui->pageTextRadio->isChecked() ? ChangeRule::Kind::PageText : ChangeRule::Kind::PageLength;
+    // The options stay with the rule under Page length too, so that switching back finds them.
+    rule.linkAddresses = m_ui->linkAddressesCheck->isChecked();
+    rule.ignoreNumbers = m_ui->ignoreNumbersCheck->isChecked();
+    for (const QString& line : m_ui->ignoreLinesEdit->toPlainText().split(u'\n')) {
+        if (!line.trimmed().isEmpty())
+            rule.ignoreLines << line.trimmed();
+    }
+    rule.part = m_ui->partEdit->text().trimmed();
+    if (rule.isPageLength())
+        return rule;
+    for (const QString& line : rule.ignoreLines) {
+        if (const QString problem = patternProblem(line); !problem.isEmpty()) {
+            refuseRule(problem, m_ui->ignoreLinesEdit);
+            return std::nullopt;
+        }
+    }
+    if (QString problem; !IsValidPart(rule.part, &problem)) {
+        refuseRule(
+            QStringLiteral("The part of the page \"%1\" cannot be used: %2").arg(rule.part, problem), m_ui->partEdit);
+        return std::nullopt;
+    }
+    return rule;
+}
+
+void CAddEditDlg::refuseRule(const QString& message, QWidget* field)
+{
+    refuseAddress(message);
+    field->setFocus(Qt::OtherFocusReason);
 }
 
 void CAddEditDlg::refuseAddress(const QString& message)

@@ -1,10 +1,14 @@
 // The Add or Edit Favorite dialog: the user types a favorite's address and chooses how often
-// it is checked. It touches no list and no file; its results are the shared dialog values.
+// it is checked, and what counts as a change of its page. It touches no list and no file; its
+// results are the shared dialog values.
 #pragma once
+
+#include "store/ChangeRules.h"
 
 #include <QDialog>
 
 #include <memory>
+#include <optional>
 
 class QCloseEvent;
 namespace Ui {
@@ -39,6 +43,13 @@ protected:
 private:
     void chooseFrequency(int frequency);
     void refuseAddress(const QString& message);
+    void showRule(const ChangeRule& rule);
+    // The options of Page text apply only under it.
+    void enableRuleOptions();
+    // The rule as the user set it; none, after saying why, when a pattern or the part of the
+    // page cannot be used.
+    std::optional<ChangeRule> chosenRule();
+    void refuseRule(const QString& message, QWidget* field);
 
     std::unique_ptr<Ui::CAddEditDlg> m_ui;
 };

@@ -1,5 +1,6 @@
 // Delete Selected Favorites: each selected favorite loses its snapshot (unless another row
-// still uses it), then its row; the list is then sorted and saved. No question is asked.
+// still uses it), then its row, and its rule with the last row of its address; the list is then sorted and saved. No
+// question is asked.
 #include "app/CNelvoxDlg.h"
 #include "update/SnapshotRemoval.h"
 
@@ -10,7 +11,10 @@ void CNelvoxDlg::OnDeleteSelected()
     // nothing is sorted or saved.
     for (const int row : GetSelectedRows()) {
         RemoveUnsharedSnapshot(m_favorites, row);
+        const QString address = m_favorites.text(row, FavoritesList::WebSite);
         m_favorites.deleteFavorite(row);
+        if (!m_favorites.containsAddress(address))
+            m_scheduler.rules().remove(address);
     }
     SortFavorites(m_favorites);
     SaveFavoritesOrWarn();

@@ -1,5 +1,5 @@
 // Edit Selected Favorites: the dialog once per selected favorite, bottom-up; on OK the old
-// snapshot goes unless another row still uses it, the row takes the new address and frequency
+// snapshot goes unless another row still uses it, the row takes the new address, frequency and rule
 // and the page is downloaded into a fresh snapshot. Rows stay where they are; the file is
 // written only after an OK.
 #include "app/CNelvoxDlg.h"
@@ -20,6 +20,7 @@ void CNelvoxDlg::OnEditSelected()
         const int frequency = FrequencyFromCode(m_favorites.text(row, FavoritesList::Updates));
         if (frequency != FREQ_NONE)
             g_nCurrentFrequency = frequency;
+        g_currentRule = m_scheduler.rules().rule(g_strCurrentUrl);
         g_bDialogCancelled = true;
         ExecHoldingTicks(dialog);
         // After Quit no further dialog is offered.
@@ -37,7 +38,12 @@ void CNelvoxDlg::OnEditSelected()
             continue;
 
         const QString address = g_strCurrentUrl;
+        const QString oldAddress = m_favorites.text(row, FavoritesList::WebSite);
         m_favorites.setText(row, FavoritesList::WebSite, address);
+        // The rule goes with the address, and is the rule of every row of the new address.
+        if (!m_favorites.containsAddress(oldAddress))
+            m_scheduler.rules().remove(oldAddress);
+        m_scheduler.rules().setRule(address, g_currentRule);
         if (const QString code = FrequencyCode(g_nCurrentFrequency); !code.isEmpty())
             m_favorites.setText(row, FavoritesList::Updates, code);
         // When the snapshot file cannot be created, the page is still fetched and the row

@@ -68,8 +68,11 @@ bool ChangeRules::load(const QString& fileName)
     m_rules.clear();
     m_leadingLines.clear();
     QFile file;
-    if (!OpenForReading(file, fileName))
-        return !QFileInfo(fileName).exists() && !QFileInfo(fileName).isSymLink();
+    m_unreadable = false;
+    if (!OpenForReading(file, fileName)) {
+        m_unreadable = QFileInfo(fileName).exists() || QFileInfo(fileName).isSymLink();
+        return !m_unreadable;
+    }
     Entry* entry = nullptr;
     const QString text = QString::fromUtf8(file.readAll());
     for (QStringView line : QStringView(text).tokenize(u'\n')) {
@@ -95,6 +98,8 @@ bool ChangeRules::load(const QString& fileName)
 
 void ChangeRules::save(const FavoritesList& list, const QString& fileName) const
 {
+    if (m_unreadable)
+        return;
     QByteArray text;
     for (const char* heading : kHeading)
         text += QByteArray(heading) + "\r\n";

@@ -40,7 +40,8 @@ class ChangeRules {
 public:
     // Reads the file. Returns false, leaving every favorite on Page length, when it is there
     // but cannot be read; a missing file is no fault. A line that cannot be read loses only
-    // itself, and is written back as it was.
+    // itself, and is written back as it was. A file that could not be read is not written
+    // over by save(): the user's rules in it stay for a later start.
     bool load(const QString& fileName = QString::fromLatin1(kRulesFileName));
     // Writes the rules of the addresses in `list` that have one, in one step. Throws FileError.
     void save(const FavoritesList& list, const QString& fileName = QString::fromLatin1(kRulesFileName)) const;
@@ -60,4 +61,5 @@ private:
     };
     QHash<QString, Entry> m_rules;
     QStringList m_leadingLines;
+    bool m_unreadable = false;
 };

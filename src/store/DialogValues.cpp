@@ -5,6 +5,7 @@
 
 QString g_strCurrentUrl;
 int g_nCurrentFrequency = FREQ_NONE;
+ChangeRule g_currentRule;
 bool g_bDialogCancelled = false;
 
 namespace {

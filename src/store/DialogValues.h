@@ -2,6 +2,8 @@
 // that run it, and the frequency numbers with their code letters in the list and the file.
 #pragma once
 
+#include "store/ChangeRules.h"
+
 #include <QString>
 
 // The address the dialog shows when it opens and the one it leaves behind: the typed address
@@ -11,6 +13,9 @@ extern QString g_strCurrentUrl;
 extern int g_nCurrentFrequency;
 // True when the last run of the dialog was cancelled or closed, false when it ended with OK.
 extern bool g_bDialogCancelled;
+// What counts as a change of the favorite: the rule the dialog shows when it opens, and the
+// one chosen when it ends with OK.
+extern ChangeRule g_currentRule;
 
 inline constexpr int FREQ_NONE = 0;
 inline constexpr int FREQ_HOURLY = 1;

@@ -53,9 +53,15 @@ void FavoritesList::rewriteCells(std::vector<Row> rows)
         emit dataChanged(index(0, 0), index(count() - 1, ColumnCount - 1), { Qt::DisplayRole });
 }
 
-int FavoritesList::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : count(); }
+int FavoritesList::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : count();
+}
 
-int FavoritesList::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
+int FavoritesList::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
 
 QVariant FavoritesList::data(const QModelIndex& index, int role) const
 {
@@ -126,4 +132,9 @@ void SortFavorites(FavoritesList& list)
     for (Entry& entry : entries)
         rows.push_back(std::move(entry.cells));
     list.rewriteCells(std::move(rows));
+}
+
+bool FavoritesList::containsAddress(const QString& webSite) const
+{
+    return std::any_of(m_rows.cbegin(), m_rows.cend(), [&](const Row& row) { return row[WebSite] == webSite; });
 }

@@ -30,6 +30,8 @@ public:
 
     // All four cells of every row, row 0 first.
     const std::vector<Row>& rows() const { return m_rows; }
+    // Whether a row has exactly this Web Site.
+    bool containsAddress(const QString& webSite) const;
     // Rewrites the cells of every row in place; rows are neither inserted nor removed,
     // so a view's selection stays at its row positions. `rows` must have count() entries.
     void rewriteCells(std::vector<Row> rows);

@@ -53,10 +53,18 @@ RuleText ReadRuleText(QByteArrayView page, const ChangeRule& rule, QDeadlineTime
         if (!entry.trimmed().isEmpty())
             filters.emplace_back(entry);
     for (const QString& line : *readable) {
-        const bool ignored = std::any_of(filters.begin(), filters.end(), [&](const LineFilter& filter) {
-            return filter.matches(line);
-        });
+        const bool ignored = std::any_of(
+            filters.begin(), filters.end(), [&](const LineFilter& filter) { return filter.matches(line); });
         text.lines.append(RuleLine { line, false, ignored });
     }
     return text;
+}
+
+bool IsValidPart(const QString& part, QString* problem)
+{
+    if (part.trimmed().isEmpty())
+        return true;
+    if (problem)
+        *problem = QStringLiteral("choosing part of the page is not built yet.");
+    return false;
 }
