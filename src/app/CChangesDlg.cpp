@@ -19,6 +19,7 @@ const QColor kRemovedBackground(0xFF, 0xE0, 0xE0);
 const QColor kAddedText(0x00, 0x60, 0x00);
 const QColor kAddedBackground(0xDF, 0xF5, 0xDF);
 const QColor kFoldedText(0x70, 0x70, 0x70);
+const QColor kIgnoredText(0x90, 0x90, 0x90);
 
 QString linesText(qsizetype count)
 {
@@ -30,12 +31,35 @@ QString timeText(const QDateTime& time)
     return time.isValid() ? Clock::FormatTimeStamp(time) : QStringLiteral("none");
 }
 
+QString ruleText(const ChangeRule& rule)
+{
+    if (rule.isPageLength())
+        return QStringLiteral("the page's length in bytes differs (Page length).");
+    QStringList parts { QStringLiteral("the text a reader sees differs (Page text)") };
+    parts << (rule.linkAddresses ? QStringLiteral("link addresses count")
+                                 : QStringLiteral("link addresses do not count"));
+    if (rule.ignoreNumbers)
+        parts << QStringLiteral("numbers are ignored");
+    if (!rule.ignoreLines.isEmpty())
+        parts << QStringLiteral("lines containing %1 are ignored").arg(rule.ignoreLines.join(QStringLiteral(", ")));
+    if (!rule.part.isEmpty())
+        parts << QStringLiteral("only the part %1 counts").arg(rule.part);
+    return parts.join(QStringLiteral("; ")) + u'.';
+}
+
 } // namespace
 
-CChangesDlg::CChangesDlg(const QString& address, QWidget* parent)
+QString CChangesDlg::PartMissingMessage()
+{
+    return QStringLiteral("The part of the page chosen for this favorite is not on the page.");
+}
+
+CChangesDlg::CChangesDlg(const QString& address, const ChangeRule& rule, const QString& lastFailure, QWidget* parent)
     : QDialog(parent)
     , m_ui(std::make_unique<Ui::CChangesDlg>())
-    , m_changes(address)
+    , m_changes(address, rule)
+    , m_rule(rule)
+    , m_lastFailure(lastFailure)
 {
     m_ui->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -53,7 +77,31 @@ CChangesDlg::CChangesDlg(const QString& address, QWidget* parent)
     m_ui->labelSnapshotTime->setText(timeText(m_changes.snapshotTime()));
     connect(m_ui->buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_ui->chkSource, &QCheckBox::toggled, this, &CChangesDlg::showChanges);
+    connect(m_ui->buttonOffer, &QPushButton::clicked, this, &CChangesDlg::takeOffer);
+    showRule();
     showChanges();
+}
+
+void CChangesDlg::showRule()
+{
+    m_ui->labelRule->setText(ruleText(m_rule));
+    using Offer = PageChanges::Offer;
+    const Offer offer = m_changes.offeredRule() == m_rule ? Offer::None : m_changes.offer();
+    m_ui->offer->setVisible(offer != Offer::None);
+    if (offer == Offer::IgnoreMarkup) {
+        m_ui->labelOffer->setText(QStringLiteral("Only the markup changed."));
+        m_ui->buttonOffer->setText(QStringLiteral("Ignore markup changes"));
+    } else if (offer == Offer::IgnoreNumbers) {
+        m_ui->labelOffer->setText(QStringLiteral("Only numbers changed."));
+        m_ui->buttonOffer->setText(QStringLiteral("Ignore numbers"));
+    }
+}
+
+void CChangesDlg::takeOffer()
+{
+    m_rule = m_changes.offeredRule();
+    showRule();
+    emit ruleChosen(m_address, m_rule);
 }
 
 CChangesDlg::~CChangesDlg() = default;
@@ -82,7 +130,12 @@ void CChangesDlg::showChanges()
         message = QStringLiteral("No earlier copy of this page is kept yet; the next change will be shown here.");
         break;
     case State::TooLarge:
-        message = QStringLiteral("This page is too large to compare.");
+        message = m_rule.isPageLength()
+            ? QStringLiteral("This page is too large to compare.")
+            : QStringLiteral("This page is too large to compare by its text: its checks compare its length.");
+        break;
+    case State::PartMissing:
+        message = PartMissingMessage();
         break;
     case State::MarkupOnly:
         message = QStringLiteral("The page's text did not change; only its markup did: %1.")
@@ -94,6 +147,9 @@ void CChangesDlg::showChanges()
     case State::TextChanged:
         break;
     }
+    // The latest check could not find the part, though the copies kept may have it.
+    if (m_lastFailure == PartMissingMessage() && m_changes.state() != State::PartMissing)
+        message = message.isEmpty() ? PartMissingMessage() : PartMissingMessage() + u' ' + message;
     const bool canShowSource = m_changes.state() != State::NoPreviousCopy && m_changes.state() != State::Same;
     m_ui->chkSource->setEnabled(canShowSource);
     if (m_ui->chkSource->isChecked() && canShowSource) {
@@ -142,6 +198,13 @@ void CChangesDlg::showDiff(const PageDiff& diff)
     for (const PageDiff::Hunk& hunk : diff.hunks()) {
         addFolded(hunk.foldedBefore);
         for (const PageDiff::Line& line : hunk.lines) {
+            if (!m_ui->chkSource->isChecked() && m_changes.isIgnored(line.text)) {
+                const QString sign = line.kind == PageDiff::Kind::Removed ? QStringLiteral("\u2212 ")
+                    : line.kind == PageDiff::Kind::Added                  ? QStringLiteral("+ ")
+                                                                          : QStringLiteral("  ");
+                addLine(sign + line.text + QStringLiteral("    (ignored)"), kIgnoredText, QColor());
+                continue;
+            }
             switch (line.kind) {
             case PageDiff::Kind::Removed:
                 addLine(QStringLiteral("\u2212 ") + line.text, kRemovedText, kRemovedBackground);

@@ -3,6 +3,7 @@
 #include "app/CNelvoxDlg.h"
 
 #include "app/CChangesDlg.h"
+#include "platform/NelvoxError.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>
@@ -67,7 +68,18 @@ void CNelvoxDlg::OnShowChanges(int row)
     if (row < 0 || row >= m_favorites.count())
         return;
     // Modeless and on its own: the user may keep several open while Nelvox works on.
-    auto* changes = new CChangesDlg(m_favorites.text(row, FavoritesList::WebSite), this);
+    const QString address = m_favorites.text(row, FavoritesList::WebSite);
+    const FavoriteState* state = m_scheduler.states().find(address);
+    auto* changes = new CChangesDlg(
+        address, m_scheduler.rules().rule(address), state && state->isFailing() ? state->failure : QString(), this);
+    connect(changes, &CChangesDlg::ruleChosen, this, [this](const QString& address, const ChangeRule& rule) {
+        m_scheduler.rules().setRule(address, rule);
+        try {
+            m_scheduler.rules().save(m_favorites);
+        } catch (const NelvoxError& error) {
+            ShowError(error.message());
+        }
+    });
     changes->show();
     changes->raise();
     changes->activateWindow();

@@ -3,6 +3,7 @@
 
 #include "platform/NelvoxError.h"
 #include "update/PageText.h"
+#include "update/RuleText.h"
 #include "update/SnapshotName.h"
 #include "update/SnapshotReplace.h"
 
@@ -38,7 +39,7 @@ std::optional<QByteArray> readCopy(const QString& fileName, QDateTime& modified,
 
 } // namespace
 
-PageChanges::PageChanges(const QString& address, std::chrono::milliseconds budget)
+PageChanges::PageChanges(const QString& address, const ChangeRule& rule, std::chrono::milliseconds budget)
     : m_budget(budget)
     , m_snapshotName(SnapshotFileName(address))
 {
@@ -57,18 +58,56 @@ PageChanges::PageChanges(const QString& address, std::chrono::milliseconds budge
     m_previousPage = std::move(*previous);
     m_snapshotPage = std::move(*snapshot);
 
-    // Reading the text and comparing it share one time limit. The two readings are independent
-    // and take most of the time: one runs beside the other.
+    // Reading the text and comparing it share one time limit.
     const QDeadlineTimer deadline(m_budget);
-    std::future<std::optional<QStringList>> previousLines = std::async(
-        std::launch::async, [this, deadline] { return PageText(m_previousPage, deadline).readableLines(); });
-    const std::optional<QStringList> snapshotLines = PageText(m_snapshotPage, deadline).readableLines();
-    const std::optional<QStringList> previousText = previousLines.get();
-    if (!previousText || !snapshotLines) {
+    compareText(rule, deadline);
+    if (m_state == State::TextChanged || m_state == State::MarkupOnly)
+        findOffer(rule, deadline);
+}
+
+QString PageChanges::LinkLine(const QString& target)
+{
+    return QStringLiteral("\u2192 ") + target;
+}
+
+void PageChanges::compareText(const ChangeRule& rule, const QDeadlineTimer& deadline)
+{
+    std::optional<QStringList> previousText;
+    std::optional<QStringList> snapshotText;
+    if (rule.isPageLength()) {
+        // The two readings are independent and take most of the time: one runs beside the other.
+        std::future<std::optional<QStringList>> previousLines = std::async(
+            std::launch::async, [this, deadline] { return PageText(m_previousPage, deadline).readableLines(); });
+        snapshotText = PageText(m_snapshotPage, deadline).readableLines();
+        previousText = previousLines.get();
+    } else {
+        std::future<RuleText> previousReading = std::async(
+            std::launch::async, [this, rule, deadline] { return ReadRuleText(m_previousPage, rule, deadline); });
+        const RuleText snapshotRead = ReadRuleText(m_snapshotPage, rule, deadline);
+        const RuleText previousRead = previousReading.get();
+        if (snapshotRead.status == RuleText::Status::PartMissing) {
+            m_state = State::PartMissing;
+            return;
+        }
+        const auto shown = [this](const RuleText& text) -> std::optional<QStringList> {
+            if (text.status == RuleText::Status::TooLarge)
+                return std::nullopt;
+            QStringList lines;
+            for (const RuleLine& line : text.lines) {
+                lines << (line.link ? LinkLine(line.text) : line.text);
+                if (line.ignored)
+                    m_ignoredLines.insert(lines.back());
+            }
+            return lines;
+        };
+        snapshotText = shown(snapshotRead);
+        previousText = shown(previousRead);
+    }
+    if (!previousText || !snapshotText) {
         m_state = State::TooLarge;
         return;
     }
-    m_textDiff.emplace(*previousText, *snapshotLines,
+    m_textDiff.emplace(*previousText, *snapshotText,
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline.remainingTimeAsDuration()));
 
     if (m_textDiff->tooLarge())
@@ -79,6 +118,31 @@ PageChanges::PageChanges(const QString& address, std::chrono::milliseconds budge
         m_state = State::MarkupOnly;
     else
         m_state = State::Same;
+}
+
+void PageChanges::findOffer(const ChangeRule& rule, const QDeadlineTimer& deadline)
+{
+    // Page length rings for any edit of the markup; Page text without Numbers for a counter.
+    // One reading of each copy serves the rule with and without Numbers.
+    if (!rule.isPageLength() && rule.ignoreNumbers)
+        return;
+    ChangeRule textRule = rule;
+    if (rule.isPageLength())
+        textRule = ChangeRule { ChangeRule::Kind::PageText };
+    const RuleText previous = ReadRuleText(m_previousPage, textRule, deadline);
+    const RuleText snapshot = ReadRuleText(m_snapshotPage, textRule, deadline);
+    if (previous.status != RuleText::Status::Read || snapshot.status != RuleText::Status::Read)
+        return;
+    if (rule.isPageLength() && previous.counted(textRule) == snapshot.counted(textRule)) {
+        m_offer = Offer::IgnoreMarkup;
+        m_offeredRule = textRule;
+        return;
+    }
+    textRule.ignoreNumbers = true;
+    if (previous.counted(textRule) == snapshot.counted(textRule)) {
+        m_offer = Offer::IgnoreNumbers;
+        m_offeredRule = textRule;
+    }
 }
 
 const std::optional<PageDiff>& PageChanges::sourceDiff()

@@ -2,10 +2,14 @@
 // in its source, for the Changes window and anything else that needs no display.
 #pragma once
 
+#include "store/ChangeRules.h"
 #include "update/PageDiff.h"
 
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QString>
+
+#include <QSet>
 
 #include <optional>
 
@@ -20,11 +24,25 @@ public:
         TextChanged,
         MarkupOnly, // the text is the same, the source is not
         Same,
+        PartMissing, // the latest copy has nothing of the part of the page the rule chooses
     };
 
-    // Reads both copies of the favorite at `address` and compares their text. Throws
-    // FileError when a copy is there but cannot be read.
-    explicit PageChanges(const QString& address, std::chrono::milliseconds budget = PageDiff::kTimeBudget);
+    // A stricter rule under which the latest change would not have counted.
+    enum class Offer {
+        None,
+        IgnoreMarkup, // Page text: only the markup changed
+        IgnoreNumbers, // Page text with Numbers: only digits changed
+    };
+
+    // Reads both copies of the favorite at `address` and compares their text: the readable
+    // text under Page length, the text the rule compares under Page text. Throws FileError when
+    // a copy is there but cannot be read.
+    explicit PageChanges(
+        const QString& address, const ChangeRule& rule = {}, std::chrono::milliseconds budget = PageDiff::kTimeBudget);
+    PageChanges(const QString& address, std::chrono::milliseconds budget)
+        : PageChanges(address, ChangeRule {}, budget)
+    {
+    }
 
     State state() const { return m_state; }
     QString snapshotName() const { return m_snapshotName; }
@@ -38,7 +56,19 @@ public:
     // copies small enough to compare.
     const std::optional<PageDiff>& sourceDiff();
 
+    // Whether a line of the text diff is one the rule ignores.
+    bool isIgnored(const QString& line) const { return m_ignoredLines.contains(line); }
+    Offer offer() const { return m_offer; }
+    // The rule offered: the favorite's own with what offer() names.
+    const ChangeRule& offeredRule() const { return m_offeredRule; }
+
+    // How a link's target shows among the lines of the text.
+    static QString LinkLine(const QString& target);
+
 private:
+    void compareText(const ChangeRule& rule, const QDeadlineTimer& deadline);
+    void findOffer(const ChangeRule& rule, const QDeadlineTimer& deadline);
+
     std::chrono::milliseconds m_budget;
     State m_state = State::NoPreviousCopy;
     bool m_pagesTooLarge = false;
@@ -49,4 +79,7 @@ private:
     QByteArray m_snapshotPage;
     std::optional<PageDiff> m_textDiff;
     std::optional<PageDiff> m_sourceDiff;
+    QSet<QString> m_ignoredLines;
+    Offer m_offer = Offer::None;
+    ChangeRule m_offeredRule;
 };
