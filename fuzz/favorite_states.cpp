@@ -3,18 +3,13 @@
 #include "store/FavoriteStates.h"
 #include "store/FavoritesList.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
+#include "FuzzFiles.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 
 namespace {
-
-std::unique_ptr<QTemporaryDir> workDir;
 
 QByteArray saveAll(const FavoriteStates& states)
 {
@@ -25,30 +20,20 @@ QByteArray saveAll(const FavoriteStates& states)
     for (const QString& address : addresses)
         list.insertFavorite(list.count(), address);
     states.save(list);
-    QFile file(QString::fromLatin1(kStatesFileName));
-    if (!file.open(QIODevice::ReadOnly))
-        std::abort();
-    return file.readAll();
+    return ReadFuzzOutput(kStatesFileName);
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    workDir = std::make_unique<QTemporaryDir>();
-    if (!workDir->isValid() || !QDir::setCurrent(workDir->path()))
-        std::abort();
+    EnterFuzzWorkDir();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    {
-        QFile file(QString::fromLatin1(kStatesFileName));
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            std::abort();
-        file.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
-    }
+    WriteFuzzInput(kStatesFileName, data, size);
     FavoriteStates loaded;
     loaded.load();
     const QByteArray first = saveAll(loaded);

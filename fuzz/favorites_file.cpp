@@ -3,43 +3,21 @@
 #include "store/FavoritesFile.h"
 #include "store/FavoritesList.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
+#include "FuzzFiles.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
-
-namespace {
-
-std::unique_ptr<QTemporaryDir> workDir;
-
-void writeFile(const QString& fileName, const uint8_t* data, size_t size)
-{
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        || file.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size)) != static_cast<qint64>(size)) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(fileName));
-        std::abort();
-    }
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    workDir = std::make_unique<QTemporaryDir>();
-    if (!workDir->isValid() || !QDir::setCurrent(workDir->path()))
-        std::abort();
+    EnterFuzzWorkDir();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QString fileName = QString::fromLatin1(kFavoritesFileName);
-    writeFile(fileName, data, size);
+    WriteFuzzInput(kFavoritesFileName, data, size);
 
     FavoritesList loaded;
     if (!LoadFavorites(loaded))

@@ -27,6 +27,12 @@ bool isHeading(QStringView line)
     return false;
 }
 
+// A line break in a value would start a line of its own.
+QString oneLine(const QString& value)
+{
+    return QString(value).replace(u'\n', u' ').replace(u'\r', u' ');
+}
+
 // One "key=value" line into `rule`; false when the line is not one of ours.
 bool readLine(ChangeRule& rule, QStringView key, QStringView value)
 {
@@ -46,19 +52,15 @@ bool readLine(ChangeRule& rule, QStringView key, QStringView value)
             return false;
         rule.ignoreNumbers = value == u"ignore";
     } else if (key == u"ignore-line") {
-        rule.ignoreLines << value.toString();
+        // An empty one would ignore every line; the dialog never writes one.
+        if (!value.isEmpty())
+            rule.ignoreLines << oneLine(value.toString());
     } else if (key == u"part") {
-        rule.part = value.toString();
+        rule.part = oneLine(value.toString());
     } else {
         return false;
     }
     return true;
-}
-
-// A line break in a value would start a line of its own.
-QString oneLine(const QString& value)
-{
-    return QString(value).replace(u'\n', u' ').replace(u'\r', u' ');
 }
 
 } // namespace

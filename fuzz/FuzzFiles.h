@@ -1,0 +1,34 @@
+// What the targets that read the program's files share: a temporary folder of their own to
+// work in, and the input written as a file there.
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdint>
+#include <cstdlib>
+
+// Called from LLVMFuzzerInitialize; the folder goes when the target ends.
+inline void EnterFuzzWorkDir()
+{
+    static QTemporaryDir workDir;
+    if (!workDir.isValid() || !QDir::setCurrent(workDir.path()))
+        std::abort();
+}
+
+inline void WriteFuzzInput(const char* fileName, const uint8_t* data, size_t size)
+{
+    QFile file(QString::fromLatin1(fileName));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        std::abort();
+    file.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
+}
+
+inline QByteArray ReadFuzzOutput(const char* fileName)
+{
+    QFile file(QString::fromLatin1(fileName));
+    if (!file.open(QIODevice::ReadOnly))
+        std::abort();
+    return file.readAll();
+}
