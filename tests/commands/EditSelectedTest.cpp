@@ -11,6 +11,7 @@
 #include "update/SnapshotReplace.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QItemSelectionModel>
 #include <QLineEdit>
@@ -387,3 +388,65 @@ TEST_F(EditSelected, ASnapshotThatCannotBeRemovedStopsAtItsRow)
 }
 
 } // namespace
+
+// The rule of what counts as a change is the address's: Add sets it and offers it to the next
+// Add, Edit shows it and carries it to a new address, Delete takes it away with the last row.
+TEST_F(EditSelected, TheRuleGoesWithItsAddressThroughAddEditAndDelete)
+{
+    m_server.setPage("/a", "a\n");
+    m_server.setPage("/b", "b\n");
+    m_server.setPage("/c", "c\n");
+    CNelvoxDlg window;
+    std::vector<ChangeRule> shownRules;
+    // Notes the rule the dialog opens with; then, when `numbers`, picks Page text with Numbers.
+    auto withRule = [&](const QString& address, bool numbers) {
+        return [&, address, numbers, answer = confirm(address, "dailyRadio")](QWidget* dialog) {
+            auto* pageText = dialog->findChild<QRadioButton*>("pageTextRadio");
+            auto* ignoreNumbers = dialog->findChild<QCheckBox*>("ignoreNumbersCheck");
+            ASSERT_TRUE(pageText && ignoreNumbers) << "no rule in the dialog";
+            shownRules.push_back(pageText->isChecked()
+                    ? ChangeRule { ChangeRule::Kind::PageText, true, ignoreNumbers->isChecked() }
+                    : ChangeRule {});
+            EXPECT_EQ(ignoreNumbers->isEnabled(), pageText->isChecked());
+            if (numbers) {
+                // On the box itself: a click beside a short caption misses it.
+                QTest::mouseClick(pageText, Qt::LeftButton, {}, QPoint(6, pageText->height() / 2));
+                QTest::mouseClick(ignoreNumbers, Qt::LeftButton, {}, QPoint(6, ignoreNumbers->height() / 2));
+            }
+            answer(dialog);
+        };
+    };
+    const ChangeRule numbersRule { ChangeRule::Kind::PageText, true, true };
+    ModalAnswerer answers;
+    answers.then(withRule(m_server.url("/a"), true));
+    window.OnAddFavorite();
+    answers.then(withRule(m_server.url("/b"), false));
+    window.OnAddFavorite();
+    ASSERT_EQ(shownRules.size(), 2u);
+    EXPECT_TRUE(shownRules[0].isPageLength()) << "the first Add offers Page length";
+    EXPECT_EQ(shownRules[1], numbersRule) << "the next Add offers the rule of the last";
+    ChangeRules saved;
+    saved.load();
+    EXPECT_EQ(saved.rule(m_server.url("/a")), numbersRule);
+    EXPECT_EQ(saved.rule(m_server.url("/b")), numbersRule);
+
+    // Edit /a to /c: the dialog shows /a's rule, and /c takes it.
+    ASSERT_EQ(window.favorites().text(0, FavoritesList::WebSite), m_server.url("/a"));
+    select(window, { 0 });
+    answers.then(withRule(m_server.url("/c"), false));
+    window.OnEditSelected();
+    ASSERT_EQ(shownRules.size(), 3u);
+    EXPECT_EQ(shownRules[2], numbersRule);
+    saved.load();
+    EXPECT_TRUE(saved.rule(m_server.url("/a")).isPageLength());
+    EXPECT_EQ(saved.rule(m_server.url("/c")), numbersRule);
+
+    // Delete /c (Edit keeps its row in place): its rule goes, also from memory, so that the
+    // address added again starts anew.
+    ASSERT_EQ(window.favorites().text(0, FavoritesList::WebSite), m_server.url("/c"));
+    window.OnDeleteSelected();
+    saved.load();
+    EXPECT_TRUE(saved.rule(m_server.url("/c")).isPageLength());
+    EXPECT_TRUE(window.scheduler().rules().rule(m_server.url("/c")).isPageLength());
+    EXPECT_FALSE(ReadAll(kRulesFileName).contains("/c]"));
+}
