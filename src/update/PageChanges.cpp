@@ -133,9 +133,12 @@ void PageChanges::findOffer(const ChangeRule& rule, const QDeadlineTimer& deadli
     const RuleText snapshot = ReadRuleText(m_snapshotPage, textRule, deadline);
     if (previous.status != RuleText::Status::Read || snapshot.status != RuleText::Status::Read)
         return;
-    if (rule.isPageLength() && previous.counted(textRule) == snapshot.counted(textRule)) {
-        m_offer = Offer::IgnoreMarkup;
-        m_offeredRule = textRule;
+    if (previous.counted(textRule) == snapshot.counted(textRule)) {
+        // Under Page text the change did not count to begin with.
+        if (rule.isPageLength()) {
+            m_offer = Offer::IgnoreMarkup;
+            m_offeredRule = textRule;
+        }
         return;
     }
     textRule.ignoreNumbers = true;

@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QScreen>
 #include <QTest>
 #include <QTextBlock>
@@ -257,6 +258,54 @@ TEST_F(ChangesWindow, SaysWhenThereIsNoEarlierCopyOrThePageIsTooLarge)
         EXPECT_TRUE(shownTexts(&changes).contains(QStringLiteral("+ <p>after</p>")));
         EXPECT_FALSE(changes.findChild<QLabel*>("labelMessage")->isVisible());
     }
+}
+
+// The window names the rule, offers the stricter one in one click when the latest change would
+// not have counted under it, and greys the lines the rule ignores.
+TEST_F(ChangesWindow, OffersTheStricterRuleInOneClickAndGreysWhatTheRuleIgnores)
+{
+    CNelvoxDlg window;
+    fill(window);
+    writeCopies("<p>Price 12 EUR</p><p>Seen 8,204 times</p>", "<p>Price 12 EUR</p>\n  <p>Seen 8,204 times</p>");
+    window.OnShowChanges(1);
+    ASSERT_EQ(openChangesWindows().size(), 1);
+    CChangesDlg* changes = openChangesWindows().first();
+    EXPECT_TRUE(labelText(changes, "labelRule").contains(QStringLiteral("(Page length)")));
+    EXPECT_EQ(labelText(changes, "labelOffer"), QStringLiteral("Only the markup changed."));
+    EXPECT_EQ(labelText(changes, "labelOfferTail"), QStringLiteral("for this favorite"));
+    auto* offer = changes->findChild<QPushButton*>("buttonOffer");
+    ASSERT_TRUE(offer && offer->isVisible());
+    EXPECT_EQ(offer->text(), QStringLiteral("Ignore markup changes"));
+    QTest::mouseClick(offer, Qt::LeftButton);
+    EXPECT_FALSE(offer->isVisible()) << "the rule offered is the rule now";
+    EXPECT_TRUE(labelText(changes, "labelRule").contains(QStringLiteral("(Page text)")));
+    ChangeRules saved;
+    saved.load();
+    EXPECT_EQ(saved.rule(kAddress), ChangeRule { ChangeRule::Kind::PageText }) << "written at once";
+    delete changes;
+
+    // Under Page text a counter: the offer to ignore numbers, and the ignored line in grey.
+    ChangeRule rule { ChangeRule::Kind::PageText };
+    rule.ignoreLines = { QStringLiteral("price") };
+    window.scheduler().rules().setRule(kAddress, rule);
+    writeCopies("<p>Price 12 EUR</p><p>Seen 8,204 times</p>", "<p>Price 10 EUR</p><p>Seen 8,311 times</p>");
+    window.OnShowChanges(1);
+    ASSERT_EQ(openChangesWindows().size(), 1);
+    changes = openChangesWindows().first();
+    EXPECT_EQ(labelText(changes, "labelOffer"), QStringLiteral("Only numbers changed."));
+    EXPECT_EQ(changes->findChild<QPushButton*>("buttonOffer")->text(), QStringLiteral("Ignore numbers"));
+    const QList<ShownLine> lines = shownLines(changes);
+    ASSERT_EQ(lines.size(), 4) << shownTexts(changes).join('|').toStdString();
+    EXPECT_EQ(lines[0].text, QStringLiteral("\u2212 Price 12 EUR    (ignored)"));
+    EXPECT_EQ(lines[0].foreground, QColor(0x90, 0x90, 0x90));
+    EXPECT_TRUE(isReddish(lines[1].foreground)) << lines[1].text.toStdString();
+    delete changes;
+
+    // The latest check did not find the chosen part.
+    CChangesDlg missing(kAddress, rule, CChangesDlg::PartMissingMessage());
+    missing.show();
+    EXPECT_TRUE(labelText(&missing, "labelMessage")
+                    .startsWith(QStringLiteral("The part of the page chosen for this favorite is not on the page.")));
 }
 
 TEST_F(ChangesWindow, ALongAddressKeepsTheWindowOnTheScreenAndShowsWholeInItsTip)

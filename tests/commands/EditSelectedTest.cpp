@@ -1,9 +1,9 @@
 // Edit Selected Favorites end to end: the dialog answered by the test for each selected row,
 // the pages served on 127.0.0.1, the snapshots and the favorites file checked on disk.
 #include "app/CNelvoxDlg.h"
-#include "store/DialogValues.h"
 #include "platform/Clock.h"
 #include "platform/InternetSession.h"
+#include "store/DialogValues.h"
 #include "support/HttpServer.h"
 #include "support/ModalAnswerer.h"
 #include "support/TempWorkDir.h"

@@ -189,4 +189,43 @@ TEST_F(PageChangesOfAFavorite, TellsTextFromMarkupChangesAndMissingOrLargeCopies
     EXPECT_EQ(slow.sourceDiff()->added(), 1);
 }
 
+// Under Page length, re-indented markup and a counter ring; the window names the Page text
+// rule under which they would not have, and shows the text that rule compares.
+TEST_F(PageChangesOfAFavorite, OffersTheStricterRuleUnderWhichTheLatestChangeWouldNotCount)
+{
+    using Offer = PageChanges::Offer;
+    const ChangeRule pageText { ChangeRule::Kind::PageText };
+    ChangeRule withNumbers = pageText;
+    withNumbers.ignoreNumbers = true;
+    WriteAll(previous(), "<p>Price 12 EUR</p><p>Seen 8,204 times</p>");
+
+    WriteAll(snapshot(), "<p>Price 12 EUR</p>\n  <p>Seen 8,204 times</p>");
+    PageChanges markup(m_address);
+    EXPECT_EQ(markup.offer(), Offer::IgnoreMarkup);
+    EXPECT_EQ(markup.offeredRule(), pageText);
+    EXPECT_EQ(PageChanges(m_address, pageText).offer(), Offer::None) << "nothing to offer a rule it already has";
+
+    WriteAll(snapshot(), "<p>Price 12 EUR</p><p>Seen 8,311 times</p>");
+    EXPECT_EQ(PageChanges(m_address).offer(), Offer::IgnoreNumbers);
+    EXPECT_EQ(PageChanges(m_address).offeredRule(), withNumbers);
+    ChangeRule own = pageText;
+    own.ignoreLines = { "nothing here" };
+    PageChanges counter(m_address, own);
+    EXPECT_EQ(counter.offer(), Offer::IgnoreNumbers);
+    withNumbers.ignoreLines = own.ignoreLines;
+    EXPECT_EQ(counter.offeredRule(), withNumbers) << "the favorite's own options stay";
+
+    WriteAll(snapshot(), "<p>Price 13 EUR</p><p>Seen 8,311 times</p>");
+    EXPECT_EQ(PageChanges(m_address).offer(), Offer::IgnoreNumbers) << "a price is a number too";
+    WriteAll(snapshot(), "<p>Price 12 USD</p><p>Seen 8,311 times</p>");
+    EXPECT_EQ(PageChanges(m_address).offer(), Offer::None) << "the text changed";
+
+    // The lines the rule ignores are known to the window, which greys them.
+    own.ignoreLines = { "seen" };
+    PageChanges ignoring(m_address, own);
+    EXPECT_EQ(ignoring.state(), PageChanges::State::TextChanged);
+    EXPECT_TRUE(ignoring.isIgnored("Seen 8,311 times"));
+    EXPECT_FALSE(ignoring.isIgnored("Price 12 USD"));
+}
+
 } // namespace
