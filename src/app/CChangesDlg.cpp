@@ -90,10 +90,10 @@ void CChangesDlg::showRule()
     m_ui->offer->setVisible(offer != Offer::None);
     if (offer == Offer::IgnoreMarkup) {
         m_ui->labelOffer->setText(QStringLiteral("Only the markup changed."));
-        m_ui->buttonOffer->setText(QStringLiteral("Ignore markup changes"));
+        m_ui->buttonOffer->setText(QStringLiteral("&Ignore markup changes"));
     } else if (offer == Offer::IgnoreNumbers) {
         m_ui->labelOffer->setText(QStringLiteral("Only numbers changed."));
-        m_ui->buttonOffer->setText(QStringLiteral("Ignore numbers"));
+        m_ui->buttonOffer->setText(QStringLiteral("&Ignore numbers"));
     }
 }
 
