@@ -2,6 +2,7 @@
 // prompt waits, Delete of one of two favorites with one address, Visit where no browser is
 // installed, and Add of an address Nelvox cannot fetch. Pages come from a loopback server that
 // the program reaches as its proxy.
+#include "store/ChangeRules.h"
 #include "support/DesktopSession.h"
 #include "support/HttpServer.h"
 #include "update/SnapshotName.h"
@@ -277,6 +278,61 @@ TEST_F(NewUser, AddRefusesAnAddressNelvoxCannotFetch)
     ASSERT_TRUE(pollUntil([&] { return m_session.windows("Add or Edit Favorite").isEmpty(); }));
     quit(window);
     EXPECT_EQ(data("nelvox.ini"), "0\r\n");
+}
+
+// A rule chosen in the Edit dialog keeps a counter quiet while a re-indented page under Page
+// length rings; the Changes window offers Page text for it in one key.
+TEST_F(NewUser, ARuleSetInTheDialogKeepsACounterQuietAndTheChangesWindowOffersTheCure)
+{
+    const QString shop = QStringLiteral("http://www.example.com/a-shop.html");
+    const QByteArray news = "<html><body><p>Storm warning</p><p>Read 8,204 times</p></body></html>\n";
+    m_server.setPage(shop.toStdString(), "<html><body><p>Shoes 40 EUR</p></body></html>\n");
+    m_server.setPage(kPage.toStdString(), news);
+    writeData(SnapshotFileName(shop), "<html><body><p>Shoes 40 EUR</p></body></html>\r\n");
+    writeData(SnapshotFileName(kPage), news);
+    writeData(
+        "nelvox.ini", ("2\r\n" + shop + " H07/09/04 05:03 PM \r\n" + kPage + " H07/09/04 05:03 PM \r\n").toUtf8());
+    const QString window = startAndShow();
+    ASSERT_FALSE(window.isEmpty()) << "Nelvox's window did not come back from the tray";
+
+    // Edit the second row: Hourly, Page text with Numbers, OK.
+    clickFirstRow(window);
+    m_session.focusAndType(window, "Down");
+    m_session.focusAndType(window, "alt+e");
+    const QString dialog = newWindow("^" + kCaption + " - Add or Edit Favorite$", {});
+    ASSERT_FALSE(dialog.isEmpty()) << "Alt+E did not open Edit";
+    m_session.focusAndType(dialog, "Tab");
+    // An access key clicks its button a moment later, as a mouse click looks: OK waits for that.
+    m_session.run("xdotool", { "key", "--delay", "400", "Tab", "space", "alt+t", "alt+n", "Return" });
+    ASSERT_TRUE(pollUntil([&] {
+        return data(kRulesFileName).contains(("[" + kPage + "]\r\nrule=page text").toUtf8());
+    })) << data(kRulesFileName).toStdString();
+    EXPECT_TRUE(data(kRulesFileName).contains("\r\nnumbers=ignore\r\n"));
+
+    // The counter moves and the shop's markup is re-indented: only the shop rings.
+    m_server.setPage(kPage.toStdString(), QByteArray(news).replace("8,204", "8,311"));
+    m_server.setPage(shop.toStdString(), "<html>\n  <body>\n    <p>Shoes 40 EUR</p>\n  </body>\n</html>\n");
+    m_session.focusAndType(window, "alt+u");
+    const QString prompt = newWindow("^Nelvox$", {});
+    ASSERT_FALSE(prompt.isEmpty()) << "the re-indented shop was no change under Page length";
+    m_session.focusAndType(prompt, "Escape");
+    ASSERT_TRUE(pollUntil([&] { return data("nelvox.ini").contains(" YES\r\n"); })) << data("nelvox.ini").toStdString();
+    EXPECT_TRUE(data("nelvox.ini").contains(shop.toUtf8() + " H")) << data("nelvox.ini").toStdString();
+    EXPECT_FALSE(data("nelvox.ini").contains(kPage.toUtf8() + " H07/09/04 05:03 PM YES"));
+    EXPECT_TRUE(data("nelvox.ini").endsWith(" \r\n")) << "the counter rang: " << data("nelvox.ini").toStdString();
+
+    // The shop's Changes window, from the row's menu: Alt+I takes the offer.
+    clickFirstRow(window);
+    m_session.focusAndType(window, "Menu");
+    m_session.run("xdotool", { "key", "--delay", "100", "c" });
+    const QString changes = newWindow("^" + kCaption + " - Changes$", {});
+    ASSERT_FALSE(changes.isEmpty()) << "the row's menu did not open the Changes window";
+    m_session.focusAndType(changes, "alt+i");
+    ASSERT_TRUE(pollUntil([&] { return data(kRulesFileName).contains(("[" + shop + "]\r\nrule=page text").toUtf8()); }))
+        << data(kRulesFileName).toStdString();
+    m_session.focusAndType(changes, "Escape");
+    quit(window);
+    EXPECT_TRUE(data(kRulesFileName).contains(("[" + kPage + "]").toUtf8())) << "Quit kept both rules";
 }
 
 } // namespace
