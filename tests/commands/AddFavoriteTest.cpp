@@ -1,8 +1,8 @@
 // Add Favorite end to end: the dialog answered by the test, the page served on 127.0.0.1.
 #include "app/CNelvoxDlg.h"
+#include "store/DialogValues.h"
 #include "platform/Clock.h"
 #include "platform/InternetSession.h"
-#include "store/DialogValues.h"
 #include "support/HttpServer.h"
 #include "support/ModalAnswerer.h"
 #include "support/TempWorkDir.h"
