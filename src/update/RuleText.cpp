@@ -44,7 +44,7 @@ QStringList RuleText::counted(const ChangeRule& rule) const
         if (line.ignored)
             continue;
         if (!rule.ignoreNumbers
-            || std::none_of(line.text.begin(), line.text.end(), [](QChar c) { return c.isDigit(); })) {
+            || std::none_of(line.text.begin(), line.text.end(), [](QChar character) { return character.isDigit(); })) {
             result.append(line.text);
             continue;
         }
