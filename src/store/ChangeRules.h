@@ -32,6 +32,13 @@ struct ChangeRule {
     // expression matches is compared.
     QString part;
 
+    // Page text with the options the dialog first offers.
+    static ChangeRule pageText()
+    {
+        ChangeRule rule;
+        rule.kind = Kind::PageText;
+        return rule;
+    }
     bool isPageLength() const { return kind == Kind::PageLength; }
     bool operator==(const ChangeRule&) const = default;
 };

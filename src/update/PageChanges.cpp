@@ -128,7 +128,7 @@ void PageChanges::findOffer(const ChangeRule& rule, const QDeadlineTimer& deadli
         return;
     ChangeRule textRule = rule;
     if (rule.isPageLength())
-        textRule = ChangeRule { ChangeRule::Kind::PageText };
+        textRule = ChangeRule::pageText();
     const RuleText previous = ReadRuleText(m_previousPage, textRule, deadline);
     const RuleText snapshot = ReadRuleText(m_snapshotPage, textRule, deadline);
     if (previous.status != RuleText::Status::Read || snapshot.status != RuleText::Status::Read)

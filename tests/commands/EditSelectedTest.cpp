@@ -404,9 +404,9 @@ TEST_F(EditSelected, TheRuleGoesWithItsAddressThroughAddEditAndDelete)
             auto* pageText = dialog->findChild<QRadioButton*>("pageTextRadio");
             auto* ignoreNumbers = dialog->findChild<QCheckBox*>("ignoreNumbersCheck");
             ASSERT_TRUE(pageText && ignoreNumbers) << "no rule in the dialog";
-            shownRules.push_back(pageText->isChecked()
-                    ? ChangeRule { ChangeRule::Kind::PageText, true, ignoreNumbers->isChecked() }
-                    : ChangeRule {});
+            ChangeRule shown = pageText->isChecked() ? ChangeRule::pageText() : ChangeRule {};
+            shown.ignoreNumbers = ignoreNumbers->isChecked();
+            shownRules.push_back(shown);
             EXPECT_EQ(ignoreNumbers->isEnabled(), pageText->isChecked());
             if (numbers) {
                 // On the box itself: a click beside a short caption misses it.
@@ -416,7 +416,8 @@ TEST_F(EditSelected, TheRuleGoesWithItsAddressThroughAddEditAndDelete)
             answer(dialog);
         };
     };
-    const ChangeRule numbersRule { ChangeRule::Kind::PageText, true, true };
+    ChangeRule numbersRule = ChangeRule::pageText();
+    numbersRule.ignoreNumbers = true;
     ModalAnswerer answers;
     answers.then(withRule(m_server.url("/a"), true));
     window.OnAddFavorite();

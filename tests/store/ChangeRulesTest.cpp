@@ -67,7 +67,7 @@ TEST_F(ChangeRulesTest, KeepsWhatItDoesNotKnowAndSavesOnlyTheListsAddresses)
     ASSERT_TRUE(QFile::link("elsewhere/rules", kRulesFileName));
     EXPECT_FALSE(again.load());
     EXPECT_TRUE(again.rule("http://c.example/").isPageLength());
-    again.setRule("http://c.example/", ChangeRule { ChangeRule::Kind::PageText });
+    again.setRule("http://c.example/", ChangeRule::pageText());
     EXPECT_NO_THROW(again.save(list));
     EXPECT_EQ(QFileInfo(kRulesFileName).symLinkTarget(), QFileInfo("elsewhere/rules").absoluteFilePath());
     QFile::remove(kRulesFileName);
