@@ -6,10 +6,12 @@
 #include "support/ModalAnswerer.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -21,6 +23,12 @@
 #include <array>
 #include <climits>
 #include <functional>
+
+// Texts show as text in failure messages.
+static void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace {
 
@@ -127,9 +135,10 @@ protected:
 TEST_F(AddEditDialog, IsBuiltLikeItsTemplate)
 {
     EXPECT_EQ(m_dlg.windowTitle(), QStringLiteral("Nelvox v1.0 - Add or Edit Favorite"));
-    EXPECT_EQ(m_dlg.size(), QSize(420, 245));
-    EXPECT_EQ(m_dlg.minimumSize(), QSize(420, 245)) << "the dialog can be resized";
-    EXPECT_EQ(m_dlg.maximumSize(), QSize(420, 245)) << "the dialog can be resized";
+    // The rule's section below the frequencies adds its height.
+    EXPECT_EQ(m_dlg.size(), QSize(420, 480));
+    EXPECT_EQ(m_dlg.minimumSize(), QSize(420, 480)) << "the dialog can be resized";
+    EXPECT_EQ(m_dlg.maximumSize(), QSize(420, 480)) << "the dialog can be resized";
     const Qt::WindowFlags flags = m_dlg.windowFlags();
     EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint)) << "no close box";
     EXPECT_FALSE(flags.testFlag(Qt::WindowContextHelpButtonHint)) << "a help button";
@@ -190,9 +199,10 @@ TEST_F(AddEditDialog, IsBuiltLikeItsTemplate)
     EXPECT_TRUE(okButton()->isDefault()) << "OK is not the default button";
     EXPECT_EQ(urlEdit()->maxLength(), INT_MAX) << "the address has a length limit";
 
-    // Tab order: OK, Cancel, the edit box, then the frequencies.
+    // Tab order: OK, Cancel, the edit box, the frequencies, then the rule.
     const QStringList expected { "okButton", "cancelButton", "urlEdit", "hourlyRadio", "dailyRadio", "weeklyRadio",
-        "monthlyRadio" };
+        "monthlyRadio", "pageLengthRadio", "pageTextRadio", "linkAddressesCheck", "ignoreNumbersCheck",
+        "ignoreLinesEdit", "partEdit" };
     QStringList order;
     QWidget* widget = okButton();
     do {
@@ -429,6 +439,53 @@ TEST_F(AddEditDialog, KeepsAnAddressOfAnyLength)
     });
     EXPECT_EQ(g_strCurrentUrl.size(), address.size() + 3);
     EXPECT_TRUE(g_strCurrentUrl.startsWith(address));
+}
+
+// What counts as a change: the dialog opens with the rule it is handed, offers Page text's
+// options only under it, refuses a pattern or a part of the page it cannot use, saying where,
+// and leaves the rule chosen after OK.
+TEST_F(AddEditDialog, ShowsTheRuleItIsHandedAndRefusesPatternsAndPartsItCannotUse)
+{
+    auto* pageLength = control<QRadioButton>("pageLengthRadio");
+    auto* pageText = control<QRadioButton>("pageTextRadio");
+    auto* links = control<QCheckBox>("linkAddressesCheck");
+    auto* numbers = control<QCheckBox>("ignoreNumbersCheck");
+    auto* lines = control<QPlainTextEdit>("ignoreLinesEdit");
+    auto* part = control<QLineEdit>("partEdit");
+    ASSERT_TRUE(pageLength && pageText && links && numbers && lines && part);
+    g_strCurrentUrl = QStringLiteral("http://a.example/");
+    g_currentRule = ChangeRule { ChangeRule::Kind::PageText, false, true, { "Updated" }, "#main" };
+    runModal([&] {
+        EXPECT_TRUE(pageText->isChecked());
+        EXPECT_FALSE(links->isChecked());
+        EXPECT_TRUE(numbers->isChecked());
+        EXPECT_EQ(lines->toPlainText(), "Updated");
+        EXPECT_EQ(part->text(), "#main");
+        QTest::mouseClick(pageLength, Qt::LeftButton, {}, QPoint(6, pageLength->height() / 2));
+        for (QWidget* option : std::initializer_list<QWidget*> { links, numbers, lines, part })
+            EXPECT_FALSE(option->isEnabled()) << option->objectName().toStdString() << " under Page length";
+        QTest::mouseClick(pageText, Qt::LeftButton, {}, QPoint(6, pageText->height() / 2));
+        EXPECT_TRUE(part->isEnabled());
+        QTest::mouseClick(radio(FREQ_DAILY), Qt::LeftButton);
+
+        lines->setPlainText(QStringLiteral("Updated\n/(\\d+ views/\n"));
+        EXPECT_EQ(clickOkExpectingRefusal(),
+            QStringLiteral("The regular expression /(\\d+ views/ is not valid at character 12: missing closing "
+                           "parenthesis."));
+        lines->setPlainText(QStringLiteral("  Updated \n\n/\\d+ views/"));
+        part->setText(QStringLiteral("div["));
+        EXPECT_TRUE(
+            clickOkExpectingRefusal().startsWith(QStringLiteral("The part of the page \"div[\" cannot be used: ")));
+        EXPECT_EQ(m_dlg.focusWidget(), part) << "the focus goes where the fault is";
+        part->setText(QStringLiteral(" article > p.price, //h1 "));
+        EXPECT_TRUE(clickOkExpectingRefusal().startsWith(QStringLiteral("The part of the page")))
+            << "CSS and XPath do not mix in one list";
+        part->setText(QStringLiteral(" article > p.price "));
+        QTest::mouseClick(okButton(), Qt::LeftButton);
+    });
+    EXPECT_FALSE(g_bDialogCancelled);
+    EXPECT_EQ(g_currentRule,
+        (ChangeRule { ChangeRule::Kind::PageText, false, true, { "Updated", "/\\d+ views/" }, "article > p.price" }));
 }
 
 } // namespace
