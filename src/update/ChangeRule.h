@@ -4,7 +4,9 @@
 #pragma once
 
 #include "store/ChangeRules.h"
+#include "update/RuleText.h"
 
+#include <QString>
 #include <QtGlobal>
 
 #include <optional>
@@ -12,6 +14,9 @@
 // What the rule needs to know of one copy of a page.
 struct PageCopy {
     qint64 length = 0;
+    // The copy's text read under the rule, which Page text compares. A copy without it is
+    // compared by length.
+    std::optional<RuleText> text;
 };
 
 enum class Verdict {
@@ -19,6 +24,21 @@ enum class Verdict {
     FirstSnapshot,
     Unchanged,
     Changed,
+    // The part of the page that the rule chooses is not on the download: the check fails, the
+    // page is not marked changed and the snapshot stays.
+    PartMissing,
 };
 
-Verdict JudgeDownload(const ChangeRule& rule, const std::optional<PageCopy>& snapshot, const PageCopy& download);
+struct Judgement {
+    Verdict verdict = Verdict::Unchanged;
+    // Page text could not read the text of a copy (too large, or it took too long), so the
+    // copies were compared by length as Page length does.
+    bool byLength = false;
+
+    bool operator==(const Judgement&) const = default;
+};
+
+Judgement JudgeDownload(const ChangeRule& rule, const std::optional<PageCopy>& snapshot, const PageCopy& download);
+
+// Why a check failed whose rule's part of the page was not on the page.
+QString PartMissingReason();
