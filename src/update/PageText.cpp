@@ -1,5 +1,5 @@
-// Text extraction with the gumbo HTML5 parser, which takes UTF-8 only: a page in another
-// character set is decoded and parsed again.
+// A page's text on libxml2's HTML parser, which takes the page as UTF-8: a page in another
+// character set is decoded first.
 #include "update/PageText.h"
 
 #include "update/ParsedPage.h"
@@ -7,90 +7,10 @@
 #include <QDeadlineTimer>
 #include <QStringDecoder>
 
-#include <gumbo.h>
-
 #include <algorithm>
 #include <utility>
-#include <vector>
 
 namespace {
-
-constexpr qsizetype kCharsetSearchBytes = 64 * 1024;
-
-const GumboVector& childrenOf(const GumboNode* node)
-{
-    return node->type == GUMBO_NODE_DOCUMENT ? node->v.document.children : node->v.element.children;
-}
-
-bool hasChildren(const GumboNode* node)
-{
-    return node->type == GUMBO_NODE_DOCUMENT || node->type == GUMBO_NODE_ELEMENT || node->type == GUMBO_NODE_TEMPLATE;
-}
-
-// Visits the tree in document order without recursion: pages can nest elements deeper than
-// the stack would allow. `enter` may skip an element's children by returning false.
-template <typename Enter, typename Leave> void walk(const GumboNode* root, Enter enter, Leave leave)
-{
-    std::vector<std::pair<const GumboNode*, unsigned>> stack;
-    if (enter(root) && hasChildren(root))
-        stack.emplace_back(root, 0);
-    while (!stack.empty()) {
-        auto& [node, next] = stack.back();
-        const GumboVector& children = childrenOf(node);
-        if (next == children.length) {
-            leave(node);
-            stack.pop_back();
-            continue;
-        }
-        const auto* child = static_cast<const GumboNode*>(children.data[next++]);
-        if (enter(child) && hasChildren(child))
-            stack.emplace_back(child, 0);
-        else if (hasChildren(child))
-            leave(child);
-    }
-}
-
-// The value after "charset=" in a Content-Type, without quotes.
-QByteArray charsetOfContentType(QByteArray content)
-{
-    const qsizetype at = content.toLower().indexOf("charset");
-    if (at < 0)
-        return {};
-    QByteArray rest = content.mid(at + 7).trimmed();
-    if (!rest.startsWith('='))
-        return {};
-    rest = rest.mid(1).trimmed();
-    if (rest.startsWith('"') || rest.startsWith('\''))
-        rest = rest.mid(1);
-    qsizetype end = 0;
-    while (end < rest.size() && !QByteArrayView(" \t\r\n;\"'").contains(rest.at(end)))
-        ++end;
-    return rest.left(end);
-}
-
-QByteArray metaCharset(const GumboNode* document)
-{
-    QByteArray charset;
-    walk(
-        document,
-        [&charset](const GumboNode* node) {
-            if (!charset.isEmpty() || node->type != GUMBO_NODE_ELEMENT)
-                return charset.isEmpty();
-            if (node->v.element.tag != GUMBO_TAG_META)
-                return true;
-            const GumboVector* attributes = &node->v.element.attributes;
-            if (const GumboAttribute* value = gumbo_get_attribute(attributes, "charset")) {
-                charset = QByteArray(value->value).trimmed();
-            } else if (const GumboAttribute* equiv = gumbo_get_attribute(attributes, "http-equiv");
-                       equiv && qstricmp(equiv->value, "content-type") == 0) {
-                if (const GumboAttribute* content = gumbo_get_attribute(attributes, "content"))
-                    charset = charsetOfContentType(content->value);
-            }
-            return false;
-        },
-        [](const GumboNode*) {});
-    return charset;
-}
 
 bool isUtf8Name(const QByteArray& name)
 {
@@ -113,178 +33,6 @@ QByteArray decoderName(const QByteArray& name)
     if (name == "gb2312" || name == "gb_2312-80" || name == "x-gbk" || name == "chinese")
         return "GBK";
     return name;
-}
-
-class LineBuilder {
-public:
-    void text(QStringView text)
-    {
-        for (const QChar character : text) {
-            if (character == QLatin1Char('\n') && m_preformatted > 0) {
-                endLine();
-            } else if (character.isSpace()) {
-                m_space = !m_line.isEmpty();
-            } else {
-                if (m_space)
-                    m_line += QLatin1Char(' ');
-                m_space = false;
-                m_line += character.unicode() < 0x20 ? QChar(QChar::ReplacementCharacter) : character;
-            }
-        }
-    }
-    void cell()
-    {
-        if (!m_line.isEmpty())
-            m_line += QLatin1Char('\t');
-        m_space = false;
-    }
-    void endLine()
-    {
-        while (m_line.endsWith(QLatin1Char('\t')))
-            m_line.chop(1);
-        if (!m_line.isEmpty())
-            m_lines.append(m_line);
-        m_line.clear();
-        m_space = false;
-    }
-    void enterPreformatted(int step) { m_preformatted += step; }
-    QStringList take()
-    {
-        endLine();
-        return std::move(m_lines);
-    }
-
-private:
-    QStringList m_lines;
-    QString m_line;
-    bool m_space = false;
-    int m_preformatted = 0;
-};
-
-bool isHidden(GumboTag tag)
-{
-    switch (tag) {
-    case GUMBO_TAG_SCRIPT:
-    case GUMBO_TAG_STYLE:
-    case GUMBO_TAG_TEMPLATE:
-    case GUMBO_TAG_NOSCRIPT:
-    case GUMBO_TAG_NOEMBED:
-    case GUMBO_TAG_NOFRAMES:
-    case GUMBO_TAG_IFRAME:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool isBlock(GumboTag tag)
-{
-    switch (tag) {
-    case GUMBO_TAG_ADDRESS:
-    case GUMBO_TAG_ARTICLE:
-    case GUMBO_TAG_ASIDE:
-    case GUMBO_TAG_BLOCKQUOTE:
-    case GUMBO_TAG_BODY:
-    case GUMBO_TAG_CAPTION:
-    case GUMBO_TAG_CENTER:
-    case GUMBO_TAG_DD:
-    case GUMBO_TAG_DETAILS:
-    case GUMBO_TAG_DIR:
-    case GUMBO_TAG_DIV:
-    case GUMBO_TAG_DL:
-    case GUMBO_TAG_DT:
-    case GUMBO_TAG_FIELDSET:
-    case GUMBO_TAG_FIGCAPTION:
-    case GUMBO_TAG_FIGURE:
-    case GUMBO_TAG_FOOTER:
-    case GUMBO_TAG_FORM:
-    case GUMBO_TAG_FRAMESET:
-    case GUMBO_TAG_H1:
-    case GUMBO_TAG_H2:
-    case GUMBO_TAG_H3:
-    case GUMBO_TAG_H4:
-    case GUMBO_TAG_H5:
-    case GUMBO_TAG_H6:
-    case GUMBO_TAG_HEADER:
-    case GUMBO_TAG_HGROUP:
-    case GUMBO_TAG_HR:
-    case GUMBO_TAG_HTML:
-    case GUMBO_TAG_LEGEND:
-    case GUMBO_TAG_LI:
-    case GUMBO_TAG_LISTING:
-    case GUMBO_TAG_MAIN:
-    case GUMBO_TAG_MENU:
-    case GUMBO_TAG_NAV:
-    case GUMBO_TAG_OL:
-    case GUMBO_TAG_OPTION:
-    case GUMBO_TAG_P:
-    case GUMBO_TAG_PLAINTEXT:
-    case GUMBO_TAG_PRE:
-    case GUMBO_TAG_SECTION:
-    case GUMBO_TAG_SELECT:
-    case GUMBO_TAG_SUMMARY:
-    case GUMBO_TAG_TABLE:
-    case GUMBO_TAG_TBODY:
-    case GUMBO_TAG_TEXTAREA:
-    case GUMBO_TAG_TFOOT:
-    case GUMBO_TAG_THEAD:
-    case GUMBO_TAG_TITLE:
-    case GUMBO_TAG_TR:
-    case GUMBO_TAG_UL:
-    case GUMBO_TAG_XMP:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool keepsLineBreaks(GumboTag tag)
-{
-    return tag == GUMBO_TAG_PRE || tag == GUMBO_TAG_LISTING || tag == GUMBO_TAG_TEXTAREA || tag == GUMBO_TAG_XMP
-        || tag == GUMBO_TAG_PLAINTEXT;
-}
-
-QStringList readableLinesOf(const GumboNode* document)
-{
-    LineBuilder lines;
-    walk(
-        document,
-        [&lines](const GumboNode* node) {
-            switch (node->type) {
-            case GUMBO_NODE_TEXT:
-            case GUMBO_NODE_CDATA:
-            case GUMBO_NODE_WHITESPACE:
-                lines.text(QString::fromUtf8(node->v.text.text));
-                return false;
-            case GUMBO_NODE_ELEMENT:
-            case GUMBO_NODE_TEMPLATE: {
-                const GumboTag tag = node->v.element.tag;
-                if (isHidden(tag) || node->type == GUMBO_NODE_TEMPLATE)
-                    return false;
-                if (tag == GUMBO_TAG_BR)
-                    lines.endLine();
-                else if (tag == GUMBO_TAG_TD || tag == GUMBO_TAG_TH)
-                    lines.cell();
-                else if (isBlock(tag))
-                    lines.endLine();
-                if (keepsLineBreaks(tag))
-                    lines.enterPreformatted(1);
-                return true;
-            }
-            default:
-                return node->type == GUMBO_NODE_DOCUMENT;
-            }
-        },
-        [&lines](const GumboNode* node) {
-            if (node->type != GUMBO_NODE_ELEMENT)
-                return;
-            const GumboTag tag = node->v.element.tag;
-            if (isBlock(tag))
-                lines.endLine();
-            if (keepsLineBreaks(tag))
-                lines.enterPreformatted(-1);
-        });
-    return lines.take();
 }
 
 } // namespace
@@ -314,14 +62,23 @@ QString DecodePageBytes(QByteArrayView bytes, const QByteArray& charset)
     return text;
 }
 
+QByteArray PageBytesAsUtf8(QByteArrayView bytes, const QByteArray& charset)
+{
+    // Most pages are clean UTF-8 and go to the parser as they are.
+    if (isUtf8Name(decoderName(charset.trimmed().toLower())) && bytes.isValidUtf8()
+        && std::none_of(bytes.begin(), bytes.end(), [](char byte) {
+               return static_cast<unsigned char>(byte) < 0x20 && byte != '\t' && byte != '\n' && byte != '\r'
+                   && byte != '\f';
+           }))
+        return QByteArray::fromRawData(bytes.data(), bytes.size());
+    return DecodePageBytes(bytes, charset).toUtf8();
+}
+
 PageText::PageText(QByteArrayView page, QDeadlineTimer deadline)
     : m_page(page.toByteArray())
     , m_deadline(deadline)
+    , m_declaredCharset(DeclaredCharset(m_page, deadline))
 {
-    // The tag belongs near the top; browsers look only at the first kilobyte.
-    const ParsedPage head(QByteArrayView(m_page).first(std::min(m_page.size(), kCharsetSearchBytes)), m_deadline);
-    if (const GumboNode* document = head.document())
-        m_declaredCharset = metaCharset(document);
 }
 
 QString PageText::decoded() const
@@ -331,14 +88,13 @@ QString PageText::decoded() const
 
 std::optional<QStringList> PageText::readableLines() const
 {
-    // A UTF-8 page goes to the parser as it is, which reads bad bytes as U+FFFD.
-    QByteArray utf8;
-    if (!isUtf8Name(decoderName(m_declaredCharset.trimmed().toLower())))
-        utf8 = decoded().toUtf8();
-    const ParsedPage parsed(utf8.isNull() ? QByteArrayView(m_page) : QByteArrayView(utf8), m_deadline);
+    const ParsedPage parsed(m_page, m_declaredCharset, m_deadline);
     if (!parsed.document())
         return std::nullopt;
-    return readableLinesOf(parsed.document());
+    QStringList lines;
+    for (ReadableLine& line : ReadableLinesOf({ parsed.root() }, false))
+        lines.append(std::move(line.text));
+    return lines;
 }
 
 QStringList PageText::sourceLines() const

@@ -39,3 +39,6 @@ private:
 // The bytes decoded as the named character set (UTF-8 when the name is empty or unknown).
 // Bytes that are not valid in that set, and control characters, become U+FFFD.
 QString DecodePageBytes(QByteArrayView bytes, const QByteArray& charset);
+// The same as UTF-8, for the parser; the bytes themselves, not copied, when they are valid
+// UTF-8 without control characters already.
+QByteArray PageBytesAsUtf8(QByteArrayView bytes, const QByteArray& charset);

@@ -1,61 +1,46 @@
-// One parse of a page with the gumbo HTML5 parser that gives up at a deadline or a memory limit,
-// and whose memory goes with it.
+// One parse of a page with libxml2's HTML parser, given up at a deadline, and the walk of its
+// tree that gives the readable text: what the Changes window shows and a Page text rule compares.
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QDeadlineTimer>
+#include <QList>
+#include <QString>
 
-#include <gumbo.h>
+#include <libxml/tree.h>
 
-#include <csetjmp>
-#include <cstddef>
+#include <memory>
 
-// Gumbo cannot be stopped, and on some pages its time grows with the square of their size:
-// tens of thousands of unclosed <div> or <b> tags take minutes. All its memory comes through
-// these two functions, so the allocator keeps every block in one list, looks at the clock
-// every few blocks and, once the time is up (or the parse has taken more memory than any real
-// page needs), jumps back out of the parser; the list then frees whatever the parse had made.
-struct ParseMemory {
-    // The header before each block; its alignment keeps the block after it aligned as malloc's.
-    struct alignas(std::max_align_t) Block {
-        Block* previous;
-        Block* next;
-    };
+// The character set a page declares in a <meta charset> or <meta http-equiv="Content-Type">
+// tag in its first 64 KiB, as written there; empty when it declares none.
+QByteArray DeclaredCharset(QByteArrayView page, QDeadlineTimer deadline);
 
-    // Allocated in all, freed blocks included: parsing an 8 MiB page allocates about 160 MiB,
-    // so only a page made to blow up the parser comes near this.
-    static constexpr std::size_t kMaxBytes = std::size_t(2) << 30;
-    static constexpr unsigned kBlocksBetweenClockReads = 16;
-
-    explicit ParseMemory(QDeadlineTimer until);
-    ~ParseMemory();
-    ParseMemory(const ParseMemory&) = delete;
-    ParseMemory& operator=(const ParseMemory&) = delete;
-
-    static void* allocate(void* userdata, size_t size);
-    static void deallocate(void*, void* pointer);
-
-    QDeadlineTimer deadline;
-    Block blocks {}; // the list's head; its own two links close the ring
-    std::size_t bytes = 0;
-    unsigned allocations = 0;
-    std::jmp_buf escape {};
-};
-
-// One parse; its memory goes with it. No document when it ran out of time or memory.
+// The page's tree; none when the deadline passed before the parse was done.
 class ParsedPage {
 public:
-    ParsedPage(QByteArrayView utf8, QDeadlineTimer deadline);
-    // The blocks go with m_memory: gumbo's own clean-up walks the tree recursively, which a
-    // deeply nested page would overflow.
-    ~ParsedPage() = default;
-    ParsedPage(const ParsedPage&) = delete;
-    ParsedPage& operator=(const ParsedPage&) = delete;
+    // Parses `page` decoded from `charset` (a declared name; UTF-8 when empty). The tree of a
+    // page a few MiB large takes a good part of a second to build.
+    ParsedPage(QByteArrayView page, const QByteArray& charset, QDeadlineTimer deadline);
 
-    const GumboNode* document() const { return m_output ? m_output->document : nullptr; }
+    xmlDoc* document() const { return m_document.get(); }
+    xmlNode* root() const { return reinterpret_cast<xmlNode*>(m_document.get()); }
 
 private:
-    ParseMemory m_memory;
-    GumboOptions m_options;
-    GumboOutput* m_output = nullptr;
+    struct FreeDocument {
+        void operator()(xmlDoc* document) const { xmlFreeDoc(document); }
+    };
+    std::unique_ptr<xmlDoc, FreeDocument> m_document;
 };
+
+// A line of readable text, or the target of a link.
+struct ReadableLine {
+    QString text;
+    bool link = false;
+};
+
+// The readable lines of the trees under `roots`, taken in the order given, each starting a new
+// line (see PageText::readableLines). With `links`, the target of every <a href> follows the
+// line its link is in, as a line of its own. A root inside an earlier one is read only once;
+// a root that is an attribute or text gives its value as a line.
+QList<ReadableLine> ReadableLinesOf(const QList<xmlNode*>& roots, bool links);
