@@ -113,11 +113,12 @@ int RunParts(int argc, char** argv, int repetitions, const std::vector<Part>& pa
 }
 
 bool CheckAll(FavoritesList& list, const std::function<void()>& meanwhile, int everyMs, FavoriteStates* states,
-    const ChangeRules* rules)
+    const ChangeRules* rules, KnownSnapshots* known)
 {
     CheckRun run(list);
     run.setStates(states);
     run.setRules(rules);
+    run.setKnownSnapshots(known);
     for (int row = 0; row < list.count(); ++row)
         run.addCheck(row);
     QTimer timer;

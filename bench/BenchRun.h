@@ -2,6 +2,8 @@
 // driven to its end, and the loop that times several ways of fetching the same pages by turns.
 #pragma once
 
+#include "update/SnapshotComparison.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -34,10 +36,10 @@ int RunParts(int argc, char** argv, int repetitions, const std::vector<Part>& pa
 // Checks every row of `list` in one run side by side, as Update All Now does, with the event
 // loop running until the run has finished. `meanwhile`, when given, is called every `everyMs`
 // while the run is under way. With `states` the run records into them and asks conditionally
-// where they allow; with `rules` each favorite is judged by its own rule. Returns whether every
-// row was checked.
+// where they allow; with `rules` each favorite is judged by its own rule, knowing of the
+// snapshots' text what `known` holds from earlier runs. Returns whether every row was checked.
 bool CheckAll(FavoritesList& list, const std::function<void()>& meanwhile = {}, int everyMs = 10,
-    FavoriteStates* states = nullptr, const ChangeRules* rules = nullptr);
+    FavoriteStates* states = nullptr, const ChangeRules* rules = nullptr, KnownSnapshots* known = nullptr);
 // The rows that a check marked changed.
 int ChangedRows(const FavoritesList& list);
 

@@ -1,6 +1,8 @@
 // The verdict of a favorite's rule on a fresh download.
 #include "update/ChangeRule.h"
 
+#include <QCryptographicHash>
+
 namespace {
 
 Judgement byLength(const PageCopy& snapshot, const PageCopy& download, bool fallback)
@@ -9,6 +11,22 @@ Judgement byLength(const PageCopy& snapshot, const PageCopy& download, bool fall
 }
 
 } // namespace
+
+TextDigest DigestText(const RuleText& text, const ChangeRule& rule)
+{
+    TextDigest digest { text.status, {} };
+    if (text.status != RuleText::Status::Read)
+        return digest;
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    for (const QString& line : text.counted(rule)) {
+        // Each line after its length, so that where the lines break counts too.
+        const qint64 size = line.size();
+        hash.addData(QByteArrayView(reinterpret_cast<const char*>(&size), sizeof size));
+        hash.addData(QByteArrayView(reinterpret_cast<const char*>(line.utf16()), line.size() * 2));
+    }
+    digest.counted = hash.result();
+    return digest;
+}
 
 Judgement JudgeDownload(const ChangeRule& rule, const std::optional<PageCopy>& snapshot, const PageCopy& download)
 {
@@ -26,7 +44,7 @@ Judgement JudgeDownload(const ChangeRule& rule, const std::optional<PageCopy>& s
     // A snapshot taken before the part was on the page, or before the rule chose it.
     if (snapshot->text->status == Status::PartMissing)
         return { Verdict::Changed };
-    return { snapshot->text->counted(rule) == download.text->counted(rule) ? Verdict::Unchanged : Verdict::Changed };
+    return { snapshot->text->counted == download.text->counted ? Verdict::Unchanged : Verdict::Changed };
 }
 
 QString PartMissingReason()

@@ -11,12 +11,23 @@
 
 #include <optional>
 
+// What Page text compares of a copy's text: whether it could be read and had the rule's part,
+// and a digest of the lines that count.
+struct TextDigest {
+    RuleText::Status status = RuleText::Status::Read;
+    QByteArray counted;
+
+    bool operator==(const TextDigest&) const = default;
+};
+
+TextDigest DigestText(const RuleText& text, const ChangeRule& rule);
+
 // What the rule needs to know of one copy of a page.
 struct PageCopy {
     qint64 length = 0;
     // The copy's text read under the rule, which Page text compares. A copy without it is
     // compared by length.
-    std::optional<RuleText> text;
+    std::optional<TextDigest> text;
 };
 
 enum class Verdict {

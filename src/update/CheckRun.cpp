@@ -262,24 +262,27 @@ void CheckRun::startComparisons()
     // here as files, so that memory holds only the pages being compared.
     const int most = QThreadPool::globalInstance()->maxThreadCount() + 2;
     // A later check of a snapshot waits until the verdict of the earlier one is applied.
-    QSet<QString> busy = m_comparedSnapshots;
+    QSet<QString> skipped;
     for (auto next = m_waitingComparisons.begin(); m_comparing < most && next != m_waitingComparisons.end();) {
         const int index = *next;
         Job& job = m_jobs[static_cast<size_t>(index)];
-        if (busy.contains(job.snapshot)) {
+        if (m_comparedSnapshots.contains(job.snapshot) || skipped.contains(job.snapshot)) {
+            skipped.insert(job.snapshot);
             ++next;
             continue;
         }
-        busy.insert(job.snapshot);
         m_comparedSnapshots.insert(job.snapshot);
         next = m_waitingComparisons.erase(next);
         ++m_comparing;
+        std::optional<KnownSnapshot> known;
+        if (const auto found = m_known->constFind(job.snapshot); found != m_known->cend())
+            known = *found;
         job.comparison = new QFutureWatcher<SnapshotComparison>(this);
         connect(job.comparison, &QFutureWatcherBase::finished, this, [this, index] { onCompared(index); });
-        job.comparison->setFuture(QtConcurrent::run(
-            [snapshot = job.snapshot, download = job.file, rule = job.rule, cancelled = m_comparisonsCancelled] {
-                return CompareWithSnapshot(snapshot, download, rule, cancelled.get());
-            }));
+        job.comparison->setFuture(QtConcurrent::run([snapshot = job.snapshot, download = job.file, rule = job.rule,
+                                                        known = std::move(known), cancelled = m_comparisonsCancelled] {
+            return CompareWithSnapshot(snapshot, download, rule, known, cancelled.get());
+        }));
     }
 }
 
@@ -300,9 +303,12 @@ void CheckRun::onCompared(int index)
     const SnapshotComparison comparison = watcher->result();
     QString reason = job.result.reason;
     FavoriteState::Outcome outcome = FavoriteState::Outcome::Failed;
+    m_known->remove(job.snapshot);
     if (comparison.failure.isEmpty()) {
         try {
             outcome = applyJudgement(job, comparison.judgement, reason);
+            if (comparison.known)
+                m_known->insert(job.snapshot, *comparison.known);
         } catch (const FileError& error) {
             qCInfo(lcCheck).noquote() << job.address << "not compared:" << error.message();
             reason = error.message();

@@ -18,10 +18,10 @@
 
 #include "platform/TransferPool.h"
 #include "store/FavoriteStates.h"
+#include "update/SnapshotComparison.h"
 
 class ChangeRules;
 class FavoritesList;
-struct Judgement;
 
 // Failures and decisions of the checks; quiet unless QT_LOGGING_RULES="nelvox.check=true".
 Q_DECLARE_LOGGING_CATEGORY(lcCheck)
@@ -40,6 +40,9 @@ public:
     // favorite has the Page length rule. Under Page text the copies are read and compared on
     // Qt's thread pool, a few at a time, and the verdict is applied here once it comes back.
     void setRules(const ChangeRules* rules) { m_rules = rules; }
+    // What the comparisons learn of the snapshots' text, kept from one run to the next; without
+    // it the run keeps its own.
+    void setKnownSnapshots(KnownSnapshots* known) { m_known = known ? known : &m_ownKnown; }
 
     // Queues the page check of the favorite in `row`: its page is downloaded again and judged
     // against its snapshot by the favorite's rule. A change makes the download the snapshot,
@@ -117,6 +120,8 @@ private:
     int m_comparing = 0;
     // The snapshots of the comparisons under way.
     QSet<QString> m_comparedSnapshots;
+    KnownSnapshots m_ownKnown;
+    KnownSnapshots* m_known = &m_ownKnown;
     // Set once the run no longer wants the comparisons under way.
     std::shared_ptr<std::atomic<bool>> m_comparisonsCancelled = std::make_shared<std::atomic<bool>>(false);
     int m_done = 0;

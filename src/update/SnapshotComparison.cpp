@@ -8,8 +8,6 @@
 #include <QDeadlineTimer>
 #include <QFile>
 
-#include <optional>
-
 namespace {
 
 // The copy's bytes, or none when it is too large for its text to be read, as the Changes
@@ -28,10 +26,15 @@ std::optional<QByteArray> readCopy(const QString& fileName, const QString& what,
     return bytes;
 }
 
+size_t hashOf(const QByteArray& bytes)
+{
+    return qHash(QByteArrayView(bytes), QHashSeed::globalSeed());
+}
+
 } // namespace
 
-SnapshotComparison CompareWithSnapshot(
-    const QString& snapshot, const QString& download, const ChangeRule& rule, const std::atomic<bool>* cancelled)
+SnapshotComparison CompareWithSnapshot(const QString& snapshot, const QString& download, const ChangeRule& rule,
+    const std::optional<KnownSnapshot>& known, const std::atomic<bool>* cancelled)
 {
     const auto stopped = [cancelled] { return cancelled && cancelled->load(std::memory_order_relaxed); };
     SnapshotComparison comparison;
@@ -42,16 +45,36 @@ SnapshotComparison CompareWithSnapshot(
             = readCopy(download, QStringLiteral("download"), downloadCopy.length);
         const std::optional<QByteArray> snapshotBytes
             = readCopy(snapshot, QStringLiteral("snapshot"), snapshotCopy.length);
-        // Reading the text of both copies shares the time the Changes window gives its own.
-        const QDeadlineTimer deadline(PageDiff::kTimeBudget);
-        if (downloadBytes && !stopped())
-            downloadCopy.text = ReadRuleText(*downloadBytes, rule, deadline);
-        // A download whose text cannot be read or lacks the part is judged without the
-        // snapshot's text; the same bytes have the same text, as most checks find them.
-        if (snapshotBytes && downloadCopy.text && downloadCopy.text->status == RuleText::Status::Read && !stopped())
-            snapshotCopy.text
-                = *snapshotBytes == *downloadBytes ? downloadCopy.text : ReadRuleText(*snapshotBytes, rule, deadline);
+        if (!downloadBytes || !snapshotBytes) {
+            comparison.judgement = JudgeDownload(rule, snapshotCopy, downloadCopy);
+            return comparison;
+        }
+        const size_t snapshotHash = hashOf(*snapshotBytes);
+        if (known && known->bytes == snapshotHash && known->rule == rule)
+            snapshotCopy.text = known->text;
+        // The same bytes have the same text.
+        if (snapshotCopy.text && *downloadBytes == *snapshotBytes) {
+            downloadCopy.text = snapshotCopy.text;
+        } else if (!stopped()) {
+            // Reading the text of both copies shares the time the Changes window gives its own.
+            const QDeadlineTimer deadline(PageDiff::kTimeBudget);
+            downloadCopy.text = DigestText(ReadRuleText(*downloadBytes, rule, deadline), rule);
+            // A download whose text cannot be read or lacks the part is judged without the
+            // snapshot's text.
+            if (!snapshotCopy.text && downloadCopy.text->status == RuleText::Status::Read && !stopped()) {
+                snapshotCopy.text = *downloadBytes == *snapshotBytes
+                    ? downloadCopy.text
+                    : DigestText(ReadRuleText(*snapshotBytes, rule, deadline), rule);
+            }
+        }
         comparison.judgement = JudgeDownload(rule, snapshotCopy, downloadCopy);
+        // A text that ran out of time may be read in time at the next check.
+        const auto lasting
+            = [](const std::optional<TextDigest>& text) { return text && text->status != RuleText::Status::TooLarge; };
+        if (comparison.judgement.verdict == Verdict::Changed && lasting(downloadCopy.text))
+            comparison.known = KnownSnapshot { hashOf(*downloadBytes), rule, *downloadCopy.text };
+        else if (comparison.judgement.verdict != Verdict::Changed && lasting(snapshotCopy.text))
+            comparison.known = KnownSnapshot { snapshotHash, rule, *snapshotCopy.text };
     } catch (const FileError& error) {
         comparison.failure = error.message();
     }

@@ -520,7 +520,7 @@ TEST_F(CheckRunTest, EachRuleTellsTheEditsAReaderSeesFromNoise)
     for (int row = 0; row < m_list.count(); ++row) {
         const auto& edit = edits[row / 3];
         const bool found = edit.found[row % 3];
-        EXPECT_EQ(m_list.text(row, FavoritesList::Changed), found ? "YES" : "")
+        EXPECT_EQ(m_list.text(row, FavoritesList::Changed), found ? QString("YES") : QString())
             << edit.what << " under " << ruleNames[row % 3];
         EXPECT_EQ(ReadAll(snapshot(row)), found ? QByteArray(before).replace(edit.from, edit.to) : before);
     }
