@@ -87,6 +87,7 @@ protected:
         CheckRun run(m_list);
         run.setStates(states);
         run.setRules(&m_rules);
+        run.setKnownSnapshots(&m_known);
         for (int row : rows)
             run.addCheck(row);
         RunToEnd(run);
@@ -101,6 +102,7 @@ protected:
     HttpServer m_server;
     FavoritesList m_list;
     ChangeRules m_rules;
+    KnownSnapshots m_known;
 
 private:
     int m_savedMaxTransfers = TransferLimits::maxTransfers;
@@ -565,6 +567,23 @@ TEST_F(CheckRunTest, PageTextKeepsTheCopiesOnNoiseFailsWithoutItsPartAndCompares
     m_rules.setRule(address(noisy), {});
     EXPECT_TRUE(check({ noisy }));
     EXPECT_EQ(ReadAll(PreviousCopyName(snapshot(noisy))), "<p>News</p>\r\n");
+}
+
+TEST_F(CheckRunTest, WhatIsKnownOfASnapshotsTextHoldsForItsBytesAndRuleOnly)
+{
+    const int row = addRow("/same");
+    m_rules.setRule(address(row), { ChangeRule::Kind::PageText, true, false, {}, "#price" });
+    m_server.setPage("/same", "<p id=\"price\">$4</p>\n");
+    WriteAll(snapshot(row), "<p id=\"price\">$4</p>\r\n");
+    EXPECT_FALSE(check({ row }));
+    ASSERT_TRUE(m_known.contains(snapshot(row)));
+
+    WriteAll(snapshot(row), "<p id=\"price\">$5</p>\r\n");
+    EXPECT_TRUE(check({ row })) << "a snapshot written since was taken for the one known";
+    FavoriteStates states;
+    m_rules.setRule(address(row), { ChangeRule::Kind::PageText, true, false, {}, "#gone" });
+    EXPECT_FALSE(check({ row }, &states));
+    EXPECT_EQ(states.at(address(row)).failure, PartMissingReason()) << "the snapshot was known under another rule";
 }
 
 TEST_F(CheckRunTest, StopEndsTheRunOnceTheComparisonsUnderWayHaveEnded)
