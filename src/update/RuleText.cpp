@@ -1,9 +1,19 @@
-// The text a Page text rule compares.
+// The text a Page text rule compares: one parse of the page serves its text, its link
+// targets and the part the rule chooses.
 #include "update/RuleText.h"
 
-#include "update/PageText.h"
+#include "update/PageChanges.h"
+#include "update/PagePart.h"
+#include "update/ParsedPage.h"
 
 #include <QRegularExpression>
+
+#include <libxml/HTMLparser.h>
+#include <libxml/HTMLtree.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -43,20 +53,58 @@ QStringList RuleText::counted(const ChangeRule& rule) const
 RuleText ReadRuleText(QByteArrayView page, const ChangeRule& rule, QDeadlineTimer deadline)
 {
     RuleText text;
-    const std::optional<QStringList> readable = PageText(page, deadline).readableLines();
-    if (!readable) {
+    if (page.size() > PageChanges::kMaxPageBytes) {
         text.status = RuleText::Status::TooLarge;
         return text;
     }
+    const ParsedPage parsed(page, DeclaredCharset(page, deadline), deadline);
+    if (!parsed.document()) {
+        text.status = RuleText::Status::TooLarge;
+        return text;
+    }
+    QList<xmlNode*> roots { parsed.root() };
+    if (!rule.part.trimmed().isEmpty()) {
+        PartNodes part = FindPart(parsed.document(), rule.part, deadline);
+        if (part.tooLong || deadline.hasExpired()) {
+            text.status = RuleText::Status::TooLarge;
+            return text;
+        }
+        // A part that is no selector (a rules file edited by hand) matches nothing either.
+        if (part.nodes.isEmpty()) {
+            text.status = RuleText::Status::PartMissing;
+            return text;
+        }
+        roots = std::move(part.nodes);
+    }
     std::vector<LineFilter> filters;
-    for (const QString& entry : rule.ignoreLines)
+    for (const QString& entry : rule.ignoreLines) {
         if (!entry.trimmed().isEmpty())
             filters.emplace_back(entry);
-    for (const QString& line : *readable) {
-        const bool ignored = std::any_of(filters.begin(), filters.end(), [&](const LineFilter& filter) {
-            return filter.matches(line);
-        });
-        text.lines.append(RuleLine { line, false, ignored });
+    }
+    for (ReadableLine& line : ReadableLinesOf(roots, rule.linkAddresses)) {
+        const bool ignored = std::any_of(
+            filters.begin(), filters.end(), [&](const LineFilter& filter) { return filter.matches(line.text); });
+        text.lines.append(RuleLine { std::move(line.text), line.link, ignored });
     }
     return text;
+}
+
+bool IsValidPart(const QString& part, QString* problem)
+{
+    if (part.trimmed().isEmpty())
+        return true;
+    // A page with the elements most selectors name, so that the expression is evaluated
+    // as far as it would be on a page: a function XPath does not know is only noticed when
+    // it is called.
+    static const char kSample[] = "<html><head><title>t</title></head><body><div id=a class=a><p>a <a href=a>a</a> "
+                                  "<span class=a>a</span></p><ul><li>a</li></ul><table><tr><td>a</td></tr></table>"
+                                  "</div></body></html>";
+    const std::unique_ptr<xmlDoc, decltype(&xmlFreeDoc)> sample(
+        htmlReadMemory(kSample, int(sizeof kSample - 1), nullptr, "UTF-8",
+            HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET),
+        &xmlFreeDoc);
+    const PartNodes found = FindPart(sample.get(), part, QDeadlineTimer(QDeadlineTimer::Forever));
+    if (problem)
+        *problem = found.problem;
+    return found.problem.isEmpty();
 }

@@ -37,9 +37,14 @@ struct RuleText {
 };
 
 // Reads the page's text under `rule` (whose kind is not looked at). Gives up at the deadline.
+// The lines are the readable lines (see PageText::readableLines) of the page or of each element
+// the rule's part matches, each element starting a new line; with the rule's link addresses,
+// the target of every <a href> follows the line its link is in, trimmed. A part that is no
+// selector (see IsValidPart) matches nothing. Everything it allocates is freed on return.
 RuleText ReadRuleText(QByteArrayView page, const ChangeRule& rule, QDeadlineTimer deadline);
 
 // Whether `part` is a selector the rule can use: empty, a CSS selector of the forms tag, #id,
 // .class, [attr], [attr=value], descendant, child ">" and "," lists, or an XPath expression
-// (starting with "/" or "("). When not, `problem` says what is wrong and where.
+// (starting with "/" or "(") that gives elements. When not, `problem` says what is wrong
+// and where: 'Unexpected "]" at character 7.', or what libxml2's XPath compiler says.
 bool IsValidPart(const QString& part, QString* problem = nullptr);
