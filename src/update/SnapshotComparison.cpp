@@ -10,25 +10,86 @@
 
 namespace {
 
-// The copy's bytes, or none when it is too large for its text to be read, as the Changes
-// window would not read it either. Throws FileError when it cannot be read.
-std::optional<QByteArray> readCopy(const QString& fileName, const QString& what, qint64& length)
+// Files are hashed and compared in blocks of this size, small enough for the stack.
+constexpr qint64 kBlockBytes = 16 * 1024;
+
+class Copy {
+public:
+    // Opens the file. Throws FileError when it cannot be opened.
+    Copy(const QString& fileName, const QString& what)
+        : m_what(what)
+    {
+        if (!OpenForReading(m_file, fileName))
+            throw FileError(QStringLiteral("The %1 %2 cannot be read.").arg(what, fileName));
+        m_length = FileLength(m_file);
+    }
+    qint64 length() const { return m_length; }
+    // Too large for its text to be read, as the Changes window would not read it either.
+    bool tooLarge() const { return m_length > PageChanges::kMaxPageBytes; }
+
+    // The next block of the file, shorter only at its end. Throws FileError.
+    qint64 readBlock(char* block)
+    {
+        qint64 filled = 0;
+        while (filled < kBlockBytes) {
+            const qint64 read = m_file.read(block + filled, kBlockBytes - filled);
+            if (read < 0)
+                throw FileError(QStringLiteral("The %1 %2 cannot be read: %3")
+                                    .arg(m_what, m_file.fileName(), m_file.errorString()));
+            if (read == 0)
+                break;
+            filled += read;
+        }
+        return filled;
+    }
+    // The whole file. Throws FileError.
+    QByteArray readAll()
+    {
+        m_file.seek(0);
+        QByteArray bytes = m_file.readAll();
+        if (m_file.error() != QFileDevice::NoError || bytes.size() != m_length)
+            throw FileError(
+                QStringLiteral("The %1 %2 cannot be read: %3").arg(m_what, m_file.fileName(), m_file.errorString()));
+        return bytes;
+    }
+
+private:
+    QString m_what;
+    QFile m_file;
+    qint64 m_length = 0;
+};
+
+size_t hashBlock(const char* block, qint64 size, size_t seed)
 {
-    QFile file;
-    if (!OpenForReading(file, fileName))
-        throw FileError(QStringLiteral("The %1 %2 cannot be read.").arg(what, fileName));
-    length = FileLength(file);
-    if (length > PageChanges::kMaxPageBytes)
-        return std::nullopt;
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw FileError(QStringLiteral("The %1 %2 cannot be read: %3").arg(what, fileName, file.errorString()));
-    return bytes;
+    return qHashBits(block, static_cast<size_t>(size), seed);
 }
 
+// The hash of the bytes, block by block as sameBytes() takes them.
 size_t hashOf(const QByteArray& bytes)
 {
-    return qHash(QByteArrayView(bytes), QHashSeed::globalSeed());
+    size_t hash = QHashSeed::globalSeed();
+    for (qint64 at = 0; at < bytes.size(); at += kBlockBytes)
+        hash = hashBlock(bytes.constData() + at, std::min(kBlockBytes, bytes.size() - at), hash);
+    return hash;
+}
+
+// The hash of both when they hold the same bytes, read side by side, block by block: what
+// most checks find, with no copy of a page in memory.
+std::optional<size_t> sameBytes(Copy& first, Copy& second)
+{
+    if (first.length() != second.length())
+        return std::nullopt;
+    char firstBlock[kBlockBytes];
+    char secondBlock[kBlockBytes];
+    size_t hash = QHashSeed::globalSeed();
+    for (;;) {
+        const qint64 size = first.readBlock(firstBlock);
+        if (second.readBlock(secondBlock) != size || memcmp(firstBlock, secondBlock, static_cast<size_t>(size)) != 0)
+            return std::nullopt;
+        if (size == 0)
+            return hash;
+        hash = hashBlock(firstBlock, size, hash);
+    }
 }
 
 } // namespace
@@ -39,32 +100,36 @@ SnapshotComparison CompareWithSnapshot(const QString& snapshot, const QString& d
     const auto stopped = [cancelled] { return cancelled && cancelled->load(std::memory_order_relaxed); };
     SnapshotComparison comparison;
     try {
-        PageCopy snapshotCopy;
-        PageCopy downloadCopy;
-        const std::optional<QByteArray> downloadBytes
-            = readCopy(download, QStringLiteral("download"), downloadCopy.length);
-        const std::optional<QByteArray> snapshotBytes
-            = readCopy(snapshot, QStringLiteral("snapshot"), snapshotCopy.length);
-        if (!downloadBytes || !snapshotBytes) {
+        Copy downloadFile(download, QStringLiteral("download"));
+        Copy snapshotFile(snapshot, QStringLiteral("snapshot"));
+        PageCopy downloadCopy { downloadFile.length(), {} };
+        PageCopy snapshotCopy { snapshotFile.length(), {} };
+        if (downloadFile.tooLarge() || snapshotFile.tooLarge()) {
             comparison.judgement = JudgeDownload(rule, snapshotCopy, downloadCopy);
             return comparison;
         }
-        const size_t snapshotHash = hashOf(*snapshotBytes);
+        // The same bytes as a snapshot whose text is known have that text.
+        if (known && known->rule == rule && known->bytes == sameBytes(downloadFile, snapshotFile)) {
+            downloadCopy.text = snapshotCopy.text = known->text;
+            comparison.judgement = JudgeDownload(rule, snapshotCopy, downloadCopy);
+            comparison.known = known;
+            return comparison;
+        }
+        const QByteArray downloadBytes = downloadFile.readAll();
+        const QByteArray snapshotBytes = snapshotFile.readAll();
+        const size_t snapshotHash = hashOf(snapshotBytes);
         if (known && known->bytes == snapshotHash && known->rule == rule)
             snapshotCopy.text = known->text;
-        // The same bytes have the same text.
-        if (snapshotCopy.text && *downloadBytes == *snapshotBytes) {
-            downloadCopy.text = snapshotCopy.text;
-        } else if (!stopped()) {
+        if (!stopped()) {
             // Reading the text of both copies shares the time the Changes window gives its own.
             const QDeadlineTimer deadline(PageDiff::kTimeBudget);
-            downloadCopy.text = DigestText(ReadRuleText(*downloadBytes, rule, deadline), rule);
+            downloadCopy.text = DigestText(ReadRuleText(downloadBytes, rule, deadline), rule);
             // A download whose text cannot be read or lacks the part is judged without the
-            // snapshot's text.
+            // snapshot's text; the same bytes have the same text.
             if (!snapshotCopy.text && downloadCopy.text->status == RuleText::Status::Read && !stopped()) {
-                snapshotCopy.text = *downloadBytes == *snapshotBytes
+                snapshotCopy.text = downloadBytes == snapshotBytes
                     ? downloadCopy.text
-                    : DigestText(ReadRuleText(*snapshotBytes, rule, deadline), rule);
+                    : DigestText(ReadRuleText(snapshotBytes, rule, deadline), rule);
             }
         }
         comparison.judgement = JudgeDownload(rule, snapshotCopy, downloadCopy);
@@ -72,7 +137,7 @@ SnapshotComparison CompareWithSnapshot(const QString& snapshot, const QString& d
         const auto lasting
             = [](const std::optional<TextDigest>& text) { return text && text->status != RuleText::Status::TooLarge; };
         if (comparison.judgement.verdict == Verdict::Changed && lasting(downloadCopy.text))
-            comparison.known = KnownSnapshot { hashOf(*downloadBytes), rule, *downloadCopy.text };
+            comparison.known = KnownSnapshot { hashOf(downloadBytes), rule, *downloadCopy.text };
         else if (comparison.judgement.verdict != Verdict::Changed && lasting(snapshotCopy.text))
             comparison.known = KnownSnapshot { snapshotHash, rule, *snapshotCopy.text };
     } catch (const FileError& error) {
