@@ -54,6 +54,13 @@ void removeQuietly(const QString& fileName)
 
 } // namespace
 
+// One task of the thread pool: the comparisons of a few checks, one after another.
+class CheckRun::ComparisonBatch : public QFutureWatcher<QList<SnapshotComparison>> {
+public:
+    using QFutureWatcher::QFutureWatcher;
+    QList<int> jobs;
+};
+
 struct CheckRun::Job {
     enum class Kind { Check, FirstSnapshot };
     Kind kind = Kind::Check;
@@ -66,8 +73,9 @@ struct CheckRun::Job {
     ChangeRule rule;
     // How the download ended, kept while its comparison is under way.
     TransferPool::Result result;
-    // The comparison on the thread pool, while it is under way; a child of the run.
-    QFutureWatcher<SnapshotComparison>* comparison = nullptr;
+    // The comparisons on the thread pool that this check's is one of, while they are under
+    // way; a child of the run.
+    ComparisonBatch* comparison = nullptr;
     // From start() until the check has ended or was stopped.
     bool running = false;
     bool downloaded = false;
@@ -258,49 +266,91 @@ void CheckRun::finishJob(
 
 void CheckRun::startComparisons()
 {
-    // The pool's threads are kept busy with a few more waiting in its queue; the rest wait
-    // here as files, so that memory holds only the pages being compared.
+    // The pool's threads are kept busy with a few more tasks waiting in its queue; the rest
+    // wait here as files, so that memory holds only the pages being compared. A long queue
+    // goes to the pool in shares of several checks, each task a hop between the threads less.
     const int most = QThreadPool::globalInstance()->maxThreadCount() + 2;
+    constexpr qsizetype kMostPerTask = 16;
     // A later check of a snapshot waits until the verdict of the earlier one is applied.
     QSet<QString> skipped;
-    for (auto next = m_waitingComparisons.begin(); m_comparing < most && next != m_waitingComparisons.end();) {
-        const int index = *next;
-        Job& job = m_jobs[static_cast<size_t>(index)];
-        if (m_comparedSnapshots.contains(job.snapshot) || skipped.contains(job.snapshot)) {
-            skipped.insert(job.snapshot);
-            ++next;
-            continue;
+    while (m_comparing < most) {
+        const qsizetype share
+            = std::clamp<qsizetype>(std::ssize(m_waitingComparisons) / (most - m_comparing), 1, kMostPerTask);
+        auto* batch = new ComparisonBatch(this);
+        struct Input {
+            QString snapshot;
+            QString download;
+            ChangeRule rule;
+            std::optional<KnownSnapshot> known;
+        };
+        std::vector<Input> inputs;
+        for (auto next = m_waitingComparisons.begin();
+             batch->jobs.size() < share && next != m_waitingComparisons.end();) {
+            const int index = *next;
+            Job& job = m_jobs[static_cast<size_t>(index)];
+            if (m_comparedSnapshots.contains(job.snapshot) || skipped.contains(job.snapshot)) {
+                skipped.insert(job.snapshot);
+                ++next;
+                continue;
+            }
+            m_comparedSnapshots.insert(job.snapshot);
+            next = m_waitingComparisons.erase(next);
+            job.comparison = batch;
+            batch->jobs.append(index);
+            inputs.push_back({ job.snapshot, job.file, job.rule, std::nullopt });
+            if (const auto found = m_known->constFind(job.snapshot); found != m_known->cend())
+                inputs.back().known = *found;
         }
-        m_comparedSnapshots.insert(job.snapshot);
-        next = m_waitingComparisons.erase(next);
+        if (batch->jobs.isEmpty()) {
+            delete batch;
+            return;
+        }
         ++m_comparing;
-        std::optional<KnownSnapshot> known;
-        if (const auto found = m_known->constFind(job.snapshot); found != m_known->cend())
-            known = *found;
-        job.comparison = new QFutureWatcher<SnapshotComparison>(this);
-        connect(job.comparison, &QFutureWatcherBase::finished, this, [this, index] { onCompared(index); });
-        job.comparison->setFuture(QtConcurrent::run([snapshot = job.snapshot, download = job.file, rule = job.rule,
-                                                        known = std::move(known), cancelled = m_comparisonsCancelled] {
-            return CompareWithSnapshot(snapshot, download, rule, known, cancelled.get());
+        connect(batch, &QFutureWatcherBase::finished, this, [this, batch] { onCompared(batch); });
+        batch->setFuture(QtConcurrent::run([inputs = std::move(inputs), cancelled = m_comparisonsCancelled] {
+            QList<SnapshotComparison> results;
+            for (const Input& input : inputs) {
+                if (cancelled->load(std::memory_order_relaxed))
+                    break;
+                results.append(
+                    CompareWithSnapshot(input.snapshot, input.download, input.rule, input.known, cancelled.get()));
+            }
+            return results;
         }));
     }
 }
 
-void CheckRun::onCompared(int index)
+void CheckRun::onCompared(ComparisonBatch* batch)
 {
-    Job& job = m_jobs[static_cast<size_t>(index)];
-    // The watcher is inside its own signal.
-    QFutureWatcher<SnapshotComparison>* watcher = std::exchange(job.comparison, nullptr);
-    watcher->deleteLater();
+    // The batch is inside its own signal.
+    batch->deleteLater();
     --m_comparing;
-    m_comparedSnapshots.remove(job.snapshot);
+    const QList<SnapshotComparison> results = m_stopped ? QList<SnapshotComparison>() : batch->result();
+    std::vector<std::pair<FavoriteState::Outcome, QString>> ends;
+    for (qsizetype at = 0; at < batch->jobs.size(); ++at) {
+        Job& job = m_jobs[static_cast<size_t>(batch->jobs[at])];
+        job.comparison = nullptr;
+        m_comparedSnapshots.remove(job.snapshot);
+        if (m_stopped) {
+            removeQuietly(job.file);
+            continue;
+        }
+        ends.push_back(applyComparison(job, results[at]));
+    }
     if (m_stopped) {
-        removeQuietly(job.file);
         if (m_comparing == 0)
             end();
         return;
     }
-    const SnapshotComparison comparison = watcher->result();
+    startComparisons();
+    for (qsizetype at = 0; at < batch->jobs.size(); ++at) {
+        Job& job = m_jobs[static_cast<size_t>(batch->jobs[at])];
+        finishJob(job, ends[static_cast<size_t>(at)].first, ends[static_cast<size_t>(at)].second, job.result);
+    }
+}
+
+std::pair<FavoriteState::Outcome, QString> CheckRun::applyComparison(Job& job, const SnapshotComparison& comparison)
+{
     QString reason = job.result.reason;
     FavoriteState::Outcome outcome = FavoriteState::Outcome::Failed;
     m_known->remove(job.snapshot);
@@ -319,8 +369,7 @@ void CheckRun::onCompared(int index)
         reason = comparison.failure;
         keepAsLastDownload(job);
     }
-    startComparisons();
-    finishJob(job, outcome, reason, job.result);
+    return { outcome, reason };
 }
 
 FavoriteState::Outcome CheckRun::applyCheck(Job& job, bool fileCreated, bool complete, QString& reason)

@@ -14,6 +14,7 @@
 #include <atomic>
 #include <deque>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/TransferPool.h"
@@ -80,6 +81,7 @@ signals:
 
 private:
     struct Job;
+    class ComparisonBatch;
 
     void onTransferFinished(int transfer, const TransferPool::Result& result);
     // Judges a check's download by its length and applies the verdict; what came of it, and
@@ -88,9 +90,11 @@ private:
     // Applies the verdict on a download to its snapshot and row. Throws FileError.
     FavoriteState::Outcome applyJudgement(Job& job, const Judgement& judgement, QString& reason);
     // Hands the downloads waiting for a comparison to the thread pool, as far as the bound on
-    // comparisons in flight and the order of the checks of one snapshot allow.
+    // tasks in flight and the order of the checks of one snapshot allow.
     void startComparisons();
-    void onCompared(int index);
+    void onCompared(ComparisonBatch* batch);
+    // Applies what a comparison found; what came of the check, and why a failure.
+    std::pair<FavoriteState::Outcome, QString> applyComparison(Job& job, const SnapshotComparison& comparison);
     // Records what the check of `job` found and counts it done.
     void finishJob(Job& job, FavoriteState::Outcome outcome, const QString& reason, const TransferPool::Result& result);
     void recordState(
