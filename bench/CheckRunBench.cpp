@@ -378,6 +378,9 @@ bool benchRules(int repetitions)
         met = printPerRun("peak memory above the resident memory before the run", *runs, &RunFigures::peakGrowthMiB,
                   "MiB", kRulesMemoryTargetMiB)
             && met;
+        // Whether a late timer waited for work of our own or for the processor.
+        printPerRun("longest turn of the event loop, processor time", *runs, &RunFigures::longestTurnMs, "ms",
+            kLatenessTargetMs);
     }
     return ratio > 0;
 }
