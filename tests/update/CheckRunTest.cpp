@@ -82,7 +82,7 @@ protected:
     void snapshotAsServed(int row) { ASSERT_TRUE(DownloadAsSnapshot(address(row), snapshot(row)).complete); }
 
     // Checks the rows in one run; whether the run marked any row changed.
-    bool check(std::initializer_list<int> rows, FavoriteStates* states = nullptr)
+    bool check(const std::vector<int>& rows, FavoriteStates* states = nullptr)
     {
         CheckRun run(m_list);
         run.setStates(states);
@@ -505,21 +505,19 @@ TEST_F(CheckRunTest, EachRuleTellsTheEditsAReaderSeesFromNoise)
     const ChangeRule rules[] = { {}, kPageText, kWithoutNumbers };
     const char* const ruleNames[] = { "Page length", "Page text", "Page text without numbers" };
     const QByteArray before = QByteArray(page).replace("\n", "\r\n");
+    std::vector<int> rows;
     for (const auto& edit : edits) {
         ASSERT_TRUE(page.contains(edit.from)) << edit.what;
         for (const ChangeRule& rule : rules) {
             const std::string path = "/" + std::to_string(m_list.count());
             m_server.setPage(path, QByteArray(page).replace(edit.from, edit.to));
-            m_rules.setRule(address(addRow(path)), rule);
-            WriteAll(snapshot(m_list.count() - 1), before);
+            rows.push_back(addRow(path));
+            m_rules.setRule(address(rows.back()), rule);
+            WriteAll(snapshot(rows.back()), before);
         }
     }
-    CheckRun run(m_list);
-    run.setRules(&m_rules);
-    for (int row = 0; row < m_list.count(); ++row)
-        run.addCheck(row);
-    RunToEnd(run);
-    for (int row = 0; row < m_list.count(); ++row) {
+    check(rows);
+    for (int row : rows) {
         const auto& edit = edits[row / 3];
         const bool found = edit.found[row % 3];
         EXPECT_EQ(m_list.text(row, FavoritesList::Changed), found ? QString("YES") : QString())
