@@ -22,9 +22,11 @@ namespace {
 struct LineFilter {
     explicit LineFilter(const QString& entry)
     {
-        if (entry.size() > 2 && entry.startsWith(u'/') && entry.endsWith(u'/'))
+        if (entry.size() > 2 && entry.startsWith(u'/') && entry.endsWith(u'/')) {
             pattern = QRegularExpression(entry.mid(1, entry.size() - 2));
-        else
+            // Compiled now, once for all the page's lines.
+            pattern.optimize();
+        } else
             text = entry;
     }
     bool matches(const QString& line) const
@@ -40,12 +42,23 @@ struct LineFilter {
 
 QStringList RuleText::counted(const ChangeRule& rule) const
 {
-    static const QRegularExpression digits(QStringLiteral("\\d+"));
     QStringList result;
+    result.reserve(lines.size());
     for (const RuleLine& line : lines) {
         if (line.ignored)
             continue;
-        result.append(rule.ignoreNumbers ? QString(line.text).remove(digits) : line.text);
+        if (!rule.ignoreNumbers
+            || std::none_of(line.text.begin(), line.text.end(), [](QChar c) { return c.isDigit(); })) {
+            result.append(line.text);
+            continue;
+        }
+        QString text;
+        text.reserve(line.text.size());
+        for (const QChar character : line.text) {
+            if (!character.isDigit())
+                text += character;
+        }
+        result.append(text);
     }
     return result;
 }
