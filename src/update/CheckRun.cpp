@@ -343,7 +343,8 @@ void CheckRun::onCompared(ComparisonBatch* batch)
         return;
     }
     startComparisons();
-    for (qsizetype at = 0; at < batch->jobs.size(); ++at) {
+    // A slot of progress() may stop the run.
+    for (qsizetype at = 0; at < batch->jobs.size() && !m_stopped; ++at) {
         Job& job = m_jobs[static_cast<size_t>(batch->jobs[at])];
         finishJob(job, ends[static_cast<size_t>(at)].first, ends[static_cast<size_t>(at)].second, job.result);
     }
@@ -359,6 +360,10 @@ std::pair<FavoriteState::Outcome, QString> CheckRun::applyComparison(Job& job, c
             outcome = applyJudgement(job, comparison.judgement, reason);
             if (comparison.known)
                 m_known->insert(job.snapshot, *comparison.known);
+            // The server's validators name the download, which the snapshot is not: a "not
+            // modified" to them would say nothing of the snapshot under another rule.
+            if (outcome == FavoriteState::Outcome::Unchanged && !comparison.sameBytes)
+                job.result.validators = {};
         } catch (const FileError& error) {
             qCInfo(lcCheck).noquote() << job.address << "not compared:" << error.message();
             reason = error.message();

@@ -113,11 +113,13 @@ SnapshotComparison CompareWithSnapshot(const QString& snapshot, const QString& d
             downloadCopy.text = snapshotCopy.text = known->text;
             comparison.judgement = JudgeDownload(rule, snapshotCopy, downloadCopy);
             comparison.known = known;
+            comparison.sameBytes = true;
             return comparison;
         }
         const QByteArray downloadBytes = downloadFile.readAll();
         const QByteArray snapshotBytes = snapshotFile.readAll();
         const size_t snapshotHash = hashOf(snapshotBytes);
+        comparison.sameBytes = downloadBytes == snapshotBytes;
         if (known && known->bytes == snapshotHash && known->rule == rule)
             snapshotCopy.text = known->text;
         if (!stopped()) {
@@ -127,7 +129,7 @@ SnapshotComparison CompareWithSnapshot(const QString& snapshot, const QString& d
             // A download whose text cannot be read or lacks the part is judged without the
             // snapshot's text; the same bytes have the same text.
             if (!snapshotCopy.text && downloadCopy.text->status == RuleText::Status::Read && !stopped()) {
-                snapshotCopy.text = downloadBytes == snapshotBytes
+                snapshotCopy.text = comparison.sameBytes
                     ? downloadCopy.text
                     : DigestText(ReadRuleText(snapshotBytes, rule, deadline), rule);
             }

@@ -32,6 +32,8 @@ struct SnapshotComparison {
     // What is known of the snapshot's text once the verdict is applied: a change makes the
     // download the snapshot.
     std::optional<KnownSnapshot> known;
+    // The download holds the snapshot's very bytes.
+    bool sameBytes = false;
 };
 
 // `known` is what an earlier comparison found of the snapshot, if anything. Stops between its

@@ -538,7 +538,7 @@ TEST_F(CheckRunTest, PageTextKeepsTheCopiesOnNoiseFailsWithoutItsPartAndCompares
     m_rules.setRule(address(large), kPageText);
     WriteAll(snapshot(noisy), "<p>News</p>\r\n");
     WriteAll(PreviousCopyName(snapshot(noisy)), "<p>Old news</p>\r\n");
-    m_server.setPage("/noisy", "<p>News</p>\n<!-- served in 8 ms -->\n");
+    m_server.setConditionalPage("/noisy", "<p>News</p>\n<!-- served in 8 ms -->\n", "\"v1\"", {});
     WriteAll(snapshot(lost), "<p id=\"price\">$4</p>\r\n");
     m_server.setPage("/lost", "<p id=\"cost\">$4</p>\n");
     WriteAll(snapshot(found), "<p>$4</p>\r\n");
@@ -563,7 +563,7 @@ TEST_F(CheckRunTest, PageTextKeepsTheCopiesOnNoiseFailsWithoutItsPartAndCompares
 
     // A rule changed since is the rule of the next check.
     m_rules.setRule(address(noisy), {});
-    EXPECT_TRUE(check({ noisy }));
+    EXPECT_TRUE(check({ noisy }, &states));
     EXPECT_EQ(ReadAll(PreviousCopyName(snapshot(noisy))), "<p>News</p>\r\n");
 }
 
