@@ -405,7 +405,8 @@ FavoriteState::Outcome CheckRun::applyCheck(Job& job, bool fileCreated, bool com
 FavoriteState::Outcome CheckRun::applyJudgement(Job& job, const Judgement& judgement, QString& reason)
 {
     if (judgement.byLength)
-        qCInfo(lcCheck).noquote() << job.address << "compared by length: the text of a copy is too large to read";
+        qCInfo(lcCheck).noquote() << job.address
+                                  << "compared by length: the text of a copy is too large, or took too long, to read";
     switch (judgement.verdict) {
     case Verdict::Unchanged:
         break;
