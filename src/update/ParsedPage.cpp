@@ -1,4 +1,4 @@
-// libxml2's HTML parser driven in pieces against a deadline, and the readable text of its tree.
+// libxml2's HTML parser run against a deadline, and the readable text of its tree.
 #include "update/ParsedPage.h"
 
 #include "update/PageText.h"

@@ -8,11 +8,7 @@
 
 #include <QRegularExpression>
 
-#include <libxml/HTMLparser.h>
-#include <libxml/HTMLtree.h>
-
 #include <algorithm>
-#include <memory>
 #include <vector>
 
 namespace {
@@ -48,7 +44,7 @@ QStringList RuleText::counted(const ChangeRule& rule) const
         if (line.ignored)
             continue;
         if (!rule.ignoreNumbers
-            || std::none_of(line.text.begin(), line.text.end(), [](QChar c) { return c.isDigit(); })) {
+            || std::none_of(line.text.begin(), line.text.end(), [](QChar character) { return character.isDigit(); })) {
             result.append(line.text);
             continue;
         }
@@ -112,11 +108,9 @@ bool IsValidPart(const QString& part, QString* problem)
     static const char kSample[] = "<html><head><title>t</title></head><body><div id=a class=a><p>a <a href=a>a</a> "
                                   "<span class=a>a</span></p><ul><li>a</li></ul><table><tr><td>a</td></tr></table>"
                                   "</div></body></html>";
-    const std::unique_ptr<xmlDoc, decltype(&xmlFreeDoc)> sample(
-        htmlReadMemory(kSample, int(sizeof kSample - 1), nullptr, "UTF-8",
-            HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET),
-        &xmlFreeDoc);
-    const PartNodes found = FindPart(sample.get(), part, QDeadlineTimer(QDeadlineTimer::Forever));
+    const QDeadlineTimer noLimit(QDeadlineTimer::Forever);
+    const ParsedPage sample(kSample, "utf-8", noLimit);
+    const PartNodes found = FindPart(sample.document(), part, noLimit);
     if (problem)
         *problem = found.problem;
     return found.problem.isEmpty();

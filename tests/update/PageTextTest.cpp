@@ -93,6 +93,8 @@ TEST(PageText, ReadsTheDeclaredCharacterSet)
         { "<meta charset=EUC-KR><p>\xC7\xD1\xB1\xDB", "EUC-KR", "한글" },
         { "<meta charset=gb2312><p>\xC4\xE3\xBA\xC3 \x81\x40", "gb2312", "你好 丂" },
         { "<meta charset=KOI8-R><p>\xF0\xD2\xC9\xD7\xC5\xD4", "KOI8-R", "Привет" },
+        // Past the first kilobyte, where the search looks first.
+        { "<!--" + QByteArray(2000, 'x') + "--><meta charset=KOI8-R><p>\xF0\xD2\xC9\xD7\xC5\xD4", "KOI8-R", "Привет" },
         { "<meta charset=utf-8><p>caf\xC3\xA9", "utf-8", "café" },
         { "<p>caf\xC3\xA9 without a tag", "", "café without a tag" },
         { "<meta charset=no-such-set><p>caf\xC3\xA9", "no-such-set", "café" },

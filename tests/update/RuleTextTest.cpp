@@ -6,6 +6,8 @@
 
 #include <QElapsedTimer>
 
+#include <future>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -48,6 +50,28 @@ TEST(RuleText, LinkTargetsFollowTheLineTheyAreIn)
         "Shop|Home Cart|Tea|Price 2.50|More|Cake|3.00|Updated 9 minutes ago");
     EXPECT_EQ(shown(ReadRuleText("<p>a <a>no target</a> <a href=''>empty</a> <a href=x>x</a>", pageText(), kPlenty)),
         "a no target empty x|->x");
+}
+
+// Checks read their pages on a pool of threads: the parser's state is each parse's own.
+TEST(RuleText, ReadsTheSameOnSeveralThreadsAtOnce)
+{
+    const auto readBoth = [] {
+        return shown(ReadRuleText(kShop, pageText(QStringLiteral("div p, h2")), kPlenty)) + " / "
+            + shown(ReadRuleText(kShop, pageText(QStringLiteral("//h2 | //p")), kPlenty));
+    };
+    const std::string alone = readBoth();
+    ASSERT_EQ(alone, "Tea|Price 2.50|Cake|3.00 / Tea|Price 2.50|Cake|3.00|Updated 9 minutes ago");
+    std::vector<std::future<bool>> threads;
+    for (int thread = 0; thread < 4; ++thread) {
+        threads.push_back(std::async(std::launch::async, [&] {
+            bool same = true;
+            for (int i = 0; i < 100; ++i)
+                same = same && readBoth() == alone && !IsValidPart(QStringLiteral("//p["));
+            return same;
+        }));
+    }
+    for (std::future<bool>& thread : threads)
+        EXPECT_TRUE(thread.get());
 }
 
 TEST(RuleText, SelectorsChooseThePartCompared)
