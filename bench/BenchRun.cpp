@@ -25,6 +25,46 @@ std::string PageBody(size_t size)
     return body;
 }
 
+std::string ArticlePage(size_t size)
+{
+    std::string page
+        = "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n"
+          "<title>Council weighs a new budget for the harbour</title>\n"
+          "<link rel=\"stylesheet\" href=\"/static/site.css?v=4127\">\n"
+          "<script src=\"/static/app.js?v=4127\" defer></script>\n"
+          "<script>window.dataLayer = window.dataLayer || []; dataLayer.push({page: \"article\"});</script>\n"
+          "</head><body>\n<header><nav><ul>\n";
+    for (int section = 0; section < 40; ++section) {
+        const std::string number = std::to_string(section);
+        page += "  <li><a href=\"/section/" + number + "\">Section " + number + "</a></li>\n";
+    }
+    page += "</ul></nav></header>\n<main id=\"main\"><article class=\"post\">\n"
+            "<h1>Council weighs a new budget for the harbour</h1>\n"
+            "<p class=\"byline\">By a staff writer. Updated 9 minutes ago, 8,204 views</p>\n<div class=\"story\">\n";
+    for (int paragraph = 0; page.size() < size * 2 / 5; ++paragraph) {
+        const std::string number = std::to_string(paragraph);
+        page += "  <p>Paragraph " + number + ". The committee met on Tuesday to discuss the <a href=\"/topics/" + number
+            + "\">budget</a> for the coming year, and <em>several members</em> asked for a longer review of the "
+              "figures before the vote.</p>\n";
+    }
+    page += "</div></article>\n<aside class=\"related\"><h2>Related</h2><ul>\n";
+    for (int link = 0; page.size() < size * 3 / 5; ++link) {
+        const std::string number = std::to_string(link);
+        page += "  <li><a href=\"/news/2026/12/" + number + "\"><img src=\"/img/" + number
+            + ".jpg\" alt=\"\"> Another story of the day, number " + number + "</a></li>\n";
+    }
+    page += "</ul></aside>\n<section class=\"comments\">\n";
+    for (int comment = 0; page.size() < size - 200; ++comment) {
+        const std::string number = std::to_string(comment);
+        page += "  <div class=\"comment\"><span class=\"author\">Reader " + number
+            + "</span><p>I have lived by the harbour for years and would like to see the figures too.</p>"
+              "<button data-id=\""
+            + number + "\">Reply</button></div>\n";
+    }
+    page += "</section></main>\n<footer><p>Copyright 2026 The Harbour Times</p></footer>\n</body></html>\n";
+    return page;
+}
+
 QByteArray AsSnapshot(const std::string& body)
 {
     return QByteArray::fromStdString(body).replace("\n", "\r\n");
@@ -72,10 +112,13 @@ int RunParts(int argc, char** argv, int repetitions, const std::vector<Part>& pa
     return ok ? 0 : 1;
 }
 
-bool CheckAll(FavoritesList& list, const std::function<void()>& meanwhile, int everyMs, FavoriteStates* states)
+bool CheckAll(FavoritesList& list, const std::function<void()>& meanwhile, int everyMs, FavoriteStates* states,
+    const ChangeRules* rules, KnownSnapshots* known)
 {
     CheckRun run(list);
     run.setStates(states);
+    run.setRules(rules);
+    run.setKnownSnapshots(known);
     for (int row = 0; row < list.count(); ++row)
         run.addCheck(row);
     QTimer timer;

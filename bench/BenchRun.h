@@ -2,6 +2,8 @@
 // driven to its end, and the loop that times several ways of fetching the same pages by turns.
 #pragma once
 
+#include "update/SnapshotComparison.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -11,11 +13,15 @@
 #include <utility>
 #include <vector>
 
+class ChangeRules;
 class FavoriteStates;
 class FavoritesList;
 
 // A page of `size` bytes in lines of a real page's length, ending with a line end.
 std::string PageBody(size_t size);
+// A news article of about `size` bytes with the markup of a real one: style sheets and
+// scripts, a menu, the story inside <div class="story">, related links, comments, a footer.
+std::string ArticlePage(size_t size);
 // The page as a check stores it: every line ended by CR LF.
 QByteArray AsSnapshot(const std::string& body);
 bool WriteFile(const QString& name, const QByteArray& bytes);
@@ -30,9 +36,10 @@ int RunParts(int argc, char** argv, int repetitions, const std::vector<Part>& pa
 // Checks every row of `list` in one run side by side, as Update All Now does, with the event
 // loop running until the run has finished. `meanwhile`, when given, is called every `everyMs`
 // while the run is under way. With `states` the run records into them and asks conditionally
-// where they allow. Returns whether every row was checked.
+// where they allow; with `rules` each favorite is judged by its own rule, knowing of the
+// snapshots' text what `known` holds from earlier runs. Returns whether every row was checked.
 bool CheckAll(FavoritesList& list, const std::function<void()>& meanwhile = {}, int everyMs = 10,
-    FavoriteStates* states = nullptr);
+    FavoriteStates* states = nullptr, const ChangeRules* rules = nullptr, KnownSnapshots* known = nullptr);
 // The rows that a check marked changed.
 int ChangedRows(const FavoritesList& list);
 

@@ -8,12 +8,19 @@
 //             127.0.0.1, against plain libcurl downloads into a file with one reused handle,
 //             with the processor time of the benchmark's thread;
 //   conditional  1,000 unchanged favorites from nginx checked twice, the second time with the
-//             validators the first found: the bytes read and the time of each.
-// Usage: CheckRunBench [latency] [loopback] [plain] [conditional] [--repetitions=N]; without a
-// part, all.
+//             validators the first found: the bytes read and the time of each;
+//   rules     1,000 unchanged article pages of 75 KB from a server inside the benchmark, every
+//             favorite under Page text with Numbers and a part of the page, against Page length;
+//             with the longest lateness of a 10 ms timer and the peak memory above the resident
+//             memory before each run; and the same when every answer ends with a comment that
+//             differs from the snapshot's, so that both copies' text is read.
+// Usage: CheckRunBench [latency] [loopback] [plain] [conditional] [rules] [--repetitions=N];
+// without a part, all.
+#include "BenchMemory.h"
 #include "BenchRun.h"
 #include "LoopbackServer.h"
 #include "NginxServer.h"
+#include "store/ChangeRules.h"
 #include "store/FavoriteStates.h"
 #include "store/FavoritesFile.h"
 #include "store/FavoritesList.h"
@@ -45,9 +52,14 @@ constexpr double kLatencyTarget = 1.15;
 constexpr double kLoopbackTarget = 1.0;
 constexpr double kPlainTarget = 1.15;
 constexpr double kLatenessTargetMs = 50;
+constexpr size_t kArticleBytes = 75 * 1024;
+constexpr double kRulesTarget = 1.5;
+constexpr double kRulesMemoryTargetMiB = 32;
 
 struct RunFigures {
     double longestLatenessMs = 0;
+    // The peak resident memory of the run above the resident memory before it.
+    double peakGrowthMiB = 0;
     // The longest turn of the event loop from waking to waiting again, in processor time of
     // the loop's thread: the work of our own that held the loop, without the time the
     // machine gave to other programs.
@@ -64,9 +76,12 @@ double threadProcessorMs()
 // Update All Now from the start of the run to the rewritten favorites file: every row
 // checked side by side, then sort and save. A 10 ms timer on the same event loop measures
 // how late the loop comes round to it. True when every row was checked and none changed.
-bool checkAndSave(FavoritesList& list, std::vector<RunFigures>* runs = nullptr)
+bool checkAndSave(FavoritesList& list, std::vector<RunFigures>* runs = nullptr, const ChangeRules* rules = nullptr,
+    KnownSnapshots* known = nullptr)
 {
     RunFigures figures;
+    const double residentBefore = StatusMiB("VmRSS");
+    ResetPeakMemory();
     QElapsedTimer clock;
     clock.start();
     QTimer tick;
@@ -87,12 +102,13 @@ bool checkAndSave(FavoritesList& list, std::vector<RunFigures>* runs = nullptr)
         = QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, [&] { awakeMs = threadProcessorMs(); });
     const auto aboutToBlock = QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock,
         [&] { figures.longestTurnMs = std::max(figures.longestTurnMs, threadProcessorMs() - awakeMs); });
-    const bool whole = CheckAll(list);
+    const bool whole = CheckAll(list, {}, 10, nullptr, rules, known);
     tick.stop();
     QObject::disconnect(awake);
     QObject::disconnect(aboutToBlock);
     SortFavorites(list);
     SaveFavorites(list);
+    figures.peakGrowthMiB = StatusMiB("VmHWM") - residentBefore;
     if (runs)
         runs->push_back(figures);
     return whole && ChangedRows(list) == 0;
@@ -299,11 +315,81 @@ bool benchPlain(int repetitions)
     return ok;
 }
 
+// Prints one figure of each run, the first one too (it is not timed, but it is the first of its
+// kind in the process); true when the largest is at most `target`.
+bool printPerRun(
+    const char* what, const std::vector<RunFigures>& runs, double RunFigures::*figure, const char* unit, double target)
+{
+    double largest = runs.empty() ? -1 : 0;
+    std::printf("  %s per run:", what);
+    for (const RunFigures& run : runs) {
+        std::printf(" %.1f", run.*figure);
+        largest = std::max(largest, run.*figure);
+    }
+    const bool met = largest >= 0 && largest <= target;
+    std::printf(" %s; target at most %.0f %s: %s\n", unit, target, unit, met ? "met" : "NOT MET");
+    return met;
+}
+
+bool benchRules(int repetitions)
+{
+    LoopbackServer server;
+    if (!server.ok())
+        return false;
+    const std::string body = ArticlePage(kArticleBytes);
+    server.setBody(body);
+    QStringList addresses;
+    for (int favorite = 0; favorite < kLoopbackFavorites; ++favorite)
+        addresses << server.url(0, "/news/" + std::to_string(favorite) + ".html");
+    FavoritesList list;
+    addFavorites(list, addresses, body);
+    ChangeRules pageText;
+    for (const QString& address : addresses) {
+        pageText.setRule(
+            address, { ChangeRule::Kind::PageText, true, true, {}, QStringLiteral("#main article .story") });
+    }
+    // What the runs before learnt of the snapshots' text, as the program keeps it from one
+    // check to the next; and a run that knows nothing yet, as the first after a start.
+    KnownSnapshots known;
+    std::vector<RunFigures> unchanged;
+    std::vector<RunFigures> first;
+    std::vector<RunFigures> noisy;
+    const double ratio = CompareByTurns("1,000 unchanged article pages of 75 KB on 127.0.0.1",
+        { { "Page text, Numbers, part of the page", [&] { return checkAndSave(list, &unchanged, &pageText, &known); } },
+            { "Page length", [&] { return checkAndSave(list); } },
+            { "Page text, Numbers, part; nothing known yet", [&] { return checkAndSave(list, &first, &pageText); } },
+            { "Page text, Numbers, part; answers with a timing comment",
+                [&] {
+                    server.setTimingComment(true);
+                    const bool quiet = checkAndSave(list, &noisy, &pageText, &known);
+                    server.setTimingComment(false);
+                    return quiet;
+                } } },
+        repetitions, true);
+    std::printf("  Page text / Page length, target at most %.2f: %s\n", kRulesTarget,
+        ratio > 0 && ratio <= kRulesTarget ? "met" : "NOT MET");
+    bool met = ratio > 0 && ratio <= kRulesTarget;
+    for (const auto& [title, runs] : { std::pair { "unchanged pages", &unchanged },
+             std::pair { "nothing known yet", &first }, std::pair { "timing comments", &noisy } }) {
+        std::printf("  Page text, %s:\n", title);
+        met = printPerRun(
+                  "longest lateness of a 10 ms timer", *runs, &RunFigures::longestLatenessMs, "ms", kLatenessTargetMs)
+            && met;
+        met = printPerRun("peak memory above the resident memory before the run", *runs, &RunFigures::peakGrowthMiB,
+                  "MiB", kRulesMemoryTargetMiB)
+            && met;
+        // Whether a late timer waited for work of our own or for the processor.
+        printPerRun("longest turn of the event loop, processor time", *runs, &RunFigures::longestTurnMs, "ms",
+            kLatenessTargetMs);
+    }
+    return ratio > 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     return RunParts(argc, argv, 5,
         { { "latency", benchLatency }, { "loopback", benchLoopback }, { "plain", benchPlain },
-            { "conditional", benchConditional } });
+            { "conditional", benchConditional }, { "rules", benchRules } });
 }

@@ -49,7 +49,11 @@ LoopbackServer::LoopbackServer(int hosts, int firstHost)
         server.Get(".*", [this](const httplib::Request&, httplib::Response& response) {
             if (const int delay = m_delayMs.load())
                 std::this_thread::sleep_for(std::chrono::milliseconds(delay));
-            response.set_content(m_body, "application/octet-stream");
+            if (m_timingComment)
+                response.set_content(m_body + "<!-- answered in " + std::to_string(++m_answers) + " us -->\n",
+                    "application/octet-stream");
+            else
+                response.set_content(m_body, "application/octet-stream");
         });
         // The server listens with a backlog of 5: curl's sixteen connections to one host at
         // once would overflow it, and each refused one would wait a second to try again.

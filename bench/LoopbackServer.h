@@ -32,6 +32,9 @@ public:
     // Every path but "/big..." answers `body` after `delayMs`.
     void setBody(std::string body) { m_body = std::move(body); }
     void setDelay(int delayMs) { m_delayMs = delayMs; }
+    // Every answer ends with a comment of the time it took, different from one answer to the
+    // next, as many servers write one.
+    void setTimingComment(bool on) { m_timingComment = on; }
     // "/big..." answers `size` bytes of `line` repeated, produced while they are sent.
     void setBigPage(std::string line, size_t size);
 
@@ -49,6 +52,8 @@ private:
     std::vector<std::unique_ptr<Host>> m_servers;
     std::string m_body;
     std::atomic<int> m_delayMs { 0 };
+    std::atomic<bool> m_timingComment { false };
+    std::atomic<int> m_answers { 0 };
     std::string m_bigLine;
     size_t m_bigSize = 0;
     bool m_ok = true;

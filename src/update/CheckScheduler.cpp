@@ -119,6 +119,8 @@ std::unique_ptr<CheckRun> CheckScheduler::makeRun()
 {
     auto run = std::make_unique<CheckRun>(m_list);
     run->setStates(&m_states);
+    run->setRules(&m_rules);
+    run->setKnownSnapshots(&m_knownSnapshots);
     return run;
 }
 

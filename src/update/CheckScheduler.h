@@ -4,9 +4,10 @@
 // way or while the window says it is busy, and reports what the window must show.
 #pragma once
 
-#include "store/DialogValues.h"
 #include "store/ChangeRules.h"
+#include "store/DialogValues.h"
 #include "store/FavoriteStates.h"
+#include "update/SnapshotComparison.h"
 
 #include <QObject>
 #include <QString>
@@ -111,6 +112,8 @@ private:
     FavoritesList& m_list;
     FavoriteStates m_states;
     ChangeRules m_rules;
+    // What the checks under Page text learnt of the snapshots' text, kept while the program runs.
+    KnownSnapshots m_knownSnapshots;
     QTimer m_timer;
     std::unique_ptr<CheckRun> m_run;
     // Runs that have ended, kept until no signal of theirs is under way: a run ends inside

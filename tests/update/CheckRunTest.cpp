@@ -1,21 +1,26 @@
 // Runs of checks against loopback servers: every outcome of a page check at once, the length
 // comparison and the snapshot it replaces, results that find their own rows, the limits in
-// all, per host and per snapshot as the server sees them, and Stop keeping what finished and
-// nothing else.
+// all, per host and per snapshot as the server sees them, Stop keeping what finished and
+// nothing else, and the verdict of each rule on every kind of edit a page sees.
 #include "update/CheckRun.h"
 #include "platform/Clock.h"
 #include "platform/NetworkTesting.h"
 #include "platform/TransferPool.h"
+#include "store/ChangeRules.h"
 #include "store/FavoritesList.h"
 #include "support/Downloads.h"
 #include "support/HttpServer.h"
 #include "support/TempWorkDir.h"
+#include "update/ChangeRule.h"
+#include "update/PageChanges.h"
 #include "update/SnapshotName.h"
 #include "update/SnapshotReplace.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTest>
+#include <QThreadPool>
 
 #include <gtest/gtest.h>
 
@@ -77,9 +82,12 @@ protected:
     void snapshotAsServed(int row) { ASSERT_TRUE(DownloadAsSnapshot(address(row), snapshot(row)).complete); }
 
     // Checks the rows in one run; whether the run marked any row changed.
-    bool check(std::initializer_list<int> rows)
+    bool check(const std::vector<int>& rows, FavoriteStates* states = nullptr)
     {
         CheckRun run(m_list);
+        run.setStates(states);
+        run.setRules(&m_rules);
+        run.setKnownSnapshots(&m_known);
         for (int row : rows)
             run.addCheck(row);
         RunToEnd(run);
@@ -93,6 +101,8 @@ protected:
     ScopedDownloadLimits m_limits;
     HttpServer m_server;
     FavoritesList m_list;
+    ChangeRules m_rules;
+    KnownSnapshots m_known;
 
 private:
     int m_savedMaxTransfers = TransferLimits::maxTransfers;
@@ -455,6 +465,161 @@ TEST_F(CheckRunTest, StopKeepsWhatFinishedAndLeavesTheRestAsItWas)
     // Stopping again, or a late answer, changes nothing.
     run.stop();
     EXPECT_EQ(finishedSignals, 1);
+}
+
+const ChangeRule kPageText { ChangeRule::Kind::PageText, true, false, {}, {} };
+const ChangeRule kWithoutNumbers { ChangeRule::Kind::PageText, true, true, {}, {} };
+
+TEST_F(CheckRunTest, EachRuleTellsTheEditsAReaderSeesFromNoise)
+{
+    const QByteArray page = "<!DOCTYPE html>\n<html><head><title>Garden notes</title>\n"
+                            "<link rel=\"stylesheet\" href=\"/site.css?v=1041\">\n"
+                            "<script src=\"/app.js?v=1041\"></script>\n"
+                            "<script nonce=\"9f8e7d6c5b4a\">var ready = true;</script>\n"
+                            "</head><body>\n<article><h1>Spring planting</h1>\n"
+                            "<p>Sow the beans once the soil is warm.</p>\n"
+                            "<p>Seed packs cost $4.95 each.</p>\n"
+                            "<p><a href=\"/files/planner-2.4.1.zip\">Download the planner</a></p>\n"
+                            "</article>\n<iframe src=\"https://ads.example/slot?id=73a9\"></iframe>\n"
+                            "<p>Updated 9 minutes ago</p>\n<p>8,204 views</p>\n"
+                            "<form><input type=\"hidden\" name=\"token\" value=\"9f8e7d6c5b4a\"></form>\n"
+                            "</body></html>\n<!-- served in 12 ms -->\n";
+    // Whether Page length, Page text and Page text without numbers find the edit.
+    const struct {
+        const char* what;
+        QByteArray from, to;
+        bool found[3];
+    } edits[] = {
+        { "one word, same length", "warm", "damp", { false, true, true } },
+        { "one digit of a price", "$4.95", "$5.95", { false, true, false } },
+        { "a sentence added", "</article>", "<p>Water them each morning.</p></article>", { true, true, true } },
+        { "a link's target", "2.4.1.zip", "2.4.2.zip", { false, true, false } },
+        { "a rotating advertisement", "id=73a9", "id=c5e21b0", { true, false, false } },
+        { "cache-busting", "?v=1041", "?v=20261208", { true, false, false } },
+        { "markup re-indented", "\n<p>", "\n    <p>", { true, false, false } },
+        { "a server timing comment", "12 ms", "108 ms", { true, false, false } },
+        { "a relative time", "9 minutes", "10 minutes", { true, true, false } },
+        { "a counter", "8,204 views", "12,087 views", { true, true, false } },
+        { "a nonce and a form token", "9f8e7d6c5b4a", "0a1b2c3d4e5f", { false, false, false } },
+    };
+    const ChangeRule rules[] = { {}, kPageText, kWithoutNumbers };
+    const char* const ruleNames[] = { "Page length", "Page text", "Page text without numbers" };
+    const QByteArray before = QByteArray(page).replace("\n", "\r\n");
+    std::vector<int> rows;
+    for (const auto& edit : edits) {
+        ASSERT_TRUE(page.contains(edit.from)) << edit.what;
+        for (const ChangeRule& rule : rules) {
+            const std::string path = "/" + std::to_string(m_list.count());
+            m_server.setPage(path, QByteArray(page).replace(edit.from, edit.to));
+            rows.push_back(addRow(path));
+            m_rules.setRule(address(rows.back()), rule);
+            WriteAll(snapshot(rows.back()), before);
+        }
+    }
+    check(rows);
+    for (int row : rows) {
+        const auto& edit = edits[row / 3];
+        const bool found = edit.found[row % 3];
+        EXPECT_EQ(m_list.text(row, FavoritesList::Changed), found ? QString("YES") : QString())
+            << edit.what << " under " << ruleNames[row % 3];
+        EXPECT_EQ(ReadAll(snapshot(row)), found ? QByteArray(before).replace(edit.from, edit.to) : before);
+    }
+}
+
+TEST_F(CheckRunTest, PageTextKeepsTheCopiesOnNoiseFailsWithoutItsPartAndComparesLargePagesByLength)
+{
+    const int noisy = addRow("/noisy");
+    const int lost = addRow("/lost");
+    const int found = addRow("/found");
+    const int large = addRow("/large");
+    m_rules.setRule(address(noisy), kPageText);
+    m_rules.setRule(address(lost), { ChangeRule::Kind::PageText, true, false, {}, "#price" });
+    m_rules.setRule(address(found), m_rules.rule(address(lost)));
+    m_rules.setRule(address(large), kPageText);
+    WriteAll(snapshot(noisy), "<p>News</p>\r\n");
+    WriteAll(PreviousCopyName(snapshot(noisy)), "<p>Old news</p>\r\n");
+    m_server.setConditionalPage("/noisy", "<p>News</p>\n<!-- served in 8 ms -->\n", "\"v1\"", {});
+    WriteAll(snapshot(lost), "<p id=\"price\">$4</p>\r\n");
+    m_server.setPage("/lost", "<p id=\"cost\">$4</p>\n");
+    WriteAll(snapshot(found), "<p>$4</p>\r\n");
+    m_server.setPage("/found", "<p id=\"price\">$4</p>\n");
+    // Over the size whose text is read, the same length with other text is no change.
+    const qint64 units = PageChanges::kMaxPageBytes / 10 + 1;
+    WriteAll(snapshot(large), QByteArray("<p>a</p>\r\n").repeated(units));
+    m_server.setRepeatedPage("/large", "<p>b</p>\n", 9 * units, true);
+    const std::vector<FavoritesList::Row> before = m_list.rows();
+    FavoriteStates states;
+
+    EXPECT_TRUE(check({ noisy, lost, found, large }, &states));
+    EXPECT_EQ(cells(noisy), before[noisy]);
+    EXPECT_EQ(ReadAll(snapshot(noisy)), "<p>News</p>\r\n");
+    EXPECT_EQ(ReadAll(PreviousCopyName(snapshot(noisy))), "<p>Old news</p>\r\n") << "noise pushed the copy away";
+    EXPECT_EQ(cells(lost), before[lost]);
+    EXPECT_EQ(ReadAll(snapshot(lost)), "<p id=\"price\">$4</p>\r\n");
+    EXPECT_EQ(states.at(address(lost)).outcome, FavoriteState::Outcome::Failed);
+    EXPECT_EQ(states.at(address(lost)).failure, PartMissingReason());
+    EXPECT_EQ(m_list.text(found, FavoritesList::Changed), "YES") << "the part came onto the page";
+    EXPECT_EQ(cells(large), before[large]);
+
+    // A rule changed since is the rule of the next check.
+    m_rules.setRule(address(noisy), {});
+    EXPECT_TRUE(check({ noisy }, &states));
+    EXPECT_EQ(ReadAll(PreviousCopyName(snapshot(noisy))), "<p>News</p>\r\n");
+}
+
+TEST_F(CheckRunTest, WhatIsKnownOfASnapshotsTextHoldsForItsBytesAndRuleOnly)
+{
+    const int row = addRow("/same");
+    m_rules.setRule(address(row), { ChangeRule::Kind::PageText, true, false, {}, "#price" });
+    m_server.setPage("/same", "<p id=\"price\">$4</p>\n");
+    WriteAll(snapshot(row), "<p id=\"price\">$4</p>\r\n");
+    EXPECT_FALSE(check({ row }));
+    ASSERT_TRUE(m_known.contains(snapshot(row)));
+
+    WriteAll(snapshot(row), "<p id=\"price\">$5</p>\r\n");
+    EXPECT_TRUE(check({ row })) << "a snapshot written since was taken for the one known";
+    FavoriteStates states;
+    m_rules.setRule(address(row), { ChangeRule::Kind::PageText, true, false, {}, "#gone" });
+    EXPECT_FALSE(check({ row }, &states));
+    EXPECT_EQ(states.at(address(row)).failure, PartMissingReason()) << "the snapshot was known under another rule";
+}
+
+TEST_F(CheckRunTest, StopEndsTheRunOnceTheComparisonsUnderWayHaveEnded)
+{
+    // Pages whose text takes a while to read, all changed.
+    m_server.setRepeatedPage("/page", "<p>A line of news</p>\n", 22 * 90'000, true);
+    for (int favorite = 0; favorite < 24; ++favorite) {
+        const int row = addRow("/page?" + std::to_string(favorite));
+        m_rules.setRule(address(row), kPageText);
+        WriteAll(snapshot(row), QByteArray("<p>Old news</p>\r\n").repeated(100'000));
+    }
+    CheckRun run(m_list);
+    run.setRules(&m_rules);
+    for (int row = 0; row < m_list.count(); ++row)
+        run.addCheck(row);
+    bool comparing = false;
+    int doneAtFinish = -1;
+    QObject::connect(&run, &CheckRun::finished, [&] { doneAtFinish = run.done(); });
+    RunToEnd(run, [&] {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return run.done() > 0; }, 20'000));
+        comparing = QThreadPool::globalInstance()->activeThreadCount() > 0;
+        run.stop();
+        EXPECT_FALSE(run.isFinished()) << "the run ended with comparisons under way";
+    });
+    EXPECT_TRUE(comparing) << "no comparison was under way at Stop";
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(run.done(), doneAtFinish);
+    int changed = 0;
+    for (int row = 0; row < m_list.count(); ++row) {
+        const bool marked = m_list.text(row, FavoritesList::Changed) == "YES";
+        changed += marked;
+        if (!marked) {
+            EXPECT_EQ(QFileInfo(snapshot(row)).size(), 1'700'000) << "row " << row;
+        }
+    }
+    EXPECT_EQ(changed, run.done()) << "a comparison after Stop was applied";
+    EXPECT_TRUE(leftoverDownloads().isEmpty()) << leftoverDownloads().join(' ').toStdString();
 }
 
 } // namespace
