@@ -2,6 +2,7 @@
 #include "app/CChangesDlg.h"
 
 #include "platform/Clock.h"
+#include "update/ChangeRule.h"
 
 #include "ui_CChangesDlg.h"
 
@@ -48,11 +49,6 @@ QString ruleText(const ChangeRule& rule)
 }
 
 } // namespace
-
-QString CChangesDlg::PartMissingMessage()
-{
-    return QStringLiteral("The part of the page chosen for this favorite is not on the page.");
-}
 
 CChangesDlg::CChangesDlg(const QString& address, const ChangeRule& rule, const QString& lastFailure, QWidget* parent)
     : QDialog(parent)
@@ -135,7 +131,7 @@ void CChangesDlg::showChanges()
             : QStringLiteral("This page is too large to compare by its text: its checks compare its length.");
         break;
     case State::PartMissing:
-        message = PartMissingMessage();
+        message = PartMissingReason();
         break;
     case State::MarkupOnly:
         message = QStringLiteral("The page's text did not change; only its markup did: %1.")
@@ -148,8 +144,8 @@ void CChangesDlg::showChanges()
         break;
     }
     // The latest check could not find the part, though the copies kept may have it.
-    if (m_lastFailure == PartMissingMessage() && m_changes.state() != State::PartMissing)
-        message = message.isEmpty() ? PartMissingMessage() : PartMissingMessage() + u' ' + message;
+    if (m_lastFailure == PartMissingReason() && m_changes.state() != State::PartMissing)
+        message = message.isEmpty() ? PartMissingReason() : PartMissingReason() + u' ' + message;
     const bool canShowSource = m_changes.state() != State::NoPreviousCopy && m_changes.state() != State::Same;
     m_ui->chkSource->setEnabled(canShowSource);
     if (m_ui->chkSource->isChecked() && canShowSource) {

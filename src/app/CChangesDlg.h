@@ -24,9 +24,6 @@ public:
         QWidget* parent = nullptr);
     ~CChangesDlg() override;
 
-    // The message for a favorite whose chosen part is not on its page.
-    static QString PartMissingMessage();
-
 signals:
     // The user took the stricter rule offered for the favorite at `address`.
     void ruleChosen(const QString& address, const ChangeRule& rule);

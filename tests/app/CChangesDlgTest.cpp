@@ -3,6 +3,7 @@
 // change, a missing earlier copy and a page too large to compare.
 #include "app/CChangesDlg.h"
 #include "app/CNelvoxDlg.h"
+#include "update/ChangeRule.h"
 #include "support/ModalAnswerer.h"
 #include "support/TempWorkDir.h"
 #include "update/SnapshotName.h"
@@ -302,7 +303,7 @@ TEST_F(ChangesWindow, OffersTheStricterRuleInOneClickAndGreysWhatTheRuleIgnores)
     delete changes;
 
     // The latest check did not find the chosen part.
-    CChangesDlg missing(kAddress, rule, CChangesDlg::PartMissingMessage());
+    CChangesDlg missing(kAddress, rule, PartMissingReason());
     missing.show();
     EXPECT_TRUE(labelText(&missing, "labelMessage")
                     .startsWith(QStringLiteral("The part of the page chosen for this favorite is not on the page.")));
