@@ -4,8 +4,8 @@
 #include "app/CAboutDlg.h"
 #include "app/CSTI.h"
 #include "app/CaptionFit.h"
-#include "app/CutOffCellTips.h"
 #include "app/CheckProgressDlg.h"
+#include "app/CutOffCellTips.h"
 #include "app/HelpPage.h"
 #include "platform/NelvoxError.h"
 #include "store/DialogValues.h"
@@ -105,6 +105,8 @@ CNelvoxDlg::CNelvoxDlg(QWidget* parent)
     connect(qApp, &QGuiApplication::commitDataRequest, this, &CNelvoxDlg::OnQuit);
     connectScheduler();
     setUpChangesView();
+    setUpListMenu();
+    setAcceptDrops(true);
 
     OnInitDialog();
 }

@@ -8,6 +8,11 @@ FavoritesList::FavoritesList(QObject* parent)
 {
 }
 
+QString FavoritesList::limitMessage()
+{
+    return QStringLiteral("Nelvox can watch at most %1 favorites.").arg(kMaxFavorites);
+}
+
 QString FavoritesList::text(int row, int column) const
 {
     if (row < 0 || row >= count() || column < 0 || column >= ColumnCount)
@@ -53,9 +58,15 @@ void FavoritesList::rewriteCells(std::vector<Row> rows)
         emit dataChanged(index(0, 0), index(count() - 1, ColumnCount - 1), { Qt::DisplayRole });
 }
 
-int FavoritesList::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : count(); }
+int FavoritesList::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : count();
+}
 
-int FavoritesList::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
+int FavoritesList::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
 
 QVariant FavoritesList::data(const QModelIndex& index, int role) const
 {
