@@ -58,15 +58,9 @@ void FavoritesList::rewriteCells(std::vector<Row> rows)
         emit dataChanged(index(0, 0), index(count() - 1, ColumnCount - 1), { Qt::DisplayRole });
 }
 
-int FavoritesList::rowCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : count();
-}
+int FavoritesList::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : count(); }
 
-int FavoritesList::columnCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : ColumnCount;
-}
+int FavoritesList::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
 
 QVariant FavoritesList::data(const QModelIndex& index, int role) const
 {

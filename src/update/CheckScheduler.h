@@ -4,8 +4,8 @@
 // way or while the window says it is busy, and reports what the window must show.
 #pragma once
 
-#include "store/ChangeRules.h"
 #include "store/DialogValues.h"
+#include "store/ChangeRules.h"
 #include "store/FavoriteStates.h"
 
 #include <QHash>
