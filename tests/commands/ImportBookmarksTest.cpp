@@ -1,0 +1,241 @@
+// Import Bookmarks, Export Favorites and drops on the main window: the list's menu, the file
+// dialogs and the chooser answered by the test, first snapshots from a loopback server.
+#include "app/CNelvoxDlg.h"
+#include "platform/Clock.h"
+#include "support/HttpServer.h"
+#include "support/ModalAnswerer.h"
+#include "support/TempWorkDir.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Opens the list's menu at `at` in its viewport and triggers the item whose text is `item`;
+// returns the texts the menu offered.
+QStringList chooseFromListMenu(CNelvoxDlg& window, QPoint at, const QString& item)
+{
+    auto* list = window.findChild<QTreeView*>("listFavorites");
+    QStringList offered;
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        for (QAction* action : menu ? menu->actions() : QList<QAction*>()) {
+            offered << action->text();
+            if (action->text() == item)
+                action->trigger();
+        }
+        if (menu)
+            menu->close();
+    });
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(list->viewport(), &rightClick);
+    return offered;
+}
+
+ModalAnswerer::Answer chooseFile(const QString& fileName)
+{
+    return [fileName](QWidget* dialog) {
+        auto* files = qobject_cast<QFileDialog*>(dialog);
+        ASSERT_TRUE(files) << "not a file dialog: " << dialog->windowTitle().toStdString();
+        files->selectFile(fileName);
+        QMetaObject::invokeMethod(files, "accept");
+    };
+}
+
+// Each link of the chooser as "title|note", unchecked ones marked "-" and greyed ones "x".
+QStringList chooserRows(QWidget* chooser)
+{
+    QStringList rows;
+    for (QTreeWidgetItemIterator it(chooser->findChild<QTreeWidget*>("treeBookmarks")); *it; ++it) {
+        const QString mark = !((*it)->flags() & Qt::ItemIsEnabled) ? "x" : (*it)->checkState(0) ? "" : "-";
+        rows << mark + (*it)->text(0) + "|" + (*it)->text(2);
+    }
+    return rows;
+}
+
+class ImportBookmarks : public InTempDir {
+protected:
+    void SetUp() override
+    {
+        Clock::SetTimeSource([] { return QDateTime(QDate(2026, 12, 8), QTime(3, 10)); });
+    }
+    void TearDown() override { Clock::SetTimeSource({}); }
+
+    QByteArray bookmarks(const QString& extra = {})
+    {
+        return ("<!DOCTYPE NETSCAPE-Bookmark-file-1><DL><p><DT><H3>News</H3><DL><p>"
+                "<DT><A HREF=\""
+            + m_server.url("/a")
+            + "\">A</A>"
+              "<DT><A HREF=\"http://127.0.0.1:1/taken\">Taken</A>"
+              "<DT><A HREF=\"javascript:go()\">Script</A>"
+              "<DT><A HREF=\""
+            + m_server.url("/a")
+            + "\">A again</A>"
+              "<DT><A HREF=\""
+            + m_server.url("/w")
+            + "\" NELVOX_UPDATES=\"W\">W</A>"
+              "<DT><A HREF=\"http://127.0.0.1:1/\">Down</A>"
+            + extra + "</DL><p></DL>")
+            .toUtf8();
+    }
+
+    HttpServer m_server;
+};
+
+TEST_F(ImportBookmarks, TheChooserGreysWhatCannotBeAddedAndTheChosenAreAddedAndDownloaded)
+{
+    m_server.setPage("/a", "page a\n");
+    m_server.setPage("/w", "page w\n");
+    WriteAll("nelvox.ini", "1\r\nhttp://127.0.0.1:1/taken DNever \r\n");
+    WriteAll("bookmarks.html", bookmarks());
+    CNelvoxDlg window;
+    ModalAnswerer answers;
+    QStringList shown;
+    answers.then([&](QWidget* chooser) {
+        shown = chooserRows(chooser);
+        chooser->findChild<QRadioButton*>("hourlyRadio")->click();
+        ModalAnswerer::findButton(chooser, "OK")->click();
+    });
+    window.ImportBookmarksFrom("bookmarks.html");
+    EXPECT_EQ(shown,
+        QStringList({ "News|", "A|", "xTaken|Already a favorite", "xScript|Not an http, https or file address",
+            "xA again|Listed earlier in this file", "W|Weekly, as exported", "Down|" }));
+
+    // Sorted by address; the server's port decides where its rows go.
+    QByteArrayList saved = ReadAll("nelvox.ini").split('\n');
+    std::sort(saved.begin(), saved.end());
+    EXPECT_EQ(saved,
+        QByteArrayList({ "", "4\r", "http://127.0.0.1:1/ HNever \r", "http://127.0.0.1:1/taken DNever \r",
+            m_server.url("/a").toUtf8() + " H12/08/26 03:10 AM \r",
+            m_server.url("/w").toUtf8() + " W12/08/26 03:10 AM \r" }));
+    EXPECT_EQ(m_server.requestCount("/a"), 1);
+}
+
+TEST_F(ImportBookmarks, PastTheLimitOkIsRefusedUntilTheChoiceFits)
+{
+    QByteArray full = "1021\r\n";
+    for (int i = 0; i < 1021; ++i)
+        full += "http://host.example/" + QByteArray::number(i) + " DNever \r\n";
+    WriteAll("nelvox.ini", full);
+    WriteAll("bookmarks.html", bookmarks());
+    CNelvoxDlg window;
+    ModalAnswerer answers;
+    // The refusal's box is answered from the event loop, not from inside another answer.
+    QWidget* chooser = nullptr;
+    answers.then([&](QWidget* shown) {
+        chooser = shown;
+        QTimer::singleShot(0, chooser, [&] { ModalAnswerer::findButton(chooser, "OK")->click(); });
+    });
+    answers.then([&](QWidget* box) {
+        ModalAnswerer::findButton(box, "OK")->click();
+        EXPECT_EQ(window.favorites().count(), 1021) << "added before the refusal";
+        QTimer::singleShot(0, chooser, [&] {
+            EXPECT_TRUE(chooser->isVisible()) << "the refusal closed the chooser";
+            // One fewer fits: 1,021 and 3.
+            chooser->findChild<QTreeWidget*>("treeBookmarks")
+                ->topLevelItem(0)
+                ->child(0)
+                ->setCheckState(0, Qt::Unchecked);
+            ModalAnswerer::findButton(chooser, "OK")->click();
+        });
+    });
+    window.ImportBookmarksFrom("bookmarks.html");
+    ASSERT_EQ(answers.texts().size(), 2);
+    EXPECT_EQ(answers.texts()[1], "Nelvox can watch at most 1024 favorites.");
+    EXPECT_EQ(window.favorites().count(), 1024);
+    EXPECT_TRUE(ReadAll("nelvox.ini").startsWith("1024\r\n"));
+    EXPECT_FALSE(ReadAll("nelvox.ini").contains(m_server.url("/a").toUtf8())) << "the unchecked link was added";
+}
+
+TEST_F(ImportBookmarks, TheListMenuExportsAndImportsTheSameFavoritesAndFrequencies)
+{
+    WriteAll("nelvox.ini",
+        "3\r\nfile:///nowhere/a.html MNever \r\nhttp://127.0.0.1:1/b HNever \r\n"
+        "http://127.0.0.1:1/c?x=1&y=2 W01/02/26 03:04 PM YES\r\n");
+    auto window = std::make_unique<CNelvoxDlg>();
+    window->show();
+    auto* list = window->findChild<QTreeView*>("listFavorites");
+    const QPoint row = list->visualRect(list->model()->index(0, 0)).center();
+    EXPECT_EQ(chooseFromListMenu(*window, row, {}),
+        QStringList({ "Show &Changes...", "", "&Import Bookmarks...", "E&xport Favorites..." }));
+
+    ModalAnswerer answers;
+    answers.then(chooseFile(QDir::current().filePath("favorites.html")));
+    const QPoint below(5, list->viewport()->height() - 3);
+    EXPECT_EQ(chooseFromListMenu(*window, below, "E&xport Favorites..."),
+        QStringList({ "&Import Bookmarks...", "E&xport Favorites..." }));
+    ASSERT_TRUE(WaitFor([&] { return FileExists("favorites.html"); }));
+
+    window.reset();
+    QFile::remove("nelvox.ini");
+    window = std::make_unique<CNelvoxDlg>();
+    window->show();
+    answers.then(chooseFile(QDir::current().filePath("favorites.html"))).thenClick("OK");
+    chooseFromListMenu(*window, below, "&Import Bookmarks...");
+    ASSERT_TRUE(WaitFor([&] { return answers.pending() == 0 && !window->isRunInProgress(); }));
+    ASSERT_TRUE(WaitFor([&] { return ReadAll("nelvox.ini").startsWith("3\r\n"); }));
+    EXPECT_EQ(ReadAll("nelvox.ini"),
+        "3\r\nfile:///nowhere/a.html MNever \r\nhttp://127.0.0.1:1/b HNever \r\n"
+        "http://127.0.0.1:1/c?x=1&y=2 WNever \r\n");
+}
+
+TEST_F(ImportBookmarks, ADroppedAddressOpensAddAndADroppedBookmarksFileTheChooser)
+{
+    WriteAll("bookmarks.html", bookmarks());
+    CNelvoxDlg window;
+    window.show();
+    auto drop = [&](const QByteArray& format, const QByteArray& data) {
+        QMimeData mime;
+        mime.setData(format, data);
+        QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&window, &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent dropped(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&window, &dropped);
+        return dropped.isAccepted();
+    };
+    EXPECT_FALSE(drop("text/plain", "http://a.example/ http://b.example/")) << "two addresses";
+    EXPECT_FALSE(drop("text/uri-list", "javascript:go()\r\n"));
+    EXPECT_FALSE(drop("text/plain", "just words"));
+
+    ModalAnswerer answers;
+    QString offered;
+    answers.then([&](QWidget* dialog) {
+        offered = dialog->findChild<QLineEdit*>("urlEdit")->text();
+        ModalAnswerer::findButton(dialog, "Cancel")->click();
+    });
+    ASSERT_TRUE(drop("text/uri-list", "# from a browser\r\nhttps://news.example/today\r\n"));
+    ASSERT_TRUE(WaitFor([&] { return answers.pending() == 0; }));
+    EXPECT_EQ(offered, "https://news.example/today");
+    EXPECT_EQ(answers.titles().value(0), "Nelvox v1.0 - Add or Edit Favorite");
+
+    answers.thenClick("Cancel");
+    ASSERT_TRUE(drop("text/uri-list", QUrl::fromLocalFile(QDir::current().filePath("bookmarks.html")).toEncoded()));
+    ASSERT_TRUE(WaitFor([&] { return answers.pending() == 0; }));
+    EXPECT_EQ(answers.titles().value(1), "Nelvox v1.0 - Import Bookmarks");
+    EXPECT_EQ(window.favorites().count(), 0) << "nothing is added without OK";
+
+    // While pages download, the window takes no drop and opens no menu.
+    m_server.setSlowPage("/slow", "x", std::chrono::milliseconds(300));
+    window.favorites().insertFavorite(0, m_server.url("/slow"));
+    ASSERT_TRUE(window.scheduler().startUpdateAll());
+    EXPECT_FALSE(drop("text/plain", "https://news.example/today"));
+    EXPECT_TRUE(chooseFromListMenu(window, QPoint(5, 5), {}).isEmpty());
+    EXPECT_TRUE(WaitFor([&] { return !window.isRunInProgress(); }));
+}
+
+} // namespace
