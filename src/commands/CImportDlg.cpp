@@ -2,7 +2,6 @@
 // shown, so a file of thousands of links costs no signal per item.
 #include "commands/CImportDlg.h"
 
-#include "app/CaptionFit.h"
 #include "store/Bookmarks.h"
 #include "store/DialogValues.h"
 #include "store/FavoritesList.h"
@@ -30,7 +29,6 @@ CImportDlg::CImportDlg(
     , m_links(tree.linkCount())
 {
     m_ui->setupUi(this);
-    FitCaptionsToFont(this);
     m_ui->labelFile->setText(
         QStringLiteral("The bookmarks in \"%1\". The checked ones become favorites.").arg(fileName));
     QStringList notices;
