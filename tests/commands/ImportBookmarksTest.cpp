@@ -44,27 +44,6 @@ QStringList chooseFromListMenu(CNelvoxDlg& window, QPoint at, const QString& ite
     return offered;
 }
 
-ModalAnswerer::Answer chooseFile(const QString& fileName)
-{
-    return [fileName](QWidget* dialog) {
-        auto* files = qobject_cast<QFileDialog*>(dialog);
-        ASSERT_TRUE(files) << "not a file dialog: " << dialog->windowTitle().toStdString();
-        files->selectFile(fileName);
-        QMetaObject::invokeMethod(files, "accept");
-    };
-}
-
-// Each link of the chooser as "title|note", unchecked ones marked "-" and greyed ones "x".
-QStringList chooserRows(QWidget* chooser)
-{
-    QStringList rows;
-    for (QTreeWidgetItemIterator it(chooser->findChild<QTreeWidget*>("treeBookmarks")); *it; ++it) {
-        const QString mark = !((*it)->flags() & Qt::ItemIsEnabled) ? "x" : (*it)->checkState(0) ? "" : "-";
-        rows << mark + (*it)->text(0) + "|" + (*it)->text(2);
-    }
-    return rows;
-}
-
 class ImportBookmarks : public InTempDir {
 protected:
     void SetUp() override
@@ -73,22 +52,14 @@ protected:
     }
     void TearDown() override { Clock::SetTimeSource({}); }
 
-    QByteArray bookmarks(const QString& extra = {})
+    QByteArray bookmarks() const
     {
-        return ("<!DOCTYPE NETSCAPE-Bookmark-file-1><DL><p><DT><H3>News</H3><DL><p>"
-                "<DT><A HREF=\""
-            + m_server.url("/a")
-            + "\">A</A>"
-              "<DT><A HREF=\"http://127.0.0.1:1/taken\">Taken</A>"
-              "<DT><A HREF=\"javascript:go()\">Script</A>"
-              "<DT><A HREF=\""
-            + m_server.url("/a")
-            + "\">A again</A>"
-              "<DT><A HREF=\""
-            + m_server.url("/w")
-            + "\" NELVOX_UPDATES=\"W\">W</A>"
-              "<DT><A HREF=\"http://127.0.0.1:1/\">Down</A>"
-            + extra + "</DL><p></DL>")
+        return QStringLiteral(
+            "<!DOCTYPE NETSCAPE-Bookmark-file-1><DL><p><DT><H3>News</H3><DL><p>"
+            "<DT><A HREF=\"%1\">A</A><DT><A HREF=\"http://127.0.0.1:1/taken\">Taken</A>"
+            "<DT><A HREF=\"javascript:go()\">Script</A><DT><A HREF=\"%1\">A again</A>"
+            "<DT><A HREF=\"%2\" NELVOX_UPDATES=\"W\">W</A><DT><A HREF=\"http://127.0.0.1:1/\">Down</A>")
+            .arg(m_server.url("/a"), m_server.url("/w"))
             .toUtf8();
     }
 
@@ -105,7 +76,9 @@ TEST_F(ImportBookmarks, TheChooserGreysWhatCannotBeAddedAndTheChosenAreAddedAndD
     ModalAnswerer answers;
     QStringList shown;
     answers.then([&](QWidget* chooser) {
-        shown = chooserRows(chooser);
+        // Each entry as "title|note", greyed ones marked "x".
+        for (QTreeWidgetItemIterator it(chooser->findChild<QTreeWidget*>("treeBookmarks")); *it; ++it)
+            shown << ((*it)->flags() & Qt::ItemIsEnabled ? "" : "x") + (*it)->text(0) + "|" + (*it)->text(2);
         chooser->findChild<QRadioButton*>("hourlyRadio")->click();
         ModalAnswerer::findButton(chooser, "OK")->click();
     });
@@ -133,47 +106,43 @@ TEST_F(ImportBookmarks, PastTheLimitOkIsRefusedUntilTheChoiceFits)
     WriteAll("bookmarks.html", bookmarks());
     CNelvoxDlg window;
     ModalAnswerer answers;
-    // The refusal's box is answered from the event loop, not from inside another answer.
+    // OK from the event loop, so that the refusal's box is answered meanwhile.
     QWidget* chooser = nullptr;
+    auto clickOk = [&] { QTimer::singleShot(0, chooser, [&] { ModalAnswerer::findButton(chooser, "OK")->click(); }); };
     answers.then([&](QWidget* shown) {
         chooser = shown;
-        QTimer::singleShot(0, chooser, [&] { ModalAnswerer::findButton(chooser, "OK")->click(); });
+        clickOk();
     });
     answers.then([&](QWidget* box) {
-        ModalAnswerer::findButton(box, "OK")->click();
         EXPECT_EQ(window.favorites().count(), 1021) << "added before the refusal";
-        QTimer::singleShot(0, chooser, [&] {
-            EXPECT_TRUE(chooser->isVisible()) << "the refusal closed the chooser";
-            // One fewer fits: 1,021 and 3.
-            chooser->findChild<QTreeWidget*>("treeBookmarks")
-                ->topLevelItem(0)
-                ->child(0)
-                ->setCheckState(0, Qt::Unchecked);
-            ModalAnswerer::findButton(chooser, "OK")->click();
-        });
+        ModalAnswerer::findButton(box, "OK")->click();
+        // One fewer fits: 1,021 and 3.
+        chooser->findChild<QTreeWidget*>("treeBookmarks")->topLevelItem(0)->child(0)->setCheckState(0, Qt::Unchecked);
+        clickOk();
     });
     window.ImportBookmarksFrom("bookmarks.html");
-    ASSERT_EQ(answers.texts().size(), 2);
-    EXPECT_EQ(answers.texts()[1], "Nelvox can watch at most 1024 favorites.");
-    EXPECT_EQ(window.favorites().count(), 1024);
+    EXPECT_EQ(answers.texts().value(1), "Nelvox can watch at most 1024 favorites.");
     EXPECT_TRUE(ReadAll("nelvox.ini").startsWith("1024\r\n"));
     EXPECT_FALSE(ReadAll("nelvox.ini").contains(m_server.url("/a").toUtf8())) << "the unchecked link was added";
 }
 
 TEST_F(ImportBookmarks, TheListMenuExportsAndImportsTheSameFavoritesAndFrequencies)
 {
-    WriteAll("nelvox.ini",
-        "3\r\nfile:///nowhere/a.html MNever \r\nhttp://127.0.0.1:1/b HNever \r\n"
-        "http://127.0.0.1:1/c?x=1&y=2 W01/02/26 03:04 PM YES\r\n");
+    const QByteArray favorites = "3\r\nfile:///nowhere/a.html MNever \r\nhttp://127.0.0.1:1/b HNever \r\n"
+                                 "http://127.0.0.1:1/c?x=1&y=\"2\"<3> WNever \r\n";
+    WriteAll("nelvox.ini", favorites);
     auto window = std::make_unique<CNelvoxDlg>();
     window->show();
     auto* list = window->findChild<QTreeView*>("listFavorites");
-    const QPoint row = list->visualRect(list->model()->index(0, 0)).center();
-    EXPECT_EQ(chooseFromListMenu(*window, row, {}),
+    EXPECT_EQ(chooseFromListMenu(*window, list->visualRect(list->model()->index(0, 0)).center(), {}),
         QStringList({ "Show &Changes...", "", "&Import Bookmarks...", "E&xport Favorites..." }));
 
     ModalAnswerer answers;
-    answers.then(chooseFile(QDir::current().filePath("favorites.html")));
+    auto chooseFile = [](QWidget* dialog) {
+        qobject_cast<QFileDialog*>(dialog)->selectFile(QDir::current().filePath("favorites.html"));
+        QMetaObject::invokeMethod(dialog, "accept");
+    };
+    answers.then(chooseFile);
     const QPoint below(5, list->viewport()->height() - 3);
     EXPECT_EQ(chooseFromListMenu(*window, below, "E&xport Favorites..."),
         QStringList({ "&Import Bookmarks...", "E&xport Favorites..." }));
@@ -183,13 +152,10 @@ TEST_F(ImportBookmarks, TheListMenuExportsAndImportsTheSameFavoritesAndFrequenci
     QFile::remove("nelvox.ini");
     window = std::make_unique<CNelvoxDlg>();
     window->show();
-    answers.then(chooseFile(QDir::current().filePath("favorites.html"))).thenClick("OK");
+    answers.then(chooseFile).thenClick("OK");
     chooseFromListMenu(*window, below, "&Import Bookmarks...");
-    ASSERT_TRUE(WaitFor([&] { return answers.pending() == 0 && !window->isRunInProgress(); }));
-    ASSERT_TRUE(WaitFor([&] { return ReadAll("nelvox.ini").startsWith("3\r\n"); }));
-    EXPECT_EQ(ReadAll("nelvox.ini"),
-        "3\r\nfile:///nowhere/a.html MNever \r\nhttp://127.0.0.1:1/b HNever \r\n"
-        "http://127.0.0.1:1/c?x=1&y=2 WNever \r\n");
+    ASSERT_TRUE(WaitFor([&] { return FileExists("nelvox.ini") && ReadAll("nelvox.ini") == favorites; }))
+        << ReadAll("nelvox.ini").toStdString();
 }
 
 TEST_F(ImportBookmarks, ADroppedAddressOpensAddAndADroppedBookmarksFileTheChooser)
@@ -201,12 +167,9 @@ TEST_F(ImportBookmarks, ADroppedAddressOpensAddAndADroppedBookmarksFileTheChoose
         QMimeData mime;
         mime.setData(format, data);
         QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(&window, &enter);
-        if (!enter.isAccepted())
-            return false;
         QDropEvent dropped(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(&window, &dropped);
-        return dropped.isAccepted();
+        return QApplication::sendEvent(&window, &enter) && enter.isAccepted()
+            && QApplication::sendEvent(&window, &dropped) && dropped.isAccepted();
     };
     EXPECT_FALSE(drop("text/plain", "http://a.example/ http://b.example/")) << "two addresses";
     EXPECT_FALSE(drop("text/uri-list", "javascript:go()\r\n"));
@@ -218,15 +181,14 @@ TEST_F(ImportBookmarks, ADroppedAddressOpensAddAndADroppedBookmarksFileTheChoose
         offered = dialog->findChild<QLineEdit*>("urlEdit")->text();
         ModalAnswerer::findButton(dialog, "Cancel")->click();
     });
-    ASSERT_TRUE(drop("text/uri-list", "# from a browser\r\nhttps://news.example/today\r\n"));
-    ASSERT_TRUE(WaitFor([&] { return answers.pending() == 0; }));
-    EXPECT_EQ(offered, "https://news.example/today");
-    EXPECT_EQ(answers.titles().value(0), "Nelvox v1.0 - Add or Edit Favorite");
-
     answers.thenClick("Cancel");
+    ASSERT_TRUE(drop("text/uri-list", "# from a browser\r\nhttps://news.example/today\r\n"));
+    ASSERT_TRUE(WaitFor([&] { return answers.pending() == 1; }));
+    EXPECT_EQ(offered, "https://news.example/today");
     ASSERT_TRUE(drop("text/uri-list", QUrl::fromLocalFile(QDir::current().filePath("bookmarks.html")).toEncoded()));
     ASSERT_TRUE(WaitFor([&] { return answers.pending() == 0; }));
-    EXPECT_EQ(answers.titles().value(1), "Nelvox v1.0 - Import Bookmarks");
+    EXPECT_EQ(
+        answers.titles(), QStringList({ "Nelvox v1.0 - Add or Edit Favorite", "Nelvox v1.0 - Import Bookmarks" }));
     EXPECT_EQ(window.favorites().count(), 0) << "nothing is added without OK";
 
     // While pages download, the window takes no drop and opens no menu.
