@@ -3,7 +3,6 @@
 #include "app/CNelvoxDlg.h"
 #include "commands/CImportDlg.h"
 #include "store/Bookmarks.h"
-#include "store/FavoritesFile.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
