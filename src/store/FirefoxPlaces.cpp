@@ -9,6 +9,7 @@
 #include <QAtomicInt>
 #include <QFile>
 #include <QHash>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -108,9 +109,14 @@ BookmarkTree readTree(QSqlDatabase& database, const QString& fileName)
         return tree;
     // Folders still to be read, each with the tree folder its children go into.
     std::vector<std::pair<qint64, int>> pending { { root, -1 } };
+    // A damaged table may make a folder its own ancestor; each folder is read once.
+    QSet<qint64> read;
     while (!pending.empty()) {
         const auto [folder, into] = pending.back();
         pending.pop_back();
+        if (read.contains(folder))
+            continue;
+        read.insert(folder);
         std::vector<std::pair<qint64, int>> subfolders;
         for (qint64 id : children.value(folder)) {
             const Row& row = rows[id];

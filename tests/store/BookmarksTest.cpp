@@ -101,6 +101,10 @@ TEST_F(Bookmarks, TheThreeKindsGiveTheSameFoldersAndLinks)
         ASSERT_TRUE(FileExists("places.sqlite-wal"));
         EXPECT_EQ(links(ReadBookmarks("places.sqlite")), kLinks);
         EXPECT_EQ(ReadBookmarks("places.sqlite").entries()[0].title, "Bookmarks Toolbar");
+        // A damaged table that makes the top folder a child of its own subfolder.
+        ASSERT_TRUE(QSqlQuery(firefox).exec("UPDATE moz_bookmarks SET parent = 12 WHERE id = 1"));
+        ASSERT_TRUE(QSqlQuery(firefox).exec("COMMIT"));
+        EXPECT_EQ(links(ReadBookmarks("places.sqlite")), kLinks);
         firefox.close();
     }
     QSqlDatabase::removeDatabase("firefox");
