@@ -152,10 +152,21 @@ TEST_F(ImportBookmarks, TheListMenuExportsAndImportsTheSameFavoritesAndFrequenci
     QFile::remove("nelvox.ini");
     window = std::make_unique<CNelvoxDlg>();
     window->show();
-    answers.then(chooseFile).thenClick("OK");
+    // Where Firefox keeps its profiles, the file dialog starts.
+    const QByteArray home = qgetenv("HOME");
+    qputenv("HOME", QDir::currentPath().toUtf8());
+    ASSERT_TRUE(QDir().mkpath(".mozilla/firefox"));
+    QString opened;
+    answers.then([&](QWidget* dialog) {
+        opened = qobject_cast<QFileDialog*>(dialog)->directory().absolutePath();
+        chooseFile(dialog);
+    });
+    answers.thenClick("OK");
     chooseFromListMenu(*window, below, "&Import Bookmarks...");
     ASSERT_TRUE(WaitFor([&] { return FileExists("nelvox.ini") && ReadAll("nelvox.ini") == favorites; }))
         << ReadAll("nelvox.ini").toStdString();
+    qputenv("HOME", home);
+    EXPECT_EQ(opened, QDir::current().absoluteFilePath(".mozilla/firefox"));
 }
 
 TEST_F(ImportBookmarks, ADroppedAddressOpensAddAndADroppedBookmarksFileTheChooser)
