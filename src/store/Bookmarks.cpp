@@ -120,8 +120,8 @@ BookmarkTree ReadChromiumBookmarks(const QByteArray& json, const QString& fileNa
         fail(fileName, QStringLiteral("it is a JSON file but not a Chromium or Google Chrome bookmarks file."));
 
     BookmarkTree tree;
-    // Folders still to be read, each with the tree folder its children go into. A stack, not
-    // recursion: the nesting is the file's to choose.
+    // The entries still to be read, the next at the back, each with the tree folder it goes into:
+    // the file's order, parents before children, and no recursion however deep the file nests.
     std::vector<std::pair<QJsonObject, int>> pending;
     // The roots in the order a browser shows them; "synced" is the mobile bookmarks.
     const QStringList order { QStringLiteral("bookmark_bar"), QStringLiteral("other"), QStringLiteral("synced") };
@@ -129,28 +129,21 @@ BookmarkTree ReadChromiumBookmarks(const QByteArray& json, const QString& fileNa
     std::stable_sort(names.begin(), names.end(), [&](const QString& a, const QString& b) {
         return static_cast<size_t>(order.indexOf(a)) < static_cast<size_t>(order.indexOf(b));
     });
-    for (auto root = names.crbegin(); root != names.crend(); ++root) {
-        const QJsonObject folder = roots.value(*root).toObject();
-        if (folder.value(QLatin1String("type")).toString() == u"folder")
-            pending.emplace_back(folder, tree.addFolder(-1, folder.value(QLatin1String("name")).toString()));
-    }
+    for (auto root = names.crbegin(); root != names.crend(); ++root)
+        pending.emplace_back(roots.value(*root).toObject(), -1);
     while (!pending.empty()) {
-        const auto [folder, into] = std::move(pending.back());
+        const auto [entry, into] = std::move(pending.back());
         pending.pop_back();
-        const QJsonArray children = folder.value(QLatin1String("children")).toArray();
-        std::vector<std::pair<QJsonObject, int>> subfolders;
-        for (const QJsonValue& value : children) {
-            const QJsonObject child = value.toObject();
-            const QString type = child.value(QLatin1String("type")).toString();
-            const QString name = child.value(QLatin1String("name")).toString();
-            if (type == u"url")
-                tree.addLink(into, name, child.value(QLatin1String("url")).toString());
-            else if (type == u"folder")
-                subfolders.emplace_back(child, tree.addFolder(into, name));
+        const QString type = entry.value(QLatin1String("type")).toString();
+        const QString name = entry.value(QLatin1String("name")).toString();
+        if (type == u"url") {
+            tree.addLink(into, name, entry.value(QLatin1String("url")).toString());
+        } else if (type == u"folder") {
+            const int folder = tree.addFolder(into, name);
+            const QJsonArray children = entry.value(QLatin1String("children")).toArray();
+            for (qsizetype child = children.size() - 1; child >= 0; --child)
+                pending.emplace_back(children.at(child).toObject(), folder);
         }
-        // Taken from the back, so the first subfolder is read first.
-        pending.insert(
-            pending.end(), std::make_move_iterator(subfolders.rbegin()), std::make_move_iterator(subfolders.rend()));
     }
     return tree;
 }

@@ -107,28 +107,28 @@ BookmarkTree readTree(QSqlDatabase& database, const QString& fileName)
     }
     if (root < 0)
         return tree;
-    // Folders still to be read, each with the tree folder its children go into.
-    std::vector<std::pair<qint64, int>> pending { { root, -1 } };
-    // A damaged table may make a folder its own ancestor; each folder is read once.
-    QSet<qint64> read;
+    // The entries still to be read, the next at the back, each with the tree folder it goes into.
+    std::vector<std::pair<qint64, int>> pending;
+    const auto queueChildren = [&](qint64 folder, int into) {
+        const std::vector<qint64> ids = children.value(folder);
+        for (auto id = ids.crbegin(); id != ids.crend(); ++id)
+            pending.emplace_back(*id, into);
+    };
+    queueChildren(root, -1);
+    // A damaged table may make a folder its own ancestor; each entry is read once.
+    QSet<qint64> read { root };
     while (!pending.empty()) {
-        const auto [folder, into] = pending.back();
+        const auto [id, into] = pending.back();
         pending.pop_back();
-        if (read.contains(folder))
+        const Row& row = rows[id];
+        // The tags folder lists every tagged link again under its tag.
+        if (read.contains(id) || row.guid == u"tags________")
             continue;
-        read.insert(folder);
-        std::vector<std::pair<qint64, int>> subfolders;
-        for (qint64 id : children.value(folder)) {
-            const Row& row = rows[id];
-            // The tags folder lists every tagged link again under its tag.
-            if (row.guid == u"tags________")
-                continue;
-            if (row.type == 1)
-                tree.addLink(into, row.title, row.address);
-            else if (row.type == 2)
-                subfolders.emplace_back(id, tree.addFolder(into, rootTitle(row.guid, row.title)));
-        }
-        pending.insert(pending.end(), subfolders.rbegin(), subfolders.rend());
+        read.insert(id);
+        if (row.type == 1)
+            tree.addLink(into, row.title, row.address);
+        else if (row.type == 2)
+            queueChildren(id, tree.addFolder(into, rootTitle(row.guid, row.title)));
     }
     return tree;
 }

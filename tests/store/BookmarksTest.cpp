@@ -12,7 +12,7 @@
 
 namespace {
 
-// Every link as "folder/subfolder: title <address>", below the top folder of the file, sorted.
+// Every link in the file's order as "folder/subfolder: title <address>", below the top folder.
 QStringList links(const BookmarkTree& tree)
 {
     QStringList lines;
@@ -25,13 +25,12 @@ QStringList links(const BookmarkTree& tree)
         path.removeFirst();
         lines << (path.isEmpty() ? QString() : path.join('/') + ": ") + entry.title + " <" + entry.address + ">";
     }
-    lines.sort();
     return lines;
 }
 
-const QStringList kLinks = { "Home <file:///home/u/index.html>", "News/Local: Town <http://town.example/>",
-    "News: Example <https://example.com/news>", "News: Example again <https://example.com/news>",
-    "Script <javascript:void(0)>" };
+const QStringList kLinks = { "News: Example <https://example.com/news>", "News/Local: Town <http://town.example/>",
+    "News: Example again <https://example.com/news>", "Script <javascript:void(0)>",
+    "Home <file:///home/u/index.html>" };
 
 const QByteArray kHtml = R"html(<!DOCTYPE NETSCAPE-Bookmark-file-1>
 <TITLE>Bookmarks</TITLE><H1>Bookmarks</H1>
