@@ -13,7 +13,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -147,6 +146,9 @@ TEST_F(ImportBookmarks, TheListMenuExportsAndImportsTheSameFavoritesAndFrequenci
     EXPECT_EQ(chooseFromListMenu(*window, below, "E&xport Favorites..."),
         QStringList({ "&Import Bookmarks...", "E&xport Favorites..." }));
     ASSERT_TRUE(WaitFor([&] { return FileExists("favorites.html"); }));
+    // What browsers read: their header, and a date on the folder and on each link.
+    EXPECT_TRUE(ReadAll("favorites.html").startsWith("<!DOCTYPE NETSCAPE-Bookmark-file-1>\n"));
+    EXPECT_EQ(ReadAll("favorites.html").count(" ADD_DATE=\""), 4);
 
     window.reset();
     QFile::remove("nelvox.ini");

@@ -1,8 +1,7 @@
-// The bookmarks readers on files in each of the three kinds, the export read back, and files that
-// are damaged, huge, nested or not bookmarks at all.
+// The bookmarks readers on files in each of the three kinds, and files that are damaged, huge,
+// nested or not bookmarks at all. The export is read back by the list menu's test.
 #include "store/Bookmarks.h"
 #include "platform/NelvoxError.h"
-#include "store/FavoritesList.h"
 #include "support/TempWorkDir.h"
 
 #include <QSqlDatabase>
@@ -107,20 +106,6 @@ TEST_F(Bookmarks, TheThreeKindsGiveTheSameFoldersAndLinks)
         firefox.close();
     }
     QSqlDatabase::removeDatabase("firefox");
-}
-
-TEST_F(Bookmarks, TheExportIsTheHtmlBrowsersImportWithTheFrequencyBeside)
-{
-    // Reading it back is the list menu's test; here, what a browser reads.
-    FavoritesList list;
-    list.insertFavorite(0, "http://a.example/?x=1&y=2");
-    list.setText(0, FavoritesList::Updates, "M");
-    const QByteArray html = FavoritesAsBookmarks(list, 1'700'000'000);
-    EXPECT_TRUE(html.startsWith("<!DOCTYPE NETSCAPE-Bookmark-file-1>\n")) << html.toStdString();
-    EXPECT_TRUE(html.contains("<DT><H3 ADD_DATE=\"1700000000\" LAST_MODIFIED=\"1700000000\">Nelvox</H3>\n    <DL><p>\n"
-                              "        <DT><A HREF=\"http://a.example/?x=1&amp;y=2\" ADD_DATE=\"1700000000\" "
-                              "NELVOX_UPDATES=\"M\">"))
-        << html.toStdString();
 }
 
 TEST_F(Bookmarks, BadFilesSayWhichFileAndWhatIsWrong)
