@@ -18,9 +18,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Beyond the libraries it links: certificates to reach https:// pages, and the tools Qt uses to open
-# the browser and to draw on X11 and Wayland.
+# Beyond the libraries it links: certificates to reach https:// pages, the tools Qt uses to open
+# the browser and to draw on X11 and Wayland, and Qt's SQLite driver, which reads Firefox's bookmarks.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "ca-certificates")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-qpa-plugins, libqt6sql6-sqlite")
 
 include(CPack)

@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config ca-certificates file dpkg-dev fakeroot
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev fonts-dejavu-core
-    libcurl4-openssl-dev libxml2-dev libdtl-dev
+    libcurl4-openssl-dev libxml2-dev libdtl-dev libqt6sql6-sqlite
 )
 # What the tests, benchmarks and fuzzers need besides: a first start does not wait for them.
 if [[ ${1:-} == --tests ]]; then

@@ -105,6 +105,8 @@ CNelvoxDlg::CNelvoxDlg(QWidget* parent)
     connect(qApp, &QGuiApplication::commitDataRequest, this, &CNelvoxDlg::OnQuit);
     connectScheduler();
     setUpChangesView();
+    setUpListMenu();
+    setAcceptDrops(true);
 
     OnInitDialog();
 }

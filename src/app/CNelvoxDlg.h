@@ -19,6 +19,7 @@
 class CheckProgressDlg;
 class CSTI;
 class QCheckBox;
+class QMenu;
 class QPushButton;
 class QTreeView;
 namespace Ui {
@@ -56,6 +57,15 @@ public:
     void OnAbout();
     // Opens the Changes window for the favorite in `row`.
     void OnShowChanges(int row);
+    // Import Bookmarks: a file dialog, then ImportBookmarksFrom().
+    void OnImportBookmarks();
+    // Reads a bookmarks file and runs the chooser; the chosen links become favorites with
+    // "Never", the list is sorted and saved, and their first snapshots come in one run.
+    void ImportBookmarksFrom(const QString& fileName);
+    // Export Favorites: a file dialog, then the list written as bookmarks HTML.
+    void OnExportFavorites();
+    // Adds the list's own commands (Import Bookmarks, Export Favorites) to a menu on the list.
+    void addListCommands(QMenu& menu);
     // A click on the tray icon: shows the window and ends the alert.
     void OnTrayClick();
     // Quit from outside the window (the tray menu, the desktop, a signal): saves and ends.
@@ -101,6 +111,10 @@ protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // An address dropped on the window opens Add with it; a bookmarks file opens the chooser.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 public slots:
@@ -111,6 +125,12 @@ private:
     void OnInitDialog();
     // The ways from the list's rows to the Changes window.
     void setUpChangesView();
+    // The list's menu below its last row.
+    void setUpListMenu();
+    // Add Favorite with the dialog opened on `address`.
+    void addFavorite(const QString& address);
+    // Runs a command once the event that asked for it has ended, unless a run is under way by then.
+    void runLater(std::function<void()> command);
     // Writes the favorites file; a failure is shown to the user and the caller goes on.
     void SaveFavoritesOrWarn();
     void ShowError(const QString& message);

@@ -43,6 +43,8 @@ protected:
             : request->globalPos();
         QMenu menu(m_list);
         menu.addAction(QStringLiteral("Show &Changes..."), this, [this, row] { m_showChanges(row); });
+        if (auto* window = qobject_cast<CNelvoxDlg*>(m_list->window()))
+            window->addListCommands(menu);
         menu.exec(where);
         return true;
     }

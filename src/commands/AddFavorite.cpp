@@ -8,15 +8,20 @@
 
 void CNelvoxDlg::OnAddFavorite()
 {
+    addFavorite(QString());
+}
+
+void CNelvoxDlg::addFavorite(const QString& address)
+{
     if (m_favorites.count() >= FavoritesList::kMaxFavorites) {
-        QMessageBox box(QMessageBox::Information, QStringLiteral("Nelvox"),
-            QStringLiteral("Nelvox can watch at most %1 favorites.").arg(FavoritesList::kMaxFavorites), QMessageBox::Ok,
-            this);
+        QMessageBox box(
+            QMessageBox::Information, QStringLiteral("Nelvox"), FavoritesList::limitMessage(), QMessageBox::Ok, this);
         box.exec();
         return;
     }
 
-    g_strCurrentUrl.clear();
+    // The dialog opens on this address: empty, or one dropped on the window.
+    g_strCurrentUrl = address;
     g_currentRule = m_lastAddedRule;
     {
         CAddEditDlg dialog(this);
@@ -24,17 +29,17 @@ void CNelvoxDlg::OnAddFavorite()
     }
 
     if (!g_strCurrentUrl.isEmpty()) {
-        const QString address = g_strCurrentUrl;
+        const QString added = g_strCurrentUrl;
         m_lastAddedRule = g_currentRule;
         // Rows of one address share its rule.
-        m_scheduler.rules().setRule(address, g_currentRule);
+        m_scheduler.rules().setRule(added, g_currentRule);
         const int row = m_favorites.count();
-        m_favorites.insertFavorite(row, address);
+        m_favorites.insertFavorite(row, added);
         m_favorites.setText(row, FavoritesList::Updates, FrequencyCode(g_nCurrentFrequency));
 
         // The first snapshot goes straight into the snapshot file. When that file cannot be
         // created the page is still fetched and the row still stamped.
-        const QString stamp = DownloadFirstSnapshot(address);
+        const QString stamp = DownloadFirstSnapshot(added);
         m_favorites.setText(row, FavoritesList::LastUpdated, stamp);
     }
 

@@ -8,6 +8,11 @@ FavoritesList::FavoritesList(QObject* parent)
 {
 }
 
+QString FavoritesList::limitMessage()
+{
+    return QStringLiteral("Nelvox can watch at most %1 favorites.").arg(kMaxFavorites);
+}
+
 QString FavoritesList::text(int row, int column) const
 {
     if (row < 0 || row >= count() || column < 0 || column >= ColumnCount)

@@ -17,6 +17,8 @@ public:
 
     // The most favorites Add accepts. Loading a longer file keeps every row.
     static constexpr int kMaxFavorites = 1024;
+    // What Add and Import Bookmarks say when the favorites would pass it.
+    static QString limitMessage();
 
     explicit FavoritesList(QObject* parent = nullptr);
 

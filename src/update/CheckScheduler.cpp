@@ -115,6 +115,28 @@ bool CheckScheduler::startFirstSnapshot(const QString& address)
     return true;
 }
 
+bool CheckScheduler::startFirstSnapshots(const QStringList& addresses)
+{
+    if (m_run)
+        return false;
+    m_firstSnapshotStamp = QStringLiteral("Never");
+    m_firstSnapshotJob = -1;
+    m_firstSnapshotJobs.clear();
+    m_firstSnapshotsDownloaded.clear();
+    std::unique_ptr<CheckRun> run;
+    try {
+        run = makeRun();
+    } catch (const NelvoxError& error) {
+        qCInfo(lcCheck) << addresses.size() << "first snapshots without an internet session:" << error.message();
+        emit finished(false);
+        return true;
+    }
+    for (const QString& address : addresses)
+        m_firstSnapshotJobs.insert(address, run->addFirstSnapshot(address));
+    begin(std::move(run), Kind::FirstSnapshot);
+    return true;
+}
+
 std::unique_ptr<CheckRun> CheckScheduler::makeRun()
 {
     auto run = std::make_unique<CheckRun>(m_list);
@@ -154,6 +176,13 @@ void CheckScheduler::onRunFinished()
     const bool anyChanged = run.anyChanged();
     if (kind == Kind::FirstSnapshot && run.downloaded(m_firstSnapshotJob))
         m_firstSnapshotStamp = Clock::FormatTimeStamp(Clock::GetCurrentTime());
+    for (auto job = m_firstSnapshotJobs.cbegin(); job != m_firstSnapshotJobs.cend(); ++job) {
+        if (run.downloaded(job.value())) {
+            m_firstSnapshotsDownloaded << job.key();
+            m_firstSnapshotStamp = Clock::FormatTimeStamp(Clock::GetCurrentTime());
+        }
+    }
+    m_firstSnapshotJobs.clear();
     emit runEnded();
     // Armed before the prompt, so that a prompt left open does not hold up the next tick.
     if (kind == Kind::Tick)

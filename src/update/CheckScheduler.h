@@ -9,8 +9,10 @@
 #include "store/FavoriteStates.h"
 #include "update/SnapshotComparison.h"
 
+#include <QHash>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <memory>
@@ -72,6 +74,12 @@ public:
     // The Last Updated stamp of the last first snapshot: its time, or "Never" when the download
     // failed or was stopped.
     QString firstSnapshotStamp() const { return m_firstSnapshotStamp; }
+    // The first snapshots of several addresses in one run side by side, as
+    // startFirstSnapshot(); then firstSnapshotsDownloaded(), and firstSnapshotStamp() is the
+    // time the run ended once any was downloaded.
+    bool startFirstSnapshots(const QStringList& addresses);
+    // The addresses of the last startFirstSnapshots() whose first snapshot was downloaded.
+    QStringList firstSnapshotsDownloaded() const { return m_firstSnapshotsDownloaded; }
 
     // Ends the run under way, keeping what finished; finished() follows.
     void stop();
@@ -123,6 +131,9 @@ private:
     Kind m_kind = Kind::Tick;
     int m_firstSnapshotJob = -1;
     QString m_firstSnapshotStamp;
+    // The jobs of startFirstSnapshots() by address, and what came of them.
+    QHash<QString, int> m_firstSnapshotJobs;
+    QStringList m_firstSnapshotsDownloaded;
     int m_holds = 0;
     bool m_tickWaiting = false;
     // The frequency that a tick gives a row whose code is none of the four letters: that of

@@ -1,7 +1,8 @@
 // Nelvox on Xvfb with a tray host (trayer), as a new user meets it: the tray icon while the change
 // prompt waits, Delete of one of two favorites with one address, Visit where no browser is
-// installed, and Add of an address Nelvox cannot fetch. Pages come from a loopback server that
-// the program reaches as its proxy.
+// installed, Add of an address Nelvox cannot fetch, bookmarks imported from a browser's file,
+// and a rule of what counts as a change. Pages come from a loopback server that the program
+// reaches as its proxy.
 #include "store/ChangeRules.h"
 #include "support/DesktopSession.h"
 #include "support/HttpServer.h"
@@ -333,6 +334,57 @@ TEST_F(NewUser, ARuleSetInTheDialogKeepsACounterQuietAndTheChangesWindowOffersTh
     m_session.focusAndType(changes, "Escape");
     quit(window);
     EXPECT_TRUE(data(kRulesFileName).contains(("[" + kPage + "]").toUtf8())) << "Quit kept both rules";
+}
+
+TEST_F(NewUser, ImportsABookmarksFileThroughTheMenuTheFileDialogAndTheChooser)
+{
+    // 40 links in four folders, as a browser exports them.
+    QByteArray html = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n";
+    QStringList addresses;
+    for (int folder = 0; folder < 4; ++folder) {
+        html += "<DT><H3>Folder " + QByteArray::number(folder) + "</H3>\n<DL><p>\n";
+        for (int link = 0; link < 10; ++link) {
+            addresses << QStringLiteral("http://www.example.com/%1/%2.html").arg(folder).arg(link);
+            m_server.setPage(addresses.last().toStdString(), "<p>" + addresses.last().toUtf8() + "</p>\n");
+            html += "<DT><A HREF=\"" + addresses.last().toUtf8() + "\" ADD_DATE=\"1700000000\">Page</A>\n";
+        }
+        html += "</DL><p>\n";
+    }
+    writeData("bookmarks.html", html + "</DL><p>\n");
+    const QString window = startAndShow();
+    ASSERT_FALSE(window.isEmpty()) << "Nelvox's window did not come back from the tray";
+
+    // The list is empty: a right-click anywhere in it opens its menu, Import Bookmarks first.
+    const QPoint inList = geometryOf(window).topLeft() + QPoint(70, 150);
+    m_session.run("xdotool", { "mousemove", QString::number(inList.x()), QString::number(inList.y()), "click", "3" });
+    const QString menu = newWindow({}, { window });
+    ASSERT_FALSE(menu.isEmpty()) << "no menu on the list";
+    const QRect items = geometryOf(menu);
+    click(QPoint(items.left() + 20, items.top() + items.height() / 4));
+
+    const QString files = newWindow("^Import Bookmarks$", {});
+    ASSERT_FALSE(files.isEmpty()) << "Import Bookmarks opened no file dialog";
+    m_session.focusAndType(files, "ctrl+a");
+    m_session.run("xdotool", { "type", "--delay", "5", m_data.filePath("bookmarks.html") });
+    // The first Return may only take the completion the dialog offers.
+    ASSERT_TRUE(pollUntil([&] {
+        m_session.focusAndType(files, "Return");
+        return !isShown(files);
+    })) << "the file dialog did not take the file";
+
+    const QString chooser = newWindow("^" + kCaption + " - Import Bookmarks$", {});
+    ASSERT_FALSE(chooser.isEmpty()) << "no chooser for the file";
+    m_session.focusAndType(chooser, "Return");
+    ASSERT_TRUE(pollUntil([&] {
+        const QByteArray saved = data("nelvox.ini");
+        return saved.startsWith("40\r\n") && !saved.contains("Never");
+    })) << "the 40 favorites were not saved with their first snapshots: "
+        << data("nelvox.ini").toStdString();
+    for (const QString& address : addresses) {
+        EXPECT_TRUE(data("nelvox.ini").contains(address.toUtf8() + " D")) << address.toStdString();
+        EXPECT_EQ(data(SnapshotFileName(address)), "<p>" + address.toUtf8() + "</p>\r\n") << address.toStdString();
+    }
+    quit(window);
 }
 
 } // namespace
