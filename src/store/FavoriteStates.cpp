@@ -58,6 +58,8 @@ bool readLine(FavoriteState& state, QStringView key, QStringView value)
         state.etag = value.toLatin1();
     } else if (key == u"last-modified") {
         state.lastModified = value.toLatin1();
+    } else if (key == u"known-text") {
+        state.knownText = value.toString();
     } else {
         return false;
     }
@@ -123,6 +125,7 @@ void FavoriteStates::save(const FavoritesList& list, const QString& fileName) co
         add("fetched", timeText(state.fetched));
         add("etag", QString::fromLatin1(state.etag));
         add("last-modified", QString::fromLatin1(state.lastModified));
+        add("known-text", QString(state.knownText).replace(u'\n', u' ').replace(u'\r', u' '));
         lines += state.otherLines;
         text += lines.join(QStringLiteral("\r\n")).toUtf8() + "\r\n";
     }

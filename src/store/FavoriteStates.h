@@ -29,6 +29,9 @@ struct FavoriteState {
     QDateTime fetched;
     QByteArray etag;
     QByteArray lastModified;
+    // What a check under Page text found of the snapshot's text, in the checks' own words, so
+    // that the first check after a start need not read an unchanged page's text again.
+    QString knownText;
     // Lines of the block that this build does not read, written back as they were.
     QStringList otherLines;
 

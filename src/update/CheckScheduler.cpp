@@ -7,6 +7,7 @@
 #include "store/FavoritesList.h"
 #include "update/CheckRun.h"
 #include "update/Schedule.h"
+#include "update/SnapshotName.h"
 
 CheckScheduler::CheckScheduler(FavoritesList& list, QObject* parent)
     : QObject(parent)
@@ -142,6 +143,16 @@ std::unique_ptr<CheckRun> CheckScheduler::makeRun()
     auto run = std::make_unique<CheckRun>(m_list);
     run->setStates(&m_states);
     run->setRules(&m_rules);
+    // What earlier starts learnt of the snapshots' text, where this start has learnt nothing yet.
+    for (const FavoritesList::Row& row : m_list.rows()) {
+        const QString& address = row[FavoritesList::WebSite];
+        const FavoriteState* state = m_states.find(address);
+        const QString snapshot = SnapshotFileName(address);
+        if (!state || state->knownText.isEmpty() || m_knownSnapshots.contains(snapshot))
+            continue;
+        if (const auto known = KnownSnapshot::FromText(state->knownText, m_rules.rule(address)))
+            m_knownSnapshots.insert(snapshot, *known);
+    }
     run->setKnownSnapshots(&m_knownSnapshots);
     return run;
 }
@@ -211,6 +222,15 @@ void CheckScheduler::save()
 
 void CheckScheduler::saveStates()
 {
+    for (const FavoritesList::Row& row : m_list.rows()) {
+        const QString& address = row[FavoritesList::WebSite];
+        const auto known = m_knownSnapshots.constFind(SnapshotFileName(address));
+        const bool kept = known != m_knownSnapshots.cend() && known->rule == m_rules.rule(address);
+        if (kept)
+            m_states.at(address).knownText = known->toText();
+        else if (m_states.find(address))
+            m_states.at(address).knownText.clear();
+    }
     // What the checks found is worth keeping but no reason to bother the user: the list's own
     // save reports a data directory that cannot be written.
     try {

@@ -5,6 +5,7 @@
 #include "platform/NelvoxError.h"
 #include "update/PageChanges.h"
 
+#include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QFile>
 
@@ -59,6 +60,9 @@ private:
     qint64 m_length = 0;
 };
 
+// The seed of the hashes of snapshots' bytes, the same in every run of the program.
+constexpr size_t kBytesSeed = 0x4e656c766f78;
+
 size_t hashBlock(const char* block, qint64 size, size_t seed)
 {
     return qHashBits(block, static_cast<size_t>(size), seed);
@@ -67,7 +71,7 @@ size_t hashBlock(const char* block, qint64 size, size_t seed)
 // The hash of the bytes, block by block as sameBytes() takes them.
 size_t hashOf(const QByteArray& bytes)
 {
-    size_t hash = QHashSeed::globalSeed();
+    size_t hash = kBytesSeed;
     for (qint64 at = 0; at < bytes.size(); at += kBlockBytes)
         hash = hashBlock(bytes.constData() + at, std::min(kBlockBytes, bytes.size() - at), hash);
     return hash;
@@ -81,7 +85,7 @@ std::optional<size_t> sameBytes(Copy& first, Copy& second)
         return std::nullopt;
     char firstBlock[kBlockBytes];
     char secondBlock[kBlockBytes];
-    size_t hash = QHashSeed::globalSeed();
+    size_t hash = kBytesSeed;
     for (;;) {
         const qint64 size = first.readBlock(firstBlock);
         if (second.readBlock(secondBlock) != size || memcmp(firstBlock, secondBlock, static_cast<size_t>(size)) != 0)
@@ -146,4 +150,55 @@ SnapshotComparison CompareWithSnapshot(const QString& snapshot, const QString& d
         comparison.failure = error.message();
     }
     return comparison;
+}
+
+namespace {
+
+const char* const kStatusNames[] = { "read", "too-large", "part-missing" };
+
+// A digest of the rule's options, so that knowledge found under one rule is not used under
+// another.
+QString ruleDigest(const ChangeRule& rule)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    const QStringList fields { QString::number(static_cast<int>(rule.kind)), QString::number(rule.linkAddresses),
+        QString::number(rule.ignoreNumbers), rule.ignoreLines.join(u'\n'), rule.part };
+    hash.addData(fields.join(QChar(0)).toUtf8());
+    return QString::fromLatin1(hash.result().toHex());
+}
+
+} // namespace
+
+QString KnownSnapshot::toText() const
+{
+    return QStringLiteral("%1 %2 %3 %4")
+        .arg(QString::number(bytes, 16), ruleDigest(rule), QLatin1String(kStatusNames[static_cast<int>(text.status)]),
+            text.counted.isEmpty() ? QStringLiteral("-") : QString::fromLatin1(text.counted.toHex()));
+}
+
+std::optional<KnownSnapshot> KnownSnapshot::FromText(const QString& text, const ChangeRule& rule)
+{
+    const QStringList fields = text.split(u' ', Qt::SkipEmptyParts);
+    if (fields.size() != 4 || fields[1] != ruleDigest(rule))
+        return std::nullopt;
+    KnownSnapshot known;
+    bool number = false;
+    known.bytes = fields[0].toULongLong(&number, 16);
+    if (!number)
+        return std::nullopt;
+    known.rule = rule;
+    const auto status = std::find_if(std::begin(kStatusNames), std::end(kStatusNames),
+        [&](const char* name) { return fields[2] == QLatin1String(name); });
+    if (status == std::end(kStatusNames))
+        return std::nullopt;
+    known.text.status = static_cast<RuleText::Status>(status - std::begin(kStatusNames));
+    if (fields[3] != u"-") {
+        known.text.counted = QByteArray::fromHex(fields[3].toLatin1());
+        // The digest of the lines that count is a SHA-1.
+        if (known.text.counted.size() != 20)
+            return std::nullopt;
+    } else if (known.text.status == RuleText::Status::Read) {
+        return std::nullopt;
+    }
+    return known;
 }

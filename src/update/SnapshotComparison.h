@@ -15,11 +15,16 @@
 // same need not be read again under the same rule, which spares most of the work of a check
 // whose page did not change.
 struct KnownSnapshot {
-    // A hash of the snapshot's bytes with the process's own seed: the knowledge lasts only as
-    // long as the program runs.
+    // A hash of the snapshot's bytes. Its seed is fixed, so that the knowledge can be kept
+    // from one start to the next: bytes that hash the same are still compared byte for byte
+    // with the download before the knowledge is used.
     size_t bytes = 0;
     ChangeRule rule;
     TextDigest text;
+
+    // As one line of text, and back; none from a line that is not one.
+    QString toText() const;
+    static std::optional<KnownSnapshot> FromText(const QString& text, const ChangeRule& rule);
 };
 // By snapshot file name.
 using KnownSnapshots = QHash<QString, KnownSnapshot>;

@@ -4,6 +4,7 @@
 
 #include "platform/TransferPool.h"
 #include "store/DialogValues.h"
+#include "update/ChangeRule.h"
 #include "update/CheckScheduler.h"
 #include "update/SnapshotReplace.h"
 
@@ -24,11 +25,12 @@ const QDate kSaturday(2021, 10, 2);
 class CheckSchedulerTest : public UpdateFixture {
 protected:
     // Starts a run through `start` and waits for all that follows it; false when none started.
-    bool run(const std::function<bool()>& start)
+    bool run(const std::function<bool()>& start) { return run(start, m_scheduler); }
+    bool run(const std::function<bool()>& start, CheckScheduler& scheduler)
     {
         QEventLoop loop;
         bool ended = false;
-        QObject::connect(&m_scheduler, &CheckScheduler::finished, &loop, [&] {
+        QObject::connect(&scheduler, &CheckScheduler::finished, &loop, [&] {
             ended = true;
             loop.quit();
         });
@@ -324,6 +326,46 @@ TEST_F(CheckSchedulerTest, AServerThatAsksToWaitIsLeftAloneUntilThenAcrossRuns)
     ASSERT_TRUE(updateAll());
     EXPECT_EQ(m_server.requestCount("/b"), 1);
     EXPECT_EQ(state("/a").failure, "HTTP 503 Service Unavailable");
+}
+
+// What a check under Page text learnt of a snapshot's text is kept in the state file, so that
+// the first check after a start need not read an unchanged page again; under another rule, or
+// for other bytes, it is not used.
+TEST_F(CheckSchedulerTest, WhatChecksLearntOfASnapshotsTextOutlivesTheProgramButNotItsRule)
+{
+    m_server.setPage("/p", "<div id=main><p>Price 12 EUR</p></div>\n");
+    addRow(m_list, "/p", "H");
+    snapshotAsServed("/p");
+    ChangeRule rule = ChangeRule::pageText();
+    rule.part = QStringLiteral("#main");
+    m_scheduler.rules().setRule(url("/p"), rule);
+    ASSERT_TRUE(updateAll());
+    ASSERT_EQ(state("/p").outcome, FavoriteState::Outcome::Unchanged);
+    const QString known = state("/p").knownText;
+    ASSERT_TRUE(known.contains(QStringLiteral(" read "))) << known.toStdString();
+    EXPECT_TRUE(ReadAll(kStatesFileName).contains("known-text=" + known.toUtf8()));
+
+    // The next start believes the file: here it says the part was missing, which only the
+    // knowledge can say of this page.
+    QByteArray states = ReadAll(kStatesFileName);
+    states.replace(known.toUtf8(), known.section(u' ', 0, 1).toUtf8() + " part-missing -");
+    WriteAll(kStatesFileName, states);
+    const auto checkAfterAStart = [&](const ChangeRule& ruleThen) {
+        CheckScheduler next { m_list };
+        next.loadStates();
+        next.rules().setRule(url("/p"), ruleThen);
+        EXPECT_TRUE(run([&] { return next.startUpdateAll(); }, next));
+        return *next.states().find(url("/p"));
+    };
+    EXPECT_EQ(checkAfterAStart(rule).failure, PartMissingReason());
+    WriteAll(kStatesFileName, states);
+    ChangeRule withNumbers = rule;
+    withNumbers.ignoreNumbers = true;
+    EXPECT_EQ(checkAfterAStart(withNumbers).outcome, FavoriteState::Outcome::Unchanged)
+        << "another rule reads the page";
+    WriteAll(kStatesFileName, states);
+    WriteAll(SnapshotFileName(url("/p")), "<div id=main>\r\n<p>Price 12 EUR</p></div>\r\n");
+    EXPECT_EQ(checkAfterAStart(rule).outcome, FavoriteState::Outcome::Unchanged) << "another snapshot is read";
 }
 
 } // namespace
