@@ -42,7 +42,7 @@ void CNelvoxDlg::OnEditSelected()
         m_favorites.setText(row, FavoritesList::WebSite, address);
         // The rule goes with the address, and is the rule of every row of the new address.
         if (!m_favorites.containsAddress(oldAddress))
-            m_scheduler.rules().remove(oldAddress);
+            m_scheduler.rules().rename(oldAddress, address);
         m_scheduler.rules().setRule(address, g_currentRule);
         if (const QString code = FrequencyCode(g_nCurrentFrequency); !code.isEmpty())
             m_favorites.setText(row, FavoritesList::Updates, code);
