@@ -105,7 +105,6 @@ CNelvoxDlg::CNelvoxDlg(QWidget* parent)
     connect(qApp, &QGuiApplication::commitDataRequest, this, &CNelvoxDlg::OnQuit);
     connectScheduler();
     setUpChangesView();
-    setUpListMenu();
     setAcceptDrops(true);
 
     OnInitDialog();

@@ -123,10 +123,8 @@ public slots:
 
 private:
     void OnInitDialog();
-    // The ways from the list's rows to the Changes window.
+    // The ways from the list's rows to the Changes window, and the list's menu.
     void setUpChangesView();
-    // The list's menu below its last row.
-    void setUpListMenu();
     // Add Favorite with the dialog opened on `address`.
     void addFavorite(const QString& address);
     // Runs a command once the event that asked for it has ended, unless a run is under way by then.

@@ -1,5 +1,6 @@
-// The ways from the favorites list to the Changes window: a double-click on a row, and a
-// menu on the rows. Clicks outside the rows keep the window's own menu.
+// The ways from the favorites list to the Changes window, a double-click on a row and the
+// list's menu, which also holds the list's other commands. Clicks outside the list's rows
+// and the room below them keep the window's own menu.
 #include "app/CNelvoxDlg.h"
 
 #include "app/CChangesDlg.h"
@@ -11,13 +12,15 @@
 
 namespace {
 
-// The list refuses menus of its own (its context menu policy), so the row menu is offered
-// by watching the list before that refusal.
-class RowMenu : public QObject {
+// The list refuses menus of its own (its context menu policy), so its menu is offered by
+// watching the list before that refusal: on a row, Show Changes and the list's commands;
+// below the last row, the list's commands.
+class ListMenu : public QObject {
 public:
-    RowMenu(QTreeView* list, std::function<void(int)> showChanges)
+    ListMenu(QTreeView* list, CNelvoxDlg* window, std::function<void(int)> showChanges)
         : QObject(list)
         , m_list(list)
+        , m_window(window)
         , m_showChanges(std::move(showChanges))
     {
         list->installEventFilter(this);
@@ -30,27 +33,27 @@ protected:
         if (event->type() != QEvent::ContextMenu)
             return false;
         auto* request = static_cast<QContextMenuEvent*>(event);
-        QModelIndex index;
-        if (watched == m_list->viewport() && request->reason() != QContextMenuEvent::Keyboard)
-            index = m_list->indexAt(request->pos());
-        else if (request->reason() == QContextMenuEvent::Keyboard)
-            index = m_list->currentIndex();
-        if (!index.isValid())
+        const bool keyboard = request->reason() == QContextMenuEvent::Keyboard;
+        if (!keyboard && watched != m_list->viewport())
             return false;
-        const int row = index.row();
-        const QPoint where = request->reason() == QContextMenuEvent::Keyboard
-            ? m_list->viewport()->mapToGlobal(m_list->visualRect(index).center())
-            : request->globalPos();
+        const QModelIndex index = keyboard ? m_list->currentIndex() : m_list->indexAt(request->pos());
+        QPoint where = request->globalPos();
+        if (keyboard) {
+            where
+                = m_list->viewport()->mapToGlobal(index.isValid() ? m_list->visualRect(index).center() : QPoint(0, 0));
+        }
         QMenu menu(m_list);
-        menu.addAction(QStringLiteral("Show &Changes..."), this, [this, row] { m_showChanges(row); });
-        if (auto* window = qobject_cast<CNelvoxDlg*>(m_list->window()))
-            window->addListCommands(menu);
+        if (index.isValid()) {
+            menu.addAction(QStringLiteral("Show &Changes..."), this, [this, row = index.row()] { m_showChanges(row); });
+        }
+        m_window->addListCommands(menu);
         menu.exec(where);
         return true;
     }
 
 private:
     QTreeView* m_list;
+    CNelvoxDlg* m_window;
     std::function<void(int)> m_showChanges;
 };
 
@@ -62,7 +65,7 @@ void CNelvoxDlg::setUpChangesView()
         if (index.isValid())
             RunCommand([this, row = index.row()] { OnShowChanges(row); });
     });
-    new RowMenu(m_listFavorites, [this](int row) { RunCommand([this, row] { OnShowChanges(row); }); });
+    new ListMenu(m_listFavorites, this, [this](int row) { RunCommand([this, row] { OnShowChanges(row); }); });
 }
 
 void CNelvoxDlg::OnShowChanges(int row)

@@ -5,7 +5,6 @@
 #include "store/Bookmarks.h"
 
 #include <QApplication>
-#include <QContextMenuEvent>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -14,46 +13,12 @@
 #include <QMimeData>
 #include <QScopeGuard>
 #include <QStandardPaths>
-#include <QTreeView>
 
 namespace {
 
 const QString kHtmlFilter = QStringLiteral("Bookmarks HTML files (*.html *.htm)");
 const QString kChromiumFilter = QStringLiteral("Chromium and Google Chrome bookmarks (Bookmarks)");
 const QString kFirefoxFilter = QStringLiteral("Firefox bookmarks (places.sqlite)");
-
-// The list offers its commands below its last row too, where no row's menu answers.
-class ListMenu : public QObject {
-public:
-    ListMenu(QTreeView* list, CNelvoxDlg* window)
-        : QObject(list)
-        , m_list(list)
-        , m_window(window)
-    {
-        list->installEventFilter(this);
-        list->viewport()->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() != QEvent::ContextMenu)
-            return false;
-        auto* request = static_cast<QContextMenuEvent*>(event);
-        const bool keyboard = request->reason() == QContextMenuEvent::Keyboard;
-        if (keyboard ? m_list->currentIndex().isValid()
-                     : watched != m_list->viewport() || m_list->indexAt(request->pos()).isValid())
-            return false;
-        QMenu menu(m_list);
-        m_window->addListCommands(menu);
-        menu.exec(keyboard ? m_list->viewport()->mapToGlobal(QPoint(0, 0)) : request->globalPos());
-        return true;
-    }
-
-private:
-    QTreeView* m_list;
-    CNelvoxDlg* m_window;
-};
 
 // The one address a drop carries, as the uri-list or the text gives it: an http, https or file
 // address without blanks. Empty for anything else, several addresses included.
@@ -82,11 +47,6 @@ QString droppedBookmarks(const QString& address)
 }
 
 } // namespace
-
-void CNelvoxDlg::setUpListMenu()
-{
-    new ListMenu(m_listFavorites, this);
-}
 
 void CNelvoxDlg::addListCommands(QMenu& menu)
 {
