@@ -4,28 +4,19 @@
 
 #include "platform/Files.h"
 #include "platform/NelvoxError.h"
+#include "store/BlockFile.h"
 #include "store/FavoritesList.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSet>
 
 namespace {
 
-const char* const kHeading[] = {
-    "# What counts as a change of each favorite's page, one block per favorite's address.",
-    "# rule=page length or page text; under page text: links=yes or no, numbers=count or ignore,",
-    "# ignore-line=a text or /a regular expression/ (one line each), part=a CSS selector or XPath.",
+const QStringList kHeading {
+    QStringLiteral("# What counts as a change of each favorite's page, one block per favorite's address."),
+    QStringLiteral("# rule=page length or page text; under page text: links=yes or no, numbers=count or ignore,"),
+    QStringLiteral("# ignore-line=a text or /a regular expression/ (one line each), part=a CSS selector or XPath."),
 };
-
-bool isHeading(QStringView line)
-{
-    for (const char* heading : kHeading) {
-        if (line == QLatin1String(heading))
-            return true;
-    }
-    return false;
-}
 
 // A line break in a value would start a line of its own.
 QString oneLine(const QString& value)
@@ -76,25 +67,15 @@ bool ChangeRules::load(const QString& fileName)
         return !m_unreadable;
     }
     Entry* entry = nullptr;
-    const QString text = QString::fromUtf8(file.readAll());
-    for (QStringView line : QStringView(text).tokenize(u'\n')) {
-        line = line.trimmed();
-        if (line.startsWith(u'[') && line.endsWith(u']')) {
-            entry = &m_rules[line.sliced(1, line.size() - 2).toString()];
-            *entry = {};
-            continue;
-        }
-        if (!entry) {
-            if (!line.isEmpty() && !isHeading(line))
-                m_leadingLines << line.toString();
-            continue;
-        }
-        if (line.isEmpty())
-            continue;
-        const qsizetype equals = line.indexOf(u'=');
-        if (equals <= 0 || !readLine(entry->rule, line.first(equals).trimmed(), line.sliced(equals + 1).trimmed()))
-            entry->otherLines << line.toString();
-    }
+    BlockFileReader reader;
+    reader.heading = kHeading;
+    reader.block = [&](const QString& address) {
+        entry = &m_rules[address];
+        *entry = {};
+    };
+    reader.line = [&](QStringView key, QStringView value) { return readLine(entry->rule, key, value); };
+    reader.other = [&](const QString& line) { (entry ? entry->otherLines : m_leadingLines) << line; };
+    reader.read(QString::fromUtf8(file.readAll()));
     return true;
 }
 
@@ -103,17 +84,11 @@ void ChangeRules::save(const FavoritesList& list, const QString& fileName) const
     if (m_unreadable)
         return;
     QByteArray text;
-    for (const char* heading : kHeading)
-        text += QByteArray(heading) + "\r\n";
-    for (const QString& line : m_leadingLines)
-        text += line.toUtf8() + "\r\n";
-    QSet<QString> written;
-    for (const FavoritesList::Row& row : list.rows()) {
-        const QString& address = row[FavoritesList::WebSite];
+    AppendLines(text, kHeading + m_leadingLines);
+    for (const QString& address : list.addresses()) {
         const auto found = m_rules.constFind(address);
-        if (found == m_rules.cend() || written.contains(address))
+        if (found == m_rules.cend())
             continue;
-        written.insert(address);
         const ChangeRule& rule = found->rule;
         QStringList lines { u'[' + address + u']' };
         if (rule.isPageLength()) {
@@ -129,8 +104,7 @@ void ChangeRules::save(const FavoritesList& list, const QString& fileName) const
             if (!rule.part.trimmed().isEmpty())
                 lines << QStringLiteral("part=") + oneLine(rule.part).trimmed();
         }
-        lines += found->otherLines;
-        text += lines.join(QStringLiteral("\r\n")).toUtf8() + "\r\n";
+        AppendLines(text, lines + found->otherLines);
     }
     if (const QString reason = WriteWholeFile(fileName, text); !reason.isEmpty())
         throw FileError(QStringLiteral("Cannot save the rules of the favorites to \"%1\": %2").arg(fileName, reason));

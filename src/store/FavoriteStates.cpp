@@ -4,14 +4,14 @@
 
 #include "platform/Files.h"
 #include "platform/NelvoxError.h"
+#include "store/BlockFile.h"
 #include "store/FavoritesList.h"
 
 #include <QFile>
-#include <QSet>
 
 namespace {
 
-const char* const kHeading = "# What Nelvox's checks found, one block per favorite's address.";
+const QStringList kHeading { QStringLiteral("# What Nelvox's checks found, one block per favorite's address.") };
 
 const char* const kOutcomeNames[] = { "unknown", "changed", "unchanged", "failed", "stopped" };
 
@@ -76,40 +76,26 @@ void FavoriteStates::load(const QString& fileName)
     if (!OpenForReading(file, fileName))
         return;
     FavoriteState* state = nullptr;
+    BlockFileReader reader;
+    reader.heading = kHeading;
+    reader.block = [&](const QString& address) {
+        state = &m_states[address];
+        *state = {};
+    };
+    reader.line = [&](QStringView key, QStringView value) { return readLine(*state, key, value); };
+    reader.other = [&](const QString& line) { (state ? state->otherLines : m_leadingLines) << line; };
     // Read whole: a read per line would cost more than the parsing.
-    const QString text = QString::fromUtf8(file.readAll());
-    for (QStringView line : QStringView(text).tokenize(u'\n')) {
-        line = line.trimmed();
-        if (line.startsWith(u'[') && line.endsWith(u']')) {
-            state = &m_states[line.sliced(1, line.size() - 2).toString()];
-            *state = {};
-            continue;
-        }
-        if (!state) {
-            if (!line.isEmpty() && line != QLatin1String(kHeading))
-                m_leadingLines << line.toString();
-            continue;
-        }
-        if (line.isEmpty())
-            continue;
-        const qsizetype equals = line.indexOf(u'=');
-        if (equals <= 0 || !readLine(*state, line.first(equals).trimmed(), line.sliced(equals + 1).trimmed()))
-            state->otherLines << line.toString();
-    }
+    reader.read(QString::fromUtf8(file.readAll()));
 }
 
 void FavoriteStates::save(const FavoritesList& list, const QString& fileName) const
 {
-    QByteArray text = QByteArray(kHeading) + "\r\n";
-    for (const QString& line : m_leadingLines)
-        text += line.toUtf8() + "\r\n";
-    QSet<QString> written;
-    for (const FavoritesList::Row& row : list.rows()) {
-        const QString& address = row[FavoritesList::WebSite];
+    QByteArray text;
+    AppendLines(text, kHeading + m_leadingLines);
+    for (const QString& address : list.addresses()) {
         const auto found = m_states.constFind(address);
-        if (found == m_states.cend() || written.contains(address))
+        if (found == m_states.cend())
             continue;
-        written.insert(address);
         const FavoriteState& state = *found;
         QStringList lines { u'[' + address + u']' };
         auto add = [&](const char* key, const QString& value) {
@@ -126,8 +112,7 @@ void FavoriteStates::save(const FavoritesList& list, const QString& fileName) co
         add("etag", QString::fromLatin1(state.etag));
         add("last-modified", QString::fromLatin1(state.lastModified));
         add("known-text", QString(state.knownText).replace(u'\n', u' ').replace(u'\r', u' '));
-        lines += state.otherLines;
-        text += lines.join(QStringLiteral("\r\n")).toUtf8() + "\r\n";
+        AppendLines(text, lines + state.otherLines);
     }
     if (const QString reason = WriteWholeFile(fileName, text); !reason.isEmpty())
         throw FileError(QStringLiteral("Cannot save what the checks found to \"%1\": %2").arg(fileName, reason));

@@ -1,6 +1,8 @@
 // The favorites model and its sort.
 #include "store/FavoritesList.h"
 
+#include <QSet>
+
 #include <algorithm>
 
 FavoritesList::FavoritesList(QObject* parent)
@@ -142,4 +144,17 @@ void SortFavorites(FavoritesList& list)
 bool FavoritesList::containsAddress(const QString& webSite) const
 {
     return std::any_of(m_rows.cbegin(), m_rows.cend(), [&](const Row& row) { return row[WebSite] == webSite; });
+}
+
+QStringList FavoritesList::addresses() const
+{
+    QStringList addresses;
+    QSet<QString> seen;
+    for (const Row& row : m_rows) {
+        if (!seen.contains(row[WebSite])) {
+            seen.insert(row[WebSite]);
+            addresses << row[WebSite];
+        }
+    }
+    return addresses;
 }

@@ -5,6 +5,7 @@
 
 #include <QAbstractTableModel>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <vector>
@@ -32,6 +33,8 @@ public:
 
     // All four cells of every row, row 0 first.
     const std::vector<Row>& rows() const { return m_rows; }
+    // Each Web Site once, in the rows' order.
+    QStringList addresses() const;
     // Whether a row has exactly this Web Site.
     bool containsAddress(const QString& webSite) const;
     // Rewrites the cells of every row in place; rows are neither inserted nor removed,
