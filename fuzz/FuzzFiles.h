@@ -2,6 +2,8 @@
 // work in, and the input written as a file there.
 #pragma once
 
+#include "store/FavoritesList.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -31,4 +33,17 @@ inline QByteArray ReadFuzzOutput(const char* fileName)
     if (!file.open(QIODevice::ReadOnly))
         std::abort();
     return file.readAll();
+}
+
+// Saves a store of blocks by address (the states, the rules) for all the addresses it holds,
+// in one order: the blocks are written in the list's order, and a hash has none of its own.
+template <class Store> QByteArray SaveAllBlocks(const Store& store, const char* fileName)
+{
+    QStringList addresses = store.addresses();
+    addresses.sort();
+    FavoritesList list;
+    for (const QString& address : addresses)
+        list.insertFavorite(list.count(), address);
+    store.save(list, QString::fromLatin1(fileName));
+    return ReadFuzzOutput(fileName);
 }

@@ -1,29 +1,12 @@
 // Any bytes as "nelvox.rules": loading must not crash, and what a save writes must read back
 // to rules that write the very same bytes.
 #include "store/ChangeRules.h"
-#include "store/FavoritesList.h"
 
 #include "FuzzFiles.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-
-namespace {
-
-QByteArray saveAll(const ChangeRules& rules)
-{
-    // In one order: the blocks are written in the list's order, and a hash has none of its own.
-    QStringList addresses = rules.addresses();
-    addresses.sort();
-    FavoritesList list;
-    for (const QString& address : addresses)
-        list.insertFavorite(list.count(), address);
-    rules.save(list);
-    return ReadFuzzOutput(kRulesFileName);
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
@@ -37,10 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ChangeRules loaded;
     if (!loaded.load())
         std::abort();
-    const QByteArray first = saveAll(loaded);
+    const QByteArray first = SaveAllBlocks(loaded, kRulesFileName);
     ChangeRules reloaded;
     reloaded.load();
-    const QByteArray second = saveAll(reloaded);
+    const QByteArray second = SaveAllBlocks(reloaded, kRulesFileName);
     if (first != second) {
         std::fprintf(stderr, "saved:\n%s\nsaved again:\n%s\n", first.constData(), second.constData());
         std::abort();
