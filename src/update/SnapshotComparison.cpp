@@ -60,18 +60,18 @@ private:
     qint64 m_length = 0;
 };
 
-// The seed of the hashes of snapshots' bytes, the same in every run of the program.
-constexpr size_t kBytesSeed = 0x4e656c766f78;
+// Where the hashes of snapshots' bytes start, the same in every run of the program.
+constexpr size_t kBytesHashStart = 0x4e656c766f78;
 
-size_t hashBlock(const char* block, qint64 size, size_t seed)
+size_t hashBlock(const char* block, qint64 size, size_t previous)
 {
-    return qHashBits(block, static_cast<size_t>(size), seed);
+    return qHashBits(block, static_cast<size_t>(size), previous);
 }
 
 // The hash of the bytes, block by block as sameBytes() takes them.
 size_t hashOf(const QByteArray& bytes)
 {
-    size_t hash = kBytesSeed;
+    size_t hash = kBytesHashStart;
     for (qint64 at = 0; at < bytes.size(); at += kBlockBytes)
         hash = hashBlock(bytes.constData() + at, std::min(kBlockBytes, bytes.size() - at), hash);
     return hash;
@@ -85,7 +85,7 @@ std::optional<size_t> sameBytes(Copy& first, Copy& second)
         return std::nullopt;
     char firstBlock[kBlockBytes];
     char secondBlock[kBlockBytes];
-    size_t hash = kBytesSeed;
+    size_t hash = kBytesHashStart;
     for (;;) {
         const qint64 size = first.readBlock(firstBlock);
         if (second.readBlock(secondBlock) != size || memcmp(firstBlock, secondBlock, static_cast<size_t>(size)) != 0)

@@ -15,9 +15,9 @@
 // same need not be read again under the same rule, which spares most of the work of a check
 // whose page did not change.
 struct KnownSnapshot {
-    // A hash of the snapshot's bytes. Its seed is fixed, so that the knowledge can be kept
-    // from one start to the next: bytes that hash the same are still compared byte for byte
-    // with the download before the knowledge is used.
+    // A hash of the snapshot's bytes. It starts from a fixed value, so that the knowledge can
+    // be kept from one start to the next: bytes that hash the same are still compared byte for
+    // byte with the download before the knowledge is used.
     size_t bytes = 0;
     ChangeRule rule;
     TextDigest text;

@@ -478,7 +478,7 @@ TEST_F(CheckRunTest, EachRuleTellsTheEditsAReaderSeesFromNoise)
                             "<script nonce=\"9f8e7d6c5b4a\">var ready = true;</script>\n"
                             "</head><body>\n<article><h1>Spring planting</h1>\n"
                             "<p>Sow the beans once the soil is warm.</p>\n"
-                            "<p>Seed packs cost $4.95 each.</p>\n"
+                            "<p>Bean packs cost $4.95 each.</p>\n"
                             "<p><a href=\"/files/planner-2.4.1.zip\">Download the planner</a></p>\n"
                             "</article>\n<iframe src=\"https://ads.example/slot?id=73a9\"></iframe>\n"
                             "<p>Updated 9 minutes ago</p>\n<p>8,204 views</p>\n"
