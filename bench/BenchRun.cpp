@@ -3,7 +3,7 @@
 #include "BenchWorkDir.h"
 #include "store/FavoriteStates.h"
 #include "store/FavoritesList.h"
-#include "update/CheckRun.h"
+#include "check/CheckRun.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

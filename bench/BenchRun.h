@@ -2,7 +2,7 @@
 // driven to its end, and the loop that times several ways of fetching the same pages by turns.
 #pragma once
 
-#include "update/SnapshotComparison.h"
+#include "check/SnapshotComparison.h"
 
 #include <QByteArray>
 #include <QString>

@@ -24,7 +24,7 @@
 #include "store/FavoriteStates.h"
 #include "store/FavoritesFile.h"
 #include "store/FavoritesList.h"
-#include "update/SnapshotName.h"
+#include "check/SnapshotName.h"
 
 #include <QAbstractEventDispatcher>
 #include <QDir>

@@ -10,7 +10,7 @@
 #include "LoopbackServer.h"
 #include "NginxServer.h"
 #include "store/FavoritesList.h"
-#include "update/SnapshotName.h"
+#include "check/SnapshotName.h"
 
 #include <QDir>
 #include <QFile>

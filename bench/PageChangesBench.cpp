@@ -1,9 +1,9 @@
 // The Changes window's work on a large page: two copies of a 1 MiB page of 20,000 lines with
 // 100 lines changed, the readable text of both extracted and compared. Target: 200 ms.
 #include "BenchWorkDir.h"
-#include "update/PageChanges.h"
-#include "update/SnapshotName.h"
-#include "update/SnapshotReplace.h"
+#include "check/PageChanges.h"
+#include "check/SnapshotName.h"
+#include "check/SnapshotReplace.h"
 
 #include <QFile>
 

@@ -4,9 +4,9 @@
 // nested <div> and 30,000 unclosed <b>. Time per parse and the peak memory one parse adds.
 // Then the text a Page text rule compares, on the pages a check reads most (50 and 100 KB).
 #include "BenchMemory.h"
-#include "update/PageText.h"
-#include "update/ParsedPage.h"
-#include "update/RuleText.h"
+#include "page/PageText.h"
+#include "page/ParsedPage.h"
+#include "page/RuleText.h"
 
 #include <QDeadlineTimer>
 

@@ -5,7 +5,7 @@
 // --benchmark_enable_random_interleaving=true so that the ways take turns.
 #include "BenchWorkDir.h"
 #include "platform/Files.h"
-#include "update/SnapshotReplace.h"
+#include "check/SnapshotReplace.h"
 
 #include <QFile>
 

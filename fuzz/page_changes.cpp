@@ -1,8 +1,8 @@
 // Any bytes as two copies of a page (split at the first "\xff\xfe", or in half): the
 // readable text and source lines of both, and the differences between them, must come out
 // without a crash, within the time allowed, and account for every line of both copies.
-#include "update/PageDiff.h"
-#include "update/PageText.h"
+#include "page/PageDiff.h"
+#include "page/PageText.h"
 
 #include <QByteArray>
 

@@ -2,8 +2,8 @@
 // problem exactly when it refuses, and reading a small page with the part must end without a
 // crash; a CSS selector it refuses matches nothing, and one it takes is never too slow for a
 // page this small.
-#include "update/PagePart.h"
-#include "update/RuleText.h"
+#include "page/PagePart.h"
+#include "page/RuleText.h"
 
 #include <QString>
 

@@ -2,7 +2,7 @@
 #include "app/CChangesDlg.h"
 
 #include "platform/Clock.h"
-#include "update/ChangeRule.h"
+#include "check/ChangeRule.h"
 
 #include "ui_CChangesDlg.h"
 

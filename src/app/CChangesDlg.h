@@ -4,7 +4,7 @@
 // counted under it.
 #pragma once
 
-#include "update/PageChanges.h"
+#include "check/PageChanges.h"
 
 #include <QDialog>
 

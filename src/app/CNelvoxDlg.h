@@ -5,7 +5,7 @@
 #include "app/FailureMarks.h"
 #include "app/InputHold.h"
 #include "store/FavoritesList.h"
-#include "update/CheckScheduler.h"
+#include "check/CheckScheduler.h"
 
 #include <QDialog>
 #include <QIcon>

@@ -5,7 +5,7 @@
 #include "app/CaptionFit.h"
 #include "platform/BrowserAddress.h"
 #include "store/DialogValues.h"
-#include "update/RuleText.h"
+#include "page/RuleText.h"
 
 #include "ui_CAddEditDlg.h"
 

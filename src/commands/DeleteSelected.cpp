@@ -2,7 +2,7 @@
 // still uses it), then its row, and its rule with the last row of its address; the list is then sorted and saved. No
 // question is asked.
 #include "app/CNelvoxDlg.h"
-#include "update/SnapshotRemoval.h"
+#include "check/SnapshotRemoval.h"
 
 void CNelvoxDlg::OnDeleteSelected()
 {

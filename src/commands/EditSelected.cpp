@@ -5,7 +5,7 @@
 #include "app/CNelvoxDlg.h"
 #include "commands/CAddEditDlg.h"
 #include "store/DialogValues.h"
-#include "update/SnapshotRemoval.h"
+#include "check/SnapshotRemoval.h"
 
 void CNelvoxDlg::OnEditSelected()
 {

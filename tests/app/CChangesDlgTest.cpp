@@ -3,11 +3,11 @@
 // change, a missing earlier copy and a page too large to compare.
 #include "app/CChangesDlg.h"
 #include "app/CNelvoxDlg.h"
-#include "update/ChangeRule.h"
+#include "check/ChangeRule.h"
 #include "support/ModalAnswerer.h"
 #include "support/TempWorkDir.h"
-#include "update/SnapshotName.h"
-#include "update/SnapshotReplace.h"
+#include "check/SnapshotName.h"
+#include "check/SnapshotReplace.h"
 
 #include <QApplication>
 #include <QCheckBox>

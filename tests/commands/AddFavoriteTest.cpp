@@ -6,7 +6,7 @@
 #include "support/HttpServer.h"
 #include "support/ModalAnswerer.h"
 #include "support/TempWorkDir.h"
-#include "update/SnapshotName.h"
+#include "check/SnapshotName.h"
 
 #include <QLineEdit>
 #include <QPushButton>

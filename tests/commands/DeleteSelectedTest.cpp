@@ -3,8 +3,8 @@
 #include "app/CNelvoxDlg.h"
 #include "support/ModalAnswerer.h"
 #include "support/TempWorkDir.h"
-#include "update/SnapshotName.h"
-#include "update/SnapshotReplace.h"
+#include "check/SnapshotName.h"
+#include "check/SnapshotReplace.h"
 
 #include <QApplication>
 #include <QDir>

@@ -7,8 +7,8 @@
 #include "support/HttpServer.h"
 #include "support/ModalAnswerer.h"
 #include "support/TempWorkDir.h"
-#include "update/SnapshotName.h"
-#include "update/SnapshotReplace.h"
+#include "check/SnapshotName.h"
+#include "check/SnapshotReplace.h"
 
 #include <QApplication>
 #include <QCheckBox>

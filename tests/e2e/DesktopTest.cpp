@@ -6,7 +6,7 @@
 #include "platform/LineEnds.h"
 #include "support/DesktopSession.h"
 #include "support/HttpServer.h"
-#include "update/SnapshotName.h"
+#include "check/SnapshotName.h"
 
 #include <QDir>
 #include <QFile>

@@ -6,8 +6,8 @@
 #include "store/ChangeRules.h"
 #include "support/DesktopSession.h"
 #include "support/HttpServer.h"
-#include "update/SnapshotName.h"
-#include "update/SnapshotReplace.h"
+#include "check/SnapshotName.h"
+#include "check/SnapshotReplace.h"
 
 #include <QFile>
 #include <QStandardPaths>

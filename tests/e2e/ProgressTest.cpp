@@ -5,7 +5,7 @@
 // page until the test ends, so the run is in flight for as long as the test needs.
 #include "support/DesktopSession.h"
 #include "support/ServerThread.h"
-#include "update/SnapshotName.h"
+#include "check/SnapshotName.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 // work that Update All Now does, without a window, for tests that kill it halfway.
 #include "store/FavoritesFile.h"
 #include "store/FavoritesList.h"
-#include "update/CheckRun.h"
+#include "check/CheckRun.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

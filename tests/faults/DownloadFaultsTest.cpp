@@ -7,8 +7,8 @@
 #include "support/Downloads.h"
 #include "support/HttpServer.h"
 #include "support/TempWorkDir.h"
-#include "update/CheckRun.h"
-#include "update/SnapshotName.h"
+#include "check/CheckRun.h"
+#include "check/SnapshotName.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 // new one, and the previous copy, where there is one, a whole earlier page.
 #include "platform/NelvoxError.h"
 #include "support/TempWorkDir.h"
-#include "update/SnapshotReplace.h"
+#include "check/SnapshotReplace.h"
 
 #include <QDir>
 #include <QRandomGenerator>

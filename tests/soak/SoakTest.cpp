@@ -9,7 +9,7 @@
 #include "support/DesktopSession.h"
 #include "support/ServerThread.h"
 #include "support/TempWorkDir.h"
-#include "update/SnapshotName.h"
+#include "check/SnapshotName.h"
 
 #include <QDateTime>
 #include <QDeadlineTimer>

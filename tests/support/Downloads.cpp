@@ -1,6 +1,6 @@
 #include "Downloads.h"
 
-#include "update/CheckRun.h"
+#include "check/CheckRun.h"
 
 #include <QEventLoop>
 #include <QTimer>

@@ -1,0 +1,506 @@
+// The run of checks side by side, the only way Nelvox fetches a page. Each check ends on its
+// own row: the verdict of its rule, the replacement of the snapshot, a stamp of the time its
+// download ended. Downloads of one snapshot never overlap, and neither do their comparisons,
+// so that favorites sharing a snapshot are compared one after another in the list's order.
+#include "check/CheckRun.h"
+
+#include "platform/Clock.h"
+#include "platform/Files.h"
+#include "platform/NelvoxError.h"
+#include "platform/TransferPool.h"
+#include "store/ChangeRules.h"
+#include "store/FavoritesList.h"
+#include "check/ChangeRule.h"
+#include "check/SnapshotComparison.h"
+#include "check/SnapshotName.h"
+#include "check/SnapshotReplace.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFutureWatcher>
+#include <QRegularExpression>
+#include <QThreadPool>
+#include <QtConcurrent>
+
+#include <utility>
+
+Q_LOGGING_CATEGORY(lcCheck, "nelvox.check", QtWarningMsg)
+
+namespace {
+
+// Each check downloads into a file of its own, "tempupd.nvd.<number>": a snapshot's name
+// always ends in ".NVD", so no snapshot can be taken for one of them.
+QString downloadFileName(int number)
+{
+    return QStringLiteral("%1.%2").arg(QLatin1String(kTempDownloadFileName)).arg(number);
+}
+
+// Only a snapshot that is not there at all makes the download the first: one that cannot be
+// read (a folder, a dangling link) is left to the user.
+bool snapshotPresent(const QString& fileName)
+{
+    const QFileInfo info(fileName);
+    return info.exists() || info.isSymLink();
+}
+
+void removeQuietly(const QString& fileName)
+{
+    try {
+        RemoveFile(fileName);
+    } catch (const FileError&) {
+        // Gone already, or it cannot go: the next run tries again.
+    }
+}
+
+} // namespace
+
+// One task of the thread pool: the comparisons of a few checks, one after another.
+class CheckRun::ComparisonBatch : public QFutureWatcher<QList<SnapshotComparison>> {
+public:
+    using QFutureWatcher::QFutureWatcher;
+    QList<int> jobs;
+};
+
+struct CheckRun::Job {
+    enum class Kind { Check, FirstSnapshot };
+    Kind kind = Kind::Check;
+    QString address;
+    // Which of the rows with this address: the first, the second, ...
+    int occurrence = 0;
+    QString snapshot;
+    QString file;
+    TransferPool::Validators validators;
+    ChangeRule rule;
+    // How the download ended, kept while its comparison is under way.
+    TransferPool::Result result;
+    // The comparisons on the thread pool that this check's is one of, while they are under
+    // way; a child of the run.
+    ComparisonBatch* comparison = nullptr;
+    // From start() until the check has ended or was stopped.
+    bool running = false;
+    bool downloaded = false;
+};
+
+CheckRun::CheckRun(FavoritesList& list, QObject* parent)
+    : QObject(parent)
+    , m_list(list)
+    , m_pool(std::make_unique<TransferPool>())
+{
+    connect(m_pool.get(), &TransferPool::finished, this,
+        [this](int transfer, const TransferPool::Result& result) { onTransferFinished(transfer, result); });
+}
+
+CheckRun::~CheckRun()
+{
+    if (m_started && !m_finished)
+        stop();
+    // A comparison reads its download until it ends: only then can the download go.
+    for (Job& job : m_jobs) {
+        if (job.comparison) {
+            job.comparison->waitForFinished();
+            removeQuietly(job.file);
+        }
+    }
+}
+
+void CheckRun::addCheck(int row)
+{
+    Job job;
+    job.address = m_list.text(row, FavoritesList::WebSite);
+    // Rows come in the list's order, so one pass over the list counts the earlier rows of
+    // every address; a row out of order is counted on its own.
+    if (row < m_countedRows) {
+        for (int earlier = 0; earlier < row; ++earlier)
+            job.occurrence += m_list.text(earlier, FavoritesList::WebSite) == job.address;
+    } else {
+        for (; m_countedRows < row; ++m_countedRows)
+            ++m_earlierRows[m_list.text(m_countedRows, FavoritesList::WebSite)];
+        job.occurrence = m_earlierRows.value(job.address);
+    }
+    job.snapshot = SnapshotFileName(job.address);
+    job.file = downloadFileName(static_cast<int>(m_jobs.size()));
+    if (m_rules)
+        job.rule = m_rules->rule(job.address);
+    // Only a check whose last one made or confirmed the snapshot that is still there may ask
+    // "has it changed since?": after a failure or a stop, or without a snapshot, a "not
+    // modified" could hide a change.
+    if (const FavoriteState* state = m_states ? m_states->find(job.address) : nullptr; state
+        && (state->outcome == FavoriteState::Outcome::Changed || state->outcome == FavoriteState::Outcome::Unchanged)
+        && QFileInfo::exists(job.snapshot))
+        job.validators = { state->etag, state->lastModified };
+    m_jobs.push_back(std::move(job));
+}
+
+int CheckRun::addFirstSnapshot(const QString& address)
+{
+    Job job;
+    job.kind = Job::Kind::FirstSnapshot;
+    job.address = address;
+    job.snapshot = SnapshotFileName(address);
+    job.file = job.snapshot;
+    m_jobs.push_back(std::move(job));
+    return static_cast<int>(m_jobs.size()) - 1;
+}
+
+int CheckRun::total() const
+{
+    return static_cast<int>(m_jobs.size());
+}
+
+bool CheckRun::downloaded(int job) const
+{
+    return job >= 0 && job < total() && m_jobs[static_cast<size_t>(job)].downloaded;
+}
+
+void CheckRun::RemoveLeftoverDownloads()
+{
+    static const QRegularExpression leftover(
+        QStringLiteral("^%1\\.[0-9]+$").arg(QRegularExpression::escape(QLatin1String(kTempDownloadFileName))));
+    const QStringList names
+        = QDir::current().entryList({ QStringLiteral("%1.*").arg(QLatin1String(kTempDownloadFileName)) },
+            QDir::Files | QDir::System | QDir::Hidden);
+    for (const QString& name : names) {
+        if (leftover.match(name).hasMatch())
+            removeQuietly(name);
+    }
+}
+
+void CheckRun::start()
+{
+    if (m_started)
+        return;
+    m_started = true;
+    RemoveLeftoverDownloads();
+    for (size_t index = 0; index < m_jobs.size(); ++index) {
+        Job& job = m_jobs[index];
+        job.running = true;
+        m_jobOfTransfer.insert(
+            m_pool->add(job.address, job.file, job.snapshot, job.validators), static_cast<int>(index));
+    }
+    if (m_jobs.empty())
+        end();
+}
+
+void CheckRun::stop()
+{
+    if (m_finished || m_stopped)
+        return;
+    m_stopped = true;
+    m_comparisonsCancelled->store(true);
+    m_pool->abortAll();
+    for (Job& job : m_jobs) {
+        if (job.running && job.kind == Job::Kind::Check) {
+            // A download under comparison goes once its comparison has ended.
+            if (!job.comparison)
+                removeQuietly(job.file);
+            if (m_states)
+                m_states->at(job.address).outcome = FavoriteState::Outcome::Stopped;
+        }
+        job.running = false;
+    }
+    m_waitingComparisons.clear();
+    if (m_comparing == 0)
+        end();
+}
+
+void CheckRun::end()
+{
+    if (m_lastKeptOrder >= 0) {
+        const QString& kept = m_jobs[static_cast<size_t>(m_lastKeptOrder)].file;
+        try {
+            RenameFile(kept, QString::fromLatin1(kTempDownloadFileName));
+        } catch (const FileError&) {
+            removeQuietly(kept);
+        }
+        m_lastKeptOrder = -1;
+    }
+    m_finished = true;
+    emit finished();
+}
+
+void CheckRun::onTransferFinished(int transfer, const TransferPool::Result& result)
+{
+    const auto found = m_jobOfTransfer.constFind(transfer);
+    if (found == m_jobOfTransfer.cend() || m_finished || m_stopped)
+        return;
+    Job& job = m_jobs[static_cast<size_t>(*found)];
+    if (!result.complete && !result.notModified)
+        qCInfo(lcCheck).noquote() << job.address << "failed:" << result.failure;
+    QString reason = result.reason;
+    FavoriteState::Outcome outcome = FavoriteState::Outcome::Failed;
+    if (job.kind == Job::Kind::FirstSnapshot) {
+        // As a first download: a snapshot file that cannot be created does not stop the stamp.
+        job.downloaded = result.answered && !result.notModified && (result.complete || !result.fileCreated);
+        if (job.downloaded)
+            outcome = FavoriteState::Outcome::Unchanged;
+        else if (result.notModified)
+            reason = QStringLiteral("the server answered \"not modified\" to a plain request");
+    } else if (result.notModified) {
+        // The snapshot is the page as it is: nothing is downloaded, written or renamed. Without
+        // a snapshot there is nothing that could be as it is.
+        if (QFileInfo::exists(job.snapshot))
+            outcome = FavoriteState::Outcome::Unchanged;
+        else
+            reason = QStringLiteral("the server answered \"not modified\" to a plain request");
+    } else if (!job.rule.isPageLength() && result.complete && result.fileCreated && snapshotPresent(job.snapshot)) {
+        job.result = result;
+        m_waitingComparisons.push_back(*found);
+        startComparisons();
+        return;
+    } else {
+        outcome = applyCheck(job, result.fileCreated, result.complete, reason);
+    }
+    finishJob(job, outcome, reason, result);
+}
+
+void CheckRun::finishJob(
+    Job& job, FavoriteState::Outcome outcome, const QString& reason, const TransferPool::Result& result)
+{
+    job.running = false;
+    recordState(job, outcome, reason, result);
+    ++m_done;
+    emit progress(m_done, total());
+    if (m_done == total())
+        end();
+}
+
+void CheckRun::startComparisons()
+{
+    // The pool's threads are kept busy with a few more tasks waiting in its queue; the rest
+    // wait here as files, so that memory holds only the pages being compared. A long queue
+    // goes to the pool in shares of several checks, each task a hop between the threads less.
+    const int most = QThreadPool::globalInstance()->maxThreadCount() + 2;
+    constexpr qsizetype kMostPerTask = 16;
+    // A later check of a snapshot waits until the verdict of the earlier one is applied.
+    QSet<QString> skipped;
+    while (m_comparing < most) {
+        const qsizetype share
+            = std::clamp<qsizetype>(std::ssize(m_waitingComparisons) / (most - m_comparing), 1, kMostPerTask);
+        auto* batch = new ComparisonBatch(this);
+        struct Input {
+            QString snapshot;
+            QString download;
+            ChangeRule rule;
+            std::optional<KnownSnapshot> known;
+        };
+        std::vector<Input> inputs;
+        for (auto next = m_waitingComparisons.begin();
+             batch->jobs.size() < share && next != m_waitingComparisons.end();) {
+            const int index = *next;
+            Job& job = m_jobs[static_cast<size_t>(index)];
+            if (m_comparedSnapshots.contains(job.snapshot) || skipped.contains(job.snapshot)) {
+                skipped.insert(job.snapshot);
+                ++next;
+                continue;
+            }
+            m_comparedSnapshots.insert(job.snapshot);
+            next = m_waitingComparisons.erase(next);
+            job.comparison = batch;
+            batch->jobs.append(index);
+            inputs.push_back({ job.snapshot, job.file, job.rule, std::nullopt });
+            if (const auto found = m_known->constFind(job.snapshot); found != m_known->cend())
+                inputs.back().known = *found;
+        }
+        if (batch->jobs.isEmpty()) {
+            delete batch;
+            return;
+        }
+        ++m_comparing;
+        connect(batch, &QFutureWatcherBase::finished, this, [this, batch] { onCompared(batch); });
+        batch->setFuture(QtConcurrent::run([inputs = std::move(inputs), cancelled = m_comparisonsCancelled] {
+            QList<SnapshotComparison> results;
+            for (const Input& input : inputs) {
+                if (cancelled->load(std::memory_order_relaxed))
+                    break;
+                results.append(
+                    CompareWithSnapshot(input.snapshot, input.download, input.rule, input.known, cancelled.get()));
+            }
+            return results;
+        }));
+    }
+}
+
+void CheckRun::onCompared(ComparisonBatch* batch)
+{
+    // The batch is inside its own signal.
+    batch->deleteLater();
+    --m_comparing;
+    const QList<SnapshotComparison> results = m_stopped ? QList<SnapshotComparison>() : batch->result();
+    std::vector<std::pair<FavoriteState::Outcome, QString>> ends;
+    for (qsizetype at = 0; at < batch->jobs.size(); ++at) {
+        Job& job = m_jobs[static_cast<size_t>(batch->jobs[at])];
+        job.comparison = nullptr;
+        m_comparedSnapshots.remove(job.snapshot);
+        if (m_stopped) {
+            removeQuietly(job.file);
+            continue;
+        }
+        ends.push_back(applyComparison(job, results[at]));
+    }
+    if (m_stopped) {
+        if (m_comparing == 0)
+            end();
+        return;
+    }
+    startComparisons();
+    // A slot of progress() may stop the run.
+    for (qsizetype at = 0; at < batch->jobs.size() && !m_stopped; ++at) {
+        Job& job = m_jobs[static_cast<size_t>(batch->jobs[at])];
+        finishJob(job, ends[static_cast<size_t>(at)].first, ends[static_cast<size_t>(at)].second, job.result);
+    }
+}
+
+std::pair<FavoriteState::Outcome, QString> CheckRun::applyComparison(Job& job, const SnapshotComparison& comparison)
+{
+    QString reason = job.result.reason;
+    FavoriteState::Outcome outcome = FavoriteState::Outcome::Failed;
+    m_known->remove(job.snapshot);
+    if (comparison.failure.isEmpty()) {
+        try {
+            outcome = applyJudgement(job, comparison.judgement, reason);
+            if (comparison.known)
+                m_known->insert(job.snapshot, *comparison.known);
+            // The server's validators name the download, which the snapshot is not: a "not
+            // modified" to them would say nothing of the snapshot under another rule.
+            if (outcome == FavoriteState::Outcome::Unchanged && !comparison.sameBytes)
+                job.result.validators = {};
+        } catch (const FileError& error) {
+            qCInfo(lcCheck).noquote() << job.address << "not compared:" << error.message();
+            reason = error.message();
+            keepAsLastDownload(job);
+        }
+    } else {
+        qCInfo(lcCheck).noquote() << job.address << "not compared:" << comparison.failure;
+        reason = comparison.failure;
+        keepAsLastDownload(job);
+    }
+    return { outcome, reason };
+}
+
+FavoriteState::Outcome CheckRun::applyCheck(Job& job, bool fileCreated, bool complete, QString& reason)
+{
+    if (!fileCreated)
+        return FavoriteState::Outcome::Failed;
+    if (complete) {
+        try {
+            std::optional<PageCopy> snapshot;
+            if (snapshotPresent(job.snapshot)) {
+                QFile snapshotFile;
+                if (!OpenForReading(snapshotFile, job.snapshot))
+                    throw FileError(QStringLiteral("The snapshot %1 cannot be read.").arg(job.snapshot));
+                snapshot = PageCopy { FileLength(snapshotFile), {} };
+            }
+            return applyJudgement(
+                job, JudgeDownload(job.rule, snapshot, PageCopy { FileLength(job.file), {} }), reason);
+        } catch (const FileError& error) {
+            // The snapshot stays as it was; the download is kept like any other.
+            qCInfo(lcCheck).noquote() << job.address << "not compared:" << error.message();
+            reason = error.message();
+        }
+    }
+    keepAsLastDownload(job);
+    return FavoriteState::Outcome::Failed;
+}
+
+FavoriteState::Outcome CheckRun::applyJudgement(Job& job, const Judgement& judgement, QString& reason)
+{
+    if (judgement.byLength)
+        qCInfo(lcCheck).noquote() << job.address
+                                  << "compared by length: the text of a copy is too large, or took too long, to read";
+    switch (judgement.verdict) {
+    case Verdict::Unchanged:
+        break;
+    case Verdict::Changed:
+        ReplaceSnapshot(job.file, job.snapshot);
+        m_anyChanged = true;
+        stampRow(job, true);
+        return FavoriteState::Outcome::Changed;
+    case Verdict::FirstSnapshot:
+        RenameFile(job.file, job.snapshot);
+        qCInfo(lcCheck).noquote() << job.address << "had no snapshot: the download is its first";
+        stampRow(job, false);
+        return FavoriteState::Outcome::Unchanged;
+    case Verdict::PartMissing:
+        qCInfo(lcCheck).noquote() << job.address << "failed: the part" << job.rule.part << "is not on the page";
+        reason = PartMissingReason();
+        keepAsLastDownload(job);
+        return FavoriteState::Outcome::Failed;
+    }
+    keepAsLastDownload(job);
+    return FavoriteState::Outcome::Unchanged;
+}
+
+void CheckRun::recordState(
+    const Job& job, FavoriteState::Outcome outcome, const QString& reason, const TransferPool::Result& result)
+{
+    if (!m_states)
+        return;
+    FavoriteState& state = m_states->at(job.address);
+    // Kept in UTC, as the state file holds them.
+    const QDateTime now = Clock::GetCurrentTime().toUTC();
+    const bool wasFailing = state.isFailing();
+    state.checked = now;
+    state.outcome = outcome;
+    if (outcome == FavoriteState::Outcome::Failed) {
+        state.failure = reason;
+        state.failuresInARow = wasFailing ? state.failuresInARow + 1 : 1;
+        if (!wasFailing)
+            state.failingSince = now;
+        return;
+    }
+    state.failure.clear();
+    state.failuresInARow = 0;
+    state.failingSince = {};
+    if (!result.notModified) {
+        // The validators of the answer that made or confirmed the snapshot.
+        state.fetched = now;
+        state.etag = result.validators.etag;
+        state.lastModified = result.validators.lastModified;
+    }
+}
+
+void CheckRun::stampRow(const Job& job, bool changed)
+{
+    const int row = findRow(job);
+    if (row < 0)
+        return;
+    m_list.setText(row, FavoritesList::LastUpdated, Clock::FormatTimeStamp(Clock::GetCurrentTime()));
+    if (changed)
+        m_list.setText(row, FavoritesList::Changed, QStringLiteral("YES"));
+}
+
+void CheckRun::keepAsLastDownload(const Job& job)
+{
+    // Only the download of the latest row in the run's order is kept, and it becomes the last
+    // download when the run ends: one rename per run rather than one per favorite.
+    const int order = static_cast<int>(&job - m_jobs.data());
+    if (order < m_lastKeptOrder) {
+        removeQuietly(job.file);
+        return;
+    }
+    if (m_lastKeptOrder >= 0)
+        removeQuietly(m_jobs[static_cast<size_t>(m_lastKeptOrder)].file);
+    m_lastKeptOrder = order;
+}
+
+int CheckRun::findRow(const Job& job)
+{
+    // The list does not change while a run holds off the commands, so its rows are looked up
+    // once; should it have changed all the same, they are looked up afresh.
+    auto rowOf = [&]() -> int {
+        const QList<int> rows = m_rowsOfAddress.value(job.address);
+        if (job.occurrence >= rows.size())
+            return -1;
+        const int row = rows[job.occurrence];
+        return row < m_list.count() && m_list.text(row, FavoritesList::WebSite) == job.address ? row : -1;
+    };
+    if (m_indexedRows == m_list.count()) {
+        if (const int row = rowOf(); row >= 0)
+            return row;
+    }
+    m_rowsOfAddress.clear();
+    for (int row = 0; row < m_list.count(); ++row)
+        m_rowsOfAddress[m_list.text(row, FavoritesList::WebSite)].append(row);
+    m_indexedRows = m_list.count();
+    return rowOf();
+}

@@ -1,0 +1,137 @@
+// A run of page downloads side by side: the checks of Update All Now and of the hourly tick,
+// or the first snapshot of a favorite that Add or Edit just wrote. The event loop drives it;
+// it reports progress, applies each result to the favorite's row as the row is when the
+// result comes in, and can be stopped.
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QLoggingCategory>
+#include <QObject>
+#include <QSet>
+#include <QString>
+
+#include <atomic>
+#include <deque>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "platform/TransferPool.h"
+#include "store/FavoriteStates.h"
+#include "check/SnapshotComparison.h"
+
+class ChangeRules;
+class FavoritesList;
+
+// Failures and decisions of the checks; quiet unless QT_LOGGING_RULES="nelvox.check=true".
+Q_DECLARE_LOGGING_CATEGORY(lcCheck)
+
+class CheckRun : public QObject {
+    Q_OBJECT
+public:
+    // Throws InternetError when no internet session can be had.
+    explicit CheckRun(FavoritesList& list, QObject* parent = nullptr);
+    ~CheckRun() override;
+
+    // Where the run records what each check found, and reads the validators of conditional
+    // requests from; without it the run records nothing and asks for every page whole.
+    void setStates(FavoriteStates* states) { m_states = states; }
+    // What counts as a change of each favorite, read as each check is queued; without it every
+    // favorite has the Page length rule. Under Page text the copies are read and compared on
+    // Qt's thread pool, a few at a time, and the verdict is applied here once it comes back.
+    void setRules(const ChangeRules* rules) { m_rules = rules; }
+    // What the comparisons learn of the snapshots' text, kept from one run to the next; without
+    // it the run keeps its own.
+    void setKnownSnapshots(KnownSnapshots* known) { m_known = known ? known : &m_ownKnown; }
+
+    // Queues the page check of the favorite in `row`: its page is downloaded again and judged
+    // against its snapshot by the favorite's rule. A change makes the download the snapshot,
+    // stamps Last Updated and marks the row changed; a favorite without a snapshot gets the
+    // download as its first, stamped but not marked.
+    void addCheck(int row);
+    // Queues a download of `address` straight into its snapshot file. Returns a number for
+    // downloaded().
+    int addFirstSnapshot(const QString& address);
+
+    // Starts the downloads. finished() follows once all have ended or the run is stopped;
+    // at once when nothing was queued.
+    void start();
+    // Abandons the downloads and comparisons in flight: their rows and snapshots stay as they
+    // were and their temporary files go. What finished before stays. Then finished(), once
+    // the comparisons under way have ended.
+    void stop();
+
+    bool isFinished() const { return m_finished; }
+    bool wasStopped() const { return m_stopped; }
+    int total() const;
+    int done() const { return m_done; }
+    // Whether a check of this run marked a row changed.
+    bool anyChanged() const { return m_anyChanged; }
+    // Whether the first snapshot `job` was downloaded as a first download counts: the page
+    // answered and came whole, or answered into a file that could not be created.
+    bool downloaded(int job) const;
+
+    // Removes the temporary files that a run ended by force (a killed program) left behind.
+    static void RemoveLeftoverDownloads();
+
+signals:
+    void progress(int done, int total);
+    void finished();
+
+private:
+    struct Job;
+    class ComparisonBatch;
+
+    void onTransferFinished(int transfer, const TransferPool::Result& result);
+    // Judges a check's download by its length and applies the verdict; what came of it, and
+    // why a failure.
+    FavoriteState::Outcome applyCheck(Job& job, bool fileCreated, bool complete, QString& reason);
+    // Applies the verdict on a download to its snapshot and row. Throws FileError.
+    FavoriteState::Outcome applyJudgement(Job& job, const Judgement& judgement, QString& reason);
+    // Hands the downloads waiting for a comparison to the thread pool, as far as the bound on
+    // tasks in flight and the order of the checks of one snapshot allow.
+    void startComparisons();
+    void onCompared(ComparisonBatch* batch);
+    // Applies what a comparison found; what came of the check, and why a failure.
+    std::pair<FavoriteState::Outcome, QString> applyComparison(Job& job, const SnapshotComparison& comparison);
+    // Records what the check of `job` found and counts it done.
+    void finishJob(Job& job, FavoriteState::Outcome outcome, const QString& reason, const TransferPool::Result& result);
+    void recordState(
+        const Job& job, FavoriteState::Outcome outcome, const QString& reason, const TransferPool::Result& result);
+    void stampRow(const Job& job, bool changed);
+    // A download that did not become a snapshot is kept for the last download when it comes
+    // later in the run's order than the one kept so far.
+    void keepAsLastDownload(const Job& job);
+    int findRow(const Job& job);
+    void end();
+
+    FavoritesList& m_list;
+    FavoriteStates* m_states = nullptr;
+    const ChangeRules* m_rules = nullptr;
+    std::unique_ptr<TransferPool> m_pool;
+    std::vector<Job> m_jobs;
+    // The job of each transfer of the pool.
+    QHash<int, int> m_jobOfTransfer;
+    // Earlier rows of each address, counted up to m_countedRows, for addCheck().
+    QHash<QString, int> m_earlierRows;
+    int m_countedRows = 0;
+    // The rows of each address, for results, while the list has m_indexedRows rows.
+    QHash<QString, QList<int>> m_rowsOfAddress;
+    int m_indexedRows = -1;
+    // Checks whose download waits for its comparison, in the order the downloads ended.
+    std::deque<int> m_waitingComparisons;
+    int m_comparing = 0;
+    // The snapshots of the comparisons under way.
+    QSet<QString> m_comparedSnapshots;
+    KnownSnapshots m_ownKnown;
+    KnownSnapshots* m_known = &m_ownKnown;
+    // Set once the run no longer wants the comparisons under way.
+    std::shared_ptr<std::atomic<bool>> m_comparisonsCancelled = std::make_shared<std::atomic<bool>>(false);
+    int m_done = 0;
+    int m_lastKeptOrder = -1;
+    bool m_started = false;
+    bool m_finished = false;
+    bool m_stopped = false;
+    bool m_anyChanged = false;
+};

@@ -1,0 +1,252 @@
+// When favorites are checked and what follows a run of checks.
+#include "check/CheckScheduler.h"
+
+#include "platform/Clock.h"
+#include "platform/NelvoxError.h"
+#include "store/FavoritesFile.h"
+#include "store/FavoritesList.h"
+#include "check/CheckRun.h"
+#include "check/Schedule.h"
+#include "check/SnapshotName.h"
+
+CheckScheduler::CheckScheduler(FavoritesList& list, QObject* parent)
+    : QObject(parent)
+    , m_list(list)
+{
+    connect(&m_timer, &QTimer::timeout, this, &CheckScheduler::tickDue);
+}
+
+CheckScheduler::~CheckScheduler() = default;
+
+CheckScheduler::Hold::Hold(CheckScheduler& scheduler)
+    : m_scheduler(scheduler)
+{
+    ++m_scheduler.m_holds;
+}
+
+CheckScheduler::Hold::~Hold()
+{
+    --m_scheduler.m_holds;
+    m_scheduler.releaseWaitingTick();
+}
+
+int CheckScheduler::done() const
+{
+    return m_run ? m_run->done() : 0;
+}
+
+int CheckScheduler::total() const
+{
+    return m_run ? m_run->total() : 0;
+}
+
+bool CheckScheduler::startTick(bool checks)
+{
+    if (m_run || m_holds > 0) {
+        if (!m_tickWaiting)
+            qCInfo(lcCheck) << "tick held until" << (m_run ? "the run under way ends" : "the open dialog closes");
+        m_tickWaiting = true;
+        return false;
+    }
+    m_tickWaiting = false;
+    if (!checks) {
+        qCInfo(lcCheck) << "tick: the notification box is cleared, nothing is checked";
+        armTimer();
+        save();
+        emit finished(false);
+        return true;
+    }
+    auto run = makeRun();
+    // Which rows are due is settled at the tick's time, before any download, so that a slow
+    // page cannot make the rows after it miss their hour.
+    const QDateTime tickTime = Clock::GetCurrentTime();
+    for (int row = 0; row < m_list.count(); ++row) {
+        g_strCurrentUrl = m_list.text(row, FavoritesList::WebSite);
+        m_tickFrequency = ScheduledFrequency(m_list.text(row, FavoritesList::Updates), m_tickFrequency);
+        if (IsDue(m_tickFrequency, tickTime))
+            run->addCheck(row);
+    }
+    qCInfo(lcCheck) << "tick at" << tickTime.toString(Qt::ISODate) << ":" << run->total() << "of" << m_list.count()
+                    << "favorites due";
+    begin(std::move(run), Kind::Tick);
+    return true;
+}
+
+bool CheckScheduler::startUpdateAll()
+{
+    if (m_run)
+        return false;
+    std::unique_ptr<CheckRun> run;
+    try {
+        run = makeRun();
+    } catch (const NelvoxError& error) {
+        qCInfo(lcCheck) << "Update All Now without an internet session:" << error.message();
+    }
+    for (int row = 0; row < m_list.count(); ++row) {
+        g_strCurrentUrl = m_list.text(row, FavoritesList::WebSite);
+        if (run)
+            run->addCheck(row);
+    }
+    if (run) {
+        begin(std::move(run), Kind::UpdateAll);
+    } else {
+        SortFavorites(m_list);
+        save();
+        emit finished(false);
+    }
+    return true;
+}
+
+bool CheckScheduler::startFirstSnapshot(const QString& address)
+{
+    if (m_run)
+        return false;
+    m_firstSnapshotStamp = QStringLiteral("Never");
+    std::unique_ptr<CheckRun> run;
+    try {
+        run = makeRun();
+    } catch (const NelvoxError& error) {
+        // A session that cannot even be created is one more failed download.
+        qCInfo(lcCheck) << "first snapshot of" << address << "without an internet session:" << error.message();
+        emit finished(false);
+        return true;
+    }
+    m_firstSnapshotJob = run->addFirstSnapshot(address);
+    begin(std::move(run), Kind::FirstSnapshot);
+    return true;
+}
+
+bool CheckScheduler::startFirstSnapshots(const QStringList& addresses)
+{
+    if (m_run)
+        return false;
+    m_firstSnapshotStamp = QStringLiteral("Never");
+    m_firstSnapshotJob = -1;
+    m_firstSnapshotJobs.clear();
+    m_firstSnapshotsDownloaded.clear();
+    std::unique_ptr<CheckRun> run;
+    try {
+        run = makeRun();
+    } catch (const NelvoxError& error) {
+        qCInfo(lcCheck) << addresses.size() << "first snapshots without an internet session:" << error.message();
+        emit finished(false);
+        return true;
+    }
+    for (const QString& address : addresses)
+        m_firstSnapshotJobs.insert(address, run->addFirstSnapshot(address));
+    begin(std::move(run), Kind::FirstSnapshot);
+    return true;
+}
+
+std::unique_ptr<CheckRun> CheckScheduler::makeRun()
+{
+    auto run = std::make_unique<CheckRun>(m_list);
+    run->setStates(&m_states);
+    run->setRules(&m_rules);
+    // What earlier starts learnt of the snapshots' text, where this start has learnt nothing yet.
+    for (const FavoritesList::Row& row : m_list.rows()) {
+        const QString& address = row[FavoritesList::WebSite];
+        const FavoriteState* state = m_states.find(address);
+        const QString snapshot = SnapshotFileName(address);
+        if (!state || state->knownText.isEmpty() || m_knownSnapshots.contains(snapshot))
+            continue;
+        if (const auto known = KnownSnapshot::FromText(state->knownText, m_rules.rule(address)))
+            m_knownSnapshots.insert(snapshot, *known);
+    }
+    run->setKnownSnapshots(&m_knownSnapshots);
+    return run;
+}
+
+void CheckScheduler::stop()
+{
+    if (!m_run)
+        return;
+    qCInfo(lcCheck) << "run stopped after" << m_run->done() << "of" << m_run->total() << "checks";
+    m_run->stop();
+}
+
+void CheckScheduler::begin(std::unique_ptr<CheckRun> run, Kind kind)
+{
+    if (m_endingDepth == 0)
+        m_endedRuns.clear();
+    m_run = std::move(run);
+    m_kind = kind;
+    connect(m_run.get(), &CheckRun::progress, this, &CheckScheduler::progress);
+    // What follows a run comes from the event loop, not from inside whatever ended it (a Stop
+    // button's click, the last download's socket): the prompt may open a loop of its own.
+    connect(m_run.get(), &CheckRun::finished, this, &CheckScheduler::onRunFinished, Qt::QueuedConnection);
+    emit runStarted();
+    m_run->start();
+}
+
+void CheckScheduler::onRunFinished()
+{
+    ++m_endingDepth;
+    const Kind kind = m_kind;
+    CheckRun& run = *m_endedRuns.emplace_back(std::move(m_run));
+    const bool anyChanged = run.anyChanged();
+    if (kind == Kind::FirstSnapshot && run.downloaded(m_firstSnapshotJob))
+        m_firstSnapshotStamp = Clock::FormatTimeStamp(Clock::GetCurrentTime());
+    for (auto job = m_firstSnapshotJobs.cbegin(); job != m_firstSnapshotJobs.cend(); ++job) {
+        if (run.downloaded(job.value())) {
+            m_firstSnapshotsDownloaded << job.key();
+            m_firstSnapshotStamp = Clock::FormatTimeStamp(Clock::GetCurrentTime());
+        }
+    }
+    m_firstSnapshotJobs.clear();
+    emit runEnded();
+    // Armed before the prompt, so that a prompt left open does not hold up the next tick.
+    if (kind == Kind::Tick)
+        armTimer();
+    if (anyChanged)
+        emit changesFound();
+    if (kind == Kind::UpdateAll)
+        SortFavorites(m_list);
+    if (kind != Kind::FirstSnapshot)
+        save();
+    saveStates();
+    --m_endingDepth;
+    emit finished(anyChanged);
+    releaseWaitingTick();
+}
+
+void CheckScheduler::save()
+{
+    try {
+        SaveFavorites(m_list);
+    } catch (const NelvoxError& error) {
+        qCInfo(lcCheck) << "saving the favorites failed:" << error.message();
+        emit saveFailed(error.message());
+    }
+}
+
+void CheckScheduler::saveStates()
+{
+    for (const FavoritesList::Row& row : m_list.rows()) {
+        const QString& address = row[FavoritesList::WebSite];
+        const auto known = m_knownSnapshots.constFind(SnapshotFileName(address));
+        const bool kept = known != m_knownSnapshots.cend() && known->rule == m_rules.rule(address);
+        if (kept)
+            m_states.at(address).knownText = known->toText();
+        else if (m_states.find(address))
+            m_states.at(address).knownText.clear();
+    }
+    // What the checks found is worth keeping but no reason to bother the user: the list's own
+    // save reports a data directory that cannot be written.
+    try {
+        m_states.save(m_list);
+    } catch (const NelvoxError& error) {
+        qCInfo(lcCheck) << "saving what the checks found failed:" << error.message();
+    }
+}
+
+void CheckScheduler::releaseWaitingTick()
+{
+    if (!m_tickWaiting || m_run || m_holds > 0)
+        return;
+    QTimer::singleShot(0, this, [this] {
+        // The timer may have fired first and run the tick.
+        if (m_tickWaiting && !m_run && m_holds == 0)
+            emit tickDue();
+    });
+}

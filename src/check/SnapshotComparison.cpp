@@ -1,0 +1,204 @@
+// Reading a check's two copies and judging them by their text.
+#include "check/SnapshotComparison.h"
+
+#include "platform/Files.h"
+#include "platform/NelvoxError.h"
+#include "check/PageChanges.h"
+
+#include <QCryptographicHash>
+#include <QDeadlineTimer>
+#include <QFile>
+
+namespace {
+
+// Files are hashed and compared in blocks of this size, small enough for the stack.
+constexpr qint64 kBlockBytes = 16 * 1024;
+
+class Copy {
+public:
+    // Opens the file. Throws FileError when it cannot be opened.
+    Copy(const QString& fileName, const QString& what)
+        : m_what(what)
+    {
+        if (!OpenForReading(m_file, fileName))
+            throw FileError(QStringLiteral("The %1 %2 cannot be read.").arg(what, fileName));
+        m_length = FileLength(m_file);
+    }
+    qint64 length() const { return m_length; }
+    // Too large for its text to be read, as the Changes window would not read it either.
+    bool tooLarge() const { return m_length > PageChanges::kMaxPageBytes; }
+
+    // The next block of the file, shorter only at its end. Throws FileError.
+    qint64 readBlock(char* block)
+    {
+        qint64 filled = 0;
+        while (filled < kBlockBytes) {
+            const qint64 read = m_file.read(block + filled, kBlockBytes - filled);
+            if (read < 0)
+                throw FileError(QStringLiteral("The %1 %2 cannot be read: %3")
+                                    .arg(m_what, m_file.fileName(), m_file.errorString()));
+            if (read == 0)
+                break;
+            filled += read;
+        }
+        return filled;
+    }
+    // The whole file. Throws FileError.
+    QByteArray readAll()
+    {
+        m_file.seek(0);
+        QByteArray bytes = m_file.readAll();
+        if (m_file.error() != QFileDevice::NoError || bytes.size() != m_length)
+            throw FileError(
+                QStringLiteral("The %1 %2 cannot be read: %3").arg(m_what, m_file.fileName(), m_file.errorString()));
+        return bytes;
+    }
+
+private:
+    QString m_what;
+    QFile m_file;
+    qint64 m_length = 0;
+};
+
+// Where the hashes of snapshots' bytes start, the same in every run of the program.
+constexpr size_t kBytesHashStart = 0x4e656c766f78;
+
+size_t hashBlock(const char* block, qint64 size, size_t previous)
+{
+    return qHashBits(block, static_cast<size_t>(size), previous);
+}
+
+// The hash of the bytes, block by block as sameBytes() takes them.
+size_t hashOf(const QByteArray& bytes)
+{
+    size_t hash = kBytesHashStart;
+    for (qint64 at = 0; at < bytes.size(); at += kBlockBytes)
+        hash = hashBlock(bytes.constData() + at, std::min(kBlockBytes, bytes.size() - at), hash);
+    return hash;
+}
+
+// The hash of both when they hold the same bytes, read side by side, block by block: what
+// most checks find, with no copy of a page in memory.
+std::optional<size_t> sameBytes(Copy& first, Copy& second)
+{
+    if (first.length() != second.length())
+        return std::nullopt;
+    char firstBlock[kBlockBytes];
+    char secondBlock[kBlockBytes];
+    size_t hash = kBytesHashStart;
+    for (;;) {
+        const qint64 size = first.readBlock(firstBlock);
+        if (second.readBlock(secondBlock) != size || memcmp(firstBlock, secondBlock, static_cast<size_t>(size)) != 0)
+            return std::nullopt;
+        if (size == 0)
+            return hash;
+        hash = hashBlock(firstBlock, size, hash);
+    }
+}
+
+} // namespace
+
+SnapshotComparison CompareWithSnapshot(const QString& snapshot, const QString& download, const ChangeRule& rule,
+    const std::optional<KnownSnapshot>& known, const std::atomic<bool>* cancelled)
+{
+    const auto stopped = [cancelled] { return cancelled && cancelled->load(std::memory_order_relaxed); };
+    SnapshotComparison comparison;
+    try {
+        Copy downloadFile(download, QStringLiteral("download"));
+        Copy snapshotFile(snapshot, QStringLiteral("snapshot"));
+        PageCopy downloadCopy { downloadFile.length(), {} };
+        PageCopy snapshotCopy { snapshotFile.length(), {} };
+        if (downloadFile.tooLarge() || snapshotFile.tooLarge()) {
+            comparison.judgement = JudgeDownload(rule, snapshotCopy, downloadCopy);
+            return comparison;
+        }
+        // The same bytes as a snapshot whose text is known have that text.
+        if (known && known->rule == rule && known->bytes == sameBytes(downloadFile, snapshotFile)) {
+            downloadCopy.text = snapshotCopy.text = known->text;
+            comparison.judgement = JudgeDownload(rule, snapshotCopy, downloadCopy);
+            comparison.known = known;
+            comparison.sameBytes = true;
+            return comparison;
+        }
+        const QByteArray downloadBytes = downloadFile.readAll();
+        const QByteArray snapshotBytes = snapshotFile.readAll();
+        const size_t snapshotHash = hashOf(snapshotBytes);
+        comparison.sameBytes = downloadBytes == snapshotBytes;
+        if (known && known->bytes == snapshotHash && known->rule == rule)
+            snapshotCopy.text = known->text;
+        if (!stopped()) {
+            // Reading the text of both copies shares the time the Changes window gives its own.
+            const QDeadlineTimer deadline(PageDiff::kTimeBudget);
+            downloadCopy.text = DigestText(ReadRuleText(downloadBytes, rule, deadline), rule);
+            // A download whose text cannot be read or lacks the part is judged without the
+            // snapshot's text; the same bytes have the same text.
+            if (!snapshotCopy.text && downloadCopy.text->status == RuleText::Status::Read && !stopped()) {
+                snapshotCopy.text = comparison.sameBytes
+                    ? downloadCopy.text
+                    : DigestText(ReadRuleText(snapshotBytes, rule, deadline), rule);
+            }
+        }
+        comparison.judgement = JudgeDownload(rule, snapshotCopy, downloadCopy);
+        // A text that ran out of time may be read in time at the next check.
+        const auto lasting
+            = [](const std::optional<TextDigest>& text) { return text && text->status != RuleText::Status::TooLarge; };
+        if (comparison.judgement.verdict == Verdict::Changed && lasting(downloadCopy.text))
+            comparison.known = KnownSnapshot { hashOf(downloadBytes), rule, *downloadCopy.text };
+        else if (comparison.judgement.verdict != Verdict::Changed && lasting(snapshotCopy.text))
+            comparison.known = KnownSnapshot { snapshotHash, rule, *snapshotCopy.text };
+    } catch (const FileError& error) {
+        comparison.failure = error.message();
+    }
+    return comparison;
+}
+
+namespace {
+
+const char* const kStatusNames[] = { "read", "too-large", "part-missing" };
+
+// A digest of the rule's options, so that knowledge found under one rule is not used under
+// another.
+QString ruleDigest(const ChangeRule& rule)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    const QStringList fields { QString::number(static_cast<int>(rule.kind)), QString::number(rule.linkAddresses),
+        QString::number(rule.ignoreNumbers), rule.ignoreLines.join(u'\n'), rule.part };
+    hash.addData(fields.join(QChar(0)).toUtf8());
+    return QString::fromLatin1(hash.result().toHex());
+}
+
+} // namespace
+
+QString KnownSnapshot::toText() const
+{
+    return QStringLiteral("%1 %2 %3 %4")
+        .arg(QString::number(bytes, 16), ruleDigest(rule), QLatin1String(kStatusNames[static_cast<int>(text.status)]),
+            text.counted.isEmpty() ? QStringLiteral("-") : QString::fromLatin1(text.counted.toHex()));
+}
+
+std::optional<KnownSnapshot> KnownSnapshot::FromText(const QString& text, const ChangeRule& rule)
+{
+    const QStringList fields = text.split(u' ', Qt::SkipEmptyParts);
+    if (fields.size() != 4 || fields[1] != ruleDigest(rule))
+        return std::nullopt;
+    KnownSnapshot known;
+    bool number = false;
+    known.bytes = fields[0].toULongLong(&number, 16);
+    if (!number)
+        return std::nullopt;
+    known.rule = rule;
+    const auto status = std::find_if(std::begin(kStatusNames), std::end(kStatusNames),
+        [&](const char* name) { return fields[2] == QLatin1String(name); });
+    if (status == std::end(kStatusNames))
+        return std::nullopt;
+    known.text.status = static_cast<RuleText::Status>(status - std::begin(kStatusNames));
+    if (fields[3] != u"-") {
+        known.text.counted = QByteArray::fromHex(fields[3].toLatin1());
+        // The digest of the lines that count is a SHA-1.
+        if (known.text.counted.size() != 20)
+            return std::nullopt;
+    } else if (known.text.status == RuleText::Status::Read) {
+        return std::nullopt;
+    }
+    return known;
+}

@@ -1,0 +1,47 @@
+// A check's download against its favorite's snapshot under a Page text rule: both files read,
+// their text read under the rule, and the rule's verdict. It takes processor time, so a run of
+// checks hands it to Qt's thread pool; it reads the two files and touches nothing else.
+#pragma once
+
+#include "check/ChangeRule.h"
+
+#include <QHash>
+#include <QString>
+
+#include <atomic>
+#include <optional>
+
+// What an earlier comparison found of a snapshot's text: a snapshot whose bytes are still the
+// same need not be read again under the same rule, which spares most of the work of a check
+// whose page did not change.
+struct KnownSnapshot {
+    // A hash of the snapshot's bytes. It starts from a fixed value, so that the knowledge can
+    // be kept from one start to the next: bytes that hash the same are still compared byte for
+    // byte with the download before the knowledge is used.
+    size_t bytes = 0;
+    ChangeRule rule;
+    TextDigest text;
+
+    // As one line of text, and back; none from a line that is not one.
+    QString toText() const;
+    static std::optional<KnownSnapshot> FromText(const QString& text, const ChangeRule& rule);
+};
+// By snapshot file name.
+using KnownSnapshots = QHash<QString, KnownSnapshot>;
+
+struct SnapshotComparison {
+    Judgement judgement;
+    // Why the copies could not be compared (a snapshot that cannot be read): the check fails
+    // with it. Empty when they were compared.
+    QString failure;
+    // What is known of the snapshot's text once the verdict is applied: a change makes the
+    // download the snapshot.
+    std::optional<KnownSnapshot> known;
+    // The download holds the snapshot's very bytes.
+    bool sameBytes = false;
+};
+
+// `known` is what an earlier comparison found of the snapshot, if anything. Stops between its
+// steps once `cancelled` is set, and its result then means nothing.
+SnapshotComparison CompareWithSnapshot(const QString& snapshot, const QString& download, const ChangeRule& rule,
+    const std::optional<KnownSnapshot>& known = std::nullopt, const std::atomic<bool>* cancelled = nullptr);

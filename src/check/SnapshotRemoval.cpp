@@ -1,0 +1,45 @@
+// Snapshot removal for Delete and Edit.
+#include "check/SnapshotRemoval.h"
+
+#include "platform/Files.h"
+#include "platform/NelvoxError.h"
+#include "store/FavoritesList.h"
+#include "check/SnapshotName.h"
+#include "check/SnapshotReplace.h"
+
+namespace {
+
+void removeUnlessMissing(const QString& fileName)
+{
+    try {
+        RemoveFile(fileName);
+    } catch (const FileError& error) {
+        if (!error.isNotFound())
+            throw;
+    }
+}
+
+} // namespace
+
+void RemoveSnapshot(const QString& address, PreviousCopy previous)
+{
+    // The previous copy goes first, so that one that resists stops the command while the
+    // favorite still has its snapshot.
+    const QString snapshot = SnapshotFileName(address);
+    if (previous == PreviousCopy::Remove) {
+        removeUnlessMissing(PendingPreviousCopyName(snapshot));
+        removeUnlessMissing(PreviousCopyName(snapshot));
+    }
+    removeUnlessMissing(snapshot);
+}
+
+void RemoveUnsharedSnapshot(const FavoritesList& favorites, int row, PreviousCopy previous)
+{
+    const QString address = favorites.text(row, FavoritesList::WebSite);
+    const QString snapshot = SnapshotFileName(address);
+    for (int other = 0; other < favorites.count(); ++other) {
+        if (other != row && SnapshotFileName(favorites.text(other, FavoritesList::WebSite)) == snapshot)
+            return;
+    }
+    RemoveSnapshot(address, previous);
+}
