@@ -5,6 +5,6 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$top/build-soak}
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNELVOX_BUILD_BENCH=OFF
-cmake --build "$build" --parallel "$(nproc)" --target nelvox SoakTest DownloadFaultsTest FileFaultsTest KillDuringSaveTest
+cmake --build "$build" --parallel "$(nproc)" --target nelvox SoakTest FaultTests BrokenSnapshotCommandsTest
 cd "$build"
 ctest --output-on-failure --verbose --timeout 600 -R '^(Soak|DownloadFaults|DamagedFavorites|UnwritableData|BrokenSnapshots|KillDuringSave)\.'
