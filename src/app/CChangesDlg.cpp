@@ -2,6 +2,7 @@
 #include "app/CChangesDlg.h"
 
 #include "platform/Clock.h"
+#include "platform/Version.h"
 #include "update/ChangeRule.h"
 
 #include "ui_CChangesDlg.h"
@@ -58,6 +59,7 @@ CChangesDlg::CChangesDlg(const QString& address, const ChangeRule& rule, const Q
     , m_lastFailure(lastFailure)
 {
     m_ui->setupUi(this);
+    setWindowTitle(NelvoxCaption(QStringLiteral("Changes")));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
         | Qt::WindowCloseButtonHint);

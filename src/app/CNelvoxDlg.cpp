@@ -8,6 +8,7 @@
 #include "app/CutOffCellTips.h"
 #include "app/HelpPage.h"
 #include "platform/NelvoxError.h"
+#include "platform/Version.h"
 #include "store/DialogValues.h"
 #include "store/FavoritesFile.h"
 #include "ui_CNelvoxDlg.h"
@@ -64,6 +65,7 @@ CNelvoxDlg::CNelvoxDlg(QWidget* parent)
     , m_ui(std::make_unique<Ui::CNelvoxDlg>())
 {
     m_ui->setupUi(this);
+    setWindowTitle(NelvoxCaption());
     // A main window of its own with a taskbar button: minimise box, no maximise box.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
         | Qt::WindowCloseButtonHint);

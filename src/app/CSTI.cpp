@@ -3,6 +3,7 @@
 #include "app/CSTI.h"
 
 #include "app/StatusNotifierItem.h"
+#include "platform/Version.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -21,8 +22,8 @@ static void initResources()
 
 namespace {
 
-const QString kTip = QStringLiteral("Nelvox v1.0");
-const QString kAlertTip = QStringLiteral("Nelvox v1.0 - some of your favorites have changed");
+const QString kTip = NelvoxCaption();
+const QString kAlertTip = NelvoxCaption(QStringLiteral("some of your favorites have changed"));
 
 // Desktops often start their tray after the programs of the session; the icon looks again
 // this long after each earlier look, for about half a minute in all.

@@ -29,10 +29,10 @@ public:
     void ToggleTrayAlert();
     bool IsTrayAlertOn() const { return m_alertOn; }
     // Work in progress for the icon's tip, such as "checking 3 of 40": the tip then reads
-    // "Nelvox v1.0 - checking 3 of 40". An empty text gives the usual tip back.
+    // "Nelvox v<version> - checking 3 of 40". An empty text gives the usual tip back.
     void SetProgressText(const QString& text);
     // How many favorites failed at their last check; the tip names them when nothing else
-    // is to be said: "Nelvox v1.0 - 2 favorites failing".
+    // is to be said: "Nelvox v<version> - 2 favorites failing".
     void SetFailingCount(int count);
 
     // Whether the desktop has a notification area to put the icon in right now.

@@ -2,6 +2,7 @@
 // shown, so a file of thousands of links costs no signal per item.
 #include "commands/CImportDlg.h"
 
+#include "platform/Version.h"
 #include "store/Bookmarks.h"
 #include "store/DialogValues.h"
 #include "store/FavoritesList.h"
@@ -29,6 +30,7 @@ CImportDlg::CImportDlg(
     , m_links(tree.linkCount())
 {
     m_ui->setupUi(this);
+    setWindowTitle(NelvoxCaption(QStringLiteral("Import Bookmarks")));
     m_ui->labelFile->setText(
         QStringLiteral("The bookmarks in \"%1\". The checked ones become favorites.").arg(fileName));
     QStringList notices;
