@@ -7,6 +7,7 @@
 #include "app/CheckProgressDlg.h"
 #include "app/CutOffCellTips.h"
 #include "app/HelpPage.h"
+#include "app/TrayPresence.h"
 #include "platform/NelvoxError.h"
 #include "platform/Version.h"
 #include "store/DialogValues.h"
@@ -77,7 +78,8 @@ CNelvoxDlg::CNelvoxDlg(QWidget* parent)
     m_btnEdit = m_ui->btnEdit;
     m_listFavorites = m_ui->listFavorites;
     initResources();
-    m_trayIcon = new CSTI(this);
+    m_tray = std::make_unique<TrayPresence>(this);
+    m_trayIcon = &m_tray->icon();
     m_hIcon.addFile(QStringLiteral(":/icons/nelvox-16.png"));
     m_hIcon.addFile(QStringLiteral(":/icons/nelvox-32.png"));
 
@@ -145,7 +147,7 @@ void CNelvoxDlg::OnInitDialog()
         move(screen->availableGeometry().center() - rect().center());
     m_listFavorites->setFocus();
 
-    m_trayIcon->ShowTrayIcon();
+    m_tray->ShowTrayIcon();
 }
 
 void CNelvoxDlg::OnOK()
@@ -312,56 +314,7 @@ bool CNelvoxDlg::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-void CNelvoxDlg::paintEvent(QPaintEvent* event)
-{
-    QDialog::paintEvent(event);
-    if (m_hideAtFirstPaint) {
-        m_hideAtFirstPaint = false;
-        // Without a tray the window is the user's only way in: it stays up.
-        if (CSTI::IsTrayAvailable())
-            QMetaObject::invokeMethod(this, &QWidget::hide, Qt::QueuedConnection);
-    }
-}
-
-void CNelvoxDlg::changeEvent(QEvent* event)
-{
-    QDialog::changeEvent(event);
-    // Minimised with a tray, the window goes into the tray; without one it stays on the
-    // taskbar, since nothing else could bring it back.
-    if (event->type() == QEvent::WindowStateChange && isMinimized() && CSTI::IsTrayAvailable()) {
-        // The window system is still minimising; hide once it has done so.
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                if (!isMinimized() || !CSTI::IsTrayAvailable())
-                    return;
-                // The window stays minimised while hidden: clearing that state maps it again on
-                // X11. Every way back (the tray, the change prompt) shows it normal.
-                hide();
-            },
-            Qt::QueuedConnection);
-    }
-}
-
 void CNelvoxDlg::OnTrayClick()
 {
-    // A window minimised before a tray came up comes back as well.
-    if (isMinimized())
-        showNormal();
-    else
-        show();
-    raise();
-    activateWindow();
-    if (m_firstTrayClick) {
-        m_firstTrayClick = false;
-        m_trayIcon->ToggleTrayAlert();
-    }
-    if (m_trayIcon->IsTrayAlertOn())
-        m_trayIcon->ToggleTrayAlert();
-    // A box or dialog that waits for an answer may have gone behind other windows; it comes
-    // to the front of the window it holds, with the focus.
-    if (QWidget* waiting = QApplication::activeModalWidget()) {
-        waiting->raise();
-        waiting->activateWindow();
-    }
+    m_tray->OnTrayClick();
 }
