@@ -78,7 +78,7 @@ CNelvoxDlg::CNelvoxDlg(QWidget* parent)
     m_btnEdit = m_ui->btnEdit;
     m_listFavorites = m_ui->listFavorites;
     initResources();
-    m_tray = std::make_unique<TrayPresence>(this);
+    m_tray = std::make_unique<TrayPresence>(this, m_favorites);
     m_trayIcon = &m_tray->icon();
     m_hIcon.addFile(QStringLiteral(":/icons/nelvox-16.png"));
     m_hIcon.addFile(QStringLiteral(":/icons/nelvox-32.png"));

@@ -25,7 +25,7 @@ public:
 
     // Puts the icon into the notification area, now or as soon as a tray turns up.
     void ShowTrayIcon();
-    // Flips the alert.
+    // Flips the alert, the flashing that tells of changes the user has not looked at yet.
     void ToggleTrayAlert();
     bool IsTrayAlertOn() const { return m_alertOn; }
     // Work in progress for the icon's tip, such as "checking 3 of 40": the tip then reads
@@ -34,6 +34,11 @@ public:
     // How many favorites failed at their last check; the tip names them when nothing else
     // is to be said: "Nelvox v<version> - 2 favorites failing".
     void SetFailingCount(int count);
+    // How many favorites are marked changed. While any is, the icon keeps the alert's picture
+    // once the flashing has ended (the badge), and the tip names them:
+    // "Nelvox v<version> - 3 favorites changed".
+    void SetChangedCount(int count);
+    bool IsBadgeOn() const { return m_changedCount > 0; }
 
     // Whether the desktop has a notification area to put the icon in right now.
     static bool IsTrayAvailable();
@@ -68,6 +73,8 @@ private:
     // A tray host came up on the session bus.
     void onHostAppeared();
     void setPicture(const QIcon& picture);
+    // The picture while the alert is not flashing: the badge or the plain one.
+    void showSteadyPicture();
     // Lets the icon take clicks while a box or dialog of Nelvox is modal.
     void keepIconOutOfModality();
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -87,6 +94,7 @@ private:
     bool m_showingAlertPicture = false;
     QString m_progressText;
     int m_failingCount = 0;
+    int m_changedCount = 0;
     QTimer m_trayWatch;
     int m_trayWatchStep = 0;
 };

@@ -1,15 +1,40 @@
 // The window's presence in the tray: hiding into it and coming back from it.
 #include "app/TrayPresence.h"
 
+#include "store/FavoritesList.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QWidget>
 
-TrayPresence::TrayPresence(QWidget* window)
+#include <algorithm>
+
+TrayPresence::TrayPresence(QWidget* window, const FavoritesList& favorites)
     : QObject(nullptr)
     , m_window(window)
+    , m_favorites(favorites)
 {
     m_window->installEventFilter(this);
+    // The badge follows the list, however its cells change: a check marks a row, Visit clears
+    // it, a load at start-up or a delete brings rows or takes them away.
+    connect(&m_favorites, &QAbstractItemModel::dataChanged, this,
+        [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
+            if (topLeft.column() <= FavoritesList::Changed && FavoritesList::Changed <= bottomRight.column())
+                countChanged();
+        });
+    connect(&m_favorites, &QAbstractItemModel::rowsInserted, this, &TrayPresence::countChanged);
+    connect(&m_favorites, &QAbstractItemModel::rowsRemoved, this, &TrayPresence::countChanged);
+    connect(&m_favorites, &QAbstractItemModel::modelReset, this, &TrayPresence::countChanged);
+    connect(&m_favorites, &QAbstractItemModel::layoutChanged, this, &TrayPresence::countChanged);
+    countChanged();
+}
+
+void TrayPresence::countChanged()
+{
+    const auto& rows = m_favorites.rows();
+    const auto changed = std::count_if(rows.begin(), rows.end(),
+        [](const FavoritesList::Row& row) { return row[FavoritesList::Changed] == QLatin1String("YES"); });
+    m_trayIcon.SetChangedCount(static_cast<int>(changed));
 }
 
 bool TrayPresence::eventFilter(QObject* watched, QEvent* event)

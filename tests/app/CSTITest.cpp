@@ -129,6 +129,41 @@ TEST(CSTI, TheAlertFlashesUntilItIsSwitchedOff)
         << "no flashing once the alert is off";
 }
 
+TEST(CSTI, TheBadgeStaysWhileFavoritesAreMarkedChangedAndTheTipCountsThem)
+{
+    const QImage plain = image(":/icons/tray-32.png");
+    const QImage alert = image(":/icons/tray-alert-32.png");
+    CSTI tray;
+    tray.ShowTrayIcon();
+
+    tray.SetChangedCount(3);
+    EXPECT_TRUE(tray.IsBadgeOn());
+    EXPECT_FALSE(tray.IsTrayAlertOn()) << "the badge is not the alert";
+    EXPECT_EQ(shown(tray), alert) << "the badge shows the alert's picture";
+    EXPECT_FALSE(WaitFor([&] { return shown(tray) != alert; }, 3 * CSTI::kAlertFlashMs)) << "a badge does not flash";
+    EXPECT_EQ(tray.systemTrayIcon().toolTip(), QStringLiteral("Nelvox v1.0 - 3 favorites changed"));
+    tray.SetFailingCount(1);
+    EXPECT_EQ(tray.systemTrayIcon().toolTip(), QStringLiteral("Nelvox v1.0 - 1 favorite failing, 3 favorites changed"));
+    tray.SetProgressText(QStringLiteral("checking 1 of 4"));
+    EXPECT_EQ(tray.systemTrayIcon().toolTip(), QStringLiteral("Nelvox v1.0 - checking 1 of 4"));
+    tray.SetProgressText(QString());
+    tray.SetFailingCount(0);
+
+    // The alert flashes over the badge; when it ends, whichever picture was up, the badge stays.
+    tray.ToggleTrayAlert();
+    EXPECT_TRUE(WaitFor([&] { return shown(tray) == plain; }, 2000));
+    tray.ToggleTrayAlert();
+    EXPECT_EQ(shown(tray), alert) << "ending the alert must not take the badge";
+    EXPECT_EQ(tray.systemTrayIcon().toolTip(), QStringLiteral("Nelvox v1.0 - 3 favorites changed"));
+
+    tray.SetChangedCount(1);
+    EXPECT_EQ(tray.systemTrayIcon().toolTip(), QStringLiteral("Nelvox v1.0 - 1 favorite changed"));
+    tray.SetChangedCount(0);
+    EXPECT_FALSE(tray.IsBadgeOn());
+    EXPECT_EQ(shown(tray), plain) << "the last change cleared takes the badge";
+    EXPECT_EQ(tray.systemTrayIcon().toolTip(), QStringLiteral("Nelvox v1.0"));
+}
+
 TEST(CSTI, OnlyASingleLeftClickIsAClick)
 {
     CSTI tray;

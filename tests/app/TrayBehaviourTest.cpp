@@ -4,12 +4,16 @@
 #include "app/CSTI.h"
 #include "support/ModalAnswerer.h"
 #include "support/TempWorkDir.h"
+#include "support/UrlRecorder.h"
 
 #include <QAction>
+#include <QDesktopServices>
+#include <QItemSelectionModel>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTest>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -138,6 +142,48 @@ TEST_F(TrayBehaviour, AFirstClickWhileTheAlertIsOnEndsIt)
     EXPECT_TRUE(window.isVisible());
     EXPECT_FALSE(window.trayIcon().IsTrayAlertOn());
     EXPECT_EQ(toggles.count(), 1) << "the first click's flip already ended it";
+}
+
+TEST_F(TrayBehaviour, TheBadgeShowsWhileAnyRowSaysYesFromTheStartOn)
+{
+    withTray(true);
+    WriteAll(
+        "nelvox.ini", "2\r\nhttp://a.example/ H10/02/21 09:00 AM YES\r\nhttp://b.example/ H10/02/21 09:00 AM YES\r\n");
+    CNelvoxDlg window;
+    CSTI& tray = window.trayIcon();
+    EXPECT_TRUE(tray.IsBadgeOn()) << "rows marked changed in the file show the badge at start";
+    EXPECT_EQ(tray.systemTrayIcon().toolTip(), QStringLiteral("Nelvox v1.0 - 2 favorites changed"));
+    showAndPaint(window);
+    ASSERT_TRUE(WaitFor([&] { return !window.isVisible(); }));
+
+    // Two notifications flip the alert on and off again, as they do without a look; a click
+    // ends the alert. None of them may take the badge while rows say YES.
+    tray.ToggleTrayAlert();
+    tray.ToggleTrayAlert();
+    EXPECT_TRUE(tray.IsBadgeOn()) << "a second notification took the badge";
+    click(window);
+    EXPECT_FALSE(tray.IsTrayAlertOn());
+    EXPECT_TRUE(tray.IsBadgeOn()) << "a click took the badge";
+
+    UrlRecorder browser;
+    QDesktopServices::setUrlHandler("http", &browser, "open");
+    auto visit = [&](int row) {
+        QItemSelectionModel* selection = window.findChild<QTreeView*>("listFavorites")->selectionModel();
+        selection->clearSelection();
+        selection->select(window.favorites().index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        window.RunCommand([&] { window.OnVisitSelected(); });
+    };
+    visit(0);
+    QDesktopServices::unsetUrlHandler("http");
+    EXPECT_EQ(browser.urls().size(), 1);
+    EXPECT_TRUE(tray.IsBadgeOn()) << "one row still says YES";
+    EXPECT_EQ(tray.systemTrayIcon().toolTip(), QStringLiteral("Nelvox v1.0 - 1 favorite changed"));
+    window.favorites().deleteFavorite(1);
+    EXPECT_FALSE(tray.IsBadgeOn()) << "the last YES gone, the badge goes";
+    EXPECT_EQ(tray.systemTrayIcon().toolTip(), QStringLiteral("Nelvox v1.0"));
+    window.favorites().insertFavorite(0, QStringLiteral("http://c.example/"));
+    window.favorites().setText(0, FavoritesList::Changed, QStringLiteral("YES"));
+    EXPECT_TRUE(tray.IsBadgeOn()) << "a row marked changed by a check shows it again";
 }
 
 TEST_F(TrayBehaviour, ATrayThatComesUpLaterTakesOverMinimising)
