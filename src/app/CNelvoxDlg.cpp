@@ -249,8 +249,8 @@ void CNelvoxDlg::OnHelp()
     if (!page.isValid())
         ShowError(QStringLiteral("Nelvox could not find its help page."));
     else if (!QDesktopServices::openUrl(page))
-        ShowError(QStringLiteral("Nelvox could not hand its help page to a web browser:\n\n%1")
-                      .arg(page.toString(QUrl::PreferLocalFile)));
+        // No browser took it: the page built into the program, in a window of its own.
+        ShowHelpWindow(boxOwner());
 }
 
 void CNelvoxDlg::OnAbout()
