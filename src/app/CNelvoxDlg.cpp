@@ -103,6 +103,14 @@ CNelvoxDlg::CNelvoxDlg(QWidget* parent)
     connectCommand(m_btnUpdateAll, &CNelvoxDlg::OnUpdateAllNow);
     connectCommand(m_ui->btnHelp, &CNelvoxDlg::OnHelp);
     connect(m_trayIcon, &CSTI::clicked, this, [this] { RunCommand([this] { OnTrayClick(); }); });
+    // Show Nelvox does what a click does.
+    connect(m_trayIcon, &CSTI::showRequested, this, [this] { RunCommand([this] { OnTrayClick(); }); });
+    // Update All Now from the tray waits for no command: while one is under way (a dialog of the
+    // window open), the window's own button cannot be pressed either, and the item does nothing.
+    connect(m_trayIcon, &CSTI::updateAllRequested, this, [this] {
+        if (m_commandDepth == 0)
+            RunCommand([this] { OnUpdateAllNow(); });
+    });
     connect(m_trayIcon, &CSTI::aboutRequested, this, [this] { RunCommand([this] { OnAbout(); }); });
     connect(m_trayIcon, &CSTI::quitRequested, this, &CNelvoxDlg::OnQuit);
     // The desktop ends its session: what the favorites hold is saved, as on Quit.

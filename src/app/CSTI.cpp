@@ -67,6 +67,8 @@ CSTI::CSTI(QObject* parent)
     initResources();
     m_picture = loadPicture("tray");
     m_alertPicture = loadPicture("tray-alert");
+    m_menu->addAction(QStringLiteral("&Show Nelvox"), this, &CSTI::showRequested);
+    m_menu->addAction(QStringLiteral("&Update All Now"), this, &CSTI::updateAllRequested);
     m_menu->addAction(QStringLiteral("&About Nelvox..."), this, &CSTI::aboutRequested);
     m_menu->addAction(QStringLiteral("&Quit Nelvox"), this, &CSTI::quitRequested);
     recreateIcon();

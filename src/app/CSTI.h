@@ -58,7 +58,9 @@ signals:
     // A tray appeared after ShowTrayIcon() had found none, or a tray host came up on the
     // session bus; the icon has been made anew for it.
     void trayAppeared();
-    // The items of the icon's menu.
+    // The items of the icon's menu, in its order.
+    void showRequested();
+    void updateAllRequested();
     void aboutRequested();
     void quitRequested();
 

@@ -216,21 +216,46 @@ TEST_F(TrayBehaviour, TheIconsMenuOpensTheAboutBoxAndQuits)
     showAndPaint(window);
     ASSERT_TRUE(WaitFor([&] { return !window.isVisible(); }));
     QMenu& menu = window.trayIcon().contextMenu();
-    ASSERT_EQ(menu.actions().size(), 2);
+    ASSERT_EQ(menu.actions().size(), 4);
 
     ModalAnswerer answers;
     answers.thenClick("OK");
-    menu.actions()[0]->trigger();
+    menu.actions()[2]->trigger();
     EXPECT_EQ(answers.pending(), 0);
     EXPECT_EQ(answers.titles().value(0), QStringLiteral("About Nelvox"));
     EXPECT_FALSE(window.isVisible()) << "the About box leaves the window in the tray";
 
     QSignalSpy ended(&window, &CNelvoxDlg::ended);
     QFile::remove("nelvox.ini");
-    menu.actions()[1]->trigger();
+    menu.actions()[3]->trigger();
     EXPECT_EQ(ended.count(), 1) << "Quit ends the program";
     EXPECT_TRUE(window.hasEnded());
     EXPECT_EQ(ReadAll("nelvox.ini"), "1\r\nhttp://a.example/ HNever \r\n") << "Quit saves as the Quit button does";
+}
+
+TEST_F(TrayBehaviour, TheIconsMenuShowsTheWindowAndUpdatesAll)
+{
+    withTray(true);
+    // Nothing listens on the discard port of the loopback address: a check of it fails at once.
+    WriteAll("nelvox.ini", "1\r\nhttp://127.0.0.1:9/ HNever \r\n");
+    CNelvoxDlg window;
+    showAndPaint(window);
+    ASSERT_TRUE(WaitFor([&] { return !window.isVisible(); }));
+    QMenu& menu = window.trayIcon().contextMenu();
+    ASSERT_EQ(menu.actions().size(), 4);
+
+    window.trayIcon().ToggleTrayAlert();
+    menu.actions()[0]->trigger();
+    EXPECT_TRUE(window.isVisible()) << "Show Nelvox shows the window";
+    EXPECT_FALSE(window.trayIcon().IsTrayAlertOn()) << "and ends the alert, as a click does";
+
+    // While a command of the window is under way, the tray starts no run of its own.
+    window.RunCommand([&] { menu.actions()[1]->trigger(); });
+    EXPECT_EQ(window.trayIcon().systemTrayIcon().toolTip(), QStringLiteral("Nelvox v1.0")) << "a run was started";
+    menu.actions()[1]->trigger();
+    EXPECT_EQ(window.trayIcon().systemTrayIcon().toolTip(), QStringLiteral("Nelvox v1.0 - 1 favorite failing"))
+        << "Update All Now checked the favorite";
+    EXPECT_FALSE(window.isRunInProgress());
 }
 
 } // namespace
