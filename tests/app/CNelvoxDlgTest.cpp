@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLockFile>
 #include <QMenu>
 #include <QPushButton>
@@ -333,6 +334,12 @@ TEST_F(MainWindow, TheAboutBoxOpensFromTheWindowMenuAndClosesEveryWay)
         [](CAboutDlg& about) { QTest::keyClick(&about, Qt::Key_Escape); },
         [](CAboutDlg& about) { about.close(); },
     };
+    {
+        CAboutDlg about;
+        const QLabel* version = about.findChild<QLabel*>("version");
+        ASSERT_NE(version, nullptr);
+        EXPECT_EQ(version->text(), QStringLiteral("Nelvox Version 1.0")) << "the number from the build";
+    }
     int way = 0;
     for (const auto& close : ways) {
         CAboutDlg about;
