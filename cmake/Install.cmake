@@ -16,7 +16,10 @@ configure_file(${PROJECT_SOURCE_DIR}/scripts/nelvox-launcher.in ${PROJECT_BINARY
 install(PROGRAMS ${PROJECT_BINARY_DIR}/launcher/nelvox DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 install(FILES ${nelvoxResources}/desktop/${NELVOX_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
-install(FILES ${nelvoxResources}/desktop/${NELVOX_APP_ID}.metainfo.xml
+# The metainfo's newest release carries the project's version.
+configure_file(${nelvoxResources}/desktop/${NELVOX_APP_ID}.metainfo.xml.in
+               ${PROJECT_BINARY_DIR}/desktop/${NELVOX_APP_ID}.metainfo.xml @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/desktop/${NELVOX_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/metainfo)
 
 foreach(size 16 32 48 64 128)

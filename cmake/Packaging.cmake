@@ -1,6 +1,8 @@
 # The Debian package built by `cpack -G DEB`: everything cmake/Install.cmake lays down, under /usr,
 # with its library dependencies worked out by dpkg-shlibdeps.
 set(CPACK_PACKAGE_NAME nelvox)
+# The version of project() in the top CMakeLists.txt, as the program and the metainfo name it.
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The Nelvox developers")
 set(CPACK_PACKAGE_CONTACT "The Nelvox developers <nelvox@users.noreply.github.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "tray tool that tells you when watched web pages change")

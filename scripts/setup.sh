@@ -8,6 +8,8 @@ packages=(
     build-essential cmake ninja-build pkg-config ca-certificates file dpkg-dev fakeroot
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev fonts-dejavu-core
     libcurl4-openssl-dev libxml2-dev libdtl-dev libqt6sql6-sqlite
+    # Qt6Gui's CMake package looks for xkbcommon's headers and says "Could NOT find XKB" without them.
+    libxkbcommon-dev
 )
 # What the tests, benchmarks and fuzzers need besides: a first start does not wait for them.
 if [[ ${1:-} == --tests ]]; then

@@ -3,6 +3,7 @@
 
 #include "platform/Clock.h"
 #include "check/ChangeRule.h"
+#include "platform/Version.h"
 
 #include "ui_CChangesDlg.h"
 
@@ -58,6 +59,7 @@ CChangesDlg::CChangesDlg(const QString& address, const ChangeRule& rule, const Q
     , m_lastFailure(lastFailure)
 {
     m_ui->setupUi(this);
+    setWindowTitle(NelvoxCaption(QStringLiteral("Changes")));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
         | Qt::WindowCloseButtonHint);

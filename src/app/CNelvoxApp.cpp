@@ -2,6 +2,7 @@
 
 #include "app/CNelvoxDlg.h"
 #include "app/SignalWatcher.h"
+#include "platform/Version.h"
 
 #include <QLockFile>
 #include <QMessageBox>
@@ -10,7 +11,7 @@ CNelvoxApp::CNelvoxApp(int& argc, char** argv)
     : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("Nelvox"));
-    setApplicationVersion(QStringLiteral("1.0"));
+    setApplicationVersion(QLatin1String(kVersionShort));
     setDesktopFileName(QStringLiteral("io.github.nelvox.Nelvox"));
     // The window hides into the tray; only its own close path ends the program.
     setQuitOnLastWindowClosed(false);

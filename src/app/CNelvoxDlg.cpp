@@ -7,7 +7,9 @@
 #include "app/CheckProgressDlg.h"
 #include "app/CutOffCellTips.h"
 #include "app/HelpPage.h"
+#include "app/TrayPresence.h"
 #include "platform/NelvoxError.h"
+#include "platform/Version.h"
 #include "store/DialogValues.h"
 #include "store/FavoritesFile.h"
 #include "ui_CNelvoxDlg.h"
@@ -64,6 +66,7 @@ CNelvoxDlg::CNelvoxDlg(QWidget* parent)
     , m_ui(std::make_unique<Ui::CNelvoxDlg>())
 {
     m_ui->setupUi(this);
+    setWindowTitle(NelvoxCaption());
     // A main window of its own with a taskbar button: minimise box, no maximise box.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
         | Qt::WindowCloseButtonHint);
@@ -75,7 +78,8 @@ CNelvoxDlg::CNelvoxDlg(QWidget* parent)
     m_btnEdit = m_ui->btnEdit;
     m_listFavorites = m_ui->listFavorites;
     initResources();
-    m_trayIcon = new CSTI(this);
+    m_tray = std::make_unique<TrayPresence>(this, m_favorites);
+    m_trayIcon = &m_tray->icon();
     m_hIcon.addFile(QStringLiteral(":/icons/nelvox-16.png"));
     m_hIcon.addFile(QStringLiteral(":/icons/nelvox-32.png"));
 
@@ -99,6 +103,14 @@ CNelvoxDlg::CNelvoxDlg(QWidget* parent)
     connectCommand(m_btnUpdateAll, &CNelvoxDlg::OnUpdateAllNow);
     connectCommand(m_ui->btnHelp, &CNelvoxDlg::OnHelp);
     connect(m_trayIcon, &CSTI::clicked, this, [this] { RunCommand([this] { OnTrayClick(); }); });
+    // Show Nelvox does what a click does.
+    connect(m_trayIcon, &CSTI::showRequested, this, [this] { RunCommand([this] { OnTrayClick(); }); });
+    // Update All Now from the tray waits for no command: while one is under way (a dialog of the
+    // window open), the window's own button cannot be pressed either, and the item does nothing.
+    connect(m_trayIcon, &CSTI::updateAllRequested, this, [this] {
+        if (m_commandDepth == 0)
+            RunCommand([this] { OnUpdateAllNow(); });
+    });
     connect(m_trayIcon, &CSTI::aboutRequested, this, [this] { RunCommand([this] { OnAbout(); }); });
     connect(m_trayIcon, &CSTI::quitRequested, this, &CNelvoxDlg::OnQuit);
     // The desktop ends its session: what the favorites hold is saved, as on Quit.
@@ -143,7 +155,7 @@ void CNelvoxDlg::OnInitDialog()
         move(screen->availableGeometry().center() - rect().center());
     m_listFavorites->setFocus();
 
-    m_trayIcon->ShowTrayIcon();
+    m_tray->ShowTrayIcon();
 }
 
 void CNelvoxDlg::OnOK()
@@ -245,8 +257,8 @@ void CNelvoxDlg::OnHelp()
     if (!page.isValid())
         ShowError(QStringLiteral("Nelvox could not find its help page."));
     else if (!QDesktopServices::openUrl(page))
-        ShowError(QStringLiteral("Nelvox could not hand its help page to a web browser:\n\n%1")
-                      .arg(page.toString(QUrl::PreferLocalFile)));
+        // No browser took it: the page built into the program, in a window of its own.
+        ShowHelpWindow(boxOwner());
 }
 
 void CNelvoxDlg::OnAbout()
@@ -310,56 +322,7 @@ bool CNelvoxDlg::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-void CNelvoxDlg::paintEvent(QPaintEvent* event)
-{
-    QDialog::paintEvent(event);
-    if (m_hideAtFirstPaint) {
-        m_hideAtFirstPaint = false;
-        // Without a tray the window is the user's only way in: it stays up.
-        if (CSTI::IsTrayAvailable())
-            QMetaObject::invokeMethod(this, &QWidget::hide, Qt::QueuedConnection);
-    }
-}
-
-void CNelvoxDlg::changeEvent(QEvent* event)
-{
-    QDialog::changeEvent(event);
-    // Minimised with a tray, the window goes into the tray; without one it stays on the
-    // taskbar, since nothing else could bring it back.
-    if (event->type() == QEvent::WindowStateChange && isMinimized() && CSTI::IsTrayAvailable()) {
-        // The window system is still minimising; hide once it has done so.
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                if (!isMinimized() || !CSTI::IsTrayAvailable())
-                    return;
-                // The window stays minimised while hidden: clearing that state maps it again on
-                // X11. Every way back (the tray, the change prompt) shows it normal.
-                hide();
-            },
-            Qt::QueuedConnection);
-    }
-}
-
 void CNelvoxDlg::OnTrayClick()
 {
-    // A window minimised before a tray came up comes back as well.
-    if (isMinimized())
-        showNormal();
-    else
-        show();
-    raise();
-    activateWindow();
-    if (m_firstTrayClick) {
-        m_firstTrayClick = false;
-        m_trayIcon->ToggleTrayAlert();
-    }
-    if (m_trayIcon->IsTrayAlertOn())
-        m_trayIcon->ToggleTrayAlert();
-    // A box or dialog that waits for an answer may have gone behind other windows; it comes
-    // to the front of the window it holds, with the focus.
-    if (QWidget* waiting = QApplication::activeModalWidget()) {
-        waiting->raise();
-        waiting->activateWindow();
-    }
+    m_tray->OnTrayClick();
 }

@@ -18,6 +18,7 @@
 
 class CheckProgressDlg;
 class CSTI;
+class TrayPresence;
 class QCheckBox;
 class QMenu;
 class QPushButton;
@@ -66,7 +67,7 @@ public:
     void OnExportFavorites();
     // Adds the list's own commands (Import Bookmarks, Export Favorites) to a menu on the list.
     void addListCommands(QMenu& menu);
-    // A click on the tray icon: shows the window and ends the alert.
+    // A click on the tray icon: shows the window and ends the alert (see TrayPresence).
     void OnTrayClick();
     // Quit from outside the window (the tray menu, the desktop, a signal): saves and ends.
     void OnQuit();
@@ -106,8 +107,6 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
-    void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -163,10 +162,8 @@ private:
     bool m_quitRequested = false;
     // The rule chosen in the last Add, offered by the next.
     ChangeRule m_lastAddedRule;
-    // One-shot flags of the tray behaviour: the window hides at its first paint, and the
-    // first click on the icon flips the alert before ending it.
-    bool m_hideAtFirstPaint = true;
-    bool m_firstTrayClick = true;
+    // The tray icon, the window's hiding into the tray and its way back.
+    std::unique_ptr<TrayPresence> m_tray;
 
     QPushButton* m_btnUpdateAll = nullptr;
     QPushButton* m_btnAdd = nullptr;
@@ -175,6 +172,7 @@ private:
     QPushButton* m_btnDelete = nullptr;
     QPushButton* m_btnEdit = nullptr;
     QTreeView* m_listFavorites = nullptr;
+    // The icon of m_tray, which the runs of checks and the change notification drive.
     CSTI* m_trayIcon = nullptr;
     QIcon m_hIcon;
 };

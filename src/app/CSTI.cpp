@@ -3,6 +3,7 @@
 #include "app/CSTI.h"
 
 #include "app/StatusNotifierItem.h"
+#include "platform/Version.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -21,8 +22,8 @@ static void initResources()
 
 namespace {
 
-const QString kTip = QStringLiteral("Nelvox v1.0");
-const QString kAlertTip = QStringLiteral("Nelvox v1.0 - some of your favorites have changed");
+const QString kTip = NelvoxCaption();
+const QString kAlertTip = NelvoxCaption(QStringLiteral("some of your favorites have changed"));
 
 // Desktops often start their tray after the programs of the session; the icon looks again
 // this long after each earlier look, for about half a minute in all.
@@ -66,6 +67,8 @@ CSTI::CSTI(QObject* parent)
     initResources();
     m_picture = loadPicture("tray");
     m_alertPicture = loadPicture("tray-alert");
+    m_menu->addAction(QStringLiteral("&Show Nelvox"), this, &CSTI::showRequested);
+    m_menu->addAction(QStringLiteral("&Update All Now"), this, &CSTI::updateAllRequested);
     m_menu->addAction(QStringLiteral("&About Nelvox..."), this, &CSTI::aboutRequested);
     m_menu->addAction(QStringLiteral("&Quit Nelvox"), this, &CSTI::quitRequested);
     recreateIcon();
@@ -109,7 +112,7 @@ void CSTI::onHostAppeared()
             [this](const QPoint& where) { m_menu->popup(where); });
     }
     m_busItem->setIcon(m_showingAlertPicture ? m_alertPicture : m_picture);
-    m_busItem->setNeedsAttention(m_alertOn);
+    m_busItem->setNeedsAttention(m_alertOn || IsBadgeOn());
     updateTip();
     if (!m_busItem->registerItem()) {
         m_busItem.reset();
@@ -182,13 +185,30 @@ void CSTI::ToggleTrayAlert()
         m_flashTimer.start();
     } else {
         m_flashTimer.stop();
-        m_showingAlertPicture = false;
-        setPicture(m_picture);
+        showSteadyPicture();
     }
     if (m_busItem)
-        m_busItem->setNeedsAttention(m_alertOn);
+        m_busItem->setNeedsAttention(m_alertOn || IsBadgeOn());
     updateTip();
     emit alertToggled(m_alertOn);
+}
+
+void CSTI::SetChangedCount(int count)
+{
+    if (count == m_changedCount)
+        return;
+    m_changedCount = count;
+    if (!m_alertOn)
+        showSteadyPicture();
+    if (m_busItem)
+        m_busItem->setNeedsAttention(m_alertOn || IsBadgeOn());
+    updateTip();
+}
+
+void CSTI::showSteadyPicture()
+{
+    m_showingAlertPicture = IsBadgeOn();
+    setPicture(m_showingAlertPicture ? m_alertPicture : m_picture);
 }
 
 void CSTI::SetProgressText(const QString& text)
@@ -206,14 +226,23 @@ void CSTI::SetFailingCount(int count)
 void CSTI::updateTip()
 {
     // Work in progress says more than the alert, which is still on after it, and the alert
-    // more than favorites that keep failing.
-    QString tip = m_alertOn ? kAlertTip : kTip;
-    if (!m_alertOn && m_failingCount > 0)
-        tip = kTip
-            + (m_failingCount == 1 ? QStringLiteral(" - 1 favorite failing")
-                                   : QStringLiteral(" - %1 favorites failing").arg(m_failingCount));
-    if (!m_progressText.isEmpty())
+    // more than the counts of favorites failing and changed.
+    QString tip = kTip;
+    if (!m_progressText.isEmpty()) {
         tip = kTip + QStringLiteral(" - ") + m_progressText;
+    } else if (m_alertOn) {
+        tip = kAlertTip;
+    } else {
+        QStringList counts;
+        if (m_failingCount > 0)
+            counts << (m_failingCount == 1 ? QStringLiteral("1 favorite failing")
+                                           : QStringLiteral("%1 favorites failing").arg(m_failingCount));
+        if (m_changedCount > 0)
+            counts << (m_changedCount == 1 ? QStringLiteral("1 favorite changed")
+                                           : QStringLiteral("%1 favorites changed").arg(m_changedCount));
+        if (!counts.isEmpty())
+            tip = kTip + QStringLiteral(" - ") + counts.join(QStringLiteral(", "));
+    }
     m_icon->setToolTip(tip);
     if (m_busItem)
         m_busItem->setToolTip(tip);

@@ -25,15 +25,20 @@ public:
 
     // Puts the icon into the notification area, now or as soon as a tray turns up.
     void ShowTrayIcon();
-    // Flips the alert.
+    // Flips the alert, the flashing that tells of changes the user has not looked at yet.
     void ToggleTrayAlert();
     bool IsTrayAlertOn() const { return m_alertOn; }
     // Work in progress for the icon's tip, such as "checking 3 of 40": the tip then reads
-    // "Nelvox v1.0 - checking 3 of 40". An empty text gives the usual tip back.
+    // "Nelvox v<version> - checking 3 of 40". An empty text gives the usual tip back.
     void SetProgressText(const QString& text);
     // How many favorites failed at their last check; the tip names them when nothing else
-    // is to be said: "Nelvox v1.0 - 2 favorites failing".
+    // is to be said: "Nelvox v<version> - 2 favorites failing".
     void SetFailingCount(int count);
+    // How many favorites are marked changed. While any is, the icon keeps the alert's picture
+    // once the flashing has ended (the badge), and the tip names them:
+    // "Nelvox v<version> - 3 favorites changed".
+    void SetChangedCount(int count);
+    bool IsBadgeOn() const { return m_changedCount > 0; }
 
     // Whether the desktop has a notification area to put the icon in right now.
     static bool IsTrayAvailable();
@@ -53,7 +58,9 @@ signals:
     // A tray appeared after ShowTrayIcon() had found none, or a tray host came up on the
     // session bus; the icon has been made anew for it.
     void trayAppeared();
-    // The items of the icon's menu.
+    // The items of the icon's menu, in its order.
+    void showRequested();
+    void updateAllRequested();
     void aboutRequested();
     void quitRequested();
 
@@ -68,6 +75,8 @@ private:
     // A tray host came up on the session bus.
     void onHostAppeared();
     void setPicture(const QIcon& picture);
+    // The picture while the alert is not flashing: the badge or the plain one.
+    void showSteadyPicture();
     // Lets the icon take clicks while a box or dialog of Nelvox is modal.
     void keepIconOutOfModality();
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -87,6 +96,7 @@ private:
     bool m_showingAlertPicture = false;
     QString m_progressText;
     int m_failingCount = 0;
+    int m_changedCount = 0;
     QTimer m_trayWatch;
     int m_trayWatchStep = 0;
 };

@@ -1,5 +1,7 @@
 #include "app/CheckProgressDlg.h"
 
+#include "platform/Version.h"
+
 #include "ui_CheckProgressDlg.h"
 
 CheckProgressDlg::CheckProgressDlg(QWidget* parent)
@@ -7,6 +9,7 @@ CheckProgressDlg::CheckProgressDlg(QWidget* parent)
     , m_ui(std::make_unique<Ui::CheckProgressDlg>())
 {
     m_ui->setupUi(this);
+    setWindowTitle(NelvoxCaption(QStringLiteral("Checking Favorites")));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     // Over the main window only: the tray icon and its menu keep working.
     setWindowModality(Qt::WindowModal);

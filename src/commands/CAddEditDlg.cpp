@@ -4,6 +4,7 @@
 
 #include "app/CaptionFit.h"
 #include "platform/BrowserAddress.h"
+#include "platform/Version.h"
 #include "store/DialogValues.h"
 #include "page/RuleText.h"
 
@@ -58,6 +59,7 @@ CAddEditDlg::CAddEditDlg(QWidget* parent)
     , m_ui(std::make_unique<Ui::CAddEditDlg>())
 {
     m_ui->setupUi(this);
+    setWindowTitle(NelvoxCaption(QStringLiteral("Add or Edit Favorite")));
     // The rule's controls first: the group grows with them and the dialog then makes room.
     FitCaptionsToFont(m_ui->ruleGroup);
     FitCaptionsToFont(this);

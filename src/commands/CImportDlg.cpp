@@ -2,6 +2,7 @@
 // shown, so a file of thousands of links costs no signal per item.
 #include "commands/CImportDlg.h"
 
+#include "platform/Version.h"
 #include "store/Bookmarks.h"
 #include "store/DialogValues.h"
 #include "store/FavoritesList.h"
@@ -29,6 +30,7 @@ CImportDlg::CImportDlg(
     , m_links(tree.linkCount())
 {
     m_ui->setupUi(this);
+    setWindowTitle(NelvoxCaption(QStringLiteral("Import Bookmarks")));
     m_ui->labelFile->setText(
         QStringLiteral("The bookmarks in \"%1\". The checked ones become favorites.").arg(fileName));
     QStringList notices;
@@ -57,13 +59,16 @@ CImportDlg::CImportDlg(
         (entry.parent < 0 ? top : children[static_cast<size_t>(entry.parent)]).append(item);
         if (entry.isFolder) {
             item->setText(0, entry.title);
+            item->setToolTip(0, entry.title);
             item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsAutoTristate);
             item->setCheckState(0, Qt::Checked);
             continue;
         }
         item->setText(0, entry.title.isEmpty() ? entry.address : entry.title);
+        item->setToolTip(0, item->text(0));
         item->setText(1, entry.address);
-        item->setToolTip(1, entry.address);
+        // A favorite keeps only its address; the bookmark's title stays in sight beside it.
+        item->setToolTip(1, entry.title.isEmpty() ? entry.address : entry.address + QLatin1Char('\n') + entry.title);
         item->setData(1, kUpdatesRole, entry.updates);
         QString refusal = BookmarkRefusal(entry.address);
         if (refusal.isEmpty() && taken.contains(entry.address))
@@ -78,11 +83,14 @@ CImportDlg::CImportDlg(
             if (own != FREQ_NONE) {
                 static const char* const kNames[] = { "Hourly", "Daily", "Weekly", "Monthly" };
                 item->setText(2, QStringLiteral("%1, as exported").arg(QLatin1String(kNames[own - FREQ_HOURLY])));
+                item->setToolTip(2, item->text(2));
             }
         } else {
             item->setFlags(Qt::ItemNeverHasChildren);
             item->setCheckState(0, Qt::Unchecked);
             item->setText(2, refusal);
+            // The Note column is narrow; its whole text in the tip.
+            item->setToolTip(2, refusal);
         }
     }
     for (size_t i = 0; i < entries.size(); ++i) {

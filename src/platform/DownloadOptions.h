@@ -6,12 +6,14 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include "platform/Version.h"
+
 #include <curl/curl.h>
 
 #include <memory>
 
 // What every request says Nelvox is.
-inline constexpr const char* kUserAgent = "Nelvox/1.0 (desktop page watcher)";
+inline constexpr const char* kUserAgent = "Nelvox/" NELVOX_VERSION_SHORT " (desktop page watcher)";
 
 // The request headers of every download; one list serves any number of transfers.
 curl_slist* DownloadHeaders();

@@ -1,22 +1,25 @@
 // The main window on the offscreen platform: start-up, the list click rule, the keys,
 // the close path, the About box and the second-copy refusal.
+#include "app/CNelvoxDlg.h"
 #include "app/CAboutDlg.h"
 #include "app/CNelvoxApp.h"
-#include "app/CNelvoxDlg.h"
 #include "store/DialogValues.h"
 #include "support/ModalAnswerer.h"
 #include "support/TempWorkDir.h"
 #include "support/UrlRecorder.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
-#include <QFileInfo>
-#include <QSignalSpy>
 #include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLockFile>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
+#include <QTextBrowser>
 #include <QToolTip>
 #include <QTreeView>
 
@@ -132,10 +135,11 @@ TEST_F(MainWindow, LoadsTheFileSortedAndQuitSavesItUnsorted)
     window.show();
     button(window, "btnQuit")->click();
     EXPECT_EQ(ended.count(), 1);
-    EXPECT_EQ(ReadAll("nelvox.ini"), QByteArray("3\r\n"
-                                                "http://z.example/ D07/09/04 05:03 PM YES\r\n"
-                                                "http://b.example/ WNever \r\n"
-                                                "http://c.example/ HNever \r\n"));
+    EXPECT_EQ(ReadAll("nelvox.ini"),
+        QByteArray("3\r\n"
+                   "http://z.example/ D07/09/04 05:03 PM YES\r\n"
+                   "http://b.example/ WNever \r\n"
+                   "http://c.example/ HNever \r\n"));
 }
 
 TEST_F(MainWindow, ClicksInTheListAloneDriveTheSelectionButtons)
@@ -250,13 +254,32 @@ TEST_F(MainWindow, TheHelpButtonOpensThePageThatShipsWithNelvox)
     EXPECT_TRUE(ReadAll(page.toLocalFile()).contains("Nelvox"));
     EXPECT_FALSE(FileExists("index.html")) << "nothing lands in the data directory";
 
-    // No browser to take it: the user is told where the page is.
+    // The copy of the built-in page lies where only the user can reach it, never in a folder
+    // of a fixed name that another user could make first.
+    const QFileInfo folder(QFileInfo(page.toLocalFile()).path());
+    EXPECT_EQ(folder.permissions()
+            & (QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther
+                | QFile::ExeOther),
+        QFile::Permissions())
+        << folder.filePath().toStdString();
+    EXPECT_EQ(folder.ownerId(), QFileInfo(QDir::homePath()).ownerId());
+    EXPECT_FALSE(folder.filePath().startsWith(QDir::tempPath() + "/nelvox-help-" + qEnvironmentVariable("USER")));
+
+    // No browser to take it: the page shows in a window of the program.
     browser.reset();
     ModalAnswerer answers;
-    answers.thenClick("OK");
+    QString shown;
+    answers.then([&](QWidget* help) {
+        if (auto* text = help->findChild<QTextBrowser*>())
+            shown = text->toPlainText();
+        if (QAbstractButton* close = ModalAnswerer::findButton(help, "Close"))
+            close->click();
+    });
     button(window, "btnHelp")->click();
-    ASSERT_EQ(answers.pending(), 0) << "no message";
-    EXPECT_TRUE(answers.texts().value(0).contains(page.toLocalFile())) << answers.texts().value(0).toStdString();
+    ASSERT_EQ(answers.pending(), 0) << "no help window";
+    EXPECT_EQ(answers.titles().value(0), QStringLiteral("Nelvox v1.0 - Help"));
+    EXPECT_TRUE(shown.contains("Nelvox")) << "the window shows the built-in page: " << shown.toStdString();
+    EXPECT_EQ(answers.texts().value(0), QString()) << "a window, not an error box";
 }
 
 TEST_F(MainWindow, AnAddressTheListCutsOffShowsWholeInATip)
@@ -311,6 +334,12 @@ TEST_F(MainWindow, TheAboutBoxOpensFromTheWindowMenuAndClosesEveryWay)
         [](CAboutDlg& about) { QTest::keyClick(&about, Qt::Key_Escape); },
         [](CAboutDlg& about) { about.close(); },
     };
+    {
+        CAboutDlg about;
+        const QLabel* version = about.findChild<QLabel*>("version");
+        ASSERT_NE(version, nullptr);
+        EXPECT_EQ(version->text(), QStringLiteral("Nelvox Version 1.0")) << "the number from the build";
+    }
     int way = 0;
     for (const auto& close : ways) {
         CAboutDlg about;

@@ -129,6 +129,41 @@ TEST(CSTI, TheAlertFlashesUntilItIsSwitchedOff)
         << "no flashing once the alert is off";
 }
 
+TEST(CSTI, TheBadgeStaysWhileFavoritesAreMarkedChangedAndTheTipCountsThem)
+{
+    const QImage plain = image(":/icons/tray-32.png");
+    const QImage alert = image(":/icons/tray-alert-32.png");
+    CSTI tray;
+    tray.ShowTrayIcon();
+
+    tray.SetChangedCount(3);
+    EXPECT_TRUE(tray.IsBadgeOn());
+    EXPECT_FALSE(tray.IsTrayAlertOn()) << "the badge is not the alert";
+    EXPECT_EQ(shown(tray), alert) << "the badge shows the alert's picture";
+    EXPECT_FALSE(WaitFor([&] { return shown(tray) != alert; }, 3 * CSTI::kAlertFlashMs)) << "a badge does not flash";
+    EXPECT_EQ(tray.systemTrayIcon().toolTip(), QStringLiteral("Nelvox v1.0 - 3 favorites changed"));
+    tray.SetFailingCount(1);
+    EXPECT_EQ(tray.systemTrayIcon().toolTip(), QStringLiteral("Nelvox v1.0 - 1 favorite failing, 3 favorites changed"));
+    tray.SetProgressText(QStringLiteral("checking 1 of 4"));
+    EXPECT_EQ(tray.systemTrayIcon().toolTip(), QStringLiteral("Nelvox v1.0 - checking 1 of 4"));
+    tray.SetProgressText(QString());
+    tray.SetFailingCount(0);
+
+    // The alert flashes over the badge; when it ends, whichever picture was up, the badge stays.
+    tray.ToggleTrayAlert();
+    EXPECT_TRUE(WaitFor([&] { return shown(tray) == plain; }, 2000));
+    tray.ToggleTrayAlert();
+    EXPECT_EQ(shown(tray), alert) << "ending the alert must not take the badge";
+    EXPECT_EQ(tray.systemTrayIcon().toolTip(), QStringLiteral("Nelvox v1.0 - 3 favorites changed"));
+
+    tray.SetChangedCount(1);
+    EXPECT_EQ(tray.systemTrayIcon().toolTip(), QStringLiteral("Nelvox v1.0 - 1 favorite changed"));
+    tray.SetChangedCount(0);
+    EXPECT_FALSE(tray.IsBadgeOn());
+    EXPECT_EQ(shown(tray), plain) << "the last change cleared takes the badge";
+    EXPECT_EQ(tray.systemTrayIcon().toolTip(), QStringLiteral("Nelvox v1.0"));
+}
+
 TEST(CSTI, OnlyASingleLeftClickIsAClick)
 {
     CSTI tray;
@@ -145,23 +180,33 @@ TEST(CSTI, OnlyASingleLeftClickIsAClick)
     EXPECT_EQ(clicks.count(), 2);
 }
 
-TEST(CSTI, ItsMenuOffersAboutAndQuit)
+TEST(CSTI, ItsMenuOffersShowUpdateAllAboutAndQuit)
 {
     CSTI tray;
     EXPECT_EQ(tray.systemTrayIcon().contextMenu(), &tray.contextMenu());
     const QList<QAction*> actions = tray.contextMenu().actions();
-    ASSERT_EQ(actions.size(), 2);
-    EXPECT_EQ(actions[0]->text(), QStringLiteral("&About Nelvox..."));
-    EXPECT_EQ(actions[1]->text(), QStringLiteral("&Quit Nelvox"));
+    ASSERT_EQ(actions.size(), 4);
+    EXPECT_EQ(actions[0]->text(), QStringLiteral("&Show Nelvox"));
+    EXPECT_EQ(actions[1]->text(), QStringLiteral("&Update All Now"));
+    EXPECT_EQ(actions[2]->text(), QStringLiteral("&About Nelvox..."));
+    EXPECT_EQ(actions[3]->text(), QStringLiteral("&Quit Nelvox"));
 
+    QSignalSpy show(&tray, &CSTI::showRequested);
+    QSignalSpy updateAll(&tray, &CSTI::updateAllRequested);
     QSignalSpy about(&tray, &CSTI::aboutRequested);
     QSignalSpy quit(&tray, &CSTI::quitRequested);
     actions[0]->trigger();
+    actions[1]->trigger();
+    EXPECT_EQ(show.count(), 1);
+    EXPECT_EQ(updateAll.count(), 1);
+    EXPECT_EQ(about.count(), 0);
+    actions[2]->trigger();
     EXPECT_EQ(about.count(), 1);
     EXPECT_EQ(quit.count(), 0);
-    actions[1]->trigger();
+    actions[3]->trigger();
     EXPECT_EQ(quit.count(), 1);
     EXPECT_EQ(about.count(), 1);
+    EXPECT_EQ(show.count() + updateAll.count(), 2);
 }
 
 TEST(CSTI, ATrayThatComesUpLaterIsNoticed)
@@ -367,14 +412,16 @@ TEST_F(CSTIOnTheBus, TheHostShowsTheMenuWhichFollowsItsActions)
 {
     uint revision = 0;
     MenuItem root = layout(&revision);
-    ASSERT_EQ(root.children.size(), 2) << "menu at " << m_menu.toStdString();
+    ASSERT_EQ(root.children.size(), 4) << "menu at " << m_menu.toStdString();
     // The access key is marked the way hosts expect it.
-    EXPECT_EQ(root.children[0]["label"], "_About Nelvox...");
-    EXPECT_EQ(root.children[1]["label"], "_Quit Nelvox");
-    EXPECT_EQ(root.children[1]["enabled"], true);
-    EXPECT_EQ(root.children[1]["visible"], true);
-    const int about = root.children[0].id;
-    const int quit = root.children[1].id;
+    EXPECT_EQ(root.children[0]["label"], "_Show Nelvox");
+    EXPECT_EQ(root.children[1]["label"], "_Update All Now");
+    EXPECT_EQ(root.children[2]["label"], "_About Nelvox...");
+    EXPECT_EQ(root.children[3]["label"], "_Quit Nelvox");
+    EXPECT_EQ(root.children[3]["enabled"], true);
+    EXPECT_EQ(root.children[3]["visible"], true);
+    const int about = root.children[2].id;
+    const int quit = root.children[3].id;
     EXPECT_NE(about, quit);
     EXPECT_EQ(callMenu("GetProperty", { quit, "label" }).arguments().value(0).value<QDBusVariant>().variant(),
         "_Quit Nelvox");
@@ -383,6 +430,9 @@ TEST_F(CSTIOnTheBus, TheHostShowsTheMenuWhichFollowsItsActions)
     QSignalSpy abouts(&m_tray, &CSTI::aboutRequested);
     EXPECT_EQ(click(about).type(), QDBusMessage::ReplyMessage);
     EXPECT_TRUE(WaitFor([&] { return abouts.count() == 1; }, 2000));
+    QSignalSpy updateAlls(&m_tray, &CSTI::updateAllRequested);
+    EXPECT_EQ(click(root.children[1].id).type(), QDBusMessage::ReplyMessage);
+    EXPECT_TRUE(WaitFor([&] { return updateAlls.count() == 1; }, 2000)) << "Update All Now over the bus";
     callMenu("Event", { about, "hovered", QVariant::fromValue(QDBusVariant(0)), 0u });
     EXPECT_EQ(click(99).errorName(), "com.canonical.dbusmenu.UnknownId");
     const QDBusMessage group = callMenu("AboutToShowGroup", { QVariant::fromValue(QList<int> { 0, about, 99 }) });
@@ -391,16 +441,16 @@ TEST_F(CSTIOnTheBus, TheHostShowsTheMenuWhichFollowsItsActions)
     // The host is told when an item changes, and reads it again.
     BusSignals updates;
     m_host.listen(m_menu, "com.canonical.dbusmenu", "LayoutUpdated", updates);
-    QAction* quitAction = m_tray.contextMenu().actions()[1];
+    QAction* quitAction = m_tray.contextMenu().actions()[3];
     quitAction->setEnabled(false);
     EXPECT_TRUE(WaitFor([&] { return updates.received.size() == 1; }, 2000)) << "no LayoutUpdated for enabled";
     uint now = 0;
-    EXPECT_EQ(layout(&now).children.value(1)["enabled"], false);
+    EXPECT_EQ(layout(&now).children.value(3)["enabled"], false);
     EXPECT_GT(now, revision);
     quitAction->setEnabled(true);
     quitAction->setVisible(false);
     EXPECT_TRUE(WaitFor([&] { return updates.received.size() == 3; }, 2000)) << "no LayoutUpdated for visible";
-    EXPECT_EQ(layout().children.value(1)["visible"], false);
+    EXPECT_EQ(layout().children.value(3)["visible"], false);
     QSignalSpy quits(&m_tray, &CSTI::quitRequested);
     click(quit);
     EXPECT_FALSE(WaitFor([&] { return quits.count() > 0; }, 300)) << "a hidden item takes no clicks";
@@ -408,10 +458,10 @@ TEST_F(CSTIOnTheBus, TheHostShowsTheMenuWhichFollowsItsActions)
     quitAction->setText("Save && E_xit &Now");
     EXPECT_TRUE(WaitFor([&] { return updates.received.size() == 5; }, 2000)) << "no LayoutUpdated for the text";
     root = layout();
-    EXPECT_EQ(root.children.value(1)["label"], "Save & E__xit _Now");
-    EXPECT_EQ(root.children.value(1).id, quit) << "an item keeps its id";
+    EXPECT_EQ(root.children.value(3)["label"], "Save & E__xit _Now");
+    EXPECT_EQ(root.children.value(3).id, quit) << "an item keeps its id";
     m_tray.contextMenu().insertSeparator(quitAction);
-    EXPECT_EQ(layout().children.value(1)["type"], "separator");
+    EXPECT_EQ(layout().children.value(3)["type"], "separator");
 
     // A host that draws no menu itself asks the program to show it.
     m_host.call(kItem, kItemInterface, "ContextMenu", { 40, 30 });
@@ -431,7 +481,7 @@ TEST_F(CSTIOnTheBus, TheHostReachesTheIconWhileABoxIsModal)
         m_host.call(kItem, kItemInterface, "ContextMenu", { 40, 30 });
         EXPECT_TRUE(WaitFor([&] { return m_tray.contextMenu().isVisible(); }, 2000)) << "no menu";
         m_tray.contextMenu().hide();
-        click(layout().children.value(1).id);
+        click(layout().children.value(3).id);
         EXPECT_TRUE(WaitFor([&] { return quits.count() == 1; }, 2000)) << "Quit was not triggered";
         box.done(0);
     });

@@ -4,12 +4,16 @@
 #include "app/CSTI.h"
 #include "support/ModalAnswerer.h"
 #include "support/TempWorkDir.h"
+#include "support/UrlRecorder.h"
 
 #include <QAction>
+#include <QDesktopServices>
+#include <QItemSelectionModel>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTest>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -140,6 +144,48 @@ TEST_F(TrayBehaviour, AFirstClickWhileTheAlertIsOnEndsIt)
     EXPECT_EQ(toggles.count(), 1) << "the first click's flip already ended it";
 }
 
+TEST_F(TrayBehaviour, TheBadgeShowsWhileAnyRowSaysYesFromTheStartOn)
+{
+    withTray(true);
+    WriteAll(
+        "nelvox.ini", "2\r\nhttp://a.example/ H10/02/21 09:00 AM YES\r\nhttp://b.example/ H10/02/21 09:00 AM YES\r\n");
+    CNelvoxDlg window;
+    CSTI& tray = window.trayIcon();
+    EXPECT_TRUE(tray.IsBadgeOn()) << "rows marked changed in the file show the badge at start";
+    EXPECT_EQ(tray.systemTrayIcon().toolTip(), QStringLiteral("Nelvox v1.0 - 2 favorites changed"));
+    showAndPaint(window);
+    ASSERT_TRUE(WaitFor([&] { return !window.isVisible(); }));
+
+    // Two notifications flip the alert on and off again, as they do without a look; a click
+    // ends the alert. None of them may take the badge while rows say YES.
+    tray.ToggleTrayAlert();
+    tray.ToggleTrayAlert();
+    EXPECT_TRUE(tray.IsBadgeOn()) << "a second notification took the badge";
+    click(window);
+    EXPECT_FALSE(tray.IsTrayAlertOn());
+    EXPECT_TRUE(tray.IsBadgeOn()) << "a click took the badge";
+
+    UrlRecorder browser;
+    QDesktopServices::setUrlHandler("http", &browser, "open");
+    auto visit = [&](int row) {
+        QItemSelectionModel* selection = window.findChild<QTreeView*>("listFavorites")->selectionModel();
+        selection->clearSelection();
+        selection->select(window.favorites().index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        window.RunCommand([&] { window.OnVisitSelected(); });
+    };
+    visit(0);
+    QDesktopServices::unsetUrlHandler("http");
+    EXPECT_EQ(browser.urls().size(), 1);
+    EXPECT_TRUE(tray.IsBadgeOn()) << "one row still says YES";
+    EXPECT_EQ(tray.systemTrayIcon().toolTip(), QStringLiteral("Nelvox v1.0 - 1 favorite changed"));
+    window.favorites().deleteFavorite(1);
+    EXPECT_FALSE(tray.IsBadgeOn()) << "the last YES gone, the badge goes";
+    EXPECT_EQ(tray.systemTrayIcon().toolTip(), QStringLiteral("Nelvox v1.0"));
+    window.favorites().insertFavorite(0, QStringLiteral("http://c.example/"));
+    window.favorites().setText(0, FavoritesList::Changed, QStringLiteral("YES"));
+    EXPECT_TRUE(tray.IsBadgeOn()) << "a row marked changed by a check shows it again";
+}
+
 TEST_F(TrayBehaviour, ATrayThatComesUpLaterTakesOverMinimising)
 {
     withTray(false);
@@ -170,21 +216,46 @@ TEST_F(TrayBehaviour, TheIconsMenuOpensTheAboutBoxAndQuits)
     showAndPaint(window);
     ASSERT_TRUE(WaitFor([&] { return !window.isVisible(); }));
     QMenu& menu = window.trayIcon().contextMenu();
-    ASSERT_EQ(menu.actions().size(), 2);
+    ASSERT_EQ(menu.actions().size(), 4);
 
     ModalAnswerer answers;
     answers.thenClick("OK");
-    menu.actions()[0]->trigger();
+    menu.actions()[2]->trigger();
     EXPECT_EQ(answers.pending(), 0);
     EXPECT_EQ(answers.titles().value(0), QStringLiteral("About Nelvox"));
     EXPECT_FALSE(window.isVisible()) << "the About box leaves the window in the tray";
 
     QSignalSpy ended(&window, &CNelvoxDlg::ended);
     QFile::remove("nelvox.ini");
-    menu.actions()[1]->trigger();
+    menu.actions()[3]->trigger();
     EXPECT_EQ(ended.count(), 1) << "Quit ends the program";
     EXPECT_TRUE(window.hasEnded());
     EXPECT_EQ(ReadAll("nelvox.ini"), "1\r\nhttp://a.example/ HNever \r\n") << "Quit saves as the Quit button does";
+}
+
+TEST_F(TrayBehaviour, TheIconsMenuShowsTheWindowAndUpdatesAll)
+{
+    withTray(true);
+    // Nothing listens on the discard port of the loopback address: a check of it fails at once.
+    WriteAll("nelvox.ini", "1\r\nhttp://127.0.0.1:9/ HNever \r\n");
+    CNelvoxDlg window;
+    showAndPaint(window);
+    ASSERT_TRUE(WaitFor([&] { return !window.isVisible(); }));
+    QMenu& menu = window.trayIcon().contextMenu();
+    ASSERT_EQ(menu.actions().size(), 4);
+
+    window.trayIcon().ToggleTrayAlert();
+    menu.actions()[0]->trigger();
+    EXPECT_TRUE(window.isVisible()) << "Show Nelvox shows the window";
+    EXPECT_FALSE(window.trayIcon().IsTrayAlertOn()) << "and ends the alert, as a click does";
+
+    // While a command of the window is under way, the tray starts no run of its own.
+    window.RunCommand([&] { menu.actions()[1]->trigger(); });
+    EXPECT_EQ(window.trayIcon().systemTrayIcon().toolTip(), QStringLiteral("Nelvox v1.0")) << "a run was started";
+    menu.actions()[1]->trigger();
+    EXPECT_EQ(window.trayIcon().systemTrayIcon().toolTip(), QStringLiteral("Nelvox v1.0 - 1 favorite failing"))
+        << "Update All Now checked the favorite";
+    EXPECT_FALSE(window.isRunInProgress());
 }
 
 } // namespace

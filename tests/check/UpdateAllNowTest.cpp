@@ -384,7 +384,8 @@ TEST_F(LongRun, InTheTrayOnlyTheTipTellsAndQuitStopsSavesAndEnds)
     EXPECT_EQ(answers.pending(), 1) << "Quit asks nothing";
     EXPECT_TRUE(ReadAll("nelvox.ini").contains(url("/grown").toUtf8() + " H10/02/21 11:00 AM YES\r\n"));
     expectStalledRowsUntouched(window);
-    EXPECT_EQ(window.trayIcon().systemTrayIcon().toolTip(), "Nelvox v1.0") << "the tip is back to its own";
+    EXPECT_EQ(window.trayIcon().systemTrayIcon().toolTip(), "Nelvox v1.0 - 1 favorite changed")
+        << "the tip is back to its own, with the row the run marked";
 }
 
 TEST_F(LongRun, ATickDuringARunWaitsAndRunsOnceItHasEnded)

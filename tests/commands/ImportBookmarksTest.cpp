@@ -74,10 +74,13 @@ TEST_F(ImportBookmarks, TheChooserGreysWhatCannotBeAddedAndTheChosenAreAddedAndD
     CNelvoxDlg window;
     ModalAnswerer answers;
     QStringList shown;
+    QStringList tips;
     answers.then([&](QWidget* chooser) {
-        // Each entry as "title|note", greyed ones marked "x".
-        for (QTreeWidgetItemIterator it(chooser->findChild<QTreeWidget*>("treeBookmarks")); *it; ++it)
+        // Each entry as "title|note", greyed ones marked "x"; and the tips of its three cells.
+        for (QTreeWidgetItemIterator it(chooser->findChild<QTreeWidget*>("treeBookmarks")); *it; ++it) {
             shown << ((*it)->flags() & Qt::ItemIsEnabled ? "" : "x") + (*it)->text(0) + "|" + (*it)->text(2);
+            tips << (*it)->toolTip(0) + "|" + (*it)->toolTip(1) + "|" + (*it)->toolTip(2);
+        }
         chooser->findChild<QRadioButton*>("hourlyRadio")->click();
         ModalAnswerer::findButton(chooser, "OK")->click();
     });
@@ -85,6 +88,10 @@ TEST_F(ImportBookmarks, TheChooserGreysWhatCannotBeAddedAndTheChosenAreAddedAndD
     EXPECT_EQ(shown,
         QStringList({ "News|", "A|", "xTaken|Already a favorite", "xScript|Not an http, https or file address",
             "xA again|Listed earlier in this file", "W|Weekly, as exported", "Down|" }));
+    // The Note column cuts long notes off, and a favorite keeps no title: the tips show both.
+    EXPECT_EQ(tips.value(0), "News||");
+    EXPECT_EQ(tips.value(3), "Script|javascript:go()\nScript|Not an http, https or file address");
+    EXPECT_EQ(tips.value(5), "W|" + m_server.url("/w") + "\nW|Weekly, as exported");
 
     // Sorted by address; the server's port decides where its rows go.
     QByteArrayList saved = ReadAll("nelvox.ini").split('\n');

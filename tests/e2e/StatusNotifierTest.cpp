@@ -178,7 +178,8 @@ TEST_P(StatusNotifier, TheMenuThatTheHostReadsOpensTheAboutBoxAndQuits)
     const QString layout = m_session.busCall(m_service, menu, "com.canonical.dbusmenu.GetLayout",
         { "int32:0", "int32:-1", "array:string:label,enabled,visible,type" });
     const QMap<QString, int> items = menuItems(layout);
-    ASSERT_EQ(items.keys(), QStringList({ "_About Nelvox...", "_Quit Nelvox" })) << layout.toStdString();
+    ASSERT_EQ(items.keys(), QStringList({ "_About Nelvox...", "_Quit Nelvox", "_Show Nelvox", "_Update All Now" }))
+        << layout.toStdString();
     // With the panel first the window goes into the tray; with the panel second it stays up.
     const bool shown = !GetParam();
     if (!shown) {
