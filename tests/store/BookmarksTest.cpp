@@ -21,6 +21,13 @@ QStringList links(const BookmarkTree& tree)
         QStringList path;
         for (int folder = entry.parent; folder >= 0; folder = tree.entries()[folder].parent)
             path.prepend(tree.entries()[folder].title);
+        // Every link lies below the file's top folder; one outside it is the reader's fault.
+        if (path.isEmpty()) {
+            ADD_FAILURE() << "a link outside the top folder: " << entry.title.toStdString() << " <"
+                          << entry.address.toStdString() << ">";
+            lines << "(outside the top folder) " + entry.title + " <" + entry.address + ">";
+            continue;
+        }
         path.removeFirst();
         lines << (path.isEmpty() ? QString() : path.join('/') + ": ") + entry.title + " <" + entry.address + ">";
     }
