@@ -67,6 +67,15 @@ HttpServer::HttpServer(Connections connections)
     } else {
         m_server.set_keep_alive_max_count(1);
     }
+    if (connections == Connections::Reset) {
+        // Sockets that linger for no time are reset when closed; accepted ones inherit it.
+        m_server.set_socket_options([](int socket) {
+            const linger abort { 1, 0 };
+            setsockopt(socket, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+            const int reuse = 1;
+            setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
+        });
+    }
     // Every request is recorded before routing, so that a proxy's CONNECT shows too.
     m_server.set_pre_routing_handler([this](const httplib::Request& request, httplib::Response&) {
         std::lock_guard lock(m_mutex);
@@ -136,6 +145,13 @@ void HttpServer::handle(const httplib::Request& request, httplib::Response& resp
     std::lock_guard lock(m_mutex);
     --m_atOnce;
     m_bodyBytes[request.target] += static_cast<qint64>(response.body.size());
+}
+
+void HttpServer::setGeneratedPage(const std::string& path, std::function<QByteArray()> make)
+{
+    setAnswer(path, [make = std::move(make)](const httplib::Request&, httplib::Response& response) {
+        response.set_content(toStd(make()), kContentType);
+    });
 }
 
 void HttpServer::setSlowPage(const std::string& path, const QByteArray& body, std::chrono::milliseconds delay)
