@@ -5,6 +5,8 @@
 // for a test and takes it down.
 #pragma once
 
+#include "support/ProxyEnvironment.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -114,9 +116,9 @@ public:
             return false;
         QFile::setPermissions(m_home.filePath("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         m_environment = QProcessEnvironment::systemEnvironment();
-        for (const char* name : { "http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY",
-                 "no_proxy", "NO_PROXY", "QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS",
-                 "SESSION_MANAGER", "XDG_CURRENT_DESKTOP" })
+        RemoveProxyVariables(m_environment);
+        for (const char* name : { "QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "SESSION_MANAGER",
+                 "XDG_CURRENT_DESKTOP" })
             m_environment.remove(QString::fromLatin1(name));
         m_environment.insert("DISPLAY", ":" + number.trimmed());
         m_environment.insert("QT_QPA_PLATFORM", "xcb");
