@@ -6,6 +6,7 @@
 #pragma once
 
 #include "support/ProxyEnvironment.h"
+#include "support/TestData.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -64,24 +65,6 @@ inline QByteArray readFile(const QString& name)
     QFile file(name);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
-
-// One panel holding the systray plugin, as xfconfd reads it at the panel's start.
-inline const QByteArray kPanelConfig = R"(<?xml version="1.0" encoding="UTF-8"?>
-<channel name="xfce4-panel" version="1.0">
-  <property name="panels" type="array">
-    <value type="int" value="1"/>
-    <property name="panel-1" type="empty">
-      <property name="position" type="string" value="p=6;x=0;y=0"/>
-      <property name="plugin-ids" type="array">
-        <value type="int" value="1"/>
-      </property>
-    </property>
-  </property>
-  <property name="plugins" type="empty">
-    <property name="plugin-1" type="string" value="systray"/>
-  </property>
-</channel>
-)";
 
 // The programs of one desktop session, with a home of their own: stopped when the test ends,
 // however it ends, the last started first (a program before its display).
@@ -162,13 +145,15 @@ public:
         return pollUntil([&] { return events().contains("MANAGER"); });
     }
 
-    // Writes the configuration that XFCE's panel reads at its start: one panel with the tray.
+    // Writes the configuration that XFCE's panel reads at its start: one panel holding the
+    // systray plugin, as xfconfd reads it.
     bool configurePanel()
     {
         const QString config = m_home.filePath(".config/xfce4/xfconf/xfce-perchannel-xml");
+        const QByteArray panel = TestData("xfce4-panel.xml");
         QFile file(config + "/xfce4-panel.xml");
-        return QDir().mkpath(config) && file.open(QIODevice::WriteOnly)
-            && file.write(kPanelConfig) == kPanelConfig.size();
+        return !panel.isEmpty() && QDir().mkpath(config) && file.open(QIODevice::WriteOnly)
+            && file.write(panel) == panel.size();
     }
 
     // Starts XFCE's panel with its tray on the session bus; empty once the tray has put the
