@@ -67,15 +67,6 @@ HttpServer::HttpServer(Connections connections)
     } else {
         m_server.set_keep_alive_max_count(1);
     }
-    if (connections == Connections::Reset) {
-        // Sockets that linger for no time are reset when closed; accepted ones inherit it.
-        m_server.set_socket_options([](int socket) {
-            const linger abort { 1, 0 };
-            setsockopt(socket, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
-            const int reuse = 1;
-            setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
-        });
-    }
     // Every request is recorded before routing, so that a proxy's CONNECT shows too.
     m_server.set_pre_routing_handler([this](const httplib::Request& request, httplib::Response&) {
         std::lock_guard lock(m_mutex);

@@ -32,7 +32,6 @@ public:
     enum class Connections {
         Close, // every answer closes its connection, so the server shuts down at once
         KeepAlive, // clients may reuse connections; shutting down may wait a second for them
-        Reset, // as Close, but a connection closed in the middle of a page is reset (TCP RST)
     };
 
     explicit HttpServer(Connections connections = Connections::Close);
