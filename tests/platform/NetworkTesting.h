@@ -1,5 +1,5 @@
-// Helpers for tests that download: lowered limits and a proxy-free environment (nothing may
-// leave 127.0.0.1).
+// Helpers for tests that download: lowered limits, and the proxy guard of
+// support/ProxyEnvironment.h (nothing may leave 127.0.0.1).
 #pragma once
 
 #include "platform/InternetSession.h"
