@@ -3,13 +3,13 @@
 // all, per host and per snapshot as the server sees them, Stop keeping what finished and
 // nothing else, and the verdict of each rule on every kind of edit a page sees.
 #include "check/CheckRun.h"
-#include "platform/Clock.h"
 #include "platform/NetworkTesting.h"
 #include "platform/TransferPool.h"
 #include "store/ChangeRules.h"
 #include "store/FavoritesList.h"
 #include "support/Downloads.h"
 #include "support/HttpServer.h"
+#include "support/ScopedClock.h"
 #include "support/TempWorkDir.h"
 #include "check/ChangeRule.h"
 #include "check/PageChanges.h"
@@ -51,13 +51,9 @@ constexpr const char* kStamp = "07/09/04 05:03 PM";
 
 class CheckRunTest : public InTempDir {
 protected:
-    void SetUp() override
-    {
-        Clock::SetTimeSource([] { return QDateTime(QDate(2004, 7, 9), QTime(17, 3, 41)); });
-    }
+    ScopedClock m_clock { QDateTime(QDate(2004, 7, 9), QTime(17, 3, 41)) };
     void TearDown() override
     {
-        Clock::SetTimeSource({});
         TransferLimits::maxTransfers = m_savedMaxTransfers;
         TransferLimits::maxPerHost = m_savedMaxPerHost;
     }
@@ -213,7 +209,7 @@ TEST_F(CheckRunTest, ALongerOrShorterPageReplacesTheSnapshotAndMarksTheRow)
     EXPECT_FALSE(FileExists(kTempDownloadFileName)) << "the download must have become the snapshot";
 
     // Shorter, down to an empty page, is a change too.
-    Clock::SetTimeSource([] { return QDateTime(QDate(2026, 12, 6), QTime(2, 35)); });
+    m_clock.set(QDateTime(QDate(2026, 12, 6), QTime(2, 35)));
     m_server.setPage("/news", "");
     EXPECT_TRUE(check({ row })) << "a page that got shorter was not counted as changed";
     EXPECT_EQ(m_list.text(row, FavoritesList::LastUpdated), "12/06/26 02:35 AM");

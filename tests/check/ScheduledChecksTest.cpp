@@ -126,7 +126,7 @@ TEST_F(ScheduledChecks, WhatIsDueIsSettledAtTheTickTimeWhateverTheStampsSay)
     // The clock advances as it is read: the tick begins at 17:59:58, and the stamp of every
     // change says 18:00:03. Every row due at the tick's own time is checked all the same.
     std::atomic<int> reads = 0;
-    Clock::SetTimeSource(
+    m_clock.setSource(
         [&reads] { return QDateTime(kFridayTheFirst, reads++ == 0 ? QTime(17, 59, 58) : QTime(18, 0, 3)); });
     for (const char* path : { "/a", "/b", "/c", "/d", "/e" }) {
         m_server.setPage(path, QByteArray("page ") + path + " has grown\n");

@@ -3,11 +3,12 @@
 // them, a clock the test sets, and nothing left behind for the next test.
 #pragma once
 
-#include "platform/Clock.h"
 #include "platform/InternetSession.h"
 #include "store/FavoritesList.h"
 #include "support/Downloads.h"
 #include "support/HttpServer.h"
+#include "support/ProxyEnvironment.h"
+#include "support/ScopedClock.h"
 #include "support/TempWorkDir.h"
 #include "check/SnapshotName.h"
 
@@ -16,28 +17,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <map>
 #include <string>
 #include <vector>
 
 class UpdateFixture : public InTempDir {
 protected:
-    UpdateFixture()
-    {
-        // Nothing may leave 127.0.0.1, not even through a proxy of the environment.
-        for (const char* name : kProxyVariables) {
-            if (qEnvironmentVariableIsSet(name))
-                m_savedProxies[name] = qgetenv(name);
-            qunsetenv(name);
-        }
-    }
-    ~UpdateFixture() override
-    {
-        for (const auto& [name, value] : m_savedProxies)
-            qputenv(name, value);
-        Clock::SetTimeSource({});
-        InternetSession::SetCreationFailureForTesting(false);
-    }
+    ~UpdateFixture() override { InternetSession::SetCreationFailureForTesting(false); }
 
     QString url(const std::string& path) const { return m_server.url(path); }
 
@@ -97,16 +82,13 @@ protected:
     }
 
     // Every read of the clock gives `time`.
-    static void setClock(const QDateTime& time)
-    {
-        Clock::SetTimeSource([time] { return time; });
-    }
+    void setClock(const QDateTime& time) { m_clock.set(time); }
 
+    ScopedClock m_clock;
+    // Nothing may leave 127.0.0.1, not even through a proxy of the environment.
+    ScopedProxyEnvironment m_noProxy;
     HttpServer m_server;
 
 private:
-    static constexpr const char* kProxyVariables[] = { "http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY",
-        "all_proxy", "ALL_PROXY", "no_proxy", "NO_PROXY" };
-    std::map<const char*, QByteArray> m_savedProxies;
     size_t m_firstRequest = 0;
 };

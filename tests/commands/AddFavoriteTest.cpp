@@ -1,10 +1,10 @@
 // Add Favorite end to end: the dialog answered by the test, the page served on 127.0.0.1.
 #include "app/CNelvoxDlg.h"
-#include "store/DialogValues.h"
-#include "platform/Clock.h"
 #include "platform/InternetSession.h"
+#include "store/DialogValues.h"
 #include "support/HttpServer.h"
 #include "support/ModalAnswerer.h"
+#include "support/ScopedClock.h"
 #include "support/TempWorkDir.h"
 #include "check/SnapshotName.h"
 
@@ -33,16 +33,9 @@ ModalAnswerer::Answer fillDialog(const QString& address, const char* frequencyRa
 
 class AddFavorite : public InTempDir {
 protected:
-    void SetUp() override
-    {
-        Clock::SetTimeSource([] { return QDateTime(QDate(2026, 12, 6), QTime(2, 35, 41)); });
-        g_nCurrentFrequency = FREQ_NONE;
-    }
-    void TearDown() override
-    {
-        Clock::SetTimeSource({});
-        InternetSession::SetCreationFailureForTesting(false);
-    }
+    ScopedClock m_clock { QDateTime(QDate(2026, 12, 6), QTime(2, 35, 41)) };
+    void SetUp() override { g_nCurrentFrequency = FREQ_NONE; }
+    void TearDown() override { InternetSession::SetCreationFailureForTesting(false); }
 
     static QStringList row(CNelvoxDlg& window, int index)
     {

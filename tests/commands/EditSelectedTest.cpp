@@ -1,11 +1,11 @@
 // Edit Selected Favorites end to end: the dialog answered by the test for each selected row,
 // the pages served on 127.0.0.1, the snapshots and the favorites file checked on disk.
 #include "app/CNelvoxDlg.h"
-#include "platform/Clock.h"
 #include "platform/InternetSession.h"
 #include "store/DialogValues.h"
 #include "support/HttpServer.h"
 #include "support/ModalAnswerer.h"
+#include "support/ScopedClock.h"
 #include "support/TempWorkDir.h"
 #include "check/SnapshotName.h"
 #include "check/SnapshotReplace.h"
@@ -49,19 +49,15 @@ struct Shown {
 
 class EditSelected : public InTempDir {
 protected:
+    ScopedClock m_clock { QDateTime(QDate(2026, 12, 6), QTime(2, 35, 41)) };
     void SetUp() override
     {
-        Clock::SetTimeSource([] { return QDateTime(QDate(2026, 12, 6), QTime(2, 35, 41)); });
         g_nCurrentFrequency = FREQ_NONE;
         g_bDialogCancelled = false;
         QObject::connect(&m_stuckGuard, &QTimer::timeout, &closeStuckModalWindow);
         m_stuckGuard.start(15000);
     }
-    void TearDown() override
-    {
-        Clock::SetTimeSource({});
-        InternetSession::SetCreationFailureForTesting(false);
-    }
+    void TearDown() override { InternetSession::SetCreationFailureForTesting(false); }
 
     // A row (address, code, Last Updated, CHANGED); its snapshot holds kOldSnapshot when `snapshot`.
     void add(CNelvoxDlg& window, const QString& address, const QString& code, const QString& lastUpdated,

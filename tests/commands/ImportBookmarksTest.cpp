@@ -1,9 +1,9 @@
 // Import Bookmarks, Export Favorites and drops on the main window: the list's menu, the file
 // dialogs and the chooser answered by the test, first snapshots from a loopback server.
 #include "app/CNelvoxDlg.h"
-#include "platform/Clock.h"
 #include "support/HttpServer.h"
 #include "support/ModalAnswerer.h"
+#include "support/ScopedClock.h"
 #include "support/TempWorkDir.h"
 
 #include <QApplication>
@@ -45,11 +45,7 @@ QStringList chooseFromListMenu(CNelvoxDlg& window, QPoint at, const QString& ite
 
 class ImportBookmarks : public InTempDir {
 protected:
-    void SetUp() override
-    {
-        Clock::SetTimeSource([] { return QDateTime(QDate(2026, 12, 8), QTime(3, 10)); });
-    }
-    void TearDown() override { Clock::SetTimeSource({}); }
+    ScopedClock m_clock { QDateTime(QDate(2026, 12, 8), QTime(3, 10)) };
 
     QByteArray bookmarks() const
     {

@@ -4,7 +4,7 @@
 // proxy that answers the first few at once and holds the others in the middle of their
 // page until the test ends, so the run is in flight for as long as the test needs.
 #include "support/DesktopSession.h"
-#include "support/ServerThread.h"
+#include "support/HttpServer.h"
 #include "check/SnapshotName.h"
 
 #include <QDir>
@@ -15,12 +15,6 @@
 
 #include <gtest/gtest.h>
 
-#include <httplib.h>
-
-#include <chrono>
-#include <condition_variable>
-#include <memory>
-#include <mutex>
 #include <set>
 
 namespace {
@@ -45,68 +39,32 @@ QByteArray newPage(int page)
     return "<html><body>Page " + QByteArray::number(page) + ", with something new on it</body></html>\n";
 }
 
-// The proxy for every favorite. Held pages send their headers and a first line, then
-// nothing until release().
-class HoldingProxy {
+// The proxy for every favorite: the quick pages answer at once; the others send their
+// headers and a first line, then nothing until the proxy goes at the test's end.
+class HoldingProxy : public HttpServer {
 public:
     HoldingProxy()
     {
-        m_server.Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
-            static const QRegularExpression pageName(QStringLiteral("page([0-9]+)\\.html$"));
-            const int page = pageName.match(QString::fromStdString(request.path)).captured(1).toInt();
-            if (page < kQuickPages) {
-                response.set_content(newPage(page).toStdString(), "text/html");
-                std::lock_guard lock(m_mutex);
-                m_answered.insert(page);
-                return;
-            }
-            {
-                std::lock_guard lock(m_mutex);
-                m_held.insert(page);
-            }
-            response.set_chunked_content_provider("text/html", [this](size_t offset, httplib::DataSink& sink) {
-                if (offset == 0)
-                    return sink.write("<html><body>\n", 13);
-                std::unique_lock lock(m_mutex);
-                m_release.wait_for(lock, std::chrono::seconds(60), [this] { return m_released; });
-                sink.done();
-                return true;
-            });
-        });
-        m_thread = std::make_unique<ServerThread>(m_server);
-    }
-    ~HoldingProxy()
-    {
-        release();
-        m_thread.reset();
+        for (int page = 0; page < kFavorites; ++page) {
+            if (page < kQuickPages)
+                setPage(address(page).toStdString(), newPage(page));
+            else
+                setStall(address(page).toStdString(), "<html><body>\n", 100000);
+        }
     }
 
-    int port() const { return m_thread->port(); }
-    std::set<int> answered() const
+    // The pages in [from, to) that were asked for.
+    std::set<int> asked(int from, int to) const
     {
-        std::lock_guard lock(m_mutex);
-        return m_answered;
+        std::set<int> pages;
+        for (int page = from; page < to; ++page) {
+            if (requestCount(address(page).toStdString()) > 0)
+                pages.insert(page);
+        }
+        return pages;
     }
-    std::set<int> held() const
-    {
-        std::lock_guard lock(m_mutex);
-        return m_held;
-    }
-    void release()
-    {
-        std::lock_guard lock(m_mutex);
-        m_released = true;
-        m_release.notify_all();
-    }
-
-private:
-    httplib::Server m_server;
-    mutable std::mutex m_mutex;
-    std::condition_variable m_release;
-    bool m_released = false;
-    std::set<int> m_answered;
-    std::set<int> m_held;
-    std::unique_ptr<ServerThread> m_thread;
+    std::set<int> answered() const { return asked(0, kQuickPages); }
+    std::set<int> held() const { return asked(kQuickPages, kFavorites); }
 };
 
 // The run's own download files, "tempupd.nvd.<n>".

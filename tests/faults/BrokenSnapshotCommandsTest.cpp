@@ -2,11 +2,11 @@
 // the link goes like a snapshot, the directory stops the command with the error box, and
 // nothing crashes or is written that the failure rules keep unwritten.
 #include "app/CNelvoxDlg.h"
-#include "platform/Clock.h"
-#include "platform/NetworkTesting.h"
 #include "store/FavoritesFile.h"
 #include "support/HttpServer.h"
 #include "support/ModalAnswerer.h"
+#include "support/ProxyEnvironment.h"
+#include "support/ScopedClock.h"
 #include "support/TempWorkDir.h"
 #include "check/SnapshotName.h"
 
@@ -29,7 +29,6 @@ class BrokenSnapshotCommands : public InTempDir {
 protected:
     void SetUp() override
     {
-        Clock::SetTimeSource([] { return QDateTime(QDate(2026, 12, 6), QTime(2, 35)); });
         g_bDialogCancelled = false;
         m_server.setPage("/dir", "the page behind the directory\n");
         m_server.setPage("/link", "the page behind the link\n");
@@ -50,7 +49,6 @@ protected:
         });
         m_stuckGuard.start(15000);
     }
-    void TearDown() override { Clock::SetTimeSource({}); }
 
     QString dirSnapshot() const { return SnapshotFileName(m_server.url("/dir")); }
     QString linkSnapshot() const { return SnapshotFileName(m_server.url("/link")); }
@@ -77,6 +75,7 @@ protected:
         };
     }
 
+    ScopedClock m_clock { QDateTime(QDate(2026, 12, 6), QTime(2, 35)) };
     ScopedProxyEnvironment m_noProxy;
     HttpServer m_server;
     CNelvoxDlg m_window;

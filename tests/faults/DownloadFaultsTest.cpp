@@ -1,11 +1,11 @@
 // Downloads that break in ways a user's machine can break them: a disk that fills up while
 // the page is written, and a server that sends far more than any page should be. The
 // favorite's row and its old snapshot must come through unchanged.
-#include "platform/Clock.h"
 #include "platform/NetworkTesting.h"
 #include "store/FavoritesList.h"
 #include "support/Downloads.h"
 #include "support/HttpServer.h"
+#include "support/ScopedClock.h"
 #include "support/TempWorkDir.h"
 #include "check/CheckRun.h"
 #include "check/SnapshotName.h"
@@ -55,11 +55,7 @@ QByteArray pageOfLines(int lines)
 
 class DownloadFaults : public InTempDir {
 protected:
-    void SetUp() override
-    {
-        Clock::SetTimeSource([] { return QDateTime(QDate(2026, 12, 6), QTime(2, 35)); });
-    }
-    void TearDown() override { Clock::SetTimeSource({}); }
+    ScopedClock m_clock { QDateTime(QDate(2026, 12, 6), QTime(2, 35)) };
 
     int addFavorite(const QString& address)
     {

@@ -1,14 +1,14 @@
 // Files that are not what the program expects: a favorites file damaged in every way a
 // disk, an editor or a crash can damage it, a data directory that cannot be written even
 // by root, and snapshots that are directories or dangling links.
-#include "platform/Clock.h"
 #include "platform/Files.h"
 #include "platform/NelvoxError.h"
-#include "platform/NetworkTesting.h"
 #include "store/FavoritesFile.h"
 #include "store/FavoritesList.h"
 #include "support/Downloads.h"
 #include "support/HttpServer.h"
+#include "support/ProxyEnvironment.h"
+#include "support/ScopedClock.h"
 #include "support/TempWorkDir.h"
 #include "check/CheckRun.h"
 #include "check/SnapshotName.h"
@@ -152,12 +152,7 @@ TEST_F(DamagedFavorites, EveryKindOfDamageSurvivesLoadSaveAndLoad)
 
 class UnwritableData : public InTempDir {
 protected:
-    void SetUp() override
-    {
-        Clock::SetTimeSource([] { return QDateTime(QDate(2026, 12, 6), QTime(2, 35)); });
-    }
-    void TearDown() override { Clock::SetTimeSource({}); }
-
+    ScopedClock m_clock { QDateTime(QDate(2026, 12, 6), QTime(2, 35)) };
     ScopedProxyEnvironment m_noProxy;
     HttpServer m_server;
 };

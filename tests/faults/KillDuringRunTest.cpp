@@ -1,11 +1,10 @@
 // A run of checks side by side killed with SIGKILL at random moments: the favorites file
 // must stay whole and every snapshot must be the old page or the new one, never a part; the
 // next run clears away the downloads the killed one left.
-#include "../platform/NetworkTesting.h"
-
 #include "store/FavoritesFile.h"
 #include "store/FavoritesList.h"
 #include "support/HttpServer.h"
+#include "support/ProxyEnvironment.h"
 #include "support/TempWorkDir.h"
 #include "check/CheckRun.h"
 #include "check/SnapshotName.h"

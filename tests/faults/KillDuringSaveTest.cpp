@@ -3,6 +3,7 @@
 // libfaketime's sped-up clock a tick comes ten times a second, so the test can kill the
 // program in the middle of its saves as well as at random moments.
 #include "store/FavoritesFile.h"
+#include "support/ProxyEnvironment.h"
 #include "support/TempWorkDir.h"
 
 #include <QDeadlineTimer>
@@ -59,7 +60,8 @@ TEST_F(KillDuringSave, TheFavoritesFileStaysWholeAfterEveryKill)
     const QString directory = QDir::current().canonicalPath();
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : { "DISPLAY", "WAYLAND_DISPLAY", "http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY" })
+    RemoveProxyVariables(environment);
+    for (const char* name : { "DISPLAY", "WAYLAND_DISPLAY" })
         environment.remove(QString::fromLatin1(name));
     environment.insert("QT_QPA_PLATFORM", "offscreen");
     environment.insert("TZ", "UTC");

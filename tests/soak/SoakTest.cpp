@@ -7,7 +7,7 @@
 #include "store/FavoritesFile.h"
 #include "store/FavoritesList.h"
 #include "support/DesktopSession.h"
-#include "support/ServerThread.h"
+#include "support/HttpServer.h"
 #include "support/TempWorkDir.h"
 #include "check/SnapshotName.h"
 
@@ -22,8 +22,6 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include <httplib.h>
-
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -31,7 +29,6 @@
 #include <limits>
 #include <map>
 #include <mutex>
-#include <thread>
 
 namespace {
 
@@ -65,28 +62,21 @@ class ChangingPages {
 public:
     explicit ChangingPages(int pages)
     {
-        for (int path = 0; path < pages; ++path)
+        for (int path = 0; path < pages; ++path) {
             m_lines[path] = 10 + path;
-        m_server.set_keep_alive_max_count(1);
-        m_server.set_tcp_nodelay(true);
-        m_server.Get(R"(/page/(\d+))", [this](const httplib::Request& request, httplib::Response& response) {
-            const int path = std::stoi(request.matches[1].str());
-            std::lock_guard lock(m_mutex);
-            if (!m_frozen && m_random.bounded(2) == 0)
-                m_lines[path] = m_random.bounded(0, 400);
-            const QByteArray page = pageOfLines(m_lines[path], path);
-            m_served[path].insert(stored(page));
-            ++m_requests[path];
-            // Not labelled as text, so that the server library sends the page as it is.
-            response.set_content(page.toStdString(), "application/octet-stream");
-        });
-        m_running = std::make_unique<ServerThread>(m_server);
+            m_server.setGeneratedPage("/page/" + std::to_string(path), [this, path] {
+                std::lock_guard lock(m_mutex);
+                if (!m_frozen && m_random.bounded(2) == 0)
+                    m_lines[path] = m_random.bounded(0, 400);
+                const QByteArray page = pageOfLines(m_lines[path], path);
+                m_served[path].insert(stored(page));
+                ++m_requests[path];
+                return page;
+            });
+        }
     }
 
-    QString url(int path) const
-    {
-        return QStringLiteral("http://127.0.0.1:%1/page/%2").arg(m_running->port()).arg(path);
-    }
+    QString url(int path) const { return m_server.url("/page/" + std::to_string(path)); }
     QByteArray current(int path)
     {
         std::lock_guard lock(m_mutex);
@@ -109,7 +99,6 @@ public:
     }
 
 private:
-    httplib::Server m_server;
     std::mutex m_mutex;
     QRandomGenerator m_random { 1207 };
     bool m_frozen = false;
@@ -117,7 +106,7 @@ private:
     std::map<int, QSet<QByteArray>> m_served;
     std::map<int, int> m_requests;
     // Last, so that the server stops before the rest goes.
-    std::unique_ptr<ServerThread> m_running;
+    HttpServer m_server;
 };
 
 // Resident memory in KiB and open file descriptors of a process.

@@ -74,4 +74,39 @@ TEST_F(ChangeRulesTest, KeepsWhatItDoesNotKnowAndSavesOnlyTheListsAddresses)
     EXPECT_TRUE(again.load()) << "a missing file is no fault";
 }
 
+TEST_F(ChangeRulesTest, ReadsHandEditedLinesAndKeepsWhatPageLengthCannotHold)
+{
+    // Spaces as a user types them around keys, "=" and values.
+    WriteAll(kRulesFileName,
+        "[http://a.example/]\r\n"
+        "rule = page text\r\n"
+        "  links =no\r\n"
+        "numbers= ignore \r\n"
+        "ignore-line = Updated\r\n"
+        "[http://b.example/]\r\n"
+        "rule=page text\r\n"
+        "colour=blue\r\n");
+    ChangeRules rules;
+    ASSERT_TRUE(rules.load());
+    ChangeRule edited = ChangeRule::pageText();
+    edited.linkAddresses = false;
+    edited.ignoreNumbers = true;
+    edited.ignoreLines = QStringList { "Updated" };
+    EXPECT_EQ(rules.rule("http://a.example/"), edited) << "a hand-edited block read as Page length";
+
+    // Back to Page length: the line this build does not read survives the save.
+    rules.setRule("http://b.example/", ChangeRule {});
+    FavoritesList list;
+    list.insertFavorite(0, "http://a.example/");
+    list.insertFavorite(1, "http://b.example/");
+    rules.save(list);
+    const QByteArray saved = ReadAll(kRulesFileName);
+    EXPECT_TRUE(saved.contains("\r\nrule=page text\r\nlinks=no\r\nnumbers=ignore\r\nignore-line=Updated\r\n"))
+        << "written as the program writes it: " << saved.constData();
+    EXPECT_TRUE(saved.contains("[http://b.example/]\r\nrule=page length\r\ncolour=blue\r\n")) << saved.constData();
+    ChangeRules again;
+    ASSERT_TRUE(again.load());
+    EXPECT_TRUE(again.rule("http://b.example/").isPageLength());
+}
+
 } // namespace

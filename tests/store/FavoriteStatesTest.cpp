@@ -71,4 +71,37 @@ TEST_F(FavoriteStatesTest, KeepsWhatItDoesNotKnowAndLosesOnlyLinesItCannotRead)
     EXPECT_THROW(states.save(list), FileError);
 }
 
+TEST_F(FavoriteStatesTest, ReadsHandEditedLinesAndKeepsACountOfOne)
+{
+    WriteAll(kStatesFileName,
+        "[http://a.example/]\r\n"
+        "outcome = failed\r\n"
+        " failure= HTTP 404 Not Found \r\n"
+        "failures-in-a-row =2\r\n");
+    FavoriteStates states;
+    states.load();
+    const FavoriteState* a = states.find("http://a.example/");
+    ASSERT_NE(a, nullptr);
+    EXPECT_TRUE(a->isFailing()) << "a hand-edited outcome was not read";
+    EXPECT_EQ(a->failure, "HTTP 404 Not Found");
+    EXPECT_EQ(a->failuresInARow, 2);
+
+    // The first failure's count survives a restart, so that the next one counts two.
+    FavoriteState& b = states.at("http://b.example/");
+    b.outcome = FavoriteState::Outcome::Failed;
+    b.failuresInARow = 1;
+    FavoritesList list;
+    list.insertFavorite(0, "http://a.example/");
+    list.insertFavorite(1, "http://b.example/");
+    states.save(list);
+    const QByteArray saved = ReadAll(kStatesFileName);
+    EXPECT_TRUE(saved.contains("[http://a.example/]\r\noutcome=failed\r\nfailure=HTTP 404 Not Found\r\n"
+                               "failures-in-a-row=2\r\n"))
+        << "written as the program writes it: " << saved.constData();
+    FavoriteStates again;
+    again.load();
+    ASSERT_NE(again.find("http://b.example/"), nullptr);
+    EXPECT_EQ(again.find("http://b.example/")->failuresInARow, 1);
+}
+
 } // namespace

@@ -5,6 +5,9 @@
 // for a test and takes it down.
 #pragma once
 
+#include "support/ProxyEnvironment.h"
+#include "support/TestData.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -63,24 +66,6 @@ inline QByteArray readFile(const QString& name)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// One panel holding the systray plugin, as xfconfd reads it at the panel's start.
-inline const QByteArray kPanelConfig = R"(<?xml version="1.0" encoding="UTF-8"?>
-<channel name="xfce4-panel" version="1.0">
-  <property name="panels" type="array">
-    <value type="int" value="1"/>
-    <property name="panel-1" type="empty">
-      <property name="position" type="string" value="p=6;x=0;y=0"/>
-      <property name="plugin-ids" type="array">
-        <value type="int" value="1"/>
-      </property>
-    </property>
-  </property>
-  <property name="plugins" type="empty">
-    <property name="plugin-1" type="string" value="systray"/>
-  </property>
-</channel>
-)";
-
 // The programs of one desktop session, with a home of their own: stopped when the test ends,
 // however it ends, the last started first (a program before its display).
 class Session {
@@ -114,9 +99,9 @@ public:
             return false;
         QFile::setPermissions(m_home.filePath("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         m_environment = QProcessEnvironment::systemEnvironment();
-        for (const char* name : { "http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY",
-                 "no_proxy", "NO_PROXY", "QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS",
-                 "SESSION_MANAGER", "XDG_CURRENT_DESKTOP" })
+        RemoveProxyVariables(m_environment);
+        for (const char* name : { "QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "SESSION_MANAGER",
+                 "XDG_CURRENT_DESKTOP" })
             m_environment.remove(QString::fromLatin1(name));
         m_environment.insert("DISPLAY", ":" + number.trimmed());
         m_environment.insert("QT_QPA_PLATFORM", "xcb");
@@ -160,13 +145,15 @@ public:
         return pollUntil([&] { return events().contains("MANAGER"); });
     }
 
-    // Writes the configuration that XFCE's panel reads at its start: one panel with the tray.
+    // Writes the configuration that XFCE's panel reads at its start: one panel holding the
+    // systray plugin, as xfconfd reads it.
     bool configurePanel()
     {
         const QString config = m_home.filePath(".config/xfce4/xfconf/xfce-perchannel-xml");
+        const QByteArray panel = TestData("xfce4-panel.xml");
         QFile file(config + "/xfce4-panel.xml");
-        return QDir().mkpath(config) && file.open(QIODevice::WriteOnly)
-            && file.write(kPanelConfig) == kPanelConfig.size();
+        return !panel.isEmpty() && QDir().mkpath(config) && file.open(QIODevice::WriteOnly)
+            && file.write(panel) == panel.size();
     }
 
     // Starts XFCE's panel with its tray on the session bus; empty once the tray has put the

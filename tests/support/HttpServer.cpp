@@ -138,6 +138,13 @@ void HttpServer::handle(const httplib::Request& request, httplib::Response& resp
     m_bodyBytes[request.target] += static_cast<qint64>(response.body.size());
 }
 
+void HttpServer::setGeneratedPage(const std::string& path, std::function<QByteArray()> make)
+{
+    setAnswer(path, [make = std::move(make)](const httplib::Request&, httplib::Response& response) {
+        response.set_content(toStd(make()), kContentType);
+    });
+}
+
 void HttpServer::setSlowPage(const std::string& path, const QByteArray& body, std::chrono::milliseconds delay)
 {
     setAnswer(path, [this, body = toStd(body), delay](const httplib::Request&, httplib::Response& response) {

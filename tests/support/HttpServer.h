@@ -70,6 +70,8 @@ public:
     enum class Gzip { Whole, Broken };
     void setGzipPage(const std::string& path, const QByteArray& body, Gzip kind = Gzip::Whole);
 
+    // A body made anew by `make` for every request, on the server's thread.
+    void setGeneratedPage(const std::string& path, std::function<QByteArray()> make);
     // `body` after `delay`, during which the request counts as being answered.
     void setSlowPage(const std::string& path, const QByteArray& body, std::chrono::milliseconds delay);
     // The most requests the server was answering at one time (slow pages, set answers; not
@@ -80,7 +82,7 @@ public:
     // The requests that reached `path`.
     int requestCount(const std::string& path) const;
     // The body bytes that answers to `path` put on the wire, counting bodies set whole
-    // (pages, gzip pages, redirects and the server's own not-found pages), not generated ones.
+    // (pages, gzip pages, made pages, redirects and the server's own not-found pages), not streamed ones.
     qint64 bodyBytesSent(const std::string& path) const;
 
 private:
