@@ -1,34 +1,11 @@
-// Helpers for tests that download: lowered limits and a proxy-free environment (nothing may
+// Helpers for tests that download: a proxy-free environment (nothing may
 // leave 127.0.0.1).
 #pragma once
-
-#include "platform/InternetSession.h"
 
 #include <QByteArray>
 #include <QtGlobal>
 
 #include <map>
-
-// Sets the download limits for one test and puts the program's own back afterwards.
-class ScopedDownloadLimits {
-public:
-    ScopedDownloadLimits() = default;
-    ~ScopedDownloadLimits()
-    {
-        DownloadLimits::connectTimeoutSeconds = m_connect;
-        DownloadLimits::lowSpeedTimeSeconds = m_lowSpeed;
-        DownloadLimits::totalTimeoutSeconds = m_total;
-        DownloadLimits::maxBytes = m_maxBytes;
-    }
-    ScopedDownloadLimits(const ScopedDownloadLimits&) = delete;
-    ScopedDownloadLimits& operator=(const ScopedDownloadLimits&) = delete;
-
-private:
-    long m_connect = DownloadLimits::connectTimeoutSeconds;
-    long m_lowSpeed = DownloadLimits::lowSpeedTimeSeconds;
-    long m_total = DownloadLimits::totalTimeoutSeconds;
-    qint64 m_maxBytes = DownloadLimits::maxBytes;
-};
 
 // Clears the proxy variables for one test (a test may then set its own) and restores them.
 class ScopedProxyEnvironment {
