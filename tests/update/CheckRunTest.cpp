@@ -161,7 +161,7 @@ TEST_F(CheckRunTest, EveryOutcomeOfACheckAtOnce)
             WriteAll(SnapshotFileName(favorite.address), favorite.snapshot);
     }
 
-    CheckRun run(m_list);
+    CheckRun run(m_list, m_options);
     for (int row = 0; row < m_list.count(); ++row)
         run.addCheck(row);
     int reports = 0;
