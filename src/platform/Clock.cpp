@@ -22,15 +22,9 @@ QDateTime GetCurrentTime()
     return now;
 }
 
-void SetTimeSource(std::function<QDateTime()> source)
-{
-    timeSource() = std::move(source);
-}
+void SetTimeSource(std::function<QDateTime()> source) { timeSource() = std::move(source); }
 
-int GetHour(const QDateTime& time)
-{
-    return time.time().hour();
-}
+int GetHour(const QDateTime& time) { return time.time().hour(); }
 
 int GetDayOfWeek(const QDateTime& time)
 {
@@ -38,10 +32,7 @@ int GetDayOfWeek(const QDateTime& time)
     return time.date().dayOfWeek() % 7 + 1;
 }
 
-int GetDay(const QDateTime& time)
-{
-    return time.date().day();
-}
+int GetDay(const QDateTime& time) { return time.date().day(); }
 
 QString FormatTimeStamp(const QDateTime& time)
 {
