@@ -81,10 +81,10 @@ struct CheckRun::Job {
     bool downloaded = false;
 };
 
-CheckRun::CheckRun(FavoritesList& list, QObject* parent)
+CheckRun::CheckRun(FavoritesList& list, const TransferOptions& options, QObject* parent)
     : QObject(parent)
     , m_list(list)
-    , m_pool(std::make_unique<TransferPool>())
+    , m_pool(std::make_unique<TransferPool>(options))
 {
     connect(m_pool.get(), &TransferPool::finished, this,
         [this](int transfer, const TransferPool::Result& result) { onTransferFinished(transfer, result); });
@@ -224,31 +224,33 @@ void CheckRun::onTransferFinished(int transfer, const TransferPool::Result& resu
     if (found == m_jobOfTransfer.cend() || m_finished || m_stopped)
         return;
     Job& job = m_jobs[static_cast<size_t>(*found)];
-    if (!result.complete && !result.notModified)
-        qCInfo(lcCheck).noquote() << job.address << "failed:" << result.failure;
-    QString reason = result.reason;
+    using Transferred = TransferResult::Outcome;
+    if (result.outcome != Transferred::Downloaded && result.outcome != Transferred::NotModified)
+        qCInfo(lcCheck).noquote() << job.address << "failed:" << result.detail;
+    QString reason = result.message;
     FavoriteState::Outcome outcome = FavoriteState::Outcome::Failed;
     if (job.kind == Job::Kind::FirstSnapshot) {
         // As a first download: a snapshot file that cannot be created does not stop the stamp.
-        job.downloaded = result.answered && !result.notModified && (result.complete || !result.fileCreated);
+        job.downloaded = result.outcome == Transferred::Downloaded || result.outcome == Transferred::FileNotCreated;
         if (job.downloaded)
             outcome = FavoriteState::Outcome::Unchanged;
-        else if (result.notModified)
+        else if (result.outcome == Transferred::NotModified)
             reason = QStringLiteral("the server answered \"not modified\" to a plain request");
-    } else if (result.notModified) {
+    } else if (result.outcome == Transferred::NotModified) {
         // The snapshot is the page as it is: nothing is downloaded, written or renamed. Without
         // a snapshot there is nothing that could be as it is.
         if (QFileInfo::exists(job.snapshot))
             outcome = FavoriteState::Outcome::Unchanged;
         else
             reason = QStringLiteral("the server answered \"not modified\" to a plain request");
-    } else if (!job.rule.isPageLength() && result.complete && result.fileCreated && snapshotPresent(job.snapshot)) {
+    } else if (!job.rule.isPageLength() && result.isDownloaded() && snapshotPresent(job.snapshot)) {
         job.result = result;
         m_waitingComparisons.push_back(*found);
         startComparisons();
         return;
     } else {
-        outcome = applyCheck(job, result.fileCreated, result.complete, reason);
+        const bool fileCreated = result.isDownloaded() || result.outcome == Transferred::Incomplete;
+        outcome = applyCheck(job, fileCreated, result.isDownloaded(), reason);
     }
     finishJob(job, outcome, reason, result);
 }
@@ -352,7 +354,7 @@ void CheckRun::onCompared(ComparisonBatch* batch)
 
 std::pair<FavoriteState::Outcome, QString> CheckRun::applyComparison(Job& job, const SnapshotComparison& comparison)
 {
-    QString reason = job.result.reason;
+    QString reason = job.result.message;
     FavoriteState::Outcome outcome = FavoriteState::Outcome::Failed;
     m_known->remove(job.snapshot);
     if (comparison.failure.isEmpty()) {
@@ -451,7 +453,7 @@ void CheckRun::recordState(
     state.failure.clear();
     state.failuresInARow = 0;
     state.failingSince = {};
-    if (!result.notModified) {
+    if (result.outcome != TransferResult::Outcome::NotModified) {
         // The validators of the answer that made or confirmed the snapshot.
         state.fetched = now;
         state.etag = result.validators.etag;

@@ -31,7 +31,8 @@ class CheckRun : public QObject {
     Q_OBJECT
 public:
     // Throws InternetError when no internet session can be had.
-    explicit CheckRun(FavoritesList& list, QObject* parent = nullptr);
+    // The downloads run under `options`: their limits, and the waits servers asked for.
+    explicit CheckRun(FavoritesList& list, const TransferOptions& options = {}, QObject* parent = nullptr);
     ~CheckRun() override;
 
     // Where the run records what each check found, and reads the validators of conditional

@@ -140,7 +140,7 @@ bool CheckScheduler::startFirstSnapshots(const QStringList& addresses)
 
 std::unique_ptr<CheckRun> CheckScheduler::makeRun()
 {
-    auto run = std::make_unique<CheckRun>(m_list);
+    auto run = std::make_unique<CheckRun>(m_list, m_transferOptions);
     run->setStates(&m_states);
     run->setRules(&m_rules);
     // What earlier starts learnt of the snapshots' text, where this start has learnt nothing yet.

@@ -4,6 +4,7 @@
 // way or while the window says it is busy, and reports what the window must show.
 #pragma once
 
+#include "platform/TransferOptions.h"
 #include "store/ChangeRules.h"
 #include "store/DialogValues.h"
 #include "store/FavoriteStates.h"
@@ -39,6 +40,10 @@ public:
     ChangeRules& rules() { return m_rules; }
     const ChangeRules& rules() const { return m_rules; }
     bool loadRules() { return m_rules.load(); }
+
+    // The limits of every run's downloads, and the waits servers asked for, which last from one
+    // run into the next.
+    TransferOptions& transferOptions() { return m_transferOptions; }
 
     // The hourly timer; its timeout asks for a tick through tickDue().
     QTimer& timer() { return m_timer; }
@@ -122,6 +127,7 @@ private:
     ChangeRules m_rules;
     // What the checks under Page text learnt of the snapshots' text, kept while the program runs.
     KnownSnapshots m_knownSnapshots;
+    TransferOptions m_transferOptions;
     QTimer m_timer;
     std::unique_ptr<CheckRun> m_run;
     // Runs that have ended, kept until no signal of theirs is under way: a run ends inside

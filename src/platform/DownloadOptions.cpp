@@ -2,6 +2,7 @@
 #include "platform/DownloadOptions.h"
 
 #include "platform/InternetSession.h"
+#include "platform/TransferOptions.h"
 
 #include <sys/stat.h>
 
@@ -74,8 +75,8 @@ QString LocalFileProblem(const QByteArray& url)
     return QStringLiteral("it is not a regular file");
 }
 
-CURLcode ConfigureDownload(
-    CURL* easy, const QByteArray& url, CURLSH* share, char* errorText, const DownloadCallbacks& callbacks)
+CURLcode ConfigureDownload(CURL* easy, const QByteArray& url, CURLSH* share, char* errorText,
+    const DownloadCallbacks& callbacks, const TransferOptions& options)
 {
     curl_slist* headers = DownloadHeaders();
     if (!headers)
@@ -101,13 +102,13 @@ CURLcode ConfigureDownload(
     set(CURLOPT_FOLLOWLOCATION, 1L);
     set(CURLOPT_MAXREDIRS, 10L);
     set(CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
-    set(CURLOPT_CONNECTTIMEOUT, DownloadLimits::connectTimeoutSeconds);
+    set(CURLOPT_CONNECTTIMEOUT, options.connectTimeoutSeconds);
     set(CURLOPT_LOW_SPEED_LIMIT, 1L);
-    set(CURLOPT_LOW_SPEED_TIME, DownloadLimits::lowSpeedTimeSeconds);
-    set(CURLOPT_TIMEOUT, DownloadLimits::totalTimeoutSeconds);
+    set(CURLOPT_LOW_SPEED_TIME, options.lowSpeedTimeSeconds);
+    set(CURLOPT_TIMEOUT, options.totalTimeoutSeconds);
     // Refuses a page that announces its size up front; the body callback enforces the limit
     // on the rest.
-    set(CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(DownloadLimits::maxBytes));
+    set(CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(options.maxBytes));
     set(CURLOPT_HEADERFUNCTION, callbacks.onHeader);
     set(CURLOPT_HEADERDATA, callbacks.data);
     set(CURLOPT_WRITEFUNCTION, callbacks.onData);

@@ -12,6 +12,8 @@
 
 #include <memory>
 
+struct TransferOptions;
+
 // What every request says Nelvox is.
 inline constexpr const char* kUserAgent = "Nelvox/" NELVOX_VERSION_SHORT " (desktop page watcher)";
 
@@ -33,9 +35,10 @@ struct DownloadCallbacks {
 
 // Sets up `easy` to download `url` (which must outlive the transfer) through the process's
 // shared cache `share`, with error text in `errorText` (CURL_ERROR_SIZE bytes), handing header
-// lines and the page to `callbacks`. Returns the first option libcurl refused, or CURLE_OK.
-CURLcode ConfigureDownload(
-    CURL* easy, const QByteArray& url, CURLSH* share, char* errorText, const DownloadCallbacks& callbacks);
+// lines and the page to `callbacks`, under the timeouts and size limit of `options`. Returns
+// the first option libcurl refused, or CURLE_OK.
+CURLcode ConfigureDownload(CURL* easy, const QByteArray& url, CURLSH* share, char* errorText,
+    const DownloadCallbacks& callbacks, const TransferOptions& options);
 
 // Follows the header lines of a download to the moment the page itself answers: interim
 // answers and redirects that libcurl follows come before it.

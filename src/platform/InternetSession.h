@@ -6,15 +6,6 @@
 
 #include <curl/curl.h>
 
-// Limits after which a download is abandoned as failed. Tests lower them.
-struct DownloadLimits {
-    static inline long connectTimeoutSeconds = 30;
-    // A transfer moving less than 1 byte per second for this long is given up.
-    static inline long lowSpeedTimeSeconds = 60;
-    static inline long totalTimeoutSeconds = 300;
-    static inline qint64 maxBytes = qint64(64) * 1024 * 1024;
-};
-
 class InternetSession {
 public:
     // Throws InternetError when the session cannot be created.

@@ -52,11 +52,6 @@ constexpr const char* kStamp = "07/09/04 05:03 PM";
 class CheckRunTest : public InTempDir {
 protected:
     ScopedClock m_clock { QDateTime(QDate(2004, 7, 9), QTime(17, 3, 41)) };
-    void TearDown() override
-    {
-        TransferLimits::maxTransfers = m_savedMaxTransfers;
-        TransferLimits::maxPerHost = m_savedMaxPerHost;
-    }
 
     static int addRow(
         FavoritesList& list, const QString& address, const QString& lastUpdated = "Never", const QString& changed = {})
@@ -75,12 +70,12 @@ protected:
     QString address(int row) const { return m_list.text(row, FavoritesList::WebSite); }
     QString snapshot(int row) const { return SnapshotFileName(address(row)); }
     FavoritesList::Row cells(int row) const { return m_list.rows().at(row); }
-    void snapshotAsServed(int row) { ASSERT_TRUE(DownloadAsSnapshot(address(row), snapshot(row)).complete); }
+    void snapshotAsServed(int row) { ASSERT_TRUE(DownloadAsSnapshot(address(row), snapshot(row)).isDownloaded()); }
 
     // Checks the rows in one run; whether the run marked any row changed.
     bool check(const std::vector<int>& rows, FavoriteStates* states = nullptr)
     {
-        CheckRun run(m_list);
+        CheckRun run(m_list, m_options);
         run.setStates(states);
         run.setRules(&m_rules);
         run.setKnownSnapshots(&m_known);
@@ -94,21 +89,18 @@ protected:
     static QStringList leftoverDownloads() { return QDir::current().entryList({ "tempupd.nvd.*" }, QDir::Files); }
 
     ScopedProxyEnvironment m_noProxy;
-    ScopedDownloadLimits m_limits;
+    // The program's own limits unless a test lowers them.
+    TransferOptions m_options;
     HttpServer m_server;
     FavoritesList m_list;
     ChangeRules m_rules;
     KnownSnapshots m_known;
-
-private:
-    int m_savedMaxTransfers = TransferLimits::maxTransfers;
-    int m_savedMaxPerHost = TransferLimits::maxPerHost;
 };
 
 TEST_F(CheckRunTest, EveryOutcomeOfACheckAtOnce)
 {
-    DownloadLimits::lowSpeedTimeSeconds = 1;
-    DownloadLimits::maxBytes = 4000;
+    m_options.lowSpeedTimeSeconds = 1;
+    m_options.maxBytes = 4000;
     int closedPort = 0;
     {
         HttpServer gone;
@@ -165,7 +157,7 @@ TEST_F(CheckRunTest, EveryOutcomeOfACheckAtOnce)
             WriteAll(SnapshotFileName(favorite.address), favorite.snapshot);
     }
 
-    CheckRun run(m_list);
+    CheckRun run(m_list, m_options);
     for (int row = 0; row < m_list.count(); ++row)
         run.addCheck(row);
     int reports = 0;
@@ -394,15 +386,16 @@ TEST_F(CheckRunTest, KeepsToTheLimitsInAllPerHostAndPerSnapshot)
     };
     for (const auto& limits : cases) {
         HttpServer server;
-        TransferLimits::maxTransfers = limits.maxTransfers;
-        TransferLimits::maxPerHost = limits.maxPerHost;
+        TransferOptions options;
+        options.maxTransfers = limits.maxTransfers;
+        options.maxPerHost = limits.maxPerHost;
         FavoritesList list;
         for (int page = 0; page < 7; ++page) {
             const std::string path = "/page" + std::to_string(limits.oneAddress ? 0 : page);
             server.setSlowPage(path, "a slow page\n", 150ms);
             addRow(list, server.url(path));
         }
-        CheckRun run(list);
+        CheckRun run(list, options);
         for (int row = 0; row < list.count(); ++row)
             run.addCheck(row);
         RunToEnd(run);
@@ -427,8 +420,8 @@ TEST_F(CheckRunTest, StopKeepsWhatFinishedAndLeavesTheRestAsItWas)
     WriteAll("tempupd.nvd.12.NVD", "a snapshot");
 
     // The stalled pages must not hold up the others.
-    TransferLimits::maxPerHost = 4;
-    CheckRun run(m_list);
+    m_options.maxPerHost = 4;
+    CheckRun run(m_list, m_options);
     for (int row = 0; row < m_list.count(); ++row)
         run.addCheck(row);
     int finishedSignals = 0;

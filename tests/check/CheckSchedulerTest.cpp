@@ -64,8 +64,6 @@ protected:
         }
         return value;
     }
-    ~CheckSchedulerTest() override { TransferPool::ForgetHostWaits(); }
-
     FavoritesList m_list;
     CheckScheduler m_scheduler { m_list };
 };
@@ -308,11 +306,11 @@ TEST_F(CheckSchedulerTest, AServerThatAsksToWaitIsLeftAloneUntilThenAcrossRuns)
     m_server.setPage("/a", "slow down\n", 429, { { "Retry-After", "120" } });
     m_server.setPage("/b", "a page\n");
     m_server.setPage("/c", "a page\n");
-    TransferLimits::maxPerHost = 1;
+    m_scheduler.transferOptions().maxPerHost = 1;
     for (const char* path : { "/a", "/b", "/c" })
         addRow(m_list, path, "H");
     ASSERT_TRUE(updateAll());
-    TransferLimits::maxPerHost = 2;
+    m_scheduler.transferOptions().maxPerHost = 2;
     EXPECT_EQ(m_server.requestCount("/b") + m_server.requestCount("/c"), 0);
     EXPECT_EQ(state("/b").failure, "the server asked to wait until 10/02/21 11:02 AM");
 
@@ -326,6 +324,30 @@ TEST_F(CheckSchedulerTest, AServerThatAsksToWaitIsLeftAloneUntilThenAcrossRuns)
     ASSERT_TRUE(updateAll());
     EXPECT_EQ(m_server.requestCount("/b"), 1);
     EXPECT_EQ(state("/a").failure, "HTTP 503 Service Unavailable");
+}
+
+TEST_F(CheckSchedulerTest, AWaitBelongsToTheServerThatAskedNotToEveryPortOfItsHost)
+{
+    setClock(QDateTime(kSaturday, QTime(11, 0, 0)));
+    HttpServer otherPort;
+    m_server.setPage("/a", "down for maintenance\n", 503, { { "Retry-After", "3600" } });
+    m_server.setPage("/b", "a page\n");
+    otherPort.setPage("/c", "another server's page\n");
+    // One at a time on 127.0.0.1, in the list's order: /c comes after the wait began.
+    m_scheduler.transferOptions().maxPerHost = 1;
+    addRow(m_list, "/a", "H");
+    addRow(m_list, "/b", "H");
+    m_list.insertFavorite(2, otherPort.url("/c"));
+    m_list.setText(2, FavoritesList::Updates, "H");
+    ASSERT_TRUE(updateAll());
+
+    EXPECT_EQ(state("/a").failure, "the server asked to wait until 10/02/21 12:00 PM") << "the row that asked";
+    EXPECT_EQ(state("/b").failure, "the server asked to wait until 10/02/21 12:00 PM");
+    EXPECT_EQ(m_server.requestCount("/b"), 0);
+    const FavoriteState* other = m_scheduler.states().find(otherPort.url("/c"));
+    ASSERT_NE(other, nullptr);
+    EXPECT_FALSE(other->isFailing()) << other->failure.toStdString();
+    EXPECT_EQ(ReadAll(SnapshotFileName(otherPort.url("/c"))), "another server's page\r\n");
 }
 
 // What a check under Page text learnt of a snapshot's text is kept in the state file, so that

@@ -275,20 +275,14 @@ TEST_F(UpdateAllNow, NoLeavesTheAlertOnUntilTheNextNotificationFlipsIt)
 // and the tick, and Stop or Quit end them keeping what finished.
 class LongRun : public UpdateAllNow {
 protected:
-    LongRun()
-    {
-        CNelvoxDlg::longRunDelayMs = 0;
-        DownloadLimits::lowSpeedTimeSeconds = 2;
-    }
-    ~LongRun() override
-    {
-        CNelvoxDlg::longRunDelayMs = m_savedDelay;
-        DownloadLimits::lowSpeedTimeSeconds = m_savedLowSpeedTime;
-    }
+    LongRun() { CNelvoxDlg::longRunDelayMs = 0; }
+    ~LongRun() override { CNelvoxDlg::longRunDelayMs = m_savedDelay; }
 
-    // Rows /grown (changed), then two pages that never finish; the stamps of a fixed clock.
+    // Rows /grown (changed), then two pages that never finish, given up after 2 s without a
+    // byte; the stamps of a fixed clock.
     void addRows(CNelvoxDlg& window)
     {
+        window.scheduler().transferOptions().lowSpeedTimeSeconds = 2;
         setClock(QDateTime(QDate(2021, 10, 2), QTime(11, 0, 0)));
         m_server.setPage("/grown", "a page that has grown\n");
         m_server.setStall("/stalled", "the start of a page\n", 5000);
@@ -312,7 +306,6 @@ protected:
 
 private:
     int m_savedDelay = CNelvoxDlg::longRunDelayMs;
-    long m_savedLowSpeedTime = DownloadLimits::lowSpeedTimeSeconds;
 };
 
 TEST_F(LongRun, ShowsItsProgressHoldsOffCommandsAndStopKeepsWhatFinished)

@@ -47,7 +47,7 @@ protected:
     // download, so that an unchanged page compares equal.
     void snapshotAsServed(const std::string& path)
     {
-        ASSERT_TRUE(DownloadAsSnapshot(url(path), SnapshotFileName(url(path))).complete);
+        ASSERT_TRUE(DownloadAsSnapshot(url(path), SnapshotFileName(url(path))).isDownloaded());
     }
     // A snapshot whose length differs from the page's: the next check finds a change.
     void staleSnapshot(const std::string& path) { WriteAll(SnapshotFileName(url(path)), "old\n"); }

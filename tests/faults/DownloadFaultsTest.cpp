@@ -159,7 +159,8 @@ TEST_F(DownloadFaults, AHundredMebibytePageFailsWithinTheLimitAndInLittleMemory)
     // The page announced too large made no file, so the last download is what arrived of the other.
     const qint64 partial = QFileInfo(kTempDownloadFileName).size();
     EXPECT_GT(partial, 0);
-    EXPECT_LE(partial, DownloadLimits::maxBytes + DownloadLimits::maxBytes / line.size()) << "read past the limit";
+    EXPECT_LE(partial, TransferOptions {}.maxBytes + TransferOptions {}.maxBytes / line.size())
+        << "read past the limit";
 #ifndef __SANITIZE_ADDRESS__
     // AddressSanitizer keeps freed memory in quarantine, so resident memory says nothing there.
     EXPECT_LT(grown, 32 * 1024) << "the download held " << grown << " KiB of the page in memory";

@@ -47,9 +47,9 @@ template <size_t size> QByteArray bytes(const char (&literal)[size])
 class TransferPoolTest : public InTempDir {
 protected:
     // Downloads the addresses side by side, each into its file; the results in the same order.
-    static std::vector<TransferPool::Result> downloadAll(const std::vector<std::pair<QString, QString>>& downloads)
+    std::vector<TransferPool::Result> downloadAll(const std::vector<std::pair<QString, QString>>& downloads)
     {
-        TransferPool pool;
+        TransferPool pool(m_options);
         std::map<int, size_t> order;
         std::vector<TransferPool::Result> results(downloads.size());
         size_t ended = 0;
@@ -65,20 +65,20 @@ protected:
 
     // Downloads the address expecting it to fail before the page answers, with a reason that
     // names the address.
-    static TransferPool::Result expectRefused(const QString& address)
+    TransferPool::Result expectRefused(const QString& address)
     {
         SCOPED_TRACE(address.toStdString());
         WriteAll(kFile, "untouched\r\n");
-        const TransferPool::Result result = DownloadAsSnapshot(address, kFile);
-        EXPECT_FALSE(result.answered);
-        EXPECT_FALSE(result.complete);
-        EXPECT_TRUE(result.failure.contains(address)) << result.failure.toStdString();
+        const TransferPool::Result result = DownloadAsSnapshot(address, kFile, m_options);
+        EXPECT_EQ(result.outcome, TransferResult::Outcome::Failed) << "neither answered nor complete";
+        EXPECT_TRUE(result.detail.contains(address)) << result.detail.toStdString();
         EXPECT_EQ(ReadAll(kFile), "untouched\r\n");
         return result;
     }
 
     ScopedProxyEnvironment m_noProxy;
-    ScopedDownloadLimits m_limits;
+    // The program's own limits unless a test lowers them.
+    TransferOptions m_options;
     HttpServer m_server;
 };
 
@@ -113,7 +113,7 @@ TEST_F(TransferPoolTest, StoresEveryLineEndedByCrLfHoweverThePageArrives)
         else
             m_server.setPage(page.path, page.pieces.front());
         WriteAll(kFile, QByteArray(4 * block, '-')); // a longer old file must be truncated
-        EXPECT_TRUE(DownloadAsSnapshot(m_server.url(page.path), kFile).complete);
+        EXPECT_TRUE(DownloadAsSnapshot(m_server.url(page.path), kFile).isDownloaded());
         const QByteArray stored = ReadAll(kFile);
         EXPECT_TRUE(stored == page.stored)
             << stored.size() << " bytes stored, " << page.stored.size()
@@ -140,7 +140,7 @@ TEST_F(TransferPoolTest, StoresLargePagesWhole)
         EXPECT_TRUE(read == stored) << read.size() << " bytes stored, " << stored.size() << " expected";
     }
     for (const TransferPool::Result& result : results)
-        EXPECT_TRUE(result.complete) << result.failure.toStdString();
+        EXPECT_TRUE(result.isDownloaded()) << result.detail.toStdString();
 }
 
 TEST_F(TransferPoolTest, AsksAsNelvoxForAFreshCopy)
@@ -167,7 +167,7 @@ TEST_F(TransferPoolTest, AsksForCompressedPagesAndStoresThemDecoded)
         page += "<tr><td>row " + QByteArray::number(row) + "</td><td>unchanged</td></tr>\n";
     m_server.setGzipPage("/page", page);
     m_server.setGzipPage("/broken", page, HttpServer::Gzip::Broken);
-    EXPECT_TRUE(DownloadAsSnapshot(m_server.url("/page"), kFile).complete);
+    EXPECT_TRUE(DownloadAsSnapshot(m_server.url("/page"), kFile).isDownloaded());
     EXPECT_TRUE(ReadAll(kFile) == QByteArray(page).replace("\n", "\r\n")) << "the page must arrive decoded";
     const auto requests = m_server.requests();
     ASSERT_EQ(requests.size(), 1u);
@@ -177,11 +177,11 @@ TEST_F(TransferPoolTest, AsksForCompressedPagesAndStoresThemDecoded)
     EXPECT_LT(m_server.bodyBytesSent("/page"), page.size() / 10) << "the page crossed the wire uncompressed";
 
     // A body that does not decompress is a failed download, not a page of garbage.
-    EXPECT_FALSE(DownloadAsSnapshot(m_server.url("/broken"), kFile).complete);
+    EXPECT_FALSE(DownloadAsSnapshot(m_server.url("/broken"), kFile).isDownloaded());
 
     // The size limit holds for the page as decoded, however small it was on the wire.
-    DownloadLimits::maxBytes = page.size() - 1;
-    EXPECT_FALSE(DownloadAsSnapshot(m_server.url("/page"), kFile).complete);
+    m_options.maxBytes = page.size() - 1;
+    EXPECT_FALSE(DownloadAsSnapshot(m_server.url("/page"), kFile, m_options).isDownloaded());
     EXPECT_LT(m_server.bodyBytesSent("/page"), 2 * page.size() / 10);
 }
 
@@ -190,20 +190,20 @@ TEST_F(TransferPoolTest, FailsOnErrorPagesAndStoresTheEndOfUpToTenRedirects)
     // An answer of status 400 or above is a failure that touches no file.
     m_server.setPage("/missing", "<h1>Not Found</h1>\n", 404);
     m_server.setPage("/broken", "<h1>Internal error</h1>\r\nretry later", 500);
-    EXPECT_EQ(expectRefused(m_server.url("/missing")).reason, "HTTP 404 Not Found");
-    EXPECT_EQ(expectRefused(m_server.url("/broken")).reason, "HTTP 500 Internal Server Error");
+    EXPECT_EQ(expectRefused(m_server.url("/missing")).message, "HTTP 404 Not Found");
+    EXPECT_EQ(expectRefused(m_server.url("/broken")).message, "HTTP 500 Internal Server Error");
 
     m_server.setRedirect("/moved", "/moved-again", 301);
     m_server.setRedirect("/moved-again", m_server.url("/moved-once-more").toStdString(), 302);
     m_server.setRedirect("/moved-once-more", "/final", 307);
     m_server.setPage("/final", "the page\n");
-    EXPECT_TRUE(DownloadAsSnapshot(m_server.url("/moved"), kFile).complete);
+    EXPECT_TRUE(DownloadAsSnapshot(m_server.url("/moved"), kFile).isDownloaded());
     EXPECT_EQ(ReadAll(kFile), "the page\r\n") << "the pages that redirect must not add their own text";
 
     for (int hop = 0; hop <= 10; ++hop)
         m_server.setRedirect("/hop" + std::to_string(hop), "/hop" + std::to_string(hop + 1));
     m_server.setPage("/hop11", "arrived\n");
-    EXPECT_TRUE(DownloadAsSnapshot(m_server.url("/hop1"), kFile).complete) << "ten redirects";
+    EXPECT_TRUE(DownloadAsSnapshot(m_server.url("/hop1"), kFile).isDownloaded()) << "ten redirects";
     EXPECT_EQ(ReadAll(kFile), "arrived\r\n");
     expectRefused(m_server.url("/hop0"));
     EXPECT_EQ(m_server.requestCount("/hop11"), 1) << "the eleventh redirect was followed";
@@ -220,7 +220,7 @@ TEST_F(TransferPoolTest, FailsOnErrorPagesAndStoresTheEndOfUpToTenRedirects)
 TEST_F(TransferPoolTest, OpensAddressesWithoutSchemeAsHttpAndRefusesWhatItCannotOpen)
 {
     m_server.setPage("/page", "plain\n");
-    EXPECT_TRUE(DownloadAsSnapshot(QStringLiteral("127.0.0.1:%1/page").arg(m_server.port()), kFile).complete);
+    EXPECT_TRUE(DownloadAsSnapshot(QStringLiteral("127.0.0.1:%1/page").arg(m_server.port()), kFile).isDownloaded());
     EXPECT_EQ(ReadAll(kFile), "plain\r\n");
 
     for (const char* scheme : { "gopher", "dict", "telnet", "ldap", "smb" })
@@ -230,7 +230,7 @@ TEST_F(TransferPoolTest, OpensAddressesWithoutSchemeAsHttpAndRefusesWhatItCannot
     // The user may watch a local file, but no server may send us to one.
     WriteAll("secret.txt", "private\n");
     const QString fileAddress = "file://" + QDir::current().absoluteFilePath("secret.txt");
-    EXPECT_TRUE(DownloadAsSnapshot(fileAddress, kFile).complete);
+    EXPECT_TRUE(DownloadAsSnapshot(fileAddress, kFile).isDownloaded());
     EXPECT_EQ(ReadAll(kFile), "private\r\n");
     m_server.setRedirect("/to-file", fileAddress.toStdString());
     m_server.setRedirect("/to-ftp", "ftp://127.0.0.1:1/file.txt");
@@ -245,8 +245,42 @@ TEST_F(TransferPoolTest, OpensAddressesWithoutSchemeAsHttpAndRefusesWhatItCannot
     expectRefused(refused);
 
     InternetSession::SetCreationFailureForTesting(true);
-    EXPECT_THROW(TransferPool(), InternetError);
+    EXPECT_THROW(TransferPool { m_options }, InternetError);
     InternetSession::SetCreationFailureForTesting(false);
+}
+
+TEST_F(TransferPoolTest, AServerThatAsksToWaitIsLeftAloneUntilThenAndOnlyThatServer)
+{
+    // Maintenance for an hour, in seconds; and a server that asks for more than a day.
+    HttpServer otherPort;
+    m_server.setPage("/busy", "down for maintenance\n", 503, { { "Retry-After", "3600" } });
+    m_server.setPage("/page", "a page\n");
+    otherPort.setPage("/page", "another server's page\n");
+    otherPort.setPage("/greedy", "slow down\n", 429, { { "Retry-After", "999999" } });
+    QDateTime now(QDate(2026, 12, 8), QTime(12, 0));
+    m_options.now = [&now] { return now; };
+    auto download = [&](const HttpServer& server, const std::string& path) {
+        SCOPED_TRACE(path);
+        return DownloadAsSnapshot(server.url(path), kFile, m_options);
+    };
+
+    const TransferPool::Result busy = download(m_server, "/busy");
+    EXPECT_EQ(busy.outcome, TransferResult::Outcome::ServerWaiting);
+    EXPECT_EQ(busy.message, "the server asked to wait until 12/08/26 01:00 PM") << "not HTTP 503";
+    // Each download is a pool of its own, as each run is: the options carry the wait.
+    const TransferPool::Result refused = download(m_server, "/page");
+    EXPECT_EQ(refused.outcome, TransferResult::Outcome::ServerWaiting);
+    EXPECT_EQ(refused.message, "the server asked to wait until 12/08/26 01:00 PM");
+    EXPECT_EQ(m_server.requestCount("/page"), 0) << "asked again before its time";
+    EXPECT_TRUE(download(otherPort, "/page").isDownloaded()) << "another port of 127.0.0.1 must not wait";
+    EXPECT_EQ(download(otherPort, "/greedy").message, "the server asked to wait until 12/09/26 12:00 PM")
+        << "at most a day";
+
+    now = now.addSecs(3599);
+    EXPECT_EQ(download(m_server, "/page").outcome, TransferResult::Outcome::ServerWaiting);
+    now = now.addSecs(1);
+    EXPECT_TRUE(download(m_server, "/page").isDownloaded()) << "the hour has passed";
+    EXPECT_EQ(m_server.requestCount("/busy") + m_server.requestCount("/page"), 2);
 }
 
 // Runs `release` again and again on a thread of its own once 3 s have passed, until the
@@ -276,7 +310,7 @@ void passWriterThrough(const QByteArray& fifo)
 TEST_F(TransferPoolTest, RefusesLocalFilesThatAreNotRegularFilesAtOnce)
 {
     // Without the refusal, /dev/zero would be read up to this limit.
-    DownloadLimits::maxBytes = 1024 * 1024;
+    m_options.maxBytes = 1024 * 1024;
     const QByteArray lonely = QDir::current().absoluteFilePath("lonely.fifo").toUtf8();
     const QByteArray fed = QDir::current().absoluteFilePath("fed.fifo").toUtf8();
     const QByteArray socketPath = QDir::current().absoluteFilePath("listening.sock").toUtf8();
@@ -341,11 +375,11 @@ TEST_F(TransferPoolTest, RefusesLocalFilesThatAreNotRegularFilesAtOnce)
         const std::jthread rescuer = rescue(file.release);
         QElapsedTimer timer;
         timer.start();
-        const TransferPool::Result result = DownloadAsSnapshot(address, "download.txt");
+        const TransferPool::Result result = DownloadAsSnapshot(address, "download.txt", m_options);
         EXPECT_LT(timer.elapsed(), 1000) << "the program waited for the file";
-        EXPECT_FALSE(result.answered);
-        EXPECT_TRUE(result.failure.contains(address)) << result.failure.toStdString();
-        EXPECT_TRUE(result.failure.contains(file.reason)) << result.failure.toStdString();
+        EXPECT_EQ(result.outcome, TransferResult::Outcome::Failed) << "not answered";
+        EXPECT_TRUE(result.detail.contains(address)) << result.detail.toStdString();
+        EXPECT_TRUE(result.detail.contains(file.reason)) << result.detail.toStdString();
         EXPECT_FALSE(FileExists("download.txt"));
     }
     if (writer >= 0)
@@ -384,9 +418,9 @@ private:
 
 TEST_F(TransferPoolTest, BrokenTransfersFailAndKeepWhatArrived)
 {
-    DownloadLimits::lowSpeedTimeSeconds = 1;
-    DownloadLimits::totalTimeoutSeconds = 2;
-    DownloadLimits::maxBytes = 100000;
+    m_options.lowSpeedTimeSeconds = 1;
+    m_options.totalTimeoutSeconds = 2;
+    m_options.maxBytes = 100000;
     const QByteArray line = QByteArray(99, 'x') + "\n";
     m_server.setHangUp("/hang-up", "one\ntwo\npartial", 1000);
     // Any byte received would keep libcurl's speed above the limit for seconds, so the server
@@ -407,22 +441,24 @@ TEST_F(TransferPoolTest, BrokenTransfersFailAndKeepWhatArrived)
     const char* const reasons[] = { nullptr, nullptr, nullptr, "100000", "100000", "reset" };
     for (size_t index = 0; index < std::size(reasons); ++index) {
         SCOPED_TRACE(index);
-        EXPECT_FALSE(results[index].complete);
-        EXPECT_FALSE(results[index].failure.isEmpty());
+        EXPECT_FALSE(results[index].isDownloaded());
+        EXPECT_FALSE(results[index].detail.isEmpty());
         if (reasons[index]) {
-            EXPECT_TRUE(results[index].failure.contains(reasons[index], Qt::CaseInsensitive))
-                << results[index].failure.toStdString();
+            EXPECT_TRUE(results[index].detail.contains(reasons[index], Qt::CaseInsensitive))
+                << results[index].detail.toStdString();
         }
     }
-    EXPECT_TRUE(results[0].failure.contains(m_server.url("/hang-up"))) << results[0].failure.toStdString();
+    EXPECT_TRUE(results[0].detail.contains(m_server.url("/hang-up"))) << results[0].detail.toStdString();
     EXPECT_EQ(ReadAll("hang-up.txt"), "one\r\ntwo\r\npartial") << "what arrived stays, a broken line without its end";
-    EXPECT_FALSE(results[3].answered) << "a page announced too large is refused before its file is made";
+    EXPECT_EQ(results[3].outcome, TransferResult::Outcome::Failed)
+        << "a page announced too large is refused before its file is made";
     const QByteArray partial = ReadAll("unannounced.txt");
     EXPECT_FALSE(partial.isEmpty());
     EXPECT_TRUE(QByteArray(QByteArray(99, 'x') + "\r\n").repeated(1001).startsWith(partial))
         << "the part of a page over the limit that arrived: " << partial.size() << " bytes";
     EXPECT_FALSE(ReadAll("reset.txt").contains("half a li\r\n")) << "the broken last line was stored as a line";
-    EXPECT_TRUE(results[6].complete) << "a page of exactly the limit is allowed: " << results[6].failure.toStdString();
+    EXPECT_TRUE(results[6].isDownloaded())
+        << "a page of exactly the limit is allowed: " << results[6].detail.toStdString();
     EXPECT_EQ(ReadAll("at-limit.txt").size(), 101000);
 }
 
@@ -434,19 +470,19 @@ TEST_F(TransferPoolTest, GoesThroughTheProxyOfTheEnvironment)
     const QByteArray proxyAddress = QStringLiteral("http://127.0.0.1:%1").arg(proxy.port()).toUtf8();
 
     qputenv("http_proxy", proxyAddress);
-    EXPECT_TRUE(DownloadAsSnapshot(QString::fromStdString(address), kFile).complete);
+    EXPECT_TRUE(DownloadAsSnapshot(QString::fromStdString(address), kFile).isDownloaded());
     EXPECT_EQ(ReadAll(kFile), "through the proxy\r\n");
     EXPECT_EQ(proxy.requestCount(address), 1) << "http_proxy was not used";
 
     qputenv("no_proxy", "127.0.0.1");
     m_server.setPage("/direct", "direct\n");
-    EXPECT_TRUE(DownloadAsSnapshot(m_server.url("/direct"), kFile).complete);
+    EXPECT_TRUE(DownloadAsSnapshot(m_server.url("/direct"), kFile).isDownloaded());
     EXPECT_EQ(m_server.requestCount("/direct"), 1) << "no_proxy was not honoured";
 
     qunsetenv("http_proxy");
     qunsetenv("no_proxy");
     qputenv("all_proxy", proxyAddress);
-    EXPECT_TRUE(DownloadAsSnapshot(QString::fromStdString(address), kFile).complete);
+    EXPECT_TRUE(DownloadAsSnapshot(QString::fromStdString(address), kFile).isDownloaded());
     EXPECT_EQ(proxy.requestCount(address), 2) << "all_proxy was not used";
     EXPECT_EQ(proxy.requests().size(), 2u);
 
@@ -531,7 +567,7 @@ TEST_F(TransferPoolTest, AnUntrustedCertificateFailsTheDownload)
 {
     SelfSignedServer server;
     const TransferPool::Result result = expectRefused(server.url());
-    EXPECT_TRUE(result.failure.contains("certificate", Qt::CaseInsensitive)) << result.failure.toStdString();
+    EXPECT_TRUE(result.detail.contains("certificate", Qt::CaseInsensitive)) << result.detail.toStdString();
 }
 
 } // namespace

@@ -30,9 +30,9 @@ bool runUntil(const std::function<bool()>& done, const Sender* sender, Signal qu
 
 } // namespace
 
-TransferPool::Result DownloadAsSnapshot(const QString& address, const QString& fileName)
+TransferPool::Result DownloadAsSnapshot(const QString& address, const QString& fileName, const TransferOptions& options)
 {
-    TransferPool pool;
+    TransferPool pool(options);
     std::optional<TransferPool::Result> result;
     QObject::connect(&pool, &TransferPool::finished, [&](int, const TransferPool::Result& ended) { result = ended; });
     pool.add(address, fileName, fileName);

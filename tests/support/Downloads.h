@@ -10,9 +10,10 @@
 
 class CheckRun;
 
-// Downloads `address` into `fileName` as the program writes a favorite's snapshot. Fails the
-// test when the download has not ended within 30 s.
-TransferPool::Result DownloadAsSnapshot(const QString& address, const QString& fileName);
+// Downloads `address` into `fileName` as the program writes a favorite's snapshot, under
+// `options`. Fails the test when the download has not ended within 30 s.
+TransferPool::Result DownloadAsSnapshot(
+    const QString& address, const QString& fileName, const TransferOptions& options = {});
 
 // Starts the run, calls `whileRunning`, then lets the event loop drive the run to its end.
 // Fails the test when the run has not ended within 30 s.

@@ -1,0 +1,32 @@
+// The limits, clock and server waits a transfer pool works under, handed to it when it is
+// made. A default value holds the program's own limits and the system clock.
+#pragma once
+
+#include "platform/Clock.h"
+#include "platform/HostWaits.h"
+
+#include <QDateTime>
+#include <QtGlobal>
+
+#include <functional>
+#include <memory>
+
+struct TransferOptions {
+    // No more transfers than this at once, and no more to one host than a browser tab would
+    // open.
+    int maxTransfers = 16;
+    int maxPerHost = 2;
+    // Limits after which a download is abandoned as failed.
+    long connectTimeoutSeconds = 30;
+    // A transfer moving less than 1 byte per second for this long is given up.
+    long lowSpeedTimeSeconds = 60;
+    long totalTimeoutSeconds = 300;
+    qint64 maxBytes = qint64(64) * 1024 * 1024;
+    // The longest a server's Retry-After is honoured.
+    qint64 maxWaitSeconds = 24 * 3600;
+    // The clock a Retry-After is read against.
+    std::function<QDateTime()> now = &Clock::GetCurrentTime;
+    // The waits servers asked for. Every pool made with a copy of these options shares them,
+    // so that a wait lasts from one run into the next; a new value starts with none.
+    std::shared_ptr<HostWaits> waits = std::make_shared<HostWaits>();
+};
