@@ -65,8 +65,8 @@ struct CheckRun::Job {
     enum class Kind { Check, FirstSnapshot };
     Kind kind = Kind::Check;
     QString address;
-    // Which of the rows with this address: the first, the second, ...
-    int occurrence = 0;
+    // The row the check ends on, wherever it has moved meanwhile; none for a first snapshot.
+    FavoritesList::Id row = 0;
     QString snapshot;
     QString file;
     TransferPool::Validators validators;
@@ -107,16 +107,7 @@ void CheckRun::addCheck(int row)
 {
     Job job;
     job.address = m_list.text(row, FavoritesList::WebSite);
-    // Rows come in the list's order, so one pass over the list counts the earlier rows of
-    // every address; a row out of order is counted on its own.
-    if (row < m_countedRows) {
-        for (int earlier = 0; earlier < row; ++earlier)
-            job.occurrence += m_list.text(earlier, FavoritesList::WebSite) == job.address;
-    } else {
-        for (; m_countedRows < row; ++m_countedRows)
-            ++m_earlierRows[m_list.text(m_countedRows, FavoritesList::WebSite)];
-        job.occurrence = m_earlierRows.value(job.address);
-    }
+    job.row = m_list.idOf(row);
     job.snapshot = SnapshotFileName(job.address);
     job.file = downloadFileName(static_cast<int>(m_jobs.size()));
     if (m_rules)
@@ -461,8 +452,9 @@ void CheckRun::recordState(
 
 void CheckRun::stampRow(const Job& job, bool changed)
 {
-    const int row = findRow(job);
-    if (row < 0)
+    // A row deleted meanwhile is no longer there to stamp.
+    const int row = m_list.rowOf(job.row);
+    if (row < 0 || m_list.text(row, FavoritesList::WebSite) != job.address)
         return;
     m_list.setText(row, FavoritesList::LastUpdated, Clock::FormatTimeStamp(Clock::GetCurrentTime()));
     if (changed)
@@ -481,26 +473,4 @@ void CheckRun::keepAsLastDownload(const Job& job)
     if (m_lastKeptOrder >= 0)
         removeQuietly(m_jobs[static_cast<size_t>(m_lastKeptOrder)].file);
     m_lastKeptOrder = order;
-}
-
-int CheckRun::findRow(const Job& job)
-{
-    // The list does not change while a run holds off the commands, so its rows are looked up
-    // once; should it have changed all the same, they are looked up afresh.
-    auto rowOf = [&]() -> int {
-        const QList<int> rows = m_rowsOfAddress.value(job.address);
-        if (job.occurrence >= rows.size())
-            return -1;
-        const int row = rows[job.occurrence];
-        return row < m_list.count() && m_list.text(row, FavoritesList::WebSite) == job.address ? row : -1;
-    };
-    if (m_indexedRows == m_list.count()) {
-        if (const int row = rowOf(); row >= 0)
-            return row;
-    }
-    m_rowsOfAddress.clear();
-    for (int row = 0; row < m_list.count(); ++row)
-        m_rowsOfAddress[m_list.text(row, FavoritesList::WebSite)].append(row);
-    m_indexedRows = m_list.count();
-    return rowOf();
 }

@@ -103,7 +103,6 @@ private:
     // A download that did not become a snapshot is kept for the last download when it comes
     // later in the run's order than the one kept so far.
     void keepAsLastDownload(const Job& job);
-    int findRow(const Job& job);
     void end();
 
     FavoritesList& m_list;
@@ -113,12 +112,6 @@ private:
     std::vector<Job> m_jobs;
     // The job of each transfer of the pool.
     QHash<int, int> m_jobOfTransfer;
-    // Earlier rows of each address, counted up to m_countedRows, for addCheck().
-    QHash<QString, int> m_earlierRows;
-    int m_countedRows = 0;
-    // The rows of each address, for results, while the list has m_indexedRows rows.
-    QHash<QString, QList<int>> m_rowsOfAddress;
-    int m_indexedRows = -1;
     // Checks whose download waits for its comparison, in the order the downloads ended.
     std::deque<int> m_waitingComparisons;
     int m_comparing = 0;

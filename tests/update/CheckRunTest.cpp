@@ -467,6 +467,38 @@ TEST_F(CheckRunTest, StopKeepsWhatFinishedAndLeavesTheRestAsItWas)
     EXPECT_EQ(finishedSignals, 1);
 }
 
+// A check that had finished before the stop keeps what it found: its next check asks "has
+// it changed since?" rather than downloading the whole page again.
+TEST_F(CheckRunTest, StateOfFinishedChecksKeptThroughAStop)
+{
+    m_server.setConditionalPage("/done", "a page that answers at once\n", "\"v1\"", "");
+    m_server.setStall("/stalled", "the start of a page\n", 5000);
+    addRow("/done");
+    addRow("/stalled");
+    WriteAll(SnapshotFileName(m_server.url("/stalled")), "old\r\n");
+    FavoriteStates states;
+    {
+        CheckRun run(m_list);
+        run.setStates(&states);
+        for (int row = 0; row < m_list.count(); ++row)
+            run.addCheck(row);
+        RunToEnd(run, [&] {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return run.done() == 1; }, 10'000));
+            run.stop();
+        });
+    }
+    EXPECT_EQ(states.at(m_server.url("/done")).outcome, FavoriteState::Outcome::Unchanged);
+    EXPECT_EQ(states.at(m_server.url("/stalled")).outcome, FavoriteState::Outcome::Stopped);
+
+    check({ 0 }, &states);
+    std::string sent = "(no request)";
+    for (const HttpServer::Request& request : m_server.requests()) {
+        if (request.target == "/done")
+            sent = request.headers.count("If-None-Match") ? request.headers.find("If-None-Match")->second : "(none)";
+    }
+    EXPECT_EQ(sent, "\"v1\"") << "the finished check's validators were lost to the stop";
+}
+
 const ChangeRule kPageText { ChangeRule::Kind::PageText, true, false, {}, {} };
 const ChangeRule kWithoutNumbers { ChangeRule::Kind::PageText, true, true, {}, {} };
 
