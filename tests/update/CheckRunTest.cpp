@@ -12,6 +12,7 @@
 #include "support/HttpServer.h"
 #include "support/TempWorkDir.h"
 #include "update/ChangeRule.h"
+#include "update/ComparisonQueue.h"
 #include "update/PageChanges.h"
 #include "update/SnapshotName.h"
 #include "update/SnapshotReplace.h"
@@ -500,6 +501,43 @@ TEST_F(CheckRunTest, StateOfFinishedChecksKeptThroughAStop)
 }
 
 const ChangeRule kPageText { ChangeRule::Kind::PageText, true, false, {}, {} };
+
+// The queue on the thread pool on its own: two comparisons of one snapshot never run at once,
+// each result comes back with its check, and a cancel drops what waits.
+TEST_F(CheckRunTest, TheComparisonQueueComparesOneSnapshotAtATime)
+{
+    WriteAll("a.NVD", "<p>one</p>\r\n");
+    WriteAll("b.NVD", "<p>two</p>\r\n");
+    WriteAll("download.0", "<p>one</p>\n");
+    WriteAll("download.1", "<p>one, changed</p>\n");
+    WriteAll("download.2", "<p>two</p>\n");
+    ComparisonQueue queue;
+    QMap<int, Verdict> verdicts;
+    QObject::connect(
+        &queue, &ComparisonQueue::compared, [&](const QList<int>& checks, const QList<SnapshotComparison>& results) {
+            ASSERT_EQ(checks.size(), results.size());
+            for (qsizetype at = 0; at < checks.size(); ++at)
+                verdicts.insert(checks[at], results[at].judgement.verdict);
+        });
+    queue.add({ 0, "a.NVD", "download.0", kPageText });
+    queue.add({ 1, "a.NVD", "download.1", kPageText });
+    queue.add({ 2, "b.NVD", "download.2", kPageText });
+    queue.start();
+    EXPECT_TRUE(queue.isComparing(0));
+    EXPECT_FALSE(queue.isComparing(1)) << "the second comparison of a.NVD must wait for the first";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return verdicts.contains(0) && verdicts.contains(2); }, 10'000));
+    EXPECT_FALSE(verdicts.contains(1));
+    queue.start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return verdicts.contains(1); }, 10'000));
+    EXPECT_EQ(verdicts.value(0), Verdict::Unchanged);
+    EXPECT_EQ(verdicts.value(1), Verdict::Changed);
+    EXPECT_EQ(verdicts.value(2), Verdict::Unchanged);
+
+    queue.add({ 3, "a.NVD", "download.1", kPageText });
+    queue.cancel();
+    queue.start();
+    EXPECT_EQ(queue.inFlight(), 0) << "a cancelled queue starts nothing";
+}
 const ChangeRule kWithoutNumbers { ChangeRule::Kind::PageText, true, true, {}, {} };
 
 TEST_F(CheckRunTest, EachRuleTellsTheEditsAReaderSeesFromNoise)
