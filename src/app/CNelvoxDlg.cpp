@@ -164,7 +164,7 @@ void CNelvoxDlg::OnOK()
         return;
     SaveFavoritesOrWarn();
     m_ended = true;
-    m_scheduler.timer().stop();
+    m_scheduler.stopTicks();
     hide();
     emit ended();
 }
@@ -173,11 +173,11 @@ void CNelvoxDlg::OnQuit()
 {
     if (m_ended)
         return;
-    if (m_commandDepth == 0) {
+    if (m_commandDepth == 0 && !m_scheduler.isRunning()) {
         RunCommand([this] { OnOK(); });
         return;
     }
-    // A command is under way: it is brought to its end, keeping what it has found, and the
+    // A command or a run is under way: it is brought to its end, keeping what it has found, and the
     // program ends after it.
     m_quitRequested = true;
     m_scheduler.stop();

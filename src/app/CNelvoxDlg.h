@@ -83,11 +83,11 @@ public:
     // shown in an error box and the program runs on.
     void RunCommand(const std::function<void()>& command);
 
-    // Starts a run of the scheduler through `start` and returns when it and what follows it
-    // (the prompt, the sort and the save) have ended. While the pages download the window
+    // Starts a run of the scheduler through `start` and returns its report once it and what
+    // follows it (the sort and the save) have ended. While the pages download the window
     // repaints and the tray icon answers, but nothing the user does reaches the window or its
     // dialogs but the progress display's Stop; a tick waits for the end.
-    void RunChecks(const std::function<bool()>& start);
+    RunReport RunChecks(const std::function<bool()>& start);
     // Downloads a favorite's first snapshot; the stamp for Last Updated, or "Never" when the
     // download failed or was stopped.
     QString DownloadFirstSnapshot(const QString& address);
@@ -95,6 +95,8 @@ public:
     int ExecHoldingTicks(QDialog& dialog);
 
     bool isRunInProgress() const { return m_scheduler.isRunning(); }
+    // A run is under way, or its change prompt is yet to come or is open.
+    bool isChecking() const { return m_scheduler.isRunning() || m_promptsPending > 0; }
     // A tick came while a run or the Add or Edit dialog held it off, and waits for its turn.
     bool isTickWaiting() const { return m_scheduler.isTickWaiting(); }
     // The progress display of a long run, while there is one.
@@ -137,6 +139,8 @@ private:
     void connectCommand(QPushButton* button, void (CNelvoxDlg::*handler)());
     // What the window shows of the scheduler's runs.
     void connectScheduler();
+    // A run has ended: the failures it found are shown, and its changes bring the prompt.
+    void onChecksFinished(const RunReport& report);
     // The favorites failing at their last check, in the list and the tray icon's tip.
     void showFailures();
     // Shows how far a long run has come: a dialog over the window while the user can see it,
@@ -156,6 +160,8 @@ private:
     std::unique_ptr<CheckProgressDlg> m_progress;
     QTimer m_longRunTimer;
     bool m_longRun = false;
+    // Change prompts that a run's end has asked for and that are yet to close.
+    int m_promptsPending = 0;
     // Commands under way, nested in each other's dialogs.
     int m_commandDepth = 0;
     // Quit came while a command was under way: the program ends once the command has.

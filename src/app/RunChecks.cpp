@@ -1,7 +1,8 @@
 // The main window's side of the checks: Update All Now, the hourly tick and a new favorite's
 // first snapshot start a run of the scheduler; while it is under way the window keeps
 // repainting and the tray icon keeps answering, the user's commands wait, and a long run
-// shows its progress and can be stopped.
+// shows its progress and can be stopped. Once a run has ended, its report may bring the
+// change prompt.
 #include "app/CNelvoxDlg.h"
 #include "app/CSTI.h"
 #include "app/CheckProgressDlg.h"
@@ -9,23 +10,25 @@
 
 #include <QCheckBox>
 #include <QEventLoop>
+#include <QTimer>
 
 void CNelvoxDlg::OnUpdateAllNow()
 {
-    RunChecks([this] { return m_scheduler.startUpdateAll(); });
+    m_scheduler.startUpdateAll();
 }
 
 void CNelvoxDlg::OnTimer()
 {
     if (m_ended)
         return;
-    RunChecks([this] { return m_scheduler.startTick(m_chkNotify->isChecked()); });
+    m_scheduler.startTick();
 }
 
 QString CNelvoxDlg::DownloadFirstSnapshot(const QString& address)
 {
-    RunChecks([&] { return m_scheduler.startFirstSnapshot(address); });
-    return m_scheduler.firstSnapshotStamp();
+    return RunChecks([&] {
+        return m_scheduler.startFirstSnapshot(address);
+    }).firstSnapshotStamps.value(address, QStringLiteral("Never"));
 }
 
 int CNelvoxDlg::ExecHoldingTicks(QDialog& dialog)
@@ -34,22 +37,50 @@ int CNelvoxDlg::ExecHoldingTicks(QDialog& dialog)
     return dialog.exec();
 }
 
-void CNelvoxDlg::RunChecks(const std::function<bool()>& start)
+RunReport CNelvoxDlg::RunChecks(const std::function<bool()>& start)
 {
+    RunReport report;
     bool ended = false;
     QEventLoop loop;
     // Connected for as long as the loop lives.
-    connect(&m_scheduler, &CheckScheduler::finished, &loop, [&] {
+    connect(&m_scheduler, &CheckScheduler::finished, &loop, [&](const RunReport& finished) {
+        report = finished;
         ended = true;
         loop.quit();
     });
     if (start() && !ended)
         loop.exec();
+    return report;
+}
+
+void CNelvoxDlg::onChecksFinished(const RunReport& report)
+{
+    showFailures();
+    if (m_quitRequested) {
+        // Quit came during the run: the program ends now, or once the command that waits
+        // for the run has ended, without asking anything.
+        if (m_commandDepth == 0) {
+            m_quitRequested = false;
+            RunCommand([this] { OnOK(); });
+        }
+        return;
+    }
+    // The prompt comes after Update All Now even with the notification box cleared: the user
+    // asked for that check. It opens from the event loop once the run's last slot has
+    // returned, never inside the run.
+    if (!report.anyChanged || m_ended)
+        return;
+    ++m_promptsPending;
+    QTimer::singleShot(0, this, [this] {
+        if (!m_quitRequested && !m_ended)
+            RunCommand([this] { NotifyChanges(); });
+        --m_promptsPending;
+    });
 }
 
 void CNelvoxDlg::connectScheduler()
 {
-    connect(&m_scheduler, &CheckScheduler::tickDue, this, [this] { RunCommand([this] { OnTimer(); }); });
+    connect(m_chkNotify, &QCheckBox::toggled, &m_scheduler, &CheckScheduler::setChecksEnabled);
     connect(&m_scheduler, &CheckScheduler::runStarted, this, [this] {
         m_inputHold.emplace(*this, [this] { return static_cast<const QWidget*>(m_progress.get()); });
         m_longRun = false;
@@ -64,14 +95,16 @@ void CNelvoxDlg::connectScheduler()
         m_trayIcon->SetProgressText(QString());
         m_inputHold.reset();
     });
-    // The prompt comes after Update All Now even with the notification box cleared: the user
-    // asked for that check. After Quit the program ends without asking.
-    connect(&m_scheduler, &CheckScheduler::changesFound, this, [this] {
-        if (!m_quitRequested)
-            NotifyChanges();
-    });
     connect(&m_scheduler, &CheckScheduler::saveFailed, this, &CNelvoxDlg::ShowError);
-    connect(&m_scheduler, &CheckScheduler::finished, this, &CNelvoxDlg::showFailures);
+    // A tick of the timer that could not start: shown once the timer's slot has returned.
+    connect(
+        &m_scheduler, &CheckScheduler::tickFailed, this,
+        [this](const QString& message) {
+            if (!m_ended)
+                ShowError(message);
+        },
+        Qt::QueuedConnection);
+    connect(&m_scheduler, &CheckScheduler::finished, this, &CNelvoxDlg::onChecksFinished);
     // Rows that come and go change the count.
     connect(&m_favorites, &QAbstractItemModel::rowsRemoved, this, &CNelvoxDlg::showFailures);
     connect(&m_favorites, &QAbstractItemModel::rowsInserted, this, &CNelvoxDlg::showFailures);

@@ -17,10 +17,7 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QFutureWatcher>
 #include <QRegularExpression>
-#include <QThreadPool>
-#include <QtConcurrent>
 
 #include <utility>
 
@@ -54,28 +51,18 @@ void removeQuietly(const QString& fileName)
 
 } // namespace
 
-// One task of the thread pool: the comparisons of a few checks, one after another.
-class CheckRun::ComparisonBatch : public QFutureWatcher<QList<SnapshotComparison>> {
-public:
-    using QFutureWatcher::QFutureWatcher;
-    QList<int> jobs;
-};
-
 struct CheckRun::Job {
     enum class Kind { Check, FirstSnapshot };
     Kind kind = Kind::Check;
     QString address;
-    // Which of the rows with this address: the first, the second, ...
-    int occurrence = 0;
+    // The row the check ends on, wherever it has moved meanwhile; none for a first snapshot.
+    FavoritesList::Id row = 0;
     QString snapshot;
     QString file;
     TransferPool::Validators validators;
     ChangeRule rule;
     // How the download ended, kept while its comparison is under way.
     TransferPool::Result result;
-    // The comparisons on the thread pool that this check's is one of, while they are under
-    // way; a child of the run.
-    ComparisonBatch* comparison = nullptr;
     // From start() until the check has ended or was stopped.
     bool running = false;
     bool downloaded = false;
@@ -88,6 +75,8 @@ CheckRun::CheckRun(FavoritesList& list, const TransferOptions& options, QObject*
 {
     connect(m_pool.get(), &TransferPool::finished, this,
         [this](int transfer, const TransferPool::Result& result) { onTransferFinished(transfer, result); });
+    m_comparisons.setKnownSnapshots(m_known);
+    connect(&m_comparisons, &ComparisonQueue::compared, this, &CheckRun::onCompared);
 }
 
 CheckRun::~CheckRun()
@@ -95,28 +84,15 @@ CheckRun::~CheckRun()
     if (m_started && !m_finished)
         stop();
     // A comparison reads its download until it ends: only then can the download go.
-    for (Job& job : m_jobs) {
-        if (job.comparison) {
-            job.comparison->waitForFinished();
-            removeQuietly(job.file);
-        }
-    }
+    for (const int index : m_comparisons.waitForAll())
+        removeQuietly(m_jobs[static_cast<size_t>(index)].file);
 }
 
 void CheckRun::addCheck(int row)
 {
     Job job;
     job.address = m_list.text(row, FavoritesList::WebSite);
-    // Rows come in the list's order, so one pass over the list counts the earlier rows of
-    // every address; a row out of order is counted on its own.
-    if (row < m_countedRows) {
-        for (int earlier = 0; earlier < row; ++earlier)
-            job.occurrence += m_list.text(earlier, FavoritesList::WebSite) == job.address;
-    } else {
-        for (; m_countedRows < row; ++m_countedRows)
-            ++m_earlierRows[m_list.text(m_countedRows, FavoritesList::WebSite)];
-        job.occurrence = m_earlierRows.value(job.address);
-    }
+    job.row = m_list.idOf(row);
     job.snapshot = SnapshotFileName(job.address);
     job.file = downloadFileName(static_cast<int>(m_jobs.size()));
     if (m_rules)
@@ -186,20 +162,19 @@ void CheckRun::stop()
     if (m_finished || m_stopped)
         return;
     m_stopped = true;
-    m_comparisonsCancelled->store(true);
+    m_comparisons.cancel();
     m_pool->abortAll();
     for (Job& job : m_jobs) {
         if (job.running && job.kind == Job::Kind::Check) {
             // A download under comparison goes once its comparison has ended.
-            if (!job.comparison)
+            if (!m_comparisons.isComparing(static_cast<int>(&job - m_jobs.data())))
                 removeQuietly(job.file);
             if (m_states)
                 m_states->at(job.address).outcome = FavoriteState::Outcome::Stopped;
         }
         job.running = false;
     }
-    m_waitingComparisons.clear();
-    if (m_comparing == 0)
+    if (m_comparisons.inFlight() == 0)
         end();
 }
 
@@ -245,8 +220,8 @@ void CheckRun::onTransferFinished(int transfer, const TransferPool::Result& resu
             reason = QStringLiteral("the server answered \"not modified\" to a plain request");
     } else if (!job.rule.isPageLength() && result.isDownloaded() && snapshotPresent(job.snapshot)) {
         job.result = result;
-        m_waitingComparisons.push_back(*found);
-        startComparisons();
+        m_comparisons.add({ *found, job.snapshot, job.file, job.rule });
+        m_comparisons.start();
         return;
     } else {
         const bool fileCreated = result.isDownloaded() || result.outcome == Transferred::Incomplete;
@@ -266,88 +241,22 @@ void CheckRun::finishJob(
         end();
 }
 
-void CheckRun::startComparisons()
+void CheckRun::onCompared(const QList<int>& checks, const QList<SnapshotComparison>& results)
 {
-    // The pool's threads are kept busy with a few more tasks waiting in its queue; the rest
-    // wait here as files, so that memory holds only the pages being compared. A long queue
-    // goes to the pool in shares of several checks, each task a hop between the threads less.
-    const int most = QThreadPool::globalInstance()->maxThreadCount() + 2;
-    constexpr qsizetype kMostPerTask = 16;
-    // A later check of a snapshot waits until the verdict of the earlier one is applied.
-    QSet<QString> skipped;
-    while (m_comparing < most) {
-        const qsizetype share
-            = std::clamp<qsizetype>(std::ssize(m_waitingComparisons) / (most - m_comparing), 1, kMostPerTask);
-        auto* batch = new ComparisonBatch(this);
-        struct Input {
-            QString snapshot;
-            QString download;
-            ChangeRule rule;
-            std::optional<KnownSnapshot> known;
-        };
-        std::vector<Input> inputs;
-        for (auto next = m_waitingComparisons.begin();
-             batch->jobs.size() < share && next != m_waitingComparisons.end();) {
-            const int index = *next;
-            Job& job = m_jobs[static_cast<size_t>(index)];
-            if (m_comparedSnapshots.contains(job.snapshot) || skipped.contains(job.snapshot)) {
-                skipped.insert(job.snapshot);
-                ++next;
-                continue;
-            }
-            m_comparedSnapshots.insert(job.snapshot);
-            next = m_waitingComparisons.erase(next);
-            job.comparison = batch;
-            batch->jobs.append(index);
-            inputs.push_back({ job.snapshot, job.file, job.rule, std::nullopt });
-            if (const auto found = m_known->constFind(job.snapshot); found != m_known->cend())
-                inputs.back().known = *found;
-        }
-        if (batch->jobs.isEmpty()) {
-            delete batch;
-            return;
-        }
-        ++m_comparing;
-        connect(batch, &QFutureWatcherBase::finished, this, [this, batch] { onCompared(batch); });
-        batch->setFuture(QtConcurrent::run([inputs = std::move(inputs), cancelled = m_comparisonsCancelled] {
-            QList<SnapshotComparison> results;
-            for (const Input& input : inputs) {
-                if (cancelled->load(std::memory_order_relaxed))
-                    break;
-                results.append(
-                    CompareWithSnapshot(input.snapshot, input.download, input.rule, input.known, cancelled.get()));
-            }
-            return results;
-        }));
-    }
-}
-
-void CheckRun::onCompared(ComparisonBatch* batch)
-{
-    // The batch is inside its own signal.
-    batch->deleteLater();
-    --m_comparing;
-    const QList<SnapshotComparison> results = m_stopped ? QList<SnapshotComparison>() : batch->result();
-    std::vector<std::pair<FavoriteState::Outcome, QString>> ends;
-    for (qsizetype at = 0; at < batch->jobs.size(); ++at) {
-        Job& job = m_jobs[static_cast<size_t>(batch->jobs[at])];
-        job.comparison = nullptr;
-        m_comparedSnapshots.remove(job.snapshot);
-        if (m_stopped) {
-            removeQuietly(job.file);
-            continue;
-        }
-        ends.push_back(applyComparison(job, results[at]));
-    }
     if (m_stopped) {
-        if (m_comparing == 0)
+        for (const int index : checks)
+            removeQuietly(m_jobs[static_cast<size_t>(index)].file);
+        if (m_comparisons.inFlight() == 0)
             end();
         return;
     }
-    startComparisons();
+    std::vector<std::pair<FavoriteState::Outcome, QString>> ends;
+    for (qsizetype at = 0; at < checks.size(); ++at)
+        ends.push_back(applyComparison(m_jobs[static_cast<size_t>(checks[at])], results[at]));
+    m_comparisons.start();
     // A slot of progress() may stop the run.
-    for (qsizetype at = 0; at < batch->jobs.size() && !m_stopped; ++at) {
-        Job& job = m_jobs[static_cast<size_t>(batch->jobs[at])];
+    for (qsizetype at = 0; at < checks.size() && !m_stopped; ++at) {
+        Job& job = m_jobs[static_cast<size_t>(checks[at])];
         finishJob(job, ends[static_cast<size_t>(at)].first, ends[static_cast<size_t>(at)].second, job.result);
     }
 }
@@ -463,8 +372,9 @@ void CheckRun::recordState(
 
 void CheckRun::stampRow(const Job& job, bool changed)
 {
-    const int row = findRow(job);
-    if (row < 0)
+    // A row deleted meanwhile is no longer there to stamp.
+    const int row = m_list.rowOf(job.row);
+    if (row < 0 || m_list.text(row, FavoritesList::WebSite) != job.address)
         return;
     m_list.setText(row, FavoritesList::LastUpdated, Clock::FormatTimeStamp(Clock::GetCurrentTime()));
     if (changed)
@@ -483,26 +393,4 @@ void CheckRun::keepAsLastDownload(const Job& job)
     if (m_lastKeptOrder >= 0)
         removeQuietly(m_jobs[static_cast<size_t>(m_lastKeptOrder)].file);
     m_lastKeptOrder = order;
-}
-
-int CheckRun::findRow(const Job& job)
-{
-    // The list does not change while a run holds off the commands, so its rows are looked up
-    // once; should it have changed all the same, they are looked up afresh.
-    auto rowOf = [&]() -> int {
-        const QList<int> rows = m_rowsOfAddress.value(job.address);
-        if (job.occurrence >= rows.size())
-            return -1;
-        const int row = rows[job.occurrence];
-        return row < m_list.count() && m_list.text(row, FavoritesList::WebSite) == job.address ? row : -1;
-    };
-    if (m_indexedRows == m_list.count()) {
-        if (const int row = rowOf(); row >= 0)
-            return row;
-    }
-    m_rowsOfAddress.clear();
-    for (int row = 0; row < m_list.count(); ++row)
-        m_rowsOfAddress[m_list.text(row, FavoritesList::WebSite)].append(row);
-    m_indexedRows = m_list.count();
-    return rowOf();
 }

@@ -19,6 +19,7 @@
 
 #include "platform/TransferPool.h"
 #include "store/FavoriteStates.h"
+#include "check/ComparisonQueue.h"
 #include "check/SnapshotComparison.h"
 
 class ChangeRules;
@@ -44,7 +45,11 @@ public:
     void setRules(const ChangeRules* rules) { m_rules = rules; }
     // What the comparisons learn of the snapshots' text, kept from one run to the next; without
     // it the run keeps its own.
-    void setKnownSnapshots(KnownSnapshots* known) { m_known = known ? known : &m_ownKnown; }
+    void setKnownSnapshots(KnownSnapshots* known)
+    {
+        m_known = known ? known : &m_ownKnown;
+        m_comparisons.setKnownSnapshots(m_known);
+    }
 
     // Queues the page check of the favorite in `row`: its page is downloaded again and judged
     // against its snapshot by the favorite's rule. A change makes the download the snapshot,
@@ -82,7 +87,6 @@ signals:
 
 private:
     struct Job;
-    class ComparisonBatch;
 
     void onTransferFinished(int transfer, const TransferPool::Result& result);
     // Judges a check's download by its length and applies the verdict; what came of it, and
@@ -90,10 +94,7 @@ private:
     FavoriteState::Outcome applyCheck(Job& job, bool fileCreated, bool complete, QString& reason);
     // Applies the verdict on a download to its snapshot and row. Throws FileError.
     FavoriteState::Outcome applyJudgement(Job& job, const Judgement& judgement, QString& reason);
-    // Hands the downloads waiting for a comparison to the thread pool, as far as the bound on
-    // tasks in flight and the order of the checks of one snapshot allow.
-    void startComparisons();
-    void onCompared(ComparisonBatch* batch);
+    void onCompared(const QList<int>& checks, const QList<SnapshotComparison>& results);
     // Applies what a comparison found; what came of the check, and why a failure.
     std::pair<FavoriteState::Outcome, QString> applyComparison(Job& job, const SnapshotComparison& comparison);
     // Records what the check of `job` found and counts it done.
@@ -104,7 +105,6 @@ private:
     // A download that did not become a snapshot is kept for the last download when it comes
     // later in the run's order than the one kept so far.
     void keepAsLastDownload(const Job& job);
-    int findRow(const Job& job);
     void end();
 
     FavoritesList& m_list;
@@ -114,21 +114,10 @@ private:
     std::vector<Job> m_jobs;
     // The job of each transfer of the pool.
     QHash<int, int> m_jobOfTransfer;
-    // Earlier rows of each address, counted up to m_countedRows, for addCheck().
-    QHash<QString, int> m_earlierRows;
-    int m_countedRows = 0;
-    // The rows of each address, for results, while the list has m_indexedRows rows.
-    QHash<QString, QList<int>> m_rowsOfAddress;
-    int m_indexedRows = -1;
-    // Checks whose download waits for its comparison, in the order the downloads ended.
-    std::deque<int> m_waitingComparisons;
-    int m_comparing = 0;
-    // The snapshots of the comparisons under way.
-    QSet<QString> m_comparedSnapshots;
     KnownSnapshots m_ownKnown;
     KnownSnapshots* m_known = &m_ownKnown;
-    // Set once the run no longer wants the comparisons under way.
-    std::shared_ptr<std::atomic<bool>> m_comparisonsCancelled = std::make_shared<std::atomic<bool>>(false);
+    // Checks whose download waits for its comparison, and those on the thread pool.
+    ComparisonQueue m_comparisons;
     int m_done = 0;
     int m_lastKeptOrder = -1;
     bool m_started = false;

@@ -13,7 +13,8 @@ CheckScheduler::CheckScheduler(FavoritesList& list, QObject* parent)
     : QObject(parent)
     , m_list(list)
 {
-    connect(&m_timer, &QTimer::timeout, this, &CheckScheduler::tickDue);
+    qRegisterMetaType<RunReport>();
+    connect(&m_timer, &QTimer::timeout, this, &CheckScheduler::runTick);
 }
 
 CheckScheduler::~CheckScheduler() = default;
@@ -40,7 +41,32 @@ int CheckScheduler::total() const
     return m_run ? m_run->total() : 0;
 }
 
-bool CheckScheduler::startTick(bool checks)
+void CheckScheduler::stopTicks()
+{
+    m_ticksStopped = true;
+    m_tickWaiting = false;
+    m_timer.stop();
+}
+
+void CheckScheduler::runTick()
+{
+    if (m_ticksStopped)
+        return;
+    try {
+        startTick();
+    } catch (const NelvoxError& error) {
+        qCInfo(lcCheck) << "tick without an internet session:" << error.message();
+        emit tickFailed(error.message());
+    }
+}
+
+bool CheckScheduler::endAtOnce(const RunReport& report)
+{
+    emit finished(report);
+    return true;
+}
+
+bool CheckScheduler::startTick()
 {
     if (m_run || m_holds > 0) {
         if (!m_tickWaiting)
@@ -49,26 +75,24 @@ bool CheckScheduler::startTick(bool checks)
         return false;
     }
     m_tickWaiting = false;
-    if (!checks) {
+    if (!m_checksEnabled) {
         qCInfo(lcCheck) << "tick: the notification box is cleared, nothing is checked";
         armTimer();
         save();
-        emit finished(false);
-        return true;
+        return endAtOnce({});
     }
     auto run = makeRun();
     // Which rows are due is settled at the tick's time, before any download, so that a slow
     // page cannot make the rows after it miss their hour.
     const QDateTime tickTime = Clock::GetCurrentTime();
     for (int row = 0; row < m_list.count(); ++row) {
-        g_strCurrentUrl = m_list.text(row, FavoritesList::WebSite);
         m_tickFrequency = ScheduledFrequency(m_list.text(row, FavoritesList::Updates), m_tickFrequency);
         if (IsDue(m_tickFrequency, tickTime))
             run->addCheck(row);
     }
     qCInfo(lcCheck) << "tick at" << tickTime.toString(Qt::ISODate) << ":" << run->total() << "of" << m_list.count()
                     << "favorites due";
-    begin(std::move(run), Kind::Tick);
+    begin(std::move(run), RunReport::Kind::Tick);
     return true;
 }
 
@@ -81,38 +105,15 @@ bool CheckScheduler::startUpdateAll()
         run = makeRun();
     } catch (const NelvoxError& error) {
         qCInfo(lcCheck) << "Update All Now without an internet session:" << error.message();
-    }
-    for (int row = 0; row < m_list.count(); ++row) {
-        g_strCurrentUrl = m_list.text(row, FavoritesList::WebSite);
-        if (run)
-            run->addCheck(row);
-    }
-    if (run) {
-        begin(std::move(run), Kind::UpdateAll);
-    } else {
         SortFavorites(m_list);
         save();
-        emit finished(false);
+        RunReport report;
+        report.kind = RunReport::Kind::UpdateAll;
+        return endAtOnce(report);
     }
-    return true;
-}
-
-bool CheckScheduler::startFirstSnapshot(const QString& address)
-{
-    if (m_run)
-        return false;
-    m_firstSnapshotStamp = QStringLiteral("Never");
-    std::unique_ptr<CheckRun> run;
-    try {
-        run = makeRun();
-    } catch (const NelvoxError& error) {
-        // A session that cannot even be created is one more failed download.
-        qCInfo(lcCheck) << "first snapshot of" << address << "without an internet session:" << error.message();
-        emit finished(false);
-        return true;
-    }
-    m_firstSnapshotJob = run->addFirstSnapshot(address);
-    begin(std::move(run), Kind::FirstSnapshot);
+    for (int row = 0; row < m_list.count(); ++row)
+        run->addCheck(row);
+    begin(std::move(run), RunReport::Kind::UpdateAll);
     return true;
 }
 
@@ -120,21 +121,22 @@ bool CheckScheduler::startFirstSnapshots(const QStringList& addresses)
 {
     if (m_run)
         return false;
-    m_firstSnapshotStamp = QStringLiteral("Never");
-    m_firstSnapshotJob = -1;
     m_firstSnapshotJobs.clear();
-    m_firstSnapshotsDownloaded.clear();
     std::unique_ptr<CheckRun> run;
     try {
         run = makeRun();
     } catch (const NelvoxError& error) {
+        // A session that cannot even be created is one more failed download.
         qCInfo(lcCheck) << addresses.size() << "first snapshots without an internet session:" << error.message();
-        emit finished(false);
-        return true;
+        RunReport report;
+        report.kind = RunReport::Kind::FirstSnapshots;
+        for (const QString& address : addresses)
+            report.firstSnapshotStamps.insert(address, QStringLiteral("Never"));
+        return endAtOnce(report);
     }
     for (const QString& address : addresses)
         m_firstSnapshotJobs.insert(address, run->addFirstSnapshot(address));
-    begin(std::move(run), Kind::FirstSnapshot);
+    begin(std::move(run), RunReport::Kind::FirstSnapshots);
     return true;
 }
 
@@ -165,15 +167,13 @@ void CheckScheduler::stop()
     m_run->stop();
 }
 
-void CheckScheduler::begin(std::unique_ptr<CheckRun> run, Kind kind)
+void CheckScheduler::begin(std::unique_ptr<CheckRun> run, RunReport::Kind kind)
 {
-    if (m_endingDepth == 0)
-        m_endedRuns.clear();
     m_run = std::move(run);
     m_kind = kind;
     connect(m_run.get(), &CheckRun::progress, this, &CheckScheduler::progress);
     // What follows a run comes from the event loop, not from inside whatever ended it (a Stop
-    // button's click, the last download's socket): the prompt may open a loop of its own.
+    // button's click, the last download's socket), so that the run can go at once.
     connect(m_run.get(), &CheckRun::finished, this, &CheckScheduler::onRunFinished, Qt::QueuedConnection);
     emit runStarted();
     m_run->start();
@@ -181,32 +181,32 @@ void CheckScheduler::begin(std::unique_ptr<CheckRun> run, Kind kind)
 
 void CheckScheduler::onRunFinished()
 {
-    ++m_endingDepth;
-    const Kind kind = m_kind;
-    CheckRun& run = *m_endedRuns.emplace_back(std::move(m_run));
-    const bool anyChanged = run.anyChanged();
-    if (kind == Kind::FirstSnapshot && run.downloaded(m_firstSnapshotJob))
-        m_firstSnapshotStamp = Clock::FormatTimeStamp(Clock::GetCurrentTime());
-    for (auto job = m_firstSnapshotJobs.cbegin(); job != m_firstSnapshotJobs.cend(); ++job) {
-        if (run.downloaded(job.value())) {
-            m_firstSnapshotsDownloaded << job.key();
-            m_firstSnapshotStamp = Clock::FormatTimeStamp(Clock::GetCurrentTime());
+    const std::unique_ptr<CheckRun> run = std::move(m_run);
+    RunReport report;
+    report.kind = m_kind;
+    report.anyChanged = run->anyChanged();
+    report.stopped = run->wasStopped();
+    if (m_kind == RunReport::Kind::FirstSnapshots) {
+        const QString now = Clock::FormatTimeStamp(Clock::GetCurrentTime());
+        for (auto job = m_firstSnapshotJobs.cbegin(); job != m_firstSnapshotJobs.cend(); ++job) {
+            const bool downloaded = run->downloaded(job.value());
+            report.firstSnapshotStamps.insert(job.key(), downloaded ? now : QStringLiteral("Never"));
+            if (downloaded)
+                report.firstSnapshotsDownloaded << job.key();
         }
+        m_firstSnapshotJobs.clear();
     }
-    m_firstSnapshotJobs.clear();
     emit runEnded();
-    // Armed before the prompt, so that a prompt left open does not hold up the next tick.
-    if (kind == Kind::Tick)
+    // The list is saved before the window asks the user about the changes: a program ended
+    // while the prompt is open loses nothing.
+    if (m_kind == RunReport::Kind::Tick && !m_ticksStopped)
         armTimer();
-    if (anyChanged)
-        emit changesFound();
-    if (kind == Kind::UpdateAll)
+    if (m_kind == RunReport::Kind::UpdateAll)
         SortFavorites(m_list);
-    if (kind != Kind::FirstSnapshot)
+    if (m_kind != RunReport::Kind::FirstSnapshots)
         save();
     saveStates();
-    --m_endingDepth;
-    emit finished(anyChanged);
+    emit finished(report);
     releaseWaitingTick();
 }
 
@@ -247,6 +247,6 @@ void CheckScheduler::releaseWaitingTick()
     QTimer::singleShot(0, this, [this] {
         // The timer may have fired first and run the tick.
         if (m_tickWaiting && !m_run && m_holds == 0)
-            emit tickDue();
+            runTick();
     });
 }

@@ -1,13 +1,14 @@
 // The checks of the favorites: the hourly tick and which rows it finds due, Update All Now,
-// the first snapshot of a new favorite, and what follows a run (the sort and the save). It
+// the first snapshots of new favorites, and what follows a run (the sort and the save). It
 // runs one CheckRun at a time on the event loop, holds a tick that falls while a run is under
-// way or while the window says it is busy, and reports what the window must show.
+// way or while the window says it is busy, and ends every run with its report.
 #pragma once
 
 #include "platform/TransferOptions.h"
 #include "store/ChangeRules.h"
 #include "store/DialogValues.h"
 #include "store/FavoriteStates.h"
+#include "check/RunReport.h"
 #include "check/SnapshotComparison.h"
 
 #include <QHash>
@@ -17,7 +18,6 @@
 #include <QTimer>
 
 #include <memory>
-#include <vector>
 
 class CheckRun;
 class FavoritesList;
@@ -45,9 +45,16 @@ public:
     // run into the next.
     TransferOptions& transferOptions() { return m_transferOptions; }
 
-    // The hourly timer; its timeout asks for a tick through tickDue().
+    // The hourly timer; its timeout runs a tick.
     QTimer& timer() { return m_timer; }
     void armTimer() { m_timer.start(kCheckIntervalMs); }
+    // Stops the timer and forgets a tick that waits: no tick runs any more.
+    void stopTicks();
+
+    // The notification box: with it cleared a tick checks nothing, but arms the timer again
+    // and saves the list. On until the window says otherwise.
+    void setChecksEnabled(bool enabled) { m_checksEnabled = enabled; }
+    bool checksEnabled() const { return m_checksEnabled; }
 
     // While a Hold lives (a dialog of the window is open), a tick waits; it runs once the last
     // hold has gone and no run is under way.
@@ -63,28 +70,24 @@ public:
     };
 
     // Each start returns false when nothing was started; otherwise finished() follows once the
-    // run has ended and what follows it is done, at once when there was nothing to do.
+    // run has ended and what follows it (the sort and the saves) is done, at once when there
+    // was nothing to do.
     //
-    // The tick: with `checks` on, every row that is due at this moment is checked; the timer is
-    // armed again and the list saved, not sorted. A tick that falls while a run is under way
-    // or a Hold lives waits (false). Throws InternetError when no internet session can be had:
-    // the timer is then not armed again and nothing is saved.
-    bool startTick(bool checks);
+    // The tick: with the checks enabled, every row that is due at this moment is checked; the
+    // timer is armed again and the list saved, not sorted. A tick that falls while a run is
+    // under way or a Hold lives waits (false) and runs once nothing holds it. Throws
+    // InternetError when no internet session can be had: the timer is then not armed again
+    // and nothing is saved. A tick of the timer or one that waited reports that through
+    // tickFailed() instead.
+    bool startTick();
     // Update All Now: every row, whatever its frequency; then the sort and the save. Without an
     // internet session every favorite fails as a download that fails.
     bool startUpdateAll();
-    // The first snapshot of `address`, downloaded straight into its snapshot file; then
-    // firstSnapshotStamp(). Nothing is sorted or saved.
-    bool startFirstSnapshot(const QString& address);
-    // The Last Updated stamp of the last first snapshot: its time, or "Never" when the download
-    // failed or was stopped.
-    QString firstSnapshotStamp() const { return m_firstSnapshotStamp; }
-    // The first snapshots of several addresses in one run side by side, as
-    // startFirstSnapshot(); then firstSnapshotsDownloaded(), and firstSnapshotStamp() is the
-    // time the run ended once any was downloaded.
+    // The first snapshots of several addresses in one run side by side, each downloaded
+    // straight into its snapshot file; the report gives each its Last Updated stamp, the time
+    // the run ended or "Never". Nothing is sorted or saved.
     bool startFirstSnapshots(const QStringList& addresses);
-    // The addresses of the last startFirstSnapshots() whose first snapshot was downloaded.
-    QStringList firstSnapshotsDownloaded() const { return m_firstSnapshotsDownloaded; }
+    bool startFirstSnapshot(const QString& address) { return startFirstSnapshots({ address }); }
 
     // Ends the run under way, keeping what finished; finished() follows.
     void stop();
@@ -95,31 +98,31 @@ public:
     int total() const;
 
 signals:
-    // The timer fired, or a tick that waited may run now: the window runs startTick().
-    void tickDue();
     // The downloads of a run begin and end; in between the window holds off its commands.
     void runStarted();
     void progress(int done, int total);
     void runEnded();
-    // A check of the run that just ended marked a row changed; the list is saved once the
-    // window has asked the user.
-    void changesFound();
     // Saving the list failed; the list in memory is as it was.
     void saveFailed(const QString& message);
-    // All that follows the run is done: the list is sorted and saved where its kind asks.
-    void finished(bool anyChanged);
+    // A tick of the timer, or one that had waited, could not run: no internet session.
+    void tickFailed(const QString& message);
+    // The run has ended and all that follows it is done: the list is sorted and saved where
+    // its kind asks, and what the checks found is saved.
+    void finished(const RunReport& report);
 
 private:
-    enum class Kind { Tick, UpdateAll, FirstSnapshot };
-
     // A run that records into the states. Throws InternetError when no session can be had.
     std::unique_ptr<CheckRun> makeRun();
     // Starts `run` as the run under way.
-    void begin(std::unique_ptr<CheckRun> run, Kind kind);
+    void begin(std::unique_ptr<CheckRun> run, RunReport::Kind kind);
     void onRunFinished();
+    // Ends a start that had nothing to run: `report` follows at once.
+    bool endAtOnce(const RunReport& report);
     void save();
     void saveStates();
-    // A tick that had to wait asks for its turn once nothing holds it off.
+    // A tick of the timer or one that waited: a failure goes out through tickFailed().
+    void runTick();
+    // A tick that had to wait runs once nothing holds it off.
     void releaseWaitingTick();
 
     FavoritesList& m_list;
@@ -130,20 +133,15 @@ private:
     TransferOptions m_transferOptions;
     QTimer m_timer;
     std::unique_ptr<CheckRun> m_run;
-    // Runs that have ended, kept until no signal of theirs is under way: a run ends inside
-    // its own signal, and a tick may start another while the window asks the user.
-    std::vector<std::unique_ptr<CheckRun>> m_endedRuns;
-    int m_endingDepth = 0;
-    Kind m_kind = Kind::Tick;
-    int m_firstSnapshotJob = -1;
-    QString m_firstSnapshotStamp;
-    // The jobs of startFirstSnapshots() by address, and what came of them.
+    RunReport::Kind m_kind = RunReport::Kind::Tick;
+    // The jobs of startFirstSnapshots() by address.
     QHash<QString, int> m_firstSnapshotJobs;
-    QStringList m_firstSnapshotsDownloaded;
     int m_holds = 0;
     bool m_tickWaiting = false;
+    bool m_ticksStopped = false;
+    bool m_checksEnabled = true;
     // The frequency that a tick gives a row whose code is none of the four letters: that of
-    // the row before it, also across ticks. The Add or Edit dialog keeps its own choice in
-    // g_nCurrentFrequency, which a tick inside the dialog must not touch.
+    // the row before it, also across ticks. The Add or Edit dialog keeps its own choice, which
+    // a tick inside the dialog must not touch.
     int m_tickFrequency = FREQ_NONE;
 };

@@ -126,15 +126,14 @@ void CNelvoxDlg::ImportBookmarksFrom(const QString& fileName)
     SaveFavoritesOrWarn();
 
     // The chosen addresses were no favorites before, so each names its own row.
-    RunChecks([&] { return m_scheduler.startFirstSnapshots(addresses); });
-    const QStringList downloaded = m_scheduler.firstSnapshotsDownloaded();
-    if (downloaded.isEmpty())
+    const RunReport report = RunChecks([&] { return m_scheduler.startFirstSnapshots(addresses); });
+    if (report.firstSnapshotsDownloaded.isEmpty())
         return;
-    const QSet<QString> stamped(downloaded.cbegin(), downloaded.cend());
-    const QString stamp = m_scheduler.firstSnapshotStamp();
+    const QSet<QString> stamped(report.firstSnapshotsDownloaded.cbegin(), report.firstSnapshotsDownloaded.cend());
     for (int row = 0; row < m_favorites.count(); ++row) {
-        if (stamped.contains(m_favorites.text(row, FavoritesList::WebSite)))
-            m_favorites.setText(row, FavoritesList::LastUpdated, stamp);
+        const QString& address = m_favorites.text(row, FavoritesList::WebSite);
+        if (stamped.contains(address))
+            m_favorites.setText(row, FavoritesList::LastUpdated, report.firstSnapshotStamps.value(address));
     }
     SaveFavoritesOrWarn();
 }

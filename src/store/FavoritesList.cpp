@@ -4,6 +4,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <numeric>
 
 FavoritesList::FavoritesList(QObject* parent)
     : QAbstractTableModel(parent)
@@ -38,6 +39,8 @@ void FavoritesList::insertFavorite(int position, const QString& webSite)
     Row row;
     row[WebSite] = webSite;
     m_rows.insert(m_rows.begin() + position, std::move(row));
+    m_ids.insert(m_ids.begin() + position, m_nextId++);
+    m_rowOfIdValid = false;
     endInsertRows();
 }
 
@@ -47,17 +50,54 @@ void FavoritesList::deleteFavorite(int row)
         return;
     beginRemoveRows(QModelIndex(), row, row);
     m_rows.erase(m_rows.begin() + row);
+    m_ids.erase(m_ids.begin() + row);
+    m_rowOfIdValid = false;
     endRemoveRows();
 }
 
-void FavoritesList::rewriteCells(std::vector<Row> rows)
+FavoritesList::Id FavoritesList::idOf(int row) const
 {
-    Q_ASSERT(rows.size() == m_rows.size());
-    if (rows.size() != m_rows.size())
+    return row >= 0 && row < count() ? m_ids[static_cast<size_t>(row)] : 0;
+}
+
+int FavoritesList::rowOf(Id id) const
+{
+    if (!m_rowOfIdValid) {
+        m_rowOfId.clear();
+        for (int row = 0; row < count(); ++row)
+            m_rowOfId.insert(m_ids[static_cast<size_t>(row)], row);
+        m_rowOfIdValid = true;
+    }
+    return m_rowOfId.value(id, -1);
+}
+
+void FavoritesList::moveRows(const std::vector<int>& order)
+{
+    Q_ASSERT(order.size() == m_rows.size());
+    if (order.size() != m_rows.size())
         return;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<int> newRowOf(order.size());
+    std::vector<Row> rows;
+    std::vector<Id> ids;
+    rows.reserve(order.size());
+    ids.reserve(order.size());
+    for (size_t newRow = 0; newRow < order.size(); ++newRow) {
+        const auto oldRow = static_cast<size_t>(order[newRow]);
+        newRowOf[oldRow] = static_cast<int>(newRow);
+        rows.push_back(std::move(m_rows[oldRow]));
+        ids.push_back(m_ids[oldRow]);
+    }
     m_rows = std::move(rows);
-    if (!m_rows.empty())
-        emit dataChanged(index(0, 0), index(count() - 1, ColumnCount - 1), { Qt::DisplayRole });
+    m_ids = std::move(ids);
+    m_rowOfIdValid = false;
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& index : before)
+        after << (index.isValid() ? this->index(newRowOf[static_cast<size_t>(index.row())], index.column()) : index);
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 int FavoritesList::rowCount(const QModelIndex& parent) const
@@ -121,24 +161,21 @@ void SortFavorites(FavoritesList& list)
     if (list.count() < 2)
         return;
     // Compare the UTF-8 bytes, which orders by character code like a byte-wise C compare.
-    struct Entry {
-        QByteArray key;
-        FavoritesList::Row cells;
-    };
-    std::vector<Entry> entries;
-    entries.reserve(list.rows().size());
+    std::vector<QByteArray> keys;
+    keys.reserve(list.rows().size());
     for (const FavoritesList::Row& row : list.rows())
-        entries.push_back({ row[FavoritesList::WebSite].toUtf8(), row });
+        keys.push_back(row[FavoritesList::WebSite].toUtf8());
+    std::vector<int> order(keys.size());
+    std::iota(order.begin(), order.end(), 0);
     // A stable sort: rows with equal addresses keep their order.
-    std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-        return std::lexicographical_compare(a.key.begin(), a.key.end(), b.key.begin(), b.key.end(),
-            [](char x, char y) { return static_cast<unsigned char>(x) < static_cast<unsigned char>(y); });
+    std::stable_sort(order.begin(), order.end(), [&keys](int a, int b) {
+        const QByteArray& x = keys[static_cast<size_t>(a)];
+        const QByteArray& y = keys[static_cast<size_t>(b)];
+        return std::lexicographical_compare(x.begin(), x.end(), y.begin(), y.end(),
+            [](char l, char r) { return static_cast<unsigned char>(l) < static_cast<unsigned char>(r); });
     });
-    std::vector<FavoritesList::Row> rows;
-    rows.reserve(entries.size());
-    for (Entry& entry : entries)
-        rows.push_back(std::move(entry.cells));
-    list.rewriteCells(std::move(rows));
+    if (!std::is_sorted(order.begin(), order.end()))
+        list.moveRows(order);
 }
 
 bool FavoritesList::containsAddress(const QString& webSite) const

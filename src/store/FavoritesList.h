@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -37,9 +38,17 @@ public:
     QStringList addresses() const;
     // Whether a row has exactly this Web Site.
     bool containsAddress(const QString& webSite) const;
-    // Rewrites the cells of every row in place; rows are neither inserted nor removed,
-    // so a view's selection stays at its row positions. `rows` must have count() entries.
-    void rewriteCells(std::vector<Row> rows);
+    // Every row has an id, given when it is inserted and kept wherever the row moves, so that
+    // work that outlasts a sort or a delete (a run of checks) can find its row again. Ids are
+    // never given twice while the list lives.
+    using Id = quint64;
+    Id idOf(int row) const;
+    // The row of `id` now, or -1 when it is gone.
+    int rowOf(Id id) const;
+    // Moves the rows so that new row i is old row order[i], as a change of the model's layout:
+    // a view's selection and current row follow their favorites. `order` must be a
+    // permutation of 0 to count() - 1.
+    void moveRows(const std::vector<int>& order);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -53,9 +62,14 @@ public:
 
 private:
     std::vector<Row> m_rows;
+    std::vector<Id> m_ids;
+    Id m_nextId = 1;
+    // The row of each id, built again once rows have come, gone or moved.
+    mutable QHash<Id, int> m_rowOfId;
+    mutable bool m_rowOfIdValid = false;
 };
 
 // Orders the rows by their Web Site text, comparing the UTF-8 bytes as unsigned values
 // (upper case before lower case, a prefix before the longer text). Equal addresses keep
-// their order. Only cell texts move.
+// their order. The rows move as a change of the list's layout.
 void SortFavorites(FavoritesList& list);

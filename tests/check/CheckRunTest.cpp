@@ -12,6 +12,7 @@
 #include "support/ScopedClock.h"
 #include "support/TempWorkDir.h"
 #include "check/ChangeRule.h"
+#include "check/ComparisonQueue.h"
 #include "check/PageChanges.h"
 #include "check/SnapshotName.h"
 #include "check/SnapshotReplace.h"
@@ -456,7 +457,76 @@ TEST_F(CheckRunTest, StopKeepsWhatFinishedAndLeavesTheRestAsItWas)
     EXPECT_EQ(finishedSignals, 1);
 }
 
+// A check that had finished before the stop keeps what it found: its next check asks "has
+// it changed since?" rather than downloading the whole page again.
+TEST_F(CheckRunTest, StateOfFinishedChecksKeptThroughAStop)
+{
+    m_server.setConditionalPage("/done", "a page that answers at once\n", "\"v1\"", "");
+    m_server.setStall("/stalled", "the start of a page\n", 5000);
+    addRow("/done");
+    addRow("/stalled");
+    WriteAll(SnapshotFileName(m_server.url("/stalled")), "old\r\n");
+    FavoriteStates states;
+    {
+        CheckRun run(m_list);
+        run.setStates(&states);
+        for (int row = 0; row < m_list.count(); ++row)
+            run.addCheck(row);
+        RunToEnd(run, [&] {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return run.done() == 1; }, 10'000));
+            run.stop();
+        });
+    }
+    EXPECT_EQ(states.at(m_server.url("/done")).outcome, FavoriteState::Outcome::Unchanged);
+    EXPECT_EQ(states.at(m_server.url("/stalled")).outcome, FavoriteState::Outcome::Stopped);
+
+    check({ 0 }, &states);
+    std::string sent = "(no request)";
+    for (const HttpServer::Request& request : m_server.requests()) {
+        if (request.target == "/done")
+            sent = request.headers.count("If-None-Match") ? request.headers.find("If-None-Match")->second : "(none)";
+    }
+    EXPECT_EQ(sent, "\"v1\"") << "the finished check's validators were lost to the stop";
+}
+
 const ChangeRule kPageText { ChangeRule::Kind::PageText, true, false, {}, {} };
+
+// The queue on the thread pool on its own: two comparisons of one snapshot never run at once,
+// each result comes back with its check, and a cancel drops what waits.
+TEST_F(CheckRunTest, TheComparisonQueueComparesOneSnapshotAtATime)
+{
+    WriteAll("a.NVD", "<p>one</p>\r\n");
+    WriteAll("b.NVD", "<p>two</p>\r\n");
+    WriteAll("download.0", "<p>one</p>\n");
+    WriteAll("download.1", "<p>one, changed</p>\n");
+    WriteAll("download.2", "<p>two</p>\n");
+    ComparisonQueue queue;
+    QMap<int, Verdict> verdicts;
+    QObject::connect(
+        &queue, &ComparisonQueue::compared, [&](const QList<int>& checks, const QList<SnapshotComparison>& results) {
+            ASSERT_EQ(checks.size(), results.size());
+            for (qsizetype at = 0; at < checks.size(); ++at)
+                verdicts.insert(checks[at], results[at].judgement.verdict);
+        });
+    queue.add({ 0, "a.NVD", "download.0", kPageText });
+    queue.add({ 1, "a.NVD", "download.1", kPageText });
+    queue.add({ 2, "b.NVD", "download.2", kPageText });
+    queue.start();
+    EXPECT_TRUE(queue.isComparing(0));
+    EXPECT_FALSE(queue.isComparing(1)) << "the second comparison of a.NVD must wait for the first";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return verdicts.contains(0) && verdicts.contains(2); }, 10'000));
+    EXPECT_FALSE(verdicts.contains(1));
+    queue.start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return verdicts.contains(1); }, 10'000));
+    EXPECT_EQ(verdicts.value(0), Verdict::Unchanged);
+    EXPECT_EQ(verdicts.value(1), Verdict::Changed);
+    EXPECT_EQ(verdicts.value(2), Verdict::Unchanged);
+
+    queue.add({ 3, "a.NVD", "download.1", kPageText });
+    queue.cancel();
+    queue.start();
+    EXPECT_EQ(queue.inFlight(), 0) << "a cancelled queue starts nothing";
+}
 const ChangeRule kWithoutNumbers { ChangeRule::Kind::PageText, true, true, {}, {} };
 
 TEST_F(CheckRunTest, EachRuleTellsTheEditsAReaderSeesFromNoise)

@@ -8,6 +8,7 @@
 #include "check/CheckScheduler.h"
 #include "check/SnapshotReplace.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -42,7 +43,7 @@ protected:
     }
     bool tick()
     {
-        return run([this] { return m_scheduler.startTick(true); });
+        return run([this] { return m_scheduler.startTick(); });
     }
     bool updateAll()
     {
@@ -75,6 +76,7 @@ TEST_F(CheckSchedulerTest, ATickChecksTheRowsDueAtItsTimeByTheirOwnFrequencyOrTh
         snapshotAsServed(path);
     }
     g_nCurrentFrequency = FREQ_MONTHLY; // what an Add or Edit dialog may have left
+    g_strCurrentUrl = QStringLiteral("http://left.by/a-dialog");
     addRow(m_list, "/x", "?"); // nothing before it in the first tick: never due
     addRow(m_list, "/m", "M");
     addRow(m_list, "/w", "W");
@@ -96,7 +98,7 @@ TEST_F(CheckSchedulerTest, ATickChecksTheRowsDueAtItsTimeByTheirOwnFrequencyOrTh
         EXPECT_EQ(askedInAnyOrder(), each.due) << each.time.toString().toStdString();
     }
     EXPECT_EQ(g_nCurrentFrequency, FREQ_MONTHLY) << "the tick keeps its own working frequency";
-    EXPECT_EQ(g_strCurrentUrl, url("/h")) << "the last row visited";
+    EXPECT_EQ(g_strCurrentUrl, "http://left.by/a-dialog") << "the tick leaves the dialog's address alone";
     EXPECT_TRUE(m_scheduler.timer().isActive());
     EXPECT_EQ(m_scheduler.timer().interval(), CheckScheduler::kCheckIntervalMs);
 }
@@ -106,28 +108,35 @@ TEST_F(CheckSchedulerTest, ATickWaitsForEveryHoldAndForTheRunUnderWayThenAsksFor
     m_server.setSlowPage("/slow", "a slow page\n", std::chrono::milliseconds(200));
     snapshotAsServed("/slow");
     addRow(m_list, "/slow", "H");
-    markRequests();
-    QSignalSpy due(&m_scheduler, &CheckScheduler::tickDue);
+    QSignalSpy ends(&m_scheduler, &CheckScheduler::finished);
+    const auto tickEnded = [&] {
+        const auto ended
+            = [&] { return !ends.isEmpty() && ends.last().at(0).value<RunReport>().kind == RunReport::Kind::Tick; };
+        for (QDeadlineTimer deadline(5000); !ended() && !deadline.hasExpired();)
+            ends.wait(100);
+        return ended();
+    };
     {
         CheckScheduler::Hold dialog(m_scheduler);
         {
             CheckScheduler::Hold nested(m_scheduler);
-            EXPECT_FALSE(m_scheduler.startTick(true));
+            EXPECT_FALSE(m_scheduler.startTick());
         }
         EXPECT_TRUE(m_scheduler.isTickWaiting());
-        EXPECT_FALSE(due.wait(100)) << "one hold is still there";
+        EXPECT_FALSE(ends.wait(100)) << "one hold is still there";
     }
-    EXPECT_TRUE(due.wait(5000)) << "the waiting tick asks for its turn once the holds are gone";
+    EXPECT_TRUE(tickEnded()) << "the waiting tick runs once the holds are gone";
+    ends.clear();
+    markRequests();
 
     bool heldDuringRun = false;
     ASSERT_TRUE(run([&] {
         const bool started = m_scheduler.startUpdateAll();
-        heldDuringRun = !m_scheduler.startTick(true) && m_scheduler.isTickWaiting();
+        heldDuringRun = !m_scheduler.startTick() && m_scheduler.isTickWaiting();
         return started;
     }));
     EXPECT_TRUE(heldDuringRun);
-    EXPECT_TRUE(due.wait(5000)) << "and once the run has ended";
-    ASSERT_TRUE(tick());
+    EXPECT_TRUE(tickEnded()) << "and once the run has ended";
     EXPECT_FALSE(m_scheduler.isTickWaiting());
     EXPECT_EQ(asked(), "/slow/slow") << "Update All Now, then the tick that waited";
 }
@@ -141,17 +150,19 @@ TEST_F(CheckSchedulerTest, AfterARunTheTickSavesTheListAsItIsAndUpdateAllNowSort
     snapshotAsServed("/a");
     addRow(m_list, "/b", "H");
     addRow(m_list, "/a", "D");
-    QSignalSpy changes(&m_scheduler, &CheckScheduler::changesFound);
+    int changes = 0;
+    QObject::connect(&m_scheduler, &CheckScheduler::finished, &m_scheduler,
+        [&](const RunReport& report) { changes += report.anyChanged; });
 
     ASSERT_TRUE(tick());
     const QByteArray b = url("/b").toUtf8() + " H10/02/21 11:00 AM YES\r\n";
     const QByteArray a = url("/a").toUtf8() + " DNever \r\n";
     EXPECT_EQ(ReadAll("nelvox.ini"), "2\r\n" + b + a);
-    EXPECT_EQ(changes.count(), 1);
+    EXPECT_EQ(changes, 1);
 
     ASSERT_TRUE(run([this] { return m_scheduler.startUpdateAll(); }));
     EXPECT_EQ(ReadAll("nelvox.ini"), "2\r\n" + a + b);
-    EXPECT_EQ(changes.count(), 1) << "nothing changed the second time";
+    EXPECT_EQ(changes, 1) << "nothing changed the second time";
 
     // A list that cannot be written is reported, and the run still ends.
     QFile::remove("nelvox.ini");
@@ -180,7 +191,7 @@ TEST_F(CheckSchedulerTest, FailuresAndStopsAreLoggedOnlyWhenTheCategoryIsOn)
     ASSERT_TRUE(run([this] { return m_scheduler.startUpdateAll(); }));
     ASSERT_TRUE(run([this] {
         CheckScheduler::Hold hold(m_scheduler);
-        return m_scheduler.startTick(true);
+        return m_scheduler.startTick();
     }) == false);
     QLoggingCategory::setFilterRules(QString());
     qInstallMessageHandler(previous);

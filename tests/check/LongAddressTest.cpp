@@ -123,6 +123,7 @@ TEST_F(LongAddress, AddCheckEditAndDeleteKeepSnapshotsForEveryLength)
         ModalAnswerer answers;
         answers.thenClick("No");
         window.findChild<QPushButton*>("btnUpdateAll")->click();
+        ASSERT_TRUE(WaitFor([&] { return !window.isChecking(); }, 60000));
         EXPECT_EQ(answers.pending(), 0) << "the changes were not announced";
     }
     for (const Favorite& favorite : favorites) {

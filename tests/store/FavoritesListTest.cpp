@@ -62,18 +62,35 @@ TEST(SortFavorites, IsStableAndLeavesTrivialListsAlone)
     EXPECT_EQ(column(list, 3), QStringList({ "", "YES", "", "YES", "YES" }));
 }
 
-TEST(SortFavorites, SelectionStaysAtItsRowPositions)
+// After an Add or Update All Now the sort moved cells under a selection that stayed on its
+// row number, and the next Delete removed another favorite.
+TEST(SortFavorites, SelectionFollowsItsFavoriteAndRowsKeepTheirIds)
 {
     FavoritesList list;
     addRow(list, { "c", "H", "", "" });
     addRow(list, { "b", "H", "", "" });
     addRow(list, { "a", "H", "", "" });
+    const FavoritesList::Id c = list.idOf(0);
+    const FavoritesList::Id a = list.idOf(2);
     QItemSelectionModel selection(&list);
     selection.select(list.index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    selection.setCurrentIndex(list.index(2, 0), QItemSelectionModel::NoUpdate);
     SortFavorites(list);
     EXPECT_EQ(column(list, 0), QStringList({ "a", "b", "c" }));
     ASSERT_EQ(selection.selectedRows().size(), 1);
-    EXPECT_EQ(selection.selectedRows().first().row(), 0) << "the highlighted position now shows another favorite";
+    EXPECT_EQ(selection.selectedRows().first().row(), 2) << "the selection must stay on its favorite";
+    EXPECT_EQ(selection.currentIndex().row(), 0) << "and so must the current row";
+    EXPECT_EQ(list.rowOf(c), 2);
+    EXPECT_EQ(list.rowOf(a), 0);
+    EXPECT_EQ(list.idOf(2), c);
+
+    list.deleteFavorite(1);
+    EXPECT_EQ(list.rowOf(c), 1);
+    list.insertFavorite(0, "new");
+    EXPECT_NE(list.idOf(0), a);
+    EXPECT_NE(list.idOf(0), c);
+    EXPECT_EQ(list.rowOf(a), 1);
+    EXPECT_EQ(list.rowOf(FavoritesList::Id(12345)), -1);
 }
 
 TEST(FavoritesList, ShowsFourColumnsWithHeadingsAndAlignment)
