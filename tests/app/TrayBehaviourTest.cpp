@@ -253,6 +253,7 @@ TEST_F(TrayBehaviour, TheIconsMenuShowsTheWindowAndUpdatesAll)
     window.RunCommand([&] { menu.actions()[1]->trigger(); });
     EXPECT_EQ(window.trayIcon().systemTrayIcon().toolTip(), QStringLiteral("Nelvox v1.0")) << "a run was started";
     menu.actions()[1]->trigger();
+    ASSERT_TRUE(WaitFor([&] { return !window.isChecking(); })) << "Update All Now did not end";
     EXPECT_EQ(window.trayIcon().systemTrayIcon().toolTip(), QStringLiteral("Nelvox v1.0 - 1 favorite failing"))
         << "Update All Now checked the favorite";
     EXPECT_FALSE(window.isRunInProgress());

@@ -142,8 +142,9 @@ TEST_F(NewUser, TheTrayIconAnswersWhileTheChangePromptWaits)
     clickIcon(3);
     QString menu = newWindow({}, { prompt, window });
     ASSERT_FALSE(menu.isEmpty()) << "the icon's menu did not open while the prompt waits";
+    // Show Nelvox, Update All Now, About Nelvox..., Quit Nelvox: About is the third of four.
     QRect items = geometryOf(menu);
-    click(QPoint(items.left() + 20, items.top() + items.height() / 4));
+    click(QPoint(items.left() + 20, items.top() + items.height() * 5 / 8));
     const QString about = newWindow("^About Nelvox$", {});
     ASSERT_FALSE(about.isEmpty()) << "About did not show while the prompt waits";
     m_session.focusAndType(about, "Return");
@@ -161,7 +162,7 @@ TEST_F(NewUser, TheTrayIconAnswersWhileTheChangePromptWaits)
     menu = newWindow({}, { prompt, window });
     ASSERT_FALSE(menu.isEmpty()) << "the icon's menu did not open the second time";
     items = geometryOf(menu);
-    click(QPoint(items.left() + 20, items.bottom() - items.height() / 4));
+    click(QPoint(items.left() + 20, items.bottom() - items.height() / 8));
     ASSERT_TRUE(m_nelvox->waitForFinished(15000)) << "Quit from the tray did not end Nelvox";
     EXPECT_EQ(m_nelvox->exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(m_nelvox->exitCode(), 0);
