@@ -1,8 +1,8 @@
 // Add Favorite end to end: the dialog answered by the test, the page served on 127.0.0.1.
 #include "app/CNelvoxDlg.h"
-#include "store/DialogValues.h"
 #include "platform/Clock.h"
 #include "platform/InternetSession.h"
+#include "store/DialogValues.h"
 #include "support/HttpServer.h"
 #include "support/ModalAnswerer.h"
 #include "support/TempWorkDir.h"
@@ -79,6 +79,13 @@ TEST_F(AddFavorite, SnapshotsTheNewPageStampsItAndSavesTheSortedList)
     EXPECT_EQ(ReadAll("nelvox.ini"),
         "2\r\n" + address.toUtf8() + " W12/06/26 02:35 AM \r\nhttp://zzz.example/ HNever YES\r\n");
     EXPECT_EQ(m_server.requestCount("/news/index.html"), 1);
+
+    // Typed without its scheme, the address is stored, sorted and snapshotted as the http one.
+    answers.then(fillDialog(address.mid(QStringLiteral("http://").size()) + "?again", "dailyRadio"));
+    window.OnAddFavorite();
+    ASSERT_EQ(window.favorites().count(), 3);
+    EXPECT_EQ(row(window, 1), QStringList({ address + "?again", "D", "12/06/26 02:35 AM", "" }));
+    EXPECT_TRUE(FileExists(SnapshotFileName(address + "?again")));
 }
 
 TEST_F(AddFavorite, CancelAddsNothingButStillSortsAndSaves)
