@@ -130,6 +130,9 @@ private:
     void addFavorite(const QString& address);
     // Runs a command once the event that asked for it has ended, unless a run is under way by then.
     void runLater(std::function<void()> command);
+    // Tells the user when the first snapshot just downloaded for `address` lacks the part of
+    // the page its rule chooses.
+    void WarnOfMissingPart(const QString& address, const ChangeRule& rule);
     // Writes the favorites file; a failure is shown to the user and the caller goes on.
     void SaveFavoritesOrWarn();
     void ShowError(const QString& message);

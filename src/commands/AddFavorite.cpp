@@ -2,7 +2,9 @@
 // snapshot of the page and its stamp, then the list is sorted and saved.
 #include "app/CNelvoxDlg.h"
 #include "commands/CAddEditDlg.h"
+#include "commands/MissingPart.h"
 #include "store/DialogValues.h"
+#include "check/ChangeRule.h"
 
 #include <QMessageBox>
 
@@ -41,9 +43,19 @@ void CNelvoxDlg::addFavorite(const QString& address)
         // created the page is still fetched and the row still stamped.
         const QString stamp = DownloadFirstSnapshot(added);
         m_favorites.setText(row, FavoritesList::LastUpdated, stamp);
+        WarnOfMissingPart(added, g_currentRule);
     }
 
     // Also after a cancelled dialog.
     SortFavorites(m_favorites);
     SaveFavoritesOrWarn();
+}
+
+void CNelvoxDlg::WarnOfMissingPart(const QString& address, const ChangeRule& rule)
+{
+    if (!IsPartMissing(address, rule))
+        return;
+    QMessageBox box(
+        QMessageBox::Information, QStringLiteral("Nelvox"), PartMissingReason(), QMessageBox::Ok, boxOwner());
+    box.exec();
 }

@@ -175,6 +175,10 @@ void CAddEditDlg::OnOK()
     const std::optional<ChangeRule> rule = chosenRule();
     if (!rule)
         return;
+    // The check fetches an address without a scheme as http; stored that way, the list, its
+    // sort, the snapshot's name and an export all see the address that is fetched.
+    if (AddressScheme(g_strCurrentUrl).isEmpty())
+        g_strCurrentUrl.prepend(QStringLiteral("http://"));
     g_currentRule = *rule;
     g_bDialogCancelled = false;
     QDialog::accept();

@@ -167,7 +167,11 @@ TEST_F(LongAddress, AddCheckEditAndDeleteKeepSnapshotsForEveryLength)
     std::vector<int> all(static_cast<size_t>(window.favorites().count()));
     std::iota(all.begin(), all.end(), 0);
     selectOnly(window, all);
+    // Rows that say YES bring Delete's question.
+    ModalAnswerer deleteAnswers;
+    deleteAnswers.thenClick("Yes");
     window.RunCommand([&] { window.OnDeleteSelected(); });
+    EXPECT_EQ(deleteAnswers.pending(), 0) << "Delete did not ask";
     EXPECT_EQ(window.favorites().count(), 0);
     EXPECT_EQ(snapshotFiles(), QStringList()) << "Delete left snapshots behind";
 }

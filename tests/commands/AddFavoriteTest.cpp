@@ -72,6 +72,45 @@ TEST_F(AddFavorite, SnapshotsTheNewPageStampsItAndSavesTheSortedList)
     EXPECT_EQ(ReadAll("nelvox.ini"),
         "2\r\n" + address.toUtf8() + " W12/06/26 02:35 AM \r\nhttp://zzz.example/ HNever YES\r\n");
     EXPECT_EQ(m_server.requestCount("/news/index.html"), 1);
+
+    // Typed without its scheme, the address is stored, sorted and snapshotted as the http one.
+    answers.then(fillDialog(address.mid(QStringLiteral("http://").size()) + "?again", "dailyRadio"));
+    window.OnAddFavorite();
+    ASSERT_EQ(window.favorites().count(), 3);
+    EXPECT_EQ(row(window, 1), QStringList({ address + "?again", "D", "12/06/26 02:35 AM", "" }));
+    EXPECT_TRUE(FileExists(SnapshotFileName(address + "?again")));
+}
+
+// A part of the page that the page just fetched lacks is said at once, in the check's words;
+// one that is there, or a missing page, says nothing.
+TEST_F(AddFavorite, APartThatIsNotOnTheNewPageIsSaid)
+{
+    m_server.setPage("/p", "<html><body><p id=\"here\">text</p></body></html>");
+    CNelvoxDlg window;
+    auto withPart = [](const QString& address, const QString& part) {
+        return [address, part](QWidget* dialog) {
+            auto* pageText = dialog->findChild<QRadioButton*>("pageTextRadio");
+            auto* partEdit = dialog->findChild<QLineEdit*>("partEdit");
+            ASSERT_TRUE(pageText && partEdit);
+            pageText->setChecked(true);
+            partEdit->setText(part);
+            fillDialog(address, "dailyRadio")(dialog);
+        };
+    };
+    ModalAnswerer answers;
+    answers.then(withPart(m_server.url("/p"), "#absent")).thenClick("OK");
+    window.OnAddFavorite();
+    EXPECT_EQ(answers.pending(), 0) << "no box for the missing part";
+    EXPECT_EQ(
+        answers.texts().value(1), QStringLiteral("The part of the page chosen for this favorite is not on the page."));
+    EXPECT_EQ(window.favorites().count(), 1) << "the favorite is added all the same";
+
+    answers.then(withPart(m_server.url("/p") + "?2", "#here")).then(withPart("http://127.0.0.1:1/", "#absent"));
+    window.OnAddFavorite();
+    window.OnAddFavorite();
+    EXPECT_EQ(answers.pending(), 0);
+    EXPECT_EQ(answers.texts().size(), 4) << answers.texts().value(4).toStdString();
+    EXPECT_EQ(window.favorites().count(), 3);
 }
 
 TEST_F(AddFavorite, CancelAddsNothingButStillSortsAndSaves)

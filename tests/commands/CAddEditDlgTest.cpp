@@ -346,9 +346,15 @@ TEST_F(AddEditDialog, TrimsThePastedAddressAndRefusesSchemesItCannotFetch)
     EXPECT_EQ(result, QDialog::Accepted);
     EXPECT_EQ(g_strCurrentUrl, QStringLiteral("http://127.0.0.1/pasted"));
 
-    // The schemes it can fetch, and an address without one, are taken as they stand.
-    for (const char* address :
-        { "HTTPS://127.0.0.1/", "file:///tmp/page.html", "www.example.com/a:b", "localhost:8080" }) {
+    // The schemes it can fetch are taken as they stand; an address without one gets http://.
+    const std::pair<const char*, const char*> kept[] = {
+        { "HTTPS://127.0.0.1/", "HTTPS://127.0.0.1/" },
+        { "file:///tmp/page.html", "file:///tmp/page.html" },
+        { "www.example.com/a:b", "http://www.example.com/a:b" },
+        { "localhost:8080", "http://localhost:8080" },
+        { "127.0.0.1:8765/news.html", "http://127.0.0.1:8765/news.html" },
+    };
+    for (const auto& [address, stored] : kept) {
         g_strCurrentUrl = QString::fromLatin1(address);
         runModal([&] {
             ModalAnswerer boxes;
@@ -359,7 +365,7 @@ TEST_F(AddEditDialog, TrimsThePastedAddressAndRefusesSchemesItCannotFetch)
             if (m_dlg.isVisible())
                 m_dlg.done(QDialog::Rejected);
         });
-        EXPECT_EQ(g_strCurrentUrl, QString::fromLatin1(address));
+        EXPECT_EQ(g_strCurrentUrl, QString::fromLatin1(stored));
     }
 }
 

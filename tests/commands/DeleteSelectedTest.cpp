@@ -206,4 +206,40 @@ TEST_F(DeleteSelected, ASnapshotThatCannotBeRemovedStopsAtItsRow)
     EXPECT_FALSE(FileExists("nelvox.ini")) << "nothing saved after the failure";
 }
 
+TEST_F(DeleteSelected, AsksBeforeDeletingAChangedFavoriteOrOneWithARuleOfItsOwn)
+{
+    CNelvoxDlg window;
+    fill(window, { "http://a.example/", "http://b.example/", "http://c.example/", "http://d.example/" });
+    window.favorites().setText(0, FavoritesList::Changed, QStringLiteral("YES"));
+    window.scheduler().rules().setRule("http://c.example/", ChangeRule::pageText());
+
+    // No keeps every selected favorite, the plain one too.
+    select(window, { 0, 1, 2 });
+    ModalAnswerer answers;
+    answers.thenClick("No");
+    window.RunCommand([&] { window.OnDeleteSelected(); });
+    EXPECT_EQ(answers.pending(), 0) << "no question";
+    const QString question = answers.texts().value(0);
+    EXPECT_TRUE(question.startsWith("Delete the favorites that changed or have a rule of their own?"))
+        << question.toStdString();
+    EXPECT_TRUE(question.contains("2 of the 3 selected favorites")) << question.toStdString();
+    EXPECT_EQ(addresses(window).size(), 4);
+    EXPECT_TRUE(FileExists(SnapshotFileName("http://a.example/")));
+    EXPECT_FALSE(FileExists("nelvox.ini"));
+
+    // Yes deletes them all.
+    answers.thenClick("Yes");
+    window.RunCommand([&] { window.OnDeleteSelected(); });
+    EXPECT_EQ(answers.pending(), 0);
+    EXPECT_EQ(addresses(window), QStringList({ "http://d.example/" }));
+    EXPECT_FALSE(FileExists(SnapshotFileName("http://c.example/")));
+    EXPECT_TRUE(window.scheduler().rules().rule("http://c.example/").isPageLength()) << "its rule went with it";
+
+    // A plain favorite goes at once.
+    select(window, { 0 });
+    window.RunCommand([&] { window.OnDeleteSelected(); });
+    EXPECT_EQ(window.favorites().count(), 0);
+    EXPECT_EQ(answers.texts().size(), 2) << answers.texts().value(2).toStdString();
+}
+
 } // namespace

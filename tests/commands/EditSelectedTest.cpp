@@ -144,7 +144,7 @@ protected:
     QTimer m_stuckGuard;
 };
 
-TEST_F(EditSelected, OkDownloadsAgainBottomUpRestampsAndKeepsTheMark)
+TEST_F(EditSelected, OkBottomUpKeepsTheSnapshotStampAndMarkOfAKeptAddress)
 {
     m_server.setPage("/a", "fresh a\nsecond line\n");
     m_server.setPage("/d", "fresh d\n");
@@ -168,20 +168,54 @@ TEST_F(EditSelected, OkDownloadsAgainBottomUpRestampsAndKeepsTheMark)
     EXPECT_EQ(m_shown[1].frequency, FREQ_HOURLY);
     EXPECT_EQ(answers.pending(), 1) << "unexpected message: " << answers.texts().value(2).toStdString();
 
-    EXPECT_EQ(row(window, 5), QStringList({ m_server.url("/a"), "W", kStamp, "YES" })) << "CHANGED is kept";
-    EXPECT_EQ(row(window, 2), QStringList({ m_server.url("/d"), "H", kStamp, "" }));
+    EXPECT_EQ(row(window, 5), QStringList({ m_server.url("/a"), "W", kOldStamp, "YES" }))
+        << "the address stayed: CHANGED and Last Updated are kept";
+    EXPECT_EQ(row(window, 2), QStringList({ m_server.url("/d"), "H", kOldStamp, "" }));
     for (int other : { 0, 1, 3, 4 }) {
         EXPECT_EQ(row(window, other), QStringList({ m_server.url(paths[other]), "D", kOldStamp, "" })) << other;
         EXPECT_EQ(ReadAll(SnapshotFileName(m_server.url(paths[other]))), kOldSnapshot) << other;
     }
-    EXPECT_EQ(ReadAll(SnapshotFileName(m_server.url("/a"))), QByteArray("fresh a\r\nsecond line\r\n"));
-    EXPECT_EQ(ReadAll(SnapshotFileName(m_server.url("/d"))), QByteArray("fresh d\r\n"));
-    EXPECT_EQ(m_server.requestCount("/a"), 1);
-    EXPECT_EQ(m_server.requestCount("/d"), 1);
-    EXPECT_FALSE(FileExists(kTempDownloadFileName)) << "Edit writes straight into the snapshot";
+    EXPECT_EQ(ReadAll(SnapshotFileName(m_server.url("/a"))), kOldSnapshot) << "not downloaded again";
+    EXPECT_EQ(ReadAll(SnapshotFileName(m_server.url("/d"))), kOldSnapshot);
+    EXPECT_EQ(m_server.requestCount("/a"), 0);
+    EXPECT_EQ(m_server.requestCount("/d"), 0);
+    EXPECT_FALSE(FileExists(kTempDownloadFileName));
     EXPECT_EQ(ReadAll("nelvox.ini"), fileOf(window)) << "saved in the list's order, unsorted";
     EXPECT_TRUE(ReadAll("nelvox.ini").startsWith("6\r\n" + m_server.url("/f").toUtf8()));
     EXPECT_FALSE(g_bDialogCancelled);
+}
+
+// A change the check has not reported yet: a word of the same length is no change by Page length,
+// but is by Page text. Editing the favorite to Page text must not swallow it.
+TEST_F(EditSelected, AKeptAddressKeepsTheChangeTheCheckHasNotYetReported)
+{
+    m_server.setPage("/page", "the page as it is!\n");
+    CNelvoxDlg window;
+    window.findChild<QCheckBox*>("chkNotify")->setChecked(false);
+    add(window, m_server.url("/page"), "D", kOldStamp, "");
+    WriteAll(PreviousCopyName(SnapshotFileName(m_server.url("/page"))), "earlier");
+    select(window, { 0 });
+
+    ModalAnswerer answers;
+    answers.then([&](QWidget* dialog) {
+        auto* pageText = dialog->findChild<QRadioButton*>("pageTextRadio");
+        ASSERT_TRUE(pageText);
+        QTest::mouseClick(pageText, Qt::LeftButton, {}, QPoint(6, pageText->height() / 2));
+        confirm({}, "weeklyRadio")(dialog);
+    });
+    window.RunCommand([&] { window.OnEditSelected(); });
+    EXPECT_EQ(answers.pending(), 0);
+    EXPECT_EQ(row(window, 0), QStringList({ m_server.url("/page"), "W", kOldStamp, "" }));
+    EXPECT_EQ(ReadAll(SnapshotFileName(m_server.url("/page"))), kOldSnapshot);
+    EXPECT_EQ(ReadAll(PreviousCopyName(SnapshotFileName(m_server.url("/page")))), "earlier");
+    EXPECT_EQ(m_server.requestCount("/page"), 0);
+    EXPECT_FALSE(window.scheduler().rules().rule(m_server.url("/page")).isPageLength());
+
+    // The next check finds the change under the new rule.
+    answers.thenClick("No");
+    window.RunCommand([&] { window.OnUpdateAllNow(); });
+    EXPECT_EQ(window.favorites().text(0, FavoritesList::Changed), "YES");
+    EXPECT_EQ(ReadAll(SnapshotFileName(m_server.url("/page"))), QByteArray("the page as it is!\r\n"));
 }
 
 TEST_F(EditSelected, ANewAddressReplacesTheOldSnapshotAndKeepsItsPlace)
@@ -246,8 +280,8 @@ TEST_F(EditSelected, CancelKeepsTheRowAndOnlyAConfirmedLastDialogWrites)
     window.RunCommand([&] { window.OnEditSelected(); });
     EXPECT_EQ(shownAddresses(), QStringList({ m_server.url("/bottom"), m_server.url("/top") }));
     EXPECT_EQ(answers.pending(), 1) << answers.texts().value(3).toStdString();
-    EXPECT_EQ(row(window, 1), QStringList({ m_server.url("/bottom"), "W", kStamp, "" })) << "the first edit stays";
-    EXPECT_EQ(ReadAll(SnapshotFileName(m_server.url("/bottom"))), QByteArray("bottom now\r\n"));
+    EXPECT_EQ(row(window, 1), QStringList({ m_server.url("/bottom"), "W", kOldStamp, "" })) << "the first edit stays";
+    EXPECT_EQ(ReadAll(SnapshotFileName(m_server.url("/bottom"))), kOldSnapshot);
     EXPECT_EQ(row(window, 0), QStringList({ m_server.url("/top"), "H", kOldStamp, "YES" }));
     EXPECT_FALSE(FileExists("nelvox.ini")) << "the last dialog was cancelled: nothing written";
     EXPECT_FALSE(g_bDialogCancelled);
@@ -276,8 +310,9 @@ TEST_F(EditSelected, APageThatCannotBeFetchedGivesNever)
     EXPECT_EQ(row(window, 1), QStringList({ "http://127.0.0.1:1/x", "D", "Never", "YES" }));
     EXPECT_FALSE(FileExists(SnapshotFileName("http://old.example/")));
     EXPECT_FALSE(FileExists(SnapshotFileName("http://127.0.0.1:1/x")));
-    EXPECT_EQ(row(window, 0), QStringList({ m_server.url("/page"), "M", "Never", "" }));
-    EXPECT_FALSE(FileExists(SnapshotFileName(m_server.url("/page")))) << "the old snapshot went before the download";
+    EXPECT_EQ(row(window, 0), QStringList({ m_server.url("/page"), "M", kOldStamp, "" }))
+        << "a kept address is not fetched, so it cannot fail";
+    EXPECT_EQ(ReadAll(SnapshotFileName(m_server.url("/page"))), kOldSnapshot);
     EXPECT_EQ(m_server.requestCount("/page"), 0);
     EXPECT_EQ(ReadAll("nelvox.ini"), fileOf(window));
 }
@@ -303,9 +338,10 @@ TEST_F(EditSelected, AMissingOrSharedSnapshotNoLongerBlocks)
 
     EXPECT_EQ(answers.pending(), 1) << "a snapshot already gone stopped the command: "
                                     << answers.texts().value(3).toStdString();
-    EXPECT_EQ(row(window, 2), QStringList({ m_server.url("/never"), "D", kStamp, "" }));
-    EXPECT_EQ(ReadAll(SnapshotFileName(m_server.url("/never"))), QByteArray("finally\r\n"));
-    EXPECT_EQ(row(window, 1), QStringList({ m_server.url("/a/b"), "H", kStamp, "" }));
+    EXPECT_EQ(row(window, 2), QStringList({ m_server.url("/never"), "D", "Never", "" }))
+        << "a kept address waits for its check for a first snapshot";
+    EXPECT_FALSE(FileExists(SnapshotFileName(m_server.url("/never"))));
+    EXPECT_EQ(row(window, 1), QStringList({ m_server.url("/a/b"), "H", kOldStamp, "" }));
     EXPECT_EQ(row(window, 0), QStringList({ m_server.url("/a/b"), "H", kStamp, "" }));
     EXPECT_EQ(ReadAll(SnapshotFileName(m_server.url("/a/b"))), QByteArray("shared\r\n"));
     EXPECT_EQ(ReadAll("nelvox.ini"), fileOf(window));
@@ -340,8 +376,9 @@ TEST_F(EditSelected, KeepsWhatAnotherRowUsesAndThePreviousCopyOfAnUnchangedAddre
         EXPECT_EQ(ReadAll(snapshot), kOldSnapshot) << "another row still uses " << snapshot.toStdString();
         EXPECT_EQ(ReadAll(PreviousCopyName(snapshot)), "earlier") << snapshot.toStdString();
     }
-    EXPECT_EQ(row(window, 4), QStringList({ m_server.url("/solo"), "M", kStamp, "YES" }));
-    EXPECT_EQ(ReadAll(solo), QByteArray("solo now\r\n")) << "downloaded again";
+    EXPECT_EQ(row(window, 4), QStringList({ m_server.url("/solo"), "M", kOldStamp, "YES" }));
+    EXPECT_EQ(ReadAll(solo), kOldSnapshot) << "the address stayed: not downloaded again";
+    EXPECT_EQ(m_server.requestCount("/solo"), 0);
     EXPECT_EQ(ReadAll(PreviousCopyName(solo)), "earlier") << "the address stayed: so does its previous copy";
     EXPECT_EQ(ReadAll(SnapshotFileName(m_server.url("/moved"))), QByteArray("moved\r\n"));
 }
@@ -438,10 +475,12 @@ TEST_F(EditSelected, TheRuleGoesWithItsAddressThroughAddEditAndDelete)
     EXPECT_TRUE(saved.rule(m_server.url("/a")).isPageLength());
     EXPECT_EQ(saved.rule(m_server.url("/c")), numbersRule);
 
-    // Delete /c (Edit keeps its row in place): its rule goes, also from memory, so that the
-    // address added again starts anew.
+    // Delete /c (Edit keeps its row in place), answering Yes to the question its rule brings:
+    // its rule goes, also from memory, so that the address added again starts anew.
     ASSERT_EQ(window.favorites().text(0, FavoritesList::WebSite), m_server.url("/c"));
+    answers.thenClick("Yes");
     window.OnDeleteSelected();
+    EXPECT_EQ(answers.pending(), 0) << "Delete did not ask";
     saved.load();
     EXPECT_TRUE(saved.rule(m_server.url("/c")).isPageLength());
     EXPECT_TRUE(window.scheduler().rules().rule(m_server.url("/c")).isPageLength());

@@ -31,9 +31,11 @@ protected:
     {
         g_bDialogCancelled = false;
         m_server.setPage("/dir", "the page behind the directory\n");
-        m_server.setPage("/link", "the page behind the link\n");
-        // Rows in sorted order: /dir before /link.
-        for (const char* path : { "/dir", "/link" }) {
+        // "/x!link" and "/x/link" are two addresses with one snapshot file, so that Edit from the one
+        // to the other downloads into the link.
+        m_server.setPage("/x/link", "the page behind the link\n");
+        // Rows in sorted order: /dir before /x!link.
+        for (const char* path : { "/dir", "/x!link" }) {
             const int row = m_window.favorites().count();
             m_window.favorites().insertFavorite(row, m_server.url(path));
             m_window.favorites().setText(row, FavoritesList::Updates, "H");
@@ -51,7 +53,7 @@ protected:
     }
 
     QString dirSnapshot() const { return SnapshotFileName(m_server.url("/dir")); }
-    QString linkSnapshot() const { return SnapshotFileName(m_server.url("/link")); }
+    QString linkSnapshot() const { return SnapshotFileName(m_server.url("/x!link")); }
     void select(std::initializer_list<int> rows)
     {
         QItemSelectionModel* selection = m_window.findChild<QTreeView*>("listFavorites")->selectionModel();
@@ -59,17 +61,20 @@ protected:
             selection->select(
                 m_window.favorites().index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
-    // Answers the Add or Edit Favorite dialog with OK, the address unchanged, hourly.
-    static ModalAnswerer::Answer confirm()
+    // Answers the Add or Edit Favorite dialog with OK, hourly, the address `address` (an
+    // address Edit keeps touches no snapshot).
+    static ModalAnswerer::Answer confirm(const QString& address)
     {
-        return [](QWidget* dialog) {
+        return [address](QWidget* dialog) {
             auto* radio = dialog->findChild<QRadioButton*>("hourlyRadio");
             auto* ok = dialog->findChild<QPushButton*>("okButton");
-            if (!radio || !ok) {
+            auto* edit = dialog->findChild<QLineEdit*>("urlEdit");
+            if (!radio || !ok || !edit) {
                 ADD_FAILURE() << "not the Add or Edit Favorite dialog: " << dialog->windowTitle().toStdString();
                 dialog->close();
                 return;
             }
+            edit->setText(address);
             QTest::mouseClick(radio, Qt::LeftButton);
             QTest::mouseClick(ok, Qt::LeftButton);
         };
@@ -103,7 +108,7 @@ TEST_F(BrokenSnapshotCommands, EditReplacesTheLinkAndStopsAtTheDirectory)
 {
     select({ 1 });
     ModalAnswerer answers;
-    answers.then(confirm());
+    answers.then(confirm(m_server.url("/x/link")));
     m_window.RunCommand([this] { m_window.OnEditSelected(); });
     ASSERT_EQ(answers.pending(), 0);
     EXPECT_EQ(answers.texts().size(), 1) << "unexpected message: " << answers.texts().value(1).toStdString();
@@ -117,7 +122,7 @@ TEST_F(BrokenSnapshotCommands, EditReplacesTheLinkAndStopsAtTheDirectory)
     m_window.findChild<QTreeView*>("listFavorites")->selectionModel()->clearSelection();
     select({ 0 });
     const FavoritesList::Row before = m_window.favorites().rows().at(0);
-    answers.then(confirm()).thenClick("OK");
+    answers.then(confirm(m_server.url("/dir/moved"))).thenClick("OK");
     m_window.RunCommand([this] { m_window.OnEditSelected(); });
     ASSERT_EQ(answers.pending(), 0) << "no error box for a snapshot that cannot be removed";
     EXPECT_TRUE(answers.texts().last().contains(dirSnapshot())) << answers.texts().last().toStdString();
