@@ -214,6 +214,7 @@ TEST_F(EditSelected, AKeptAddressKeepsTheChangeTheCheckHasNotYetReported)
     // The next check finds the change under the new rule.
     answers.thenClick("No");
     window.RunCommand([&] { window.OnUpdateAllNow(); });
+    ASSERT_TRUE(WaitFor([&] { return !window.isChecking(); })) << "Update All Now did not end";
     EXPECT_EQ(window.favorites().text(0, FavoritesList::Changed), "YES");
     EXPECT_EQ(ReadAll(SnapshotFileName(m_server.url("/page"))), QByteArray("the page as it is!\r\n"));
 }
