@@ -28,7 +28,19 @@ struct XcbConnection {
     ~XcbConnection() { xcb_disconnect(connection); }
 };
 
-// Waits for the first window mapped on the root after now; false after `timeoutMs`.
+QByteArray windowName(xcb_connection_t* connection, xcb_window_t window)
+{
+    const xcb_get_property_cookie_t cookie
+        = xcb_get_property(connection, 0, window, XCB_ATOM_WM_NAME, XCB_ATOM_ANY, 0, 256);
+    std::unique_ptr<xcb_get_property_reply_t, decltype(&free)> reply(
+        xcb_get_property_reply(connection, cookie, nullptr), &free);
+    if (!reply)
+        return {};
+    return QByteArray(static_cast<const char*>(xcb_get_property_value(reply.get())),
+        xcb_get_property_value_length(reply.get()));
+}
+
+// Waits for the main window ("Nelvox v...") to be mapped on the root; false after `timeoutMs`.
 bool waitForMappedWindow(xcb_connection_t* connection, QElapsedTimer& clock, int timeoutMs)
 {
     while (clock.elapsed() < timeoutMs) {
@@ -44,7 +56,7 @@ bool waitForMappedWindow(xcb_connection_t* connection, QElapsedTimer& clock, int
         }
         if ((event->response_type & 0x7f) == XCB_MAP_NOTIFY) {
             const auto* map = reinterpret_cast<const xcb_map_notify_event_t*>(event.get());
-            if (!map->override_redirect)
+            if (!map->override_redirect && windowName(connection, map->window).startsWith("Nelvox v"))
                 return true;
         }
     }
