@@ -236,6 +236,37 @@ TEST_F(NewUser, DeletingOneOfTwoFavoritesWithOneAddressKeepsTheOthersSnapshot)
     quit(window);
 }
 
+// An address typed without its scheme is stored with http://, and the selection stays on its
+// favorite while Add sorts the new one in above it, so the next Delete removes that favorite.
+TEST_F(NewUser, AddTakesAnAddressWithoutItsSchemeAndDeleteRemovesTheFavoriteThatWasSelected)
+{
+    const QString b = QStringLiteral("http://www.example.com/b.html");
+    const QString d = QStringLiteral("http://www.example.com/d.html");
+    m_server.setPage("http://www.example.com/a.html", "<html><body>A</body></html>\n");
+    writeData("nelvox.ini", ("2\r\n" + b + " HNever \r\n" + d + " HNever \r\n").toUtf8());
+    const QString window = startAndShow();
+    ASSERT_FALSE(window.isEmpty()) << "Nelvox's window did not come back from the tray";
+
+    clickFirstRow(window);
+    // Escape opens Add; the focus starts on Cancel, then the address, then Hourly.
+    m_session.focusAndType(window, "Escape");
+    const QString dialog = newWindow("^" + kCaption + " - Add or Edit Favorite$", {});
+    ASSERT_FALSE(dialog.isEmpty()) << "Escape did not open Add Favorite";
+    m_session.focusAndType(dialog, "Tab");
+    m_session.run("xdotool", { "type", "--delay", "10", "www.example.com/a.html" });
+    m_session.run("xdotool", { "key", "Tab", "space", "Return" });
+    ASSERT_TRUE(pollUntil([&] { return data("nelvox.ini").startsWith("3\r\n"); })) << data("nelvox.ini").toStdString();
+    EXPECT_TRUE(data("nelvox.ini").startsWith("3\r\nhttp://www.example.com/a.html H"))
+        << "the address is stored with http:// and sorted first: " << data("nelvox.ini").toStdString();
+
+    m_session.focusAndType(window, "alt+d");
+    ASSERT_TRUE(pollUntil([&] { return data("nelvox.ini").startsWith("2\r\n"); })) << data("nelvox.ini").toStdString();
+    EXPECT_FALSE(data("nelvox.ini").contains(b.toUtf8())) << "Delete removed another favorite than the selected one";
+    EXPECT_TRUE(data("nelvox.ini").contains("http://www.example.com/a.html H"));
+    EXPECT_TRUE(data("nelvox.ini").contains(d.toUtf8()));
+    quit(window);
+}
+
 TEST_F(NewUser, VisitWithoutABrowserSaysSoAndKeepsTheMark)
 {
     for (const char* browser : { "xdg-open", "firefox", "chromium", "google-chrome", "opera", "mozilla" }) {
