@@ -267,7 +267,7 @@ TEST_F(NewUser, AddTakesAnAddressWithoutItsSchemeAndDeleteRemovesTheFavoriteThat
     quit(window);
 }
 
-TEST_F(NewUser, VisitWithoutABrowserSaysSoAndKeepsTheMark)
+TEST_F(NewUser, VisitAndHelpWithoutABrowserSaySoAndKeepTheMark)
 {
     for (const char* browser : { "xdg-open", "firefox", "chromium", "google-chrome", "opera", "mozilla" }) {
         if (!QStandardPaths::findExecutable(QString::fromLatin1(browser)).isEmpty())
@@ -285,6 +285,13 @@ TEST_F(NewUser, VisitWithoutABrowserSaysSoAndKeepsTheMark)
     ASSERT_FALSE(box.isEmpty()) << "Visit said nothing although no browser took the address";
     m_session.focusAndType(box, "Return");
     ASSERT_TRUE(pollUntil([&] { return !m_session.windows("^Nelvox$").contains(box); }));
+
+    // Help without a browser: the page shows in a window of the program's own.
+    m_session.focusAndType(window, "alt+l");
+    const QString help = newWindow("^" + kCaption + " - Help$", {});
+    ASSERT_FALSE(help.isEmpty()) << "Help showed nothing although no browser took the page";
+    m_session.focusAndType(help, "Escape");
+    ASSERT_TRUE(pollUntil([&] { return !isShown(help); })) << "Escape did not close the help window";
     quit(window);
     EXPECT_EQ(data("nelvox.ini"), ("1\r\n" + kPageLine).toUtf8()) << "the favorite lost its YES";
 }
