@@ -1,8 +1,8 @@
 // The About box: the program's name and version, its captions fitted to the desktop's font.
 #include "app/CAboutDlg.h"
 
-#include "app/CaptionFit.h"
 #include "platform/Version.h"
+#include "widgets/CaptionFit.h"
 
 #include "ui_CAboutDlg.h"
 

@@ -3,62 +3,33 @@
 
 #include "app/CAboutDlg.h"
 #include "app/CSTI.h"
-#include "app/CaptionFit.h"
-#include "app/CheckProgressDlg.h"
-#include "app/CutOffCellTips.h"
+#include "app/CheckSession.h"
+#include "app/FavoritesView.h"
 #include "app/HelpPage.h"
 #include "app/TrayPresence.h"
 #include "platform/NelvoxError.h"
 #include "platform/Version.h"
-#include "store/DialogValues.h"
 #include "store/FavoritesFile.h"
 #include "ui_CNelvoxDlg.h"
+#include "widgets/CaptionFit.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QDesktopServices>
-#include <QFontMetricsF>
 #include <QGuiApplication>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
-#include <QSet>
-#include <QStyle>
 #include <QTreeView>
 
 #include <algorithm>
-#include <cmath>
 
 // The icons and the help page live in the GUI library's resources.
 static void initResources()
 {
     Q_INIT_RESOURCE(nelvox);
-}
-
-// The column widths suit the narrow font the window was laid out with. In a wider font the
-// time of a "Last Updated" stamp would be cut off, so that column grows until a whole stamp
-// shows and Web Site, whose long addresses are cut off anyway, gives up the same room.
-static void setColumnWidths(QTreeView* list)
-{
-    int widths[FavoritesList::ColumnCount];
-    for (int column = 0; column < FavoritesList::ColumnCount; ++column)
-        widths[column] = FavoritesList::columnWidth(column);
-
-    // An item view leaves this margin on each side of a cell's text.
-    const int margin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
-    const QFontMetricsF metrics(list->font());
-    int stamp = 0;
-    for (const QString& widest : { QStringLiteral("00/00/00 00:00 AM"), QStringLiteral("00/00/00 00:00 PM") })
-        stamp = std::max(stamp, static_cast<int>(std::ceil(metrics.horizontalAdvance(widest))) + 2 * margin);
-    const int grow = std::clamp(stamp - widths[FavoritesList::LastUpdated], 0, widths[FavoritesList::WebSite] / 2);
-    widths[FavoritesList::LastUpdated] += grow;
-    widths[FavoritesList::WebSite] -= grow;
-
-    for (int column = 0; column < FavoritesList::ColumnCount; ++column)
-        list->setColumnWidth(column, widths[column]);
 }
 
 CNelvoxDlg::CNelvoxDlg(QWidget* parent)
@@ -85,15 +56,13 @@ CNelvoxDlg::CNelvoxDlg(QWidget* parent)
 
     FitCaptionsToFont(this);
 
-    m_listFavorites->setModel(&m_failureMarks);
-    // The list's own menu would shadow the window's; clicks anywhere in the list, empty
-    // space included, run the list click handler.
-    m_listFavorites->setContextMenuPolicy(Qt::PreventContextMenu);
-    m_listFavorites->viewport()->installEventFilter(this);
-    m_listFavorites->header()->setSectionsClickable(false);
-    m_listFavorites->header()->setSectionsMovable(false);
-    m_listFavorites->header()->setStretchLastSection(false);
-    new CutOffCellTips(m_listFavorites);
+    m_view = new FavoritesView(m_listFavorites, &m_failureMarks);
+    connect(m_view, &FavoritesView::clicked, this, &CNelvoxDlg::OnClickList);
+    connect(m_view, &FavoritesView::showChangesRequested, this,
+        [this](int row) { RunCommand([this, row] { OnShowChanges(row); }); });
+    connect(m_view, &FavoritesView::importRequested, this, [this] { runLater([this] { OnImportBookmarks(); }); });
+    connect(m_view, &FavoritesView::exportRequested, this, [this] { runLater([this] { OnExportFavorites(); }); });
+    m_session = std::make_unique<CheckSession>(*this, m_scheduler, m_favorites, m_failureMarks, *m_trayIcon);
 
     connect(m_ui->btnQuit, &QPushButton::clicked, this, [this] { RunCommand([this] { OnOK(); }); });
     connectCommand(m_btnAdd, &CNelvoxDlg::OnAddFavorite);
@@ -108,7 +77,7 @@ CNelvoxDlg::CNelvoxDlg(QWidget* parent)
     // Update All Now from the tray waits for no command: while one is under way (a dialog of the
     // window open), the window's own button cannot be pressed either, and the item does nothing.
     connect(m_trayIcon, &CSTI::updateAllRequested, this, [this] {
-        if (m_commandDepth == 0)
+        if (!isCommandUnderWay())
             RunCommand([this] { OnUpdateAllNow(); });
     });
     connect(m_trayIcon, &CSTI::aboutRequested, this, [this] { RunCommand([this] { OnAbout(); }); });
@@ -116,7 +85,6 @@ CNelvoxDlg::CNelvoxDlg(QWidget* parent)
     // The desktop ends its session: what the favorites hold is saved, as on Quit.
     connect(qApp, &QGuiApplication::commitDataRequest, this, &CNelvoxDlg::OnQuit);
     connectScheduler();
-    setUpChangesView();
     setAcceptDrops(true);
 
     OnInitDialog();
@@ -133,15 +101,12 @@ void CNelvoxDlg::connectCommand(QPushButton* button, void (CNelvoxDlg::*handler)
 void CNelvoxDlg::OnInitDialog()
 {
     setWindowIcon(m_hIcon);
-    setColumnWidths(m_listFavorites);
 
-    g_nCurrentFrequency = FREQ_NONE;
-    g_strCurrentUrl.clear();
     m_chkNotify->setChecked(true);
     if (LoadFavorites(m_favorites))
         SortFavorites(m_favorites);
     m_scheduler.loadStates();
-    showFailures();
+    m_session->showFailures();
     if (!m_scheduler.loadRules()) {
         ShowError(QStringLiteral("The rules file \"%1\" cannot be read: until it can, every favorite is checked by "
                                  "its page length, and the file is left as it is.")
@@ -162,7 +127,7 @@ void CNelvoxDlg::OnOK()
 {
     if (m_ended)
         return;
-    SaveFavoritesOrWarn();
+    m_commands.save();
     m_ended = true;
     m_scheduler.stopTicks();
     hide();
@@ -173,7 +138,7 @@ void CNelvoxDlg::OnQuit()
 {
     if (m_ended)
         return;
-    if (m_commandDepth == 0 && !m_scheduler.isRunning()) {
+    if (!isCommandUnderWay() && !m_scheduler.isRunning()) {
         RunCommand([this] { OnOK(); });
         return;
     }
@@ -188,18 +153,9 @@ void CNelvoxDlg::closeModalDialogs()
 {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         auto* dialog = qobject_cast<QDialog*>(widget);
-        if (dialog && dialog != this && dialog != m_progress.get() && dialog->isVisible() && dialog->isModal())
+        if (dialog && dialog != this && dialog != m_session->progressWindow() && dialog->isVisible()
+            && dialog->isModal())
             dialog->reject();
-    }
-}
-
-void CNelvoxDlg::SaveFavoritesOrWarn()
-{
-    try {
-        SaveFavorites(m_favorites);
-        m_scheduler.rules().save(m_favorites);
-    } catch (const NelvoxError& error) {
-        ShowError(error.message());
     }
 }
 
@@ -225,15 +181,40 @@ void CNelvoxDlg::RunCommand(const std::function<void()>& command)
         ShowError(QString::fromLocal8Bit(error.what()));
     }
     --m_commandDepth;
-    if (m_commandDepth == 0 && m_quitRequested) {
+    quitWhenIdle();
+}
+
+void CNelvoxDlg::quitWhenIdle()
+{
+    if (m_quitRequested && !isCommandUnderWay()) {
         m_quitRequested = false;
         RunCommand([this] { OnOK(); });
     }
 }
 
+int CNelvoxDlg::execHoldingTicks(QDialog& dialog)
+{
+    CheckScheduler::Hold hold(m_scheduler);
+    return dialog.exec();
+}
+
+void CNelvoxDlg::showInformation(const QString& message)
+{
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Nelvox"), message, QMessageBox::Ok, boxOwner());
+    box.exec();
+}
+
+bool CNelvoxDlg::confirm(const QString& question)
+{
+    QMessageBox box(
+        QMessageBox::Question, QStringLiteral("Nelvox"), question, QMessageBox::Yes | QMessageBox::No, boxOwner());
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 void CNelvoxDlg::OnClickList()
 {
-    const bool any = m_listFavorites->selectionModel() && m_listFavorites->selectionModel()->hasSelection();
+    const bool any = m_view->hasSelection();
     m_btnEdit->setEnabled(any);
     m_btnDelete->setEnabled(any);
     m_btnVisit->setEnabled(any);
@@ -241,14 +222,7 @@ void CNelvoxDlg::OnClickList()
 
 std::vector<int> CNelvoxDlg::GetSelectedRows() const
 {
-    QSet<int> rows;
-    if (const QItemSelectionModel* selection = m_listFavorites->selectionModel()) {
-        for (const QModelIndex& index : selection->selectedIndexes())
-            rows.insert(index.row());
-    }
-    std::vector<int> sorted(rows.begin(), rows.end());
-    std::sort(sorted.begin(), sorted.end(), std::greater<>());
-    return sorted;
+    return m_view->selectedRows();
 }
 
 void CNelvoxDlg::OnHelp()
@@ -312,17 +286,30 @@ void CNelvoxDlg::contextMenuEvent(QContextMenuEvent* event)
     menu.exec(event->globalPos());
 }
 
-bool CNelvoxDlg::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == m_listFavorites->viewport() && event->type() == QEvent::MouseButtonRelease) {
-        // The view settles its selection while it handles the release; look after it.
-        QMetaObject::invokeMethod(
-            this, [this] { OnClickList(); }, Qt::QueuedConnection);
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
 void CNelvoxDlg::OnTrayClick()
 {
     m_tray->OnTrayClick();
+}
+
+void CNelvoxDlg::OnTimer()
+{
+    if (!m_ended)
+        m_scheduler.startTick();
+}
+
+CheckProgressDlg* CNelvoxDlg::progressDialog() const
+{
+    return m_session->progressDialog();
+}
+
+void CNelvoxDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    m_session->updateProgressDisplay();
+}
+
+void CNelvoxDlg::hideEvent(QHideEvent* event)
+{
+    QDialog::hideEvent(event);
+    m_session->updateProgressDisplay();
 }

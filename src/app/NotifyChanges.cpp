@@ -1,10 +1,48 @@
-// The change notification: the tray icon's alert and the question whether to show the
-// favorites that changed.
+// The end of a run as the window takes it: a Quit that came during the run ends the program,
+// and changes bring the notification, the tray icon's alert and the question whether to show
+// the favorites that changed.
 #include "app/CNelvoxDlg.h"
 #include "app/CSTI.h"
 
+#include <QCheckBox>
 #include <QMessageBox>
 #include <QTimer>
+
+void CNelvoxDlg::connectScheduler()
+{
+    connect(m_chkNotify, &QCheckBox::toggled, &m_scheduler, &CheckScheduler::setChecksEnabled);
+    connect(&m_scheduler, &CheckScheduler::saveFailed, this, &CNelvoxDlg::ShowError);
+    // A tick of the timer that could not start: shown once the timer's slot has returned.
+    connect(
+        &m_scheduler, &CheckScheduler::tickFailed, this,
+        [this](const QString& message) {
+            if (!m_ended)
+                ShowError(message);
+        },
+        Qt::QueuedConnection);
+    connect(&m_scheduler, &CheckScheduler::finished, this, &CNelvoxDlg::onChecksFinished);
+}
+
+void CNelvoxDlg::onChecksFinished(const RunReport& report)
+{
+    if (m_quitRequested) {
+        // Quit came during the run: the program ends now, or once the command that waits
+        // for the run has ended, without asking anything.
+        quitWhenIdle();
+        return;
+    }
+    // The prompt comes after Update All Now even with the notification box cleared: the user
+    // asked for that check. It opens from the event loop once the run's last slot has
+    // returned, never inside the run.
+    if (!report.anyChanged || m_ended)
+        return;
+    ++m_promptsPending;
+    QTimer::singleShot(0, this, [this] {
+        if (!m_quitRequested && !m_ended)
+            RunCommand([this] { NotifyChanges(); });
+        --m_promptsPending;
+    });
+}
 
 void CNelvoxDlg::NotifyChanges()
 {

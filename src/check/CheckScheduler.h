@@ -4,12 +4,12 @@
 // way or while the window says it is busy, and ends every run with its report.
 #pragma once
 
-#include "platform/TransferOptions.h"
-#include "store/ChangeRules.h"
-#include "store/DialogValues.h"
-#include "store/FavoriteStates.h"
 #include "check/RunReport.h"
 #include "check/SnapshotComparison.h"
+#include "platform/TransferOptions.h"
+#include "store/ChangeRules.h"
+#include "store/FavoriteStates.h"
+#include "store/Frequency.h"
 
 #include <QHash>
 #include <QObject>

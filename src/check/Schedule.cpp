@@ -2,7 +2,7 @@
 #include "check/Schedule.h"
 
 #include "platform/Clock.h"
-#include "store/DialogValues.h"
+#include "store/Frequency.h"
 
 namespace {
 

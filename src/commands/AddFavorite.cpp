@@ -1,61 +1,105 @@
-// Add Favorite: the dialog collects an address, a frequency and a rule, the new row gets a first
-// snapshot of the page and its stamp, then the list is sorted and saved.
-#include "app/CNelvoxDlg.h"
+// The commands' set-up, their save, the wait for first snapshots, and Add Favorite: the dialog
+// collects an address, a frequency and a rule, the new row gets a first snapshot of the page and
+// its stamp, then the list is sorted and saved.
+#include "commands/FavoriteCommands.h"
+
+#include "check/CheckScheduler.h"
 #include "commands/CAddEditDlg.h"
 #include "commands/MissingPart.h"
-#include "store/DialogValues.h"
-#include "check/ChangeRule.h"
+#include "platform/NelvoxError.h"
+#include "store/FavoritesFile.h"
+#include "store/FavoritesList.h"
 
-#include <QMessageBox>
-
-void CNelvoxDlg::OnAddFavorite()
+FavoriteCommands::FavoriteCommands(FavoritesList& favorites, CheckScheduler& scheduler, CommandWindow& window)
+    : m_favorites(favorites)
+    , m_scheduler(scheduler)
+    , m_window(window)
 {
-    addFavorite(QString());
 }
 
-void CNelvoxDlg::addFavorite(const QString& address)
+FavoriteCommands::~FavoriteCommands() = default;
+
+void FavoriteCommands::save()
+{
+    try {
+        SaveFavorites(m_favorites);
+        m_scheduler.rules().save(m_favorites);
+    } catch (const NelvoxError& error) {
+        m_window.showError(error.message());
+    }
+}
+
+void FavoriteCommands::downloadFirstSnapshots(const QStringList& addresses, Continuation then)
+{
+    m_waiting = true;
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    auto resume = [this, then = std::move(then)](const RunReport& report) {
+        // From the event loop, once the run's last slot has returned: never inside the run.
+        QMetaObject::invokeMethod(
+            this,
+            [this, then, report] {
+                m_waiting = false;
+                m_window.resumeCommand([&] { then(report); });
+            },
+            Qt::QueuedConnection);
+    };
+    *connection = connect(&m_scheduler, &CheckScheduler::finished, this, [connection, resume](const RunReport& report) {
+        QObject::disconnect(*connection);
+        resume(report);
+    });
+    if (!m_scheduler.startFirstSnapshots(addresses)) {
+        // Another run is under way: to the command, every download failed.
+        QObject::disconnect(*connection);
+        RunReport report;
+        report.kind = RunReport::Kind::FirstSnapshots;
+        resume(report);
+    }
+}
+
+void FavoriteCommands::add(const QString& address)
 {
     if (m_favorites.count() >= FavoritesList::kMaxFavorites) {
-        QMessageBox box(
-            QMessageBox::Information, QStringLiteral("Nelvox"), FavoritesList::limitMessage(), QMessageBox::Ok, this);
-        box.exec();
+        m_window.showInformation(FavoritesList::limitMessage());
         return;
     }
 
-    // The dialog opens on this address: empty, or one dropped on the window.
-    g_strCurrentUrl = address;
-    g_currentRule = m_lastAddedRule;
+    std::optional<FavoriteChoice> choice;
     {
-        CAddEditDlg dialog(this);
-        ExecHoldingTicks(dialog);
+        CAddEditDlg dialog(m_window.dialogParent());
+        dialog.setShown({ address, FREQ_NONE, m_lastAddedRule });
+        m_window.execHoldingTicks(dialog);
+        choice = dialog.choice();
+    }
+    if (!choice) {
+        // Also after a cancelled dialog.
+        SortFavorites(m_favorites);
+        save();
+        return;
     }
 
-    if (!g_strCurrentUrl.isEmpty()) {
-        const QString added = g_strCurrentUrl;
-        m_lastAddedRule = g_currentRule;
-        // Rows of one address share its rule.
-        m_scheduler.rules().setRule(added, g_currentRule);
-        const int row = m_favorites.count();
-        m_favorites.insertFavorite(row, added);
-        m_favorites.setText(row, FavoritesList::Updates, FrequencyCode(g_nCurrentFrequency));
+    m_lastAddedRule = choice->rule;
+    // Rows of one address share its rule.
+    m_scheduler.rules().setRule(choice->address, choice->rule);
+    const int row = m_favorites.count();
+    m_favorites.insertFavorite(row, choice->address);
+    m_favorites.setText(row, FavoritesList::Updates, FrequencyCode(choice->frequency));
+    const FavoritesList::Id id = m_favorites.idOf(row);
 
-        // The first snapshot goes straight into the snapshot file. When that file cannot be
-        // created the page is still fetched and the row still stamped.
-        const QString stamp = DownloadFirstSnapshot(added);
-        m_favorites.setText(row, FavoritesList::LastUpdated, stamp);
-        WarnOfMissingPart(added, g_currentRule);
-    }
-
-    // Also after a cancelled dialog.
-    SortFavorites(m_favorites);
-    SaveFavoritesOrWarn();
+    // The first snapshot goes straight into the snapshot file. When that file cannot be created
+    // the page is still fetched and the row still stamped.
+    downloadFirstSnapshots({ choice->address }, [this, id, choice = *choice](const RunReport& report) {
+        if (const int row = m_favorites.rowOf(id); row >= 0) {
+            m_favorites.setText(row, FavoritesList::LastUpdated,
+                report.firstSnapshotStamps.value(choice.address, QStringLiteral("Never")));
+        }
+        warnOfMissingPart(choice.address, choice.rule);
+        SortFavorites(m_favorites);
+        save();
+    });
 }
 
-void CNelvoxDlg::WarnOfMissingPart(const QString& address, const ChangeRule& rule)
+void FavoriteCommands::warnOfMissingPart(const QString& address, const ChangeRule& rule)
 {
-    if (!IsPartMissing(address, rule))
-        return;
-    QMessageBox box(
-        QMessageBox::Information, QStringLiteral("Nelvox"), PartMissingReason(), QMessageBox::Ok, boxOwner());
-    box.exec();
+    if (!m_window.isQuitting() && IsPartMissing(address, rule))
+        m_window.showInformation(PartMissingReason());
 }

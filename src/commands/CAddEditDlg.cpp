@@ -2,11 +2,10 @@
 // an address, every other way out cancels.
 #include "commands/CAddEditDlg.h"
 
-#include "app/CaptionFit.h"
+#include "page/RuleText.h"
 #include "platform/BrowserAddress.h"
 #include "platform/Version.h"
-#include "store/DialogValues.h"
-#include "page/RuleText.h"
+#include "widgets/CaptionFit.h"
 
 #include "ui_CAddEditDlg.h"
 
@@ -103,9 +102,10 @@ void CAddEditDlg::closeEvent(QCloseEvent* event)
 
 void CAddEditDlg::OnInitDialog()
 {
-    m_ui->urlEdit->setText(g_strCurrentUrl);
+    m_ui->urlEdit->setText(m_shown.address);
+    m_choice.reset();
 
-    // The user chooses the frequency afresh in every run, whatever g_nCurrentFrequency holds.
+    // The user chooses the frequency afresh in every run, whatever the favorite's was.
     // Auto-exclusive radio buttons refuse to uncheck the last checked one, hence the switch.
     for (QRadioButton* radio : { m_ui->hourlyRadio, m_ui->dailyRadio, m_ui->weeklyRadio, m_ui->monthlyRadio }) {
         radio->setAutoExclusive(false);
@@ -113,7 +113,8 @@ void CAddEditDlg::OnInitDialog()
         radio->setAutoExclusive(true);
     }
 
-    showRule(g_currentRule);
+    m_frequency = FREQ_NONE;
+    showRule(m_shown.rule);
 
     m_ui->okButton->setEnabled(false);
     m_ui->okButton->setDefault(true);
@@ -145,7 +146,7 @@ void CAddEditDlg::chooseFrequency(int frequency)
 {
     // Nothing disables OK again until the next run.
     m_ui->okButton->setEnabled(true);
-    g_nCurrentFrequency = frequency;
+    m_frequency = frequency;
 }
 
 void CAddEditDlg::OnOK()
@@ -157,18 +158,18 @@ void CAddEditDlg::OnOK()
 
     // An address pasted from a browser or a mail often ends in a blank or a line break that the
     // user cannot see in the box.
-    g_strCurrentUrl = m_ui->urlEdit->text().trimmed();
-    if (g_strCurrentUrl.isEmpty()) {
+    QString address = m_ui->urlEdit->text().trimmed();
+    if (address.isEmpty()) {
         refuseAddress(tr("Please enter a Web site."));
         return;
     }
-    if (containsSpace(g_strCurrentUrl)) {
+    if (containsSpace(address)) {
         refuseAddress(tr("A Web site address cannot contain spaces."));
         return;
     }
     // Any other scheme would stay "Never" for good. Favorites read from the file are not
     // judged: they keep their address until the user edits them.
-    if (!isFetchable(g_strCurrentUrl)) {
+    if (!isFetchable(address)) {
         refuseAddress(tr("Nelvox can watch http://, https:// and file:// addresses."));
         return;
     }
@@ -177,10 +178,9 @@ void CAddEditDlg::OnOK()
         return;
     // The check fetches an address without a scheme as http; stored that way, the list, its
     // sort, the snapshot's name and an export all see the address that is fetched.
-    if (AddressScheme(g_strCurrentUrl).isEmpty())
-        g_strCurrentUrl.prepend(QStringLiteral("http://"));
-    g_currentRule = *rule;
-    g_bDialogCancelled = false;
+    if (AddressScheme(address).isEmpty())
+        address.prepend(QStringLiteral("http://"));
+    m_choice = FavoriteChoice { address, m_frequency, *rule };
     QDialog::accept();
 }
 
@@ -244,9 +244,7 @@ void CAddEditDlg::refuseAddress(const QString& message)
 
 void CAddEditDlg::OnCancel()
 {
-    g_nCurrentFrequency = FREQ_NONE;
-    g_strCurrentUrl.clear();
-    g_bDialogCancelled = true;
+    m_choice.reset();
     QDialog::reject();
 }
 

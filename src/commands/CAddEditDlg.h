@@ -1,9 +1,10 @@
 // The Add or Edit Favorite dialog: the user types a favorite's address and chooses how often
-// it is checked, and what counts as a change of its page. It touches no list and no file; its
-// results are the shared dialog values.
+// it is checked, and what counts as a change of its page. It touches no list and no file: it
+// opens on what it is shown and hands back what the user chose.
 #pragma once
 
 #include "store/ChangeRules.h"
+#include "store/Frequency.h"
 
 #include <QDialog>
 
@@ -15,13 +16,26 @@ namespace Ui {
 class CAddEditDlg;
 }
 
+// A favorite as the dialog shows it and as the user leaves it.
+struct FavoriteChoice {
+    QString address;
+    // FREQ_HOURLY to FREQ_MONTHLY after OK; the dialog opens with none chosen, whatever it is shown.
+    int frequency = FREQ_NONE;
+    ChangeRule rule;
+};
+
 class CAddEditDlg : public QDialog {
     Q_OBJECT
 public:
     explicit CAddEditDlg(QWidget* parent = nullptr);
     ~CAddEditDlg() override;
 
-    // Every showing starts a fresh run from g_strCurrentUrl, also when one object is run again.
+    // What the next showing opens on: its address and its rule.
+    void setShown(const FavoriteChoice& shown) { m_shown = shown; }
+    // What the user chose, after OK; none after Cancel or the close box, or before the dialog ran.
+    const std::optional<FavoriteChoice>& choice() const { return m_choice; }
+
+    // Every showing starts a fresh run from what it is shown, also when one object is run again.
     void setVisible(bool visible) override;
     // Whoever asks for OK or Cancel (a button, Enter, Escape, a caller) goes through the
     // dialog's own rules.
@@ -52,4 +66,8 @@ private:
     void refuseRule(const QString& message, QWidget* field);
 
     std::unique_ptr<Ui::CAddEditDlg> m_ui;
+    FavoriteChoice m_shown;
+    // The frequency of the last radio button clicked in this run.
+    int m_frequency = FREQ_NONE;
+    std::optional<FavoriteChoice> m_choice;
 };

@@ -4,8 +4,8 @@
 
 #include "platform/Version.h"
 #include "store/Bookmarks.h"
-#include "store/DialogValues.h"
 #include "store/FavoritesList.h"
+#include "store/Frequency.h"
 
 #include "ui_CImportDlg.h"
 

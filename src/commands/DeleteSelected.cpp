@@ -1,14 +1,15 @@
-// Delete Selected Favorites: each selected favorite loses its snapshot (unless another row
-// still uses it), then its row, and its rule with the last row of its address; the list is then sorted and saved.
-// A favorite that says YES or has a rule of its own is only deleted after the user says Yes.
-#include "app/CNelvoxDlg.h"
+// Delete and Visit Selected Favorites.
+#include "commands/FavoriteCommands.h"
+
+#include "check/CheckScheduler.h"
 #include "check/SnapshotRemoval.h"
+#include "platform/BrowserAddress.h"
 
-#include <QMessageBox>
+#include <QCoreApplication>
+#include <QDesktopServices>
 
-void CNelvoxDlg::OnDeleteSelected()
+void FavoriteCommands::remove(const std::vector<int>& rows)
 {
-    const std::vector<int> rows = GetSelectedRows();
     // A change not yet seen or a rule the user set up would be lost for good; a plain favorite
     // costs nothing to add again.
     const auto dear = std::count_if(rows.cbegin(), rows.cend(), [this](int row) {
@@ -21,12 +22,9 @@ void CNelvoxDlg::OnDeleteSelected()
             : tr("%1 of the %2 selected favorites changed or have a rule other than Page length.")
                   .arg(dear)
                   .arg(rows.size());
-        QMessageBox box(QMessageBox::Question, QStringLiteral("Nelvox"),
-            tr("Delete the favorites that changed or have a rule of their own?") + QStringLiteral("\n\n") + which
-                + QLatin1Char(' ') + tr("Yes deletes every selected favorite, No keeps them all."),
-            QMessageBox::Yes | QMessageBox::No, boxOwner());
-        box.setDefaultButton(QMessageBox::No);
-        if (box.exec() != QMessageBox::Yes)
+        if (!m_window.confirm(tr("Delete the favorites that changed or have a rule of their own?")
+                + QStringLiteral("\n\n") + which + QLatin1Char(' ')
+                + tr("Yes deletes every selected favorite, No keeps them all.")))
             return;
     }
     // Highest row first, so that the rows still to come keep their indices. A snapshot that
@@ -40,5 +38,27 @@ void CNelvoxDlg::OnDeleteSelected()
             m_scheduler.rules().remove(address);
     }
     SortFavorites(m_favorites);
-    SaveFavoritesOrWarn();
+    save();
+}
+
+void FavoriteCommands::visit(const std::vector<int>& rows)
+{
+    // Nothing is saved; the cleared marks reach the file with the next save.
+    QStringList notOpened;
+    for (const int row : rows) {
+        // An address that is no web address is not handed on, but the user has seen the
+        // favorite all the same, so its mark goes. One that the desktop could not open (no
+        // browser, no launcher) has not been seen and keeps it.
+        const QString address = m_favorites.text(row, FavoritesList::WebSite);
+        const QUrl url = BrowserUrl(address);
+        if (!url.isEmpty() && !QDesktopServices::openUrl(url)) {
+            notOpened << address;
+            continue;
+        }
+        m_favorites.setText(row, FavoritesList::Changed, QString());
+    }
+    // Qt only says that it failed; its reason went to standard error.
+    if (!notOpened.isEmpty())
+        m_window.showError(QStringLiteral("Nelvox could not hand this address to a web browser:\n\n%1")
+                               .arg(notOpened.join(QLatin1Char('\n'))));
 }

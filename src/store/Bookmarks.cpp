@@ -5,8 +5,8 @@
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "platform/NelvoxError.h"
-#include "store/DialogValues.h"
 #include "store/FavoritesList.h"
+#include "store/Frequency.h"
 
 #include <QFile>
 #include <QJsonArray>

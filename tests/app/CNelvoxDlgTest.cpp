@@ -3,7 +3,7 @@
 #include "app/CNelvoxDlg.h"
 #include "app/CAboutDlg.h"
 #include "app/CNelvoxApp.h"
-#include "store/DialogValues.h"
+#include "store/Frequency.h"
 #include "support/ModalAnswerer.h"
 #include "support/TempWorkDir.h"
 #include "support/UrlRecorder.h"
@@ -56,8 +56,6 @@ protected:
 
 TEST_F(MainWindow, StartsEmptyWithFourColumnsAndTheSelectionButtonsOff)
 {
-    g_strCurrentUrl = "left over";
-    g_nCurrentFrequency = 3;
     CNelvoxDlg window;
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Nelvox v1.0"));
     EXPECT_EQ(window.favorites().count(), 0);
@@ -69,8 +67,6 @@ TEST_F(MainWindow, StartsEmptyWithFourColumnsAndTheSelectionButtonsOff)
     EXPECT_TRUE(window.findChild<QCheckBox*>("chkNotify")->isChecked());
     EXPECT_TRUE(window.checkTimer().isActive());
     EXPECT_EQ(window.checkTimer().interval(), 3'600'000) << "the first tick comes an hour after start";
-    EXPECT_TRUE(g_strCurrentUrl.isEmpty());
-    EXPECT_EQ(g_nCurrentFrequency, FREQ_NONE);
     EXPECT_FALSE(FileExists("nelvox.ini")) << "start-up writes nothing";
 
     // Left to right: Add, Edit, Delete, Visit, Update All Now, help, Quit.

@@ -2,11 +2,11 @@
 // a dialog or a run, what follows a run, and what the checks log.
 #include "UpdateFixture.h"
 
-#include "platform/TransferPool.h"
-#include "store/DialogValues.h"
 #include "check/ChangeRule.h"
 #include "check/CheckScheduler.h"
 #include "check/SnapshotReplace.h"
+#include "platform/TransferPool.h"
+#include "store/Frequency.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -75,8 +75,6 @@ TEST_F(CheckSchedulerTest, ATickChecksTheRowsDueAtItsTimeByTheirOwnFrequencyOrTh
         m_server.setPage(path, "unchanged page\n");
         snapshotAsServed(path);
     }
-    g_nCurrentFrequency = FREQ_MONTHLY; // what an Add or Edit dialog may have left
-    g_strCurrentUrl = QStringLiteral("http://left.by/a-dialog");
     addRow(m_list, "/x", "?"); // nothing before it in the first tick: never due
     addRow(m_list, "/m", "M");
     addRow(m_list, "/w", "W");
@@ -97,8 +95,6 @@ TEST_F(CheckSchedulerTest, ATickChecksTheRowsDueAtItsTimeByTheirOwnFrequencyOrTh
         ASSERT_TRUE(tick());
         EXPECT_EQ(askedInAnyOrder(), each.due) << each.time.toString().toStdString();
     }
-    EXPECT_EQ(g_nCurrentFrequency, FREQ_MONTHLY) << "the tick keeps its own working frequency";
-    EXPECT_EQ(g_strCurrentUrl, "http://left.by/a-dialog") << "the tick leaves the dialog's address alone";
     EXPECT_TRUE(m_scheduler.timer().isActive());
     EXPECT_EQ(m_scheduler.timer().interval(), CheckScheduler::kCheckIntervalMs);
 }

@@ -3,7 +3,7 @@
 #include "UpdateFixture.h"
 
 #include "app/CNelvoxDlg.h"
-#include "store/DialogValues.h"
+#include "store/Frequency.h"
 #include "support/ModalAnswerer.h"
 
 #include <QDir>
@@ -43,11 +43,7 @@ ModalAnswerer::Answer fillDialog(const QString& address)
 
 class LongAddress : public UpdateFixture {
 protected:
-    void SetUp() override
-    {
-        setClock(QDateTime(QDate(2025, 3, 14), QTime(9, 26, 53)));
-        g_nCurrentFrequency = FREQ_NONE;
-    }
+    void SetUp() override { setClock(QDateTime(QDate(2025, 3, 14), QTime(9, 26, 53))); }
 
     // A path that makes the server's address `length` characters long, every fourth one
     // taken from `filler` (which may be a multi-byte character) and the last ones `end`.
@@ -107,6 +103,7 @@ TEST_F(LongAddress, AddCheckEditAndDeleteKeepSnapshotsForEveryLength)
         ModalAnswerer answers;
         answers.then(fillDialog(favorite.address));
         window.OnAddFavorite();
+        ASSERT_TRUE(WaitUntilSettled(window));
         const int row = rowOf(window, favorite.address);
         ASSERT_GE(row, 0) << favorite.describe.toStdString();
         EXPECT_EQ(window.favorites().text(row, FavoritesList::LastUpdated), kStamp)
@@ -147,6 +144,7 @@ TEST_F(LongAddress, AddCheckEditAndDeleteKeepSnapshotsForEveryLength)
         ModalAnswerer answers;
         answers.then(fillDialog(moved.address));
         window.RunCommand([&] { window.OnEditSelected(); });
+        ASSERT_TRUE(WaitUntilSettled(window));
         EXPECT_EQ(window.favorites().text(row, FavoritesList::WebSite), moved.address);
         EXPECT_NE(SnapshotFileName(moved.address), SnapshotFileName(favorite.address))
             << favorite.describe.toStdString();

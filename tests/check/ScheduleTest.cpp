@@ -1,6 +1,6 @@
 // The schedule rule of the hourly check: which frequencies are due at which local times.
 #include "check/Schedule.h"
-#include "store/DialogValues.h"
+#include "store/Frequency.h"
 
 #include <QDateTime>
 #include <QSet>

@@ -5,7 +5,7 @@
 
 #include "app/CNelvoxDlg.h"
 #include "app/CSTI.h"
-#include "store/DialogValues.h"
+#include "store/Frequency.h"
 #include "support/ModalAnswerer.h"
 
 #include <QApplication>

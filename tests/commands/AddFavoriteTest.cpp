@@ -1,12 +1,12 @@
 // Add Favorite end to end: the dialog answered by the test, the page served on 127.0.0.1.
 #include "app/CNelvoxDlg.h"
+#include "check/SnapshotName.h"
 #include "platform/InternetSession.h"
-#include "store/DialogValues.h"
+#include "store/Frequency.h"
 #include "support/HttpServer.h"
 #include "support/ModalAnswerer.h"
 #include "support/ScopedClock.h"
 #include "support/TempWorkDir.h"
-#include "check/SnapshotName.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -34,7 +34,6 @@ ModalAnswerer::Answer fillDialog(const QString& address, const char* frequencyRa
 class AddFavorite : public InTempDir {
 protected:
     ScopedClock m_clock { QDateTime(QDate(2026, 12, 6), QTime(2, 35, 41)) };
-    void SetUp() override { g_nCurrentFrequency = FREQ_NONE; }
     void TearDown() override { InternetSession::SetCreationFailureForTesting(false); }
 
     static QStringList row(CNelvoxDlg& window, int index)
@@ -58,6 +57,7 @@ TEST_F(AddFavorite, SnapshotsTheNewPageStampsItAndSavesTheSortedList)
     ModalAnswerer answers;
     answers.then(fillDialog(address, "weeklyRadio"));
     window.OnAddFavorite();
+    ASSERT_TRUE(WaitUntilSettled(window));
     EXPECT_EQ(answers.pending(), 0) << "the dialog did not open";
     EXPECT_EQ(answers.titles().value(0), QStringLiteral("Nelvox v1.0 - Add or Edit Favorite"));
 
@@ -76,6 +76,7 @@ TEST_F(AddFavorite, SnapshotsTheNewPageStampsItAndSavesTheSortedList)
     // Typed without its scheme, the address is stored, sorted and snapshotted as the http one.
     answers.then(fillDialog(address.mid(QStringLiteral("http://").size()) + "?again", "dailyRadio"));
     window.OnAddFavorite();
+    ASSERT_TRUE(WaitUntilSettled(window));
     ASSERT_EQ(window.favorites().count(), 3);
     EXPECT_EQ(row(window, 1), QStringList({ address + "?again", "D", "12/06/26 02:35 AM", "" }));
     EXPECT_TRUE(FileExists(SnapshotFileName(address + "?again")));
@@ -100,6 +101,7 @@ TEST_F(AddFavorite, APartThatIsNotOnTheNewPageIsSaid)
     ModalAnswerer answers;
     answers.then(withPart(m_server.url("/p"), "#absent")).thenClick("OK");
     window.OnAddFavorite();
+    ASSERT_TRUE(WaitUntilSettled(window));
     EXPECT_EQ(answers.pending(), 0) << "no box for the missing part";
     EXPECT_EQ(
         answers.texts().value(1), QStringLiteral("The part of the page chosen for this favorite is not on the page."));
@@ -107,7 +109,9 @@ TEST_F(AddFavorite, APartThatIsNotOnTheNewPageIsSaid)
 
     answers.then(withPart(m_server.url("/p") + "?2", "#here")).then(withPart("http://127.0.0.1:1/", "#absent"));
     window.OnAddFavorite();
+    ASSERT_TRUE(WaitUntilSettled(window));
     window.OnAddFavorite();
+    ASSERT_TRUE(WaitUntilSettled(window));
     EXPECT_EQ(answers.pending(), 0);
     EXPECT_EQ(answers.texts().size(), 4) << answers.texts().value(4).toStdString();
     EXPECT_EQ(window.favorites().count(), 3);
@@ -130,6 +134,7 @@ TEST_F(AddFavorite, CancelAddsNothingButStillSortsAndSaves)
                 dialog->close();
         });
         window.OnAddFavorite();
+        ASSERT_TRUE(WaitUntilSettled(window));
         EXPECT_EQ(window.favorites().count(), 2) << way;
         EXPECT_EQ(ReadAll("nelvox.ini"), QByteArray("2\r\nhttp://b.example/ HNever \r\nhttp://c.example/ DNever \r\n"))
             << way;
@@ -146,7 +151,9 @@ TEST_F(AddFavorite, AFailedDownloadGivesNeverAndNoSnapshot)
     answers.then(fillDialog("http://127.0.0.1:1/", "hourlyRadio"));
     answers.then(fillDialog("file:///nonexistent-nelvox/x.html", "monthlyRadio"));
     window.OnAddFavorite();
+    ASSERT_TRUE(WaitUntilSettled(window));
     window.OnAddFavorite();
+    ASSERT_TRUE(WaitUntilSettled(window));
     ASSERT_EQ(window.favorites().count(), 2);
     EXPECT_EQ(row(window, 0), QStringList({ "file:///nonexistent-nelvox/x.html", "M", "Never", "" }));
     EXPECT_EQ(row(window, 1), QStringList({ "http://127.0.0.1:1/", "H", "Never", "" }));
@@ -163,6 +170,7 @@ TEST_F(AddFavorite, ASessionThatCannotBeCreatedIsAFailedDownload)
     ModalAnswerer answers;
     answers.then(fillDialog(m_server.url("/"), "dailyRadio"));
     window.OnAddFavorite();
+    ASSERT_TRUE(WaitUntilSettled(window));
     ASSERT_EQ(window.favorites().count(), 1);
     EXPECT_EQ(row(window, 0), QStringList({ m_server.url("/"), "D", "Never", "" }));
     EXPECT_EQ(m_server.requestCount("/"), 0);
@@ -176,6 +184,7 @@ TEST_F(AddFavorite, EmptyPagesAndRepeatedAddressesShareOneSnapshot)
     ModalAnswerer answers;
     answers.then(fillDialog(m_server.url("/empty"), "hourlyRadio"));
     window.OnAddFavorite();
+    ASSERT_TRUE(WaitUntilSettled(window));
     const QString snapshot = SnapshotFileName(m_server.url("/empty"));
     EXPECT_EQ(ReadAll(snapshot), QByteArray());
     EXPECT_EQ(window.favorites().text(0, FavoritesList::LastUpdated), QStringLiteral("12/06/26 02:35 AM"));
@@ -183,6 +192,7 @@ TEST_F(AddFavorite, EmptyPagesAndRepeatedAddressesShareOneSnapshot)
     m_server.setPage("/empty", "not empty any more\n");
     answers.then(fillDialog(m_server.url("/empty"), "dailyRadio"));
     window.OnAddFavorite();
+    ASSERT_TRUE(WaitUntilSettled(window));
     ASSERT_EQ(window.favorites().count(), 2);
     EXPECT_EQ(window.favorites().text(0, FavoritesList::Updates), QStringLiteral("H")) << "equal addresses keep order";
     EXPECT_EQ(window.favorites().text(1, FavoritesList::Updates), QStringLiteral("D"));

@@ -1,7 +1,7 @@
 // The Add or Edit Favorite dialog driven through its controls the way the commands run it:
 // modally, with exec(), the test acting from inside the open dialog.
 #include "commands/CAddEditDlg.h"
-#include "store/DialogValues.h"
+#include "store/Frequency.h"
 
 #include "support/ModalAnswerer.h"
 
@@ -37,13 +37,6 @@ const QString kNoSpaces = QStringLiteral("A Web site address cannot contain spac
 
 class AddEditDialog : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        g_strCurrentUrl.clear();
-        g_nCurrentFrequency = 0;
-        g_bDialogCancelled = false;
-    }
-
     template <typename T> T* control(const char* name)
     {
         T* found = m_dlg.findChild<T*>(QString::fromLatin1(name));
@@ -215,8 +208,8 @@ TEST_F(AddEditDialog, IsBuiltLikeItsTemplate)
 
 TEST_F(AddEditDialog, OpensWithNothingChosenAndOkRefusesUntilAFrequencyIs)
 {
-    g_nCurrentFrequency = 3; // a leftover from an earlier favorite must not pre-select anything
-    g_bDialogCancelled = true; // as the Edit command sets it
+    // What an earlier favorite had must not pre-select anything.
+    m_dlg.setShown({ QString(), FREQ_WEEKLY, {} });
 
     const int result = runModal([&] {
         expectFreshRun(QString());
@@ -233,23 +226,19 @@ TEST_F(AddEditDialog, OpensWithNothingChosenAndOkRefusesUntilAFrequencyIs)
         // Nor does a direct request for OK get through.
         m_dlg.accept();
         EXPECT_TRUE(m_dlg.isVisible()) << "accept() ended the dialog before a frequency was chosen";
-        EXPECT_TRUE(g_bDialogCancelled) << "OK was taken before a frequency was chosen";
-        EXPECT_EQ(g_nCurrentFrequency, 3);
+        EXPECT_FALSE(m_dlg.choice()) << "OK was taken before a frequency was chosen";
 
         // On the focused Cancel button Enter means Cancel.
         cancelButton()->setFocus();
         QTest::keyClick(cancelButton(), Qt::Key_Return);
     });
     EXPECT_EQ(result, QDialog::Rejected);
-    EXPECT_TRUE(g_strCurrentUrl.isEmpty());
-    EXPECT_EQ(g_nCurrentFrequency, 0);
-    EXPECT_TRUE(g_bDialogCancelled);
+    EXPECT_FALSE(m_dlg.choice());
 }
 
 TEST_F(AddEditDialog, OpensWithTheAddressItIsGiven)
 {
-    g_strCurrentUrl = QStringLiteral("http://127.0.0.1:8080/news/index.html");
-    g_nCurrentFrequency = 2;
+    m_dlg.setShown({ QStringLiteral("http://127.0.0.1:8080/news/index.html"), FREQ_DAILY, {} });
     runModal([&] {
         expectFreshRun(QStringLiteral("http://127.0.0.1:8080/news/index.html"));
         QTest::mouseClick(cancelButton(), Qt::LeftButton);
@@ -260,19 +249,17 @@ TEST_F(AddEditDialog, EachFrequencyEnablesOkAndIsWhatOkLeaves)
 {
     for (int frequency = 1; frequency <= 4; ++frequency) {
         SCOPED_TRACE(::testing::Message() << "frequency " << frequency);
-        g_strCurrentUrl = QStringLiteral("http://127.0.0.1/%1").arg(frequency);
-        g_bDialogCancelled = true;
+        m_dlg.setShown({ QStringLiteral("http://127.0.0.1/%1").arg(frequency), FREQ_NONE, {} });
         const int result = runModal([&] {
             QTest::mouseClick(radio(frequency), Qt::LeftButton);
             EXPECT_TRUE(radio(frequency)->isChecked());
             EXPECT_TRUE(okButton()->isEnabled()) << "choosing a frequency did not enable OK";
-            EXPECT_EQ(g_nCurrentFrequency, frequency);
             QTest::mouseClick(okButton(), Qt::LeftButton);
         });
         EXPECT_EQ(result, QDialog::Accepted);
-        EXPECT_EQ(g_strCurrentUrl, QStringLiteral("http://127.0.0.1/%1").arg(frequency));
-        EXPECT_EQ(g_nCurrentFrequency, frequency);
-        EXPECT_FALSE(g_bDialogCancelled);
+        ASSERT_TRUE(m_dlg.choice());
+        EXPECT_EQ(m_dlg.choice()->address, QStringLiteral("http://127.0.0.1/%1").arg(frequency));
+        EXPECT_EQ(m_dlg.choice()->frequency, frequency);
     }
 }
 
@@ -290,15 +277,14 @@ TEST_F(AddEditDialog, TheLastFrequencyClickedCountsAndOkStaysEnabled)
         QTest::keyClick(urlEdit(), Qt::Key_Return);
     });
     EXPECT_EQ(result, QDialog::Accepted);
-    EXPECT_EQ(g_strCurrentUrl, QStringLiteral("http://127.0.0.1/weekly-then-hourly"));
-    EXPECT_EQ(g_nCurrentFrequency, 1);
-    EXPECT_FALSE(g_bDialogCancelled);
+    ASSERT_TRUE(m_dlg.choice());
+    EXPECT_EQ(m_dlg.choice()->address, QStringLiteral("http://127.0.0.1/weekly-then-hourly"));
+    EXPECT_EQ(m_dlg.choice()->frequency, FREQ_HOURLY);
 }
 
 TEST_F(AddEditDialog, RefusesAnEmptyAddressAndOneWithWhiteSpace)
 {
-    g_strCurrentUrl = QStringLiteral("http://127.0.0.1/old");
-    g_bDialogCancelled = true;
+    m_dlg.setShown({ QStringLiteral("http://127.0.0.1/old"), FREQ_NONE, {} });
     const int result = runModal([&] {
         QTest::mouseClick(radio(2), Qt::LeftButton);
 
@@ -318,16 +304,16 @@ TEST_F(AddEditDialog, RefusesAnEmptyAddressAndOneWithWhiteSpace)
             EXPECT_EQ(clickOkExpectingRefusal(), kNoSpaces) << "address \"" << address.toStdString() << '"';
         }
 
-        EXPECT_TRUE(g_bDialogCancelled) << "a refused OK counted as OK";
+        EXPECT_FALSE(m_dlg.choice()) << "a refused OK counted as OK";
         EXPECT_TRUE(okButton()->isEnabled()) << "a refused OK disabled OK";
         EXPECT_TRUE(radio(2)->isChecked()) << "a refused OK lost the chosen frequency";
         typeAddress(QStringLiteral("http://127.0.0.1/fixed"));
         QTest::mouseClick(okButton(), Qt::LeftButton);
     });
     EXPECT_EQ(result, QDialog::Accepted);
-    EXPECT_EQ(g_strCurrentUrl, QStringLiteral("http://127.0.0.1/fixed"));
-    EXPECT_EQ(g_nCurrentFrequency, 2);
-    EXPECT_FALSE(g_bDialogCancelled);
+    ASSERT_TRUE(m_dlg.choice());
+    EXPECT_EQ(m_dlg.choice()->address, QStringLiteral("http://127.0.0.1/fixed"));
+    EXPECT_EQ(m_dlg.choice()->frequency, FREQ_DAILY);
 }
 
 TEST_F(AddEditDialog, TrimsThePastedAddressAndRefusesSchemesItCannotFetch)
@@ -344,7 +330,8 @@ TEST_F(AddEditDialog, TrimsThePastedAddressAndRefusesSchemesItCannotFetch)
         QTest::mouseClick(okButton(), Qt::LeftButton);
     });
     EXPECT_EQ(result, QDialog::Accepted);
-    EXPECT_EQ(g_strCurrentUrl, QStringLiteral("http://127.0.0.1/pasted"));
+    ASSERT_TRUE(m_dlg.choice());
+    EXPECT_EQ(m_dlg.choice()->address, QStringLiteral("http://127.0.0.1/pasted"));
 
     // The schemes it can fetch are taken as they stand; an address without one gets http://.
     const std::pair<const char*, const char*> kept[] = {
@@ -355,7 +342,7 @@ TEST_F(AddEditDialog, TrimsThePastedAddressAndRefusesSchemesItCannotFetch)
         { "127.0.0.1:8765/news.html", "http://127.0.0.1:8765/news.html" },
     };
     for (const auto& [address, stored] : kept) {
-        g_strCurrentUrl = QString::fromLatin1(address);
+        m_dlg.setShown({ QString::fromLatin1(address), FREQ_NONE, {} });
         runModal([&] {
             ModalAnswerer boxes;
             boxes.thenClick("OK");
@@ -365,7 +352,7 @@ TEST_F(AddEditDialog, TrimsThePastedAddressAndRefusesSchemesItCannotFetch)
             if (m_dlg.isVisible())
                 m_dlg.done(QDialog::Rejected);
         });
-        EXPECT_EQ(g_strCurrentUrl, QString::fromLatin1(stored));
+        EXPECT_EQ(m_dlg.choice().value_or(FavoriteChoice {}).address, QString::fromLatin1(stored));
     }
 }
 
@@ -388,20 +375,16 @@ TEST_F(AddEditDialog, CancelEscapeAndTheCloseBoxAllCancel)
     };
     for (const auto& way : ways) {
         SCOPED_TRACE(way.way);
-        g_strCurrentUrl = QStringLiteral("http://127.0.0.1/kept");
-        g_nCurrentFrequency = 2;
-        g_bDialogCancelled = false;
+        m_dlg.setShown({ QStringLiteral("http://127.0.0.1/kept"), FREQ_DAILY, {} });
         const int result = runModal([&] {
             typeAddress(QStringLiteral("http://127.0.0.1/typed"));
             QTest::mouseClick(radio(4), Qt::LeftButton);
-            EXPECT_EQ(g_nCurrentFrequency, 4);
+            EXPECT_TRUE(okButton()->isEnabled());
             way.end();
         });
         EXPECT_EQ(result, QDialog::Rejected);
         EXPECT_FALSE(m_dlg.isVisible());
-        EXPECT_TRUE(g_strCurrentUrl.isEmpty()) << g_strCurrentUrl.toStdString();
-        EXPECT_EQ(g_nCurrentFrequency, 0);
-        EXPECT_TRUE(g_bDialogCancelled);
+        EXPECT_FALSE(m_dlg.choice()) << m_dlg.choice()->address.toStdString();
     }
 }
 
@@ -414,37 +397,35 @@ TEST_F(AddEditDialog, EveryRunOfOneDialogStartsAfresh)
         typeAddress(QStringLiteral("http://127.0.0.1/first"));
         QTest::keyClick(urlEdit(), Qt::Key_Return);
     });
-    ASSERT_EQ(g_strCurrentUrl, QStringLiteral("http://127.0.0.1/first"));
-    ASSERT_EQ(g_nCurrentFrequency, 3);
+    ASSERT_TRUE(m_dlg.choice());
+    ASSERT_EQ(m_dlg.choice()->address, QStringLiteral("http://127.0.0.1/first"));
+    ASSERT_EQ(m_dlg.choice()->frequency, FREQ_WEEKLY);
 
-    g_strCurrentUrl = QStringLiteral("http://127.0.0.1/second");
-    g_nCurrentFrequency = 2;
-    g_bDialogCancelled = true;
+    m_dlg.setShown({ QStringLiteral("http://127.0.0.1/second"), FREQ_DAILY, {} });
     runModal([&] {
         expectFreshRun(QStringLiteral("http://127.0.0.1/second"));
-        EXPECT_EQ(g_nCurrentFrequency, 2) << "unchecking the last run's frequency counted as a choice";
+        EXPECT_FALSE(m_dlg.choice()) << "the last run's choice outlived it";
         QTest::mouseClick(urlEdit(), Qt::LeftButton);
         QTest::keyClick(urlEdit(), Qt::Key_Return);
         EXPECT_TRUE(m_dlg.isVisible()) << "Enter took OK in the second run before a frequency was chosen";
         QTest::mouseClick(cancelButton(), Qt::LeftButton);
     });
-    EXPECT_TRUE(g_strCurrentUrl.isEmpty());
-    EXPECT_EQ(g_nCurrentFrequency, 0);
-    EXPECT_TRUE(g_bDialogCancelled);
+    EXPECT_FALSE(m_dlg.choice());
 }
 
 TEST_F(AddEditDialog, KeepsAnAddressOfAnyLength)
 {
     const QString address = QStringLiteral("http://127.0.0.1/") + QString(70000, QLatin1Char('a'));
-    g_strCurrentUrl = address;
+    m_dlg.setShown({ address, FREQ_NONE, {} });
     runModal([&] {
         EXPECT_EQ(urlEdit()->text().size(), address.size()) << "the edit box cut the address";
         QTest::mouseClick(radio(1), Qt::LeftButton);
         QTest::keyClicks(urlEdit(), QStringLiteral("bcd"));
         QTest::mouseClick(okButton(), Qt::LeftButton);
     });
-    EXPECT_EQ(g_strCurrentUrl.size(), address.size() + 3);
-    EXPECT_TRUE(g_strCurrentUrl.startsWith(address));
+    ASSERT_TRUE(m_dlg.choice());
+    EXPECT_EQ(m_dlg.choice()->address.size(), address.size() + 3);
+    EXPECT_TRUE(m_dlg.choice()->address.startsWith(address));
 }
 
 // What counts as a change: the dialog opens with the rule it is handed, offers Page text's
@@ -459,8 +440,8 @@ TEST_F(AddEditDialog, ShowsTheRuleItIsHandedAndRefusesPatternsAndPartsItCannotUs
     auto* lines = control<QPlainTextEdit>("ignoreLinesEdit");
     auto* part = control<QLineEdit>("partEdit");
     ASSERT_TRUE(pageLength && pageText && links && numbers && lines && part);
-    g_strCurrentUrl = QStringLiteral("http://a.example/");
-    g_currentRule = ChangeRule { ChangeRule::Kind::PageText, false, true, { "Updated" }, "#main" };
+    m_dlg.setShown({ QStringLiteral("http://a.example/"), FREQ_NONE,
+        ChangeRule { ChangeRule::Kind::PageText, false, true, { "Updated" }, "#main" } });
     runModal([&] {
         EXPECT_TRUE(pageText->isChecked());
         EXPECT_FALSE(links->isChecked());
@@ -489,8 +470,8 @@ TEST_F(AddEditDialog, ShowsTheRuleItIsHandedAndRefusesPatternsAndPartsItCannotUs
         part->setText(QStringLiteral(" article > p.price "));
         QTest::mouseClick(okButton(), Qt::LeftButton);
     });
-    EXPECT_FALSE(g_bDialogCancelled);
-    EXPECT_EQ(g_currentRule,
+    ASSERT_TRUE(m_dlg.choice());
+    EXPECT_EQ(m_dlg.choice()->rule,
         (ChangeRule { ChangeRule::Kind::PageText, false, true, { "Updated", "/\\d+ views/" }, "article > p.price" }));
 }
 

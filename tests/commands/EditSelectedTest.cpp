@@ -1,14 +1,14 @@
 // Edit Selected Favorites end to end: the dialog answered by the test for each selected row,
 // the pages served on 127.0.0.1, the snapshots and the favorites file checked on disk.
 #include "app/CNelvoxDlg.h"
+#include "check/SnapshotName.h"
+#include "check/SnapshotReplace.h"
 #include "platform/InternetSession.h"
-#include "store/DialogValues.h"
+#include "store/Frequency.h"
 #include "support/HttpServer.h"
 #include "support/ModalAnswerer.h"
 #include "support/ScopedClock.h"
 #include "support/TempWorkDir.h"
-#include "check/SnapshotName.h"
-#include "check/SnapshotReplace.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -41,7 +41,7 @@ const QString kStamp = QStringLiteral("12/06/26 02:35 AM");
 const QString kOldStamp = QStringLiteral("07/09/04 05:03 PM");
 const QByteArray kOldSnapshot = "the page as it was\r\n";
 
-// What the dialog showed when it came up: its address and the frequency it was handed.
+// What the dialog showed when it came up: its address and the frequency checked, if any.
 struct Shown {
     QString address;
     int frequency;
@@ -52,8 +52,6 @@ protected:
     ScopedClock m_clock { QDateTime(QDate(2026, 12, 6), QTime(2, 35, 41)) };
     void SetUp() override
     {
-        g_nCurrentFrequency = FREQ_NONE;
-        g_bDialogCancelled = false;
         QObject::connect(&m_stuckGuard, &QTimer::timeout, &closeStuckModalWindow);
         m_stuckGuard.start(15000);
     }
@@ -110,12 +108,28 @@ protected:
                 dialog->close();
                 return;
             }
-            m_shown.push_back({ edit->text(), g_nCurrentFrequency });
+            m_shown.push_back({ edit->text(), checkedFrequency(dialog) });
             if (!address.isNull())
                 edit->setText(address);
             QTest::mouseClick(radio, Qt::LeftButton);
             QTest::mouseClick(ok, Qt::LeftButton);
         };
+    }
+    // Runs Edit as the window's button does, and waits for the first snapshots it starts.
+    static void runEdit(CNelvoxDlg& window)
+    {
+        window.RunCommand([&] { window.OnEditSelected(); });
+        EXPECT_TRUE(WaitUntilSettled(window)) << "Edit did not end";
+    }
+    static int checkedFrequency(QWidget* dialog)
+    {
+        int frequency = FREQ_HOURLY;
+        for (const char* radio : { "hourlyRadio", "dailyRadio", "weeklyRadio", "monthlyRadio" }) {
+            if (dialog->findChild<QRadioButton*>(radio)->isChecked())
+                return frequency;
+            ++frequency;
+        }
+        return FREQ_NONE;
     }
     ModalAnswerer::Answer cancel()
     {
@@ -127,7 +141,7 @@ protected:
                 dialog->close();
                 return;
             }
-            m_shown.push_back({ edit->text(), g_nCurrentFrequency });
+            m_shown.push_back({ edit->text(), checkedFrequency(dialog) });
             QTest::mouseClick(button, Qt::LeftButton);
         };
     }
@@ -160,12 +174,12 @@ TEST_F(EditSelected, OkBottomUpKeepsTheSnapshotStampAndMarkOfAKeptAddress)
 
     ModalAnswerer answers;
     answers.then(confirm({}, "weeklyRadio")).then(confirm({}, "hourlyRadio")).thenClick("OK");
-    window.RunCommand([&] { window.OnEditSelected(); });
+    runEdit(window);
 
     EXPECT_EQ(shownAddresses(), QStringList({ m_server.url("/a"), m_server.url("/d") })) << "row 5 first, then row 2";
     ASSERT_EQ(m_shown.size(), 2u);
-    EXPECT_EQ(m_shown[0].frequency, FREQ_MONTHLY) << "the row's own frequency is handed to the dialog";
-    EXPECT_EQ(m_shown[1].frequency, FREQ_HOURLY);
+    EXPECT_EQ(m_shown[0].frequency, FREQ_NONE) << "the dialog opens with no frequency chosen, whatever the row's";
+    EXPECT_EQ(m_shown[1].frequency, FREQ_NONE);
     EXPECT_EQ(answers.pending(), 1) << "unexpected message: " << answers.texts().value(2).toStdString();
 
     EXPECT_EQ(row(window, 5), QStringList({ m_server.url("/a"), "W", kOldStamp, "YES" }))
@@ -182,7 +196,6 @@ TEST_F(EditSelected, OkBottomUpKeepsTheSnapshotStampAndMarkOfAKeptAddress)
     EXPECT_FALSE(FileExists(kTempDownloadFileName));
     EXPECT_EQ(ReadAll("nelvox.ini"), fileOf(window)) << "saved in the list's order, unsorted";
     EXPECT_TRUE(ReadAll("nelvox.ini").startsWith("6\r\n" + m_server.url("/f").toUtf8()));
-    EXPECT_FALSE(g_bDialogCancelled);
 }
 
 // A change the check has not reported yet: a word of the same length is no change by Page length,
@@ -203,7 +216,7 @@ TEST_F(EditSelected, AKeptAddressKeepsTheChangeTheCheckHasNotYetReported)
         QTest::mouseClick(pageText, Qt::LeftButton, {}, QPoint(6, pageText->height() / 2));
         confirm({}, "weeklyRadio")(dialog);
     });
-    window.RunCommand([&] { window.OnEditSelected(); });
+    runEdit(window);
     EXPECT_EQ(answers.pending(), 0);
     EXPECT_EQ(row(window, 0), QStringList({ m_server.url("/page"), "W", kOldStamp, "" }));
     EXPECT_EQ(ReadAll(SnapshotFileName(m_server.url("/page"))), kOldSnapshot);
@@ -232,7 +245,7 @@ TEST_F(EditSelected, ANewAddressReplacesTheOldSnapshotAndKeepsItsPlace)
 
     ModalAnswerer answers;
     answers.then(confirm(m_server.url("/zzz/new.html"), "monthlyRadio")).thenClick("OK");
-    window.RunCommand([&] { window.OnEditSelected(); });
+    runEdit(window);
 
     EXPECT_EQ(shownAddresses(), QStringList({ "http://c.example/old" }));
     EXPECT_EQ(answers.pending(), 1) << answers.texts().value(1).toStdString();
@@ -256,36 +269,32 @@ TEST_F(EditSelected, CancelKeepsTheRowAndOnlyAConfirmedLastDialogWrites)
     add(window, m_server.url("/bottom"), "D", kOldStamp, "");
     ModalAnswerer answers;
 
-    // Nothing selected: no dialog, nothing written, the flag left alone.
-    g_bDialogCancelled = true;
-    window.RunCommand([&] { window.OnEditSelected(); });
+    // Nothing selected: no dialog, nothing written.
+    runEdit(window);
     EXPECT_TRUE(m_shown.empty());
-    EXPECT_TRUE(g_bDialogCancelled);
-    g_bDialogCancelled = false;
+    EXPECT_FALSE(FileExists("nelvox.ini"));
 
     // The only dialog cancelled.
     select(window, { 0 });
     answers.then(cancel());
-    window.RunCommand([&] { window.OnEditSelected(); });
+    runEdit(window);
     EXPECT_EQ(shownAddresses(), QStringList({ m_server.url("/top") }));
     EXPECT_EQ(row(window, 0), QStringList({ m_server.url("/top"), "H", kOldStamp, "YES" }));
     EXPECT_EQ(ReadAll(SnapshotFileName(m_server.url("/top"))), kOldSnapshot);
     EXPECT_EQ(m_server.requestCount("/top"), 0);
     EXPECT_FALSE(FileExists("nelvox.ini")) << "a cancelled last dialog writes nothing";
-    EXPECT_FALSE(g_bDialogCancelled) << "the command resets the flag when it ends";
 
     // Two rows: the bottom one confirmed, the top one cancelled.
     select(window, { 1 });
     m_shown.clear();
     answers.then(confirm({}, "weeklyRadio")).then(cancel()).thenClick("OK");
-    window.RunCommand([&] { window.OnEditSelected(); });
+    runEdit(window);
     EXPECT_EQ(shownAddresses(), QStringList({ m_server.url("/bottom"), m_server.url("/top") }));
     EXPECT_EQ(answers.pending(), 1) << answers.texts().value(3).toStdString();
     EXPECT_EQ(row(window, 1), QStringList({ m_server.url("/bottom"), "W", kOldStamp, "" })) << "the first edit stays";
     EXPECT_EQ(ReadAll(SnapshotFileName(m_server.url("/bottom"))), kOldSnapshot);
     EXPECT_EQ(row(window, 0), QStringList({ m_server.url("/top"), "H", kOldStamp, "YES" }));
     EXPECT_FALSE(FileExists("nelvox.ini")) << "the last dialog was cancelled: nothing written";
-    EXPECT_FALSE(g_bDialogCancelled);
 }
 
 TEST_F(EditSelected, APageThatCannotBeFetchedGivesNever)
@@ -304,7 +313,7 @@ TEST_F(EditSelected, APageThatCannotBeFetchedGivesNever)
             confirm({}, "monthlyRadio")(dialog);
         })
         .thenClick("OK");
-    window.RunCommand([&] { window.OnEditSelected(); });
+    runEdit(window);
     InternetSession::SetCreationFailureForTesting(false);
 
     EXPECT_EQ(answers.pending(), 1) << "a failed download shows nothing: " << answers.texts().value(2).toStdString();
@@ -335,7 +344,7 @@ TEST_F(EditSelected, AMissingOrSharedSnapshotNoLongerBlocks)
         .then(confirm({}, "hourlyRadio"))
         .then(confirm(m_server.url("/a/b"), "hourlyRadio"))
         .thenClick("OK");
-    window.RunCommand([&] { window.OnEditSelected(); });
+    runEdit(window);
 
     EXPECT_EQ(answers.pending(), 1) << "a snapshot already gone stopped the command: "
                                     << answers.texts().value(3).toStdString();
@@ -370,7 +379,7 @@ TEST_F(EditSelected, KeepsWhatAnotherRowUsesAndThePreviousCopyOfAnUnchangedAddre
         .then(confirm(m_server.url("/moved"), "dailyRadio"))
         .then(confirm(m_server.url("/moved"), "dailyRadio"))
         .thenClick("OK");
-    window.RunCommand([&] { window.OnEditSelected(); });
+    runEdit(window);
 
     EXPECT_EQ(answers.pending(), 1) << answers.texts().value(3).toStdString();
     for (const QString& snapshot : shared) {
@@ -404,7 +413,7 @@ TEST_F(EditSelected, ASnapshotThatCannotBeRemovedStopsAtItsRow)
         .then(confirm("http://b.example/changed", "dailyRadio"))
         .thenClick("OK")
         .then(cancel());
-    window.RunCommand([&] { window.OnEditSelected(); });
+    runEdit(window);
 
     EXPECT_EQ(shownAddresses(), QStringList({ "http://d.example/", "http://b.example/stuck" }))
         << "the rows above the failure are not offered";
@@ -455,8 +464,10 @@ TEST_F(EditSelected, TheRuleGoesWithItsAddressThroughAddEditAndDelete)
     ModalAnswerer answers;
     answers.then(withRule(m_server.url("/a"), true));
     window.OnAddFavorite();
+    ASSERT_TRUE(WaitUntilSettled(window));
     answers.then(withRule(m_server.url("/b"), false));
     window.OnAddFavorite();
+    ASSERT_TRUE(WaitUntilSettled(window));
     ASSERT_EQ(shownRules.size(), 2u);
     EXPECT_TRUE(shownRules[0].isPageLength()) << "the first Add offers Page length";
     EXPECT_EQ(shownRules[1], numbersRule) << "the next Add offers the rule of the last";
@@ -470,6 +481,7 @@ TEST_F(EditSelected, TheRuleGoesWithItsAddressThroughAddEditAndDelete)
     select(window, { 0 });
     answers.then(withRule(m_server.url("/c"), false));
     window.OnEditSelected();
+    ASSERT_TRUE(WaitUntilSettled(window));
     ASSERT_EQ(shownRules.size(), 3u);
     EXPECT_EQ(shownRules[2], numbersRule);
     saved.load();

@@ -81,6 +81,7 @@ TEST_F(ImportBookmarks, TheChooserGreysWhatCannotBeAddedAndTheChosenAreAddedAndD
         ModalAnswerer::findButton(chooser, "OK")->click();
     });
     window.ImportBookmarksFrom("bookmarks.html");
+    ASSERT_TRUE(WaitUntilSettled(window));
     EXPECT_EQ(shown,
         QStringList({ "News|", "A|", "xTaken|Already a favorite", "xScript|Not an http, https or file address",
             "xA again|Listed earlier in this file", "W|Weekly, as exported", "Down|" }));
@@ -123,6 +124,7 @@ TEST_F(ImportBookmarks, PastTheLimitOkIsRefusedUntilTheChoiceFits)
         clickOk();
     });
     window.ImportBookmarksFrom("bookmarks.html");
+    ASSERT_TRUE(WaitUntilSettled(window));
     EXPECT_EQ(answers.texts().value(1), "Nelvox can watch at most 1024 favorites.");
     EXPECT_TRUE(ReadAll("nelvox.ini").startsWith("1024\r\n"));
     EXPECT_FALSE(ReadAll("nelvox.ini").contains(m_server.url("/a").toUtf8())) << "the unchecked link was added";

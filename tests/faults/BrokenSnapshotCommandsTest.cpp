@@ -2,13 +2,13 @@
 // the link goes like a snapshot, the directory stops the command with the error box, and
 // nothing crashes or is written that the failure rules keep unwritten.
 #include "app/CNelvoxDlg.h"
+#include "check/SnapshotName.h"
 #include "store/FavoritesFile.h"
 #include "support/HttpServer.h"
 #include "support/ModalAnswerer.h"
 #include "support/ProxyEnvironment.h"
 #include "support/ScopedClock.h"
 #include "support/TempWorkDir.h"
-#include "check/SnapshotName.h"
 
 #include <QApplication>
 #include <QDir>
@@ -29,7 +29,6 @@ class BrokenSnapshotCommands : public InTempDir {
 protected:
     void SetUp() override
     {
-        g_bDialogCancelled = false;
         m_server.setPage("/dir", "the page behind the directory\n");
         // "/x!link" and "/x/link" are two addresses with one snapshot file, so that Edit from the one
         // to the other downloads into the link.
@@ -110,6 +109,7 @@ TEST_F(BrokenSnapshotCommands, EditReplacesTheLinkAndStopsAtTheDirectory)
     ModalAnswerer answers;
     answers.then(confirm(m_server.url("/x/link")));
     m_window.RunCommand([this] { m_window.OnEditSelected(); });
+    ASSERT_TRUE(WaitUntilSettled(m_window));
     ASSERT_EQ(answers.pending(), 0);
     EXPECT_EQ(answers.texts().size(), 1) << "unexpected message: " << answers.texts().value(1).toStdString();
     EXPECT_FALSE(QFileInfo(linkSnapshot()).isSymLink());
@@ -124,6 +124,7 @@ TEST_F(BrokenSnapshotCommands, EditReplacesTheLinkAndStopsAtTheDirectory)
     const FavoritesList::Row before = m_window.favorites().rows().at(0);
     answers.then(confirm(m_server.url("/dir/moved"))).thenClick("OK");
     m_window.RunCommand([this] { m_window.OnEditSelected(); });
+    ASSERT_TRUE(WaitUntilSettled(m_window));
     ASSERT_EQ(answers.pending(), 0) << "no error box for a snapshot that cannot be removed";
     EXPECT_TRUE(answers.texts().last().contains(dirSnapshot())) << answers.texts().last().toStdString();
     EXPECT_EQ(m_window.favorites().rows().at(0), before);

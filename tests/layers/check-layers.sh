@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Keeps the folders of src/ in their layers: the core folders (platform, store, page, check) include
-# no header of Qt's GUI modules and nothing of the GUI folders (app, commands), and no two
+# no header of Qt's GUI modules and nothing of the GUI folders (widgets, commands, app), and no two
 # folders include each other, directly or through others.
 # Usage: check-layers.sh SRC_DIR QT_HEADERS_DIR
 set -uo pipefail
@@ -13,7 +13,7 @@ for folder in "${core[@]}"; do
     while IFS=: read -r file _ line; do
         header=$(sed -E 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]([^>"]+)[>"].*/\1/' <<<"$line")
         case $header in
-        app/* | commands/* | ui_*) gui=1 ;;
+        app/* | commands/* | widgets/* | ui_*) gui=1 ;;
         QtWidgets/* | QtGui/*) gui=1 ;;
         *) [[ -e $qt/QtWidgets/$header || -e $qt/QtGui/$header ]] && gui=1 || gui=0 ;;
         esac

@@ -48,3 +48,9 @@ private:
 
 // Processes events until `condition` holds or `timeoutMs` has passed; returns the condition.
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 10000);
+// Processes events until nothing is under way in `window` any more: no run of checks, no change
+// prompt to come, no command waiting for the first snapshots it started.
+template <typename Window> bool WaitUntilSettled(const Window& window, int timeoutMs = 10000)
+{
+    return WaitFor([&] { return !window.isChecking(); }, timeoutMs);
+}

@@ -1,12 +1,7 @@
-// The dialog's shared values and the mapping between frequency numbers and letters.
-#include "store/DialogValues.h"
+// The mapping between frequency numbers and letters.
+#include "store/Frequency.h"
 
 #include <array>
-
-QString g_strCurrentUrl;
-int g_nCurrentFrequency = FREQ_NONE;
-ChangeRule g_currentRule;
-bool g_bDialogCancelled = false;
 
 namespace {
 

@@ -1,8 +1,8 @@
 // Caption fitting for the dialogs laid out with fixed geometry. The templates were measured
 // for a narrow font at a small size; the desktop's font is usually wider and larger.
-#include "app/CaptionFit.h"
+#include "widgets/CaptionFit.h"
 
-#include "app/WrappingButton.h"
+#include "widgets/WrappingButton.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>

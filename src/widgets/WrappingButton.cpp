@@ -1,4 +1,4 @@
-#include "app/WrappingButton.h"
+#include "widgets/WrappingButton.h"
 
 #include <QStyleOptionButton>
 #include <QStylePainter>
@@ -27,6 +27,7 @@ void WrappingButton::paintEvent(QPaintEvent*)
 
     const QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this).adjusted(2, 1, -2, -1);
     int flags = Qt::AlignCenter | Qt::TextWordWrap;
-    flags |= style()->styleHint(QStyle::SH_UnderlineShortcut, &option, this) ? Qt::TextShowMnemonic : Qt::TextHideMnemonic;
+    flags |= style()->styleHint(QStyle::SH_UnderlineShortcut, &option, this) ? Qt::TextShowMnemonic
+                                                                             : Qt::TextHideMnemonic;
     painter.drawItemText(area, flags, option.palette, isEnabled(), caption, QPalette::ButtonText);
 }
