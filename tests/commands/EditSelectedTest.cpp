@@ -297,6 +297,31 @@ TEST_F(EditSelected, CancelKeepsTheRowAndOnlyAConfirmedLastDialogWrites)
     EXPECT_FALSE(FileExists("nelvox.ini")) << "the last dialog was cancelled: nothing written";
 }
 
+// The window runs on while an edit's first snapshot downloads; a Quit meanwhile stops the download,
+// offers no further dialog, saves the edit and ends the program.
+TEST_F(EditSelected, QuitWhileANewAddressDownloadsEndsWithoutTheNextDialog)
+{
+    m_server.setStall("/stalled", "the start", 1000);
+    CNelvoxDlg window;
+    add(window, "http://a.example/", "H", kOldStamp, "");
+    add(window, "http://b.example/", "D", kOldStamp, "YES");
+    select(window, { 0, 1 });
+
+    ModalAnswerer answers;
+    answers.then(confirm(m_server.url("/stalled"), "weeklyRadio")).then(confirm({}, "dailyRadio"));
+    window.RunCommand([&] { window.OnEditSelected(); });
+    ASSERT_TRUE(window.isChecking()) << "the command returned before its download";
+    ASSERT_TRUE(WaitFor([&] { return m_server.requestCount("/stalled") == 1; }));
+    EXPECT_FALSE(window.hasEnded());
+    window.OnQuit();
+    ASSERT_TRUE(WaitFor([&] { return window.hasEnded(); })) << "Quit did not end the program";
+
+    EXPECT_EQ(shownAddresses(), QStringList({ "http://b.example/" })) << "a dialog came after Quit";
+    EXPECT_EQ(answers.pending(), 1);
+    EXPECT_EQ(row(window, 1), QStringList({ m_server.url("/stalled"), "W", "Never", "YES" }));
+    EXPECT_EQ(ReadAll("nelvox.ini"), fileOf(window));
+}
+
 TEST_F(EditSelected, APageThatCannotBeFetchedGivesNever)
 {
     m_server.setPage("/page", "page\n");
