@@ -52,10 +52,10 @@ int RunMainWindow()
     SignalWatcher signalWatcher({ SIGTERM, SIGINT, SIGHUP });
     CNelvoxDlg window;
     QObject::connect(&signalWatcher, &SignalWatcher::received, &window, &CNelvoxDlg::OnQuit);
-    QEventLoop loop;
-    QObject::connect(&window, &CNelvoxDlg::ended, &loop, &QEventLoop::quit);
+    // The application's own loop runs until the window has ended.
+    QObject::connect(&window, &CNelvoxDlg::ended, qApp, &QCoreApplication::quit);
     window.show();
     if (!window.hasEnded())
-        loop.exec();
+        QApplication::exec();
     return 0;
 }
