@@ -56,13 +56,13 @@ CNelvoxDlg::CNelvoxDlg(QWidget* parent)
 
     FitCaptionsToFont(this);
 
-    m_view = new FavoritesView(m_listFavorites, &m_failureMarks);
+    m_view = new FavoritesView(m_listFavorites, &m_model);
     connect(m_view, &FavoritesView::clicked, this, &CNelvoxDlg::OnClickList);
     connect(m_view, &FavoritesView::showChangesRequested, this,
         [this](int row) { RunCommand([this, row] { OnShowChanges(row); }); });
     connect(m_view, &FavoritesView::importRequested, this, [this] { runLater([this] { OnImportBookmarks(); }); });
     connect(m_view, &FavoritesView::exportRequested, this, [this] { runLater([this] { OnExportFavorites(); }); });
-    m_session = std::make_unique<CheckSession>(*this, m_scheduler, m_favorites, m_failureMarks, *m_trayIcon);
+    m_session = std::make_unique<CheckSession>(*this, m_scheduler, m_favorites, m_model, *m_trayIcon);
 
     connect(m_ui->btnQuit, &QPushButton::clicked, this, [this] { RunCommand([this] { OnOK(); }); });
     connectCommand(m_btnAdd, &CNelvoxDlg::OnAddFavorite);

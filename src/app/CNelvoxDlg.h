@@ -3,7 +3,7 @@
 // failures, and ends the program through its close path.
 #pragma once
 
-#include "app/FailureMarks.h"
+#include "app/FavoritesModel.h"
 #include "check/CheckScheduler.h"
 #include "commands/CommandWindow.h"
 #include "commands/FavoriteCommands.h"
@@ -138,7 +138,8 @@ private:
     std::unique_ptr<Ui::CNelvoxDlg> m_ui;
     FavoritesList m_favorites;
     CheckScheduler m_scheduler { m_favorites };
-    FailureMarks m_failureMarks { m_favorites, m_scheduler.states() };
+    // The list as the window shows it.
+    FavoritesModel m_model { m_favorites, m_scheduler.states() };
     FavoriteCommands m_commands { m_favorites, m_scheduler, *this };
     bool m_ended = false;
     // Change prompts that a run's end has asked for and that are yet to close.

@@ -3,14 +3,14 @@
 
 #include "app/CSTI.h"
 #include "app/CheckProgressDlg.h"
-#include "app/FailureMarks.h"
+#include "app/FavoritesModel.h"
 #include "check/CheckScheduler.h"
 #include "store/FavoritesList.h"
 
 #include <QWidget>
 
 CheckSession::CheckSession(
-    QWidget& window, CheckScheduler& scheduler, const FavoritesList& favorites, FailureMarks& marks, CSTI& trayIcon)
+    QWidget& window, CheckScheduler& scheduler, const FavoritesList& favorites, FavoritesModel& marks, CSTI& trayIcon)
     : m_window(window)
     , m_scheduler(scheduler)
     , m_favorites(favorites)

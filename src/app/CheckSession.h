@@ -15,7 +15,7 @@
 class CheckProgressDlg;
 class CheckScheduler;
 class CSTI;
-class FailureMarks;
+class FavoritesModel;
 class FavoritesList;
 class QWidget;
 
@@ -25,7 +25,7 @@ public:
     static inline int longRunDelayMs = 1'500;
 
     // Everything given must outlive the session.
-    CheckSession(QWidget& window, CheckScheduler& scheduler, const FavoritesList& favorites, FailureMarks& marks,
+    CheckSession(QWidget& window, CheckScheduler& scheduler, const FavoritesList& favorites, FavoritesModel& marks,
         CSTI& trayIcon);
     ~CheckSession() override;
 
@@ -42,7 +42,7 @@ private:
     QWidget& m_window;
     CheckScheduler& m_scheduler;
     const FavoritesList& m_favorites;
-    FailureMarks& m_marks;
+    FavoritesModel& m_marks;
     CSTI& m_trayIcon;
     std::optional<InputHold> m_inputHold;
     std::unique_ptr<CheckProgressDlg> m_progress;

@@ -2,6 +2,7 @@
 #include "app/FavoritesView.h"
 
 #include "app/CutOffCellTips.h"
+#include "app/FavoritesModel.h"
 #include "store/FavoritesList.h"
 
 #include <QContextMenuEvent>
@@ -24,7 +25,7 @@ void setColumnWidths(QTreeView* list)
 {
     int widths[FavoritesList::ColumnCount];
     for (int column = 0; column < FavoritesList::ColumnCount; ++column)
-        widths[column] = FavoritesList::columnWidth(column);
+        widths[column] = FavoritesModel::columnWidth(column);
 
     // An item view leaves this margin on each side of a cell's text.
     const int margin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;

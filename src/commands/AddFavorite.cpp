@@ -10,6 +10,11 @@
 #include "store/FavoritesFile.h"
 #include "store/FavoritesList.h"
 
+QString FavoritesLimitMessage()
+{
+    return QStringLiteral("Nelvox can watch at most %1 favorites.").arg(FavoritesList::kMaxFavorites);
+}
+
 FavoriteCommands::FavoriteCommands(FavoritesList& favorites, CheckScheduler& scheduler, CommandWindow& window)
     : m_favorites(favorites)
     , m_scheduler(scheduler)
@@ -59,7 +64,7 @@ void FavoriteCommands::downloadFirstSnapshots(const QStringList& addresses, Cont
 void FavoriteCommands::add(const QString& address)
 {
     if (m_favorites.count() >= FavoritesList::kMaxFavorites) {
-        m_window.showInformation(FavoritesList::limitMessage());
+        m_window.showInformation(FavoritesLimitMessage());
         return;
     }
 

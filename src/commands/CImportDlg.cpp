@@ -1,6 +1,7 @@
 // The Import Bookmarks chooser: the tree is built bottom-up from the bookmark tree before it is
 // shown, so a file of thousands of links costs no signal per item.
 #include "commands/CImportDlg.h"
+#include "commands/FavoriteCommands.h"
 
 #include "platform/Version.h"
 #include "store/Bookmarks.h"
@@ -166,7 +167,7 @@ void CImportDlg::accept()
 {
     if (m_favorites + static_cast<qsizetype>(chosen().size()) > FavoritesList::kMaxFavorites) {
         QMessageBox box(
-            QMessageBox::Information, QStringLiteral("Nelvox"), FavoritesList::limitMessage(), QMessageBox::Ok, this);
+            QMessageBox::Information, QStringLiteral("Nelvox"), FavoritesLimitMessage(), QMessageBox::Ok, this);
         box.exec();
         return;
     }

@@ -20,6 +20,9 @@ class CAddEditDlg;
 class CheckScheduler;
 struct RunReport;
 
+// What Add and Import Bookmarks say when the favorites would pass FavoritesList::kMaxFavorites.
+QString FavoritesLimitMessage();
+
 class FavoriteCommands : public QObject {
     Q_OBJECT
 public:

@@ -11,11 +11,6 @@ FavoritesList::FavoritesList(QObject* parent)
 {
 }
 
-QString FavoritesList::limitMessage()
-{
-    return QStringLiteral("Nelvox can watch at most %1 favorites.").arg(kMaxFavorites);
-}
-
 QString FavoritesList::text(int row, int column) const
 {
     if (row < 0 || row >= count() || column < 0 || column >= ColumnCount)
@@ -116,44 +111,7 @@ QVariant FavoritesList::data(const QModelIndex& index, int role) const
         return {};
     if (role == Qt::DisplayRole)
         return m_rows[index.row()][index.column()];
-    if (role == Qt::TextAlignmentRole)
-        return int(alignment(index.column()));
     return {};
-}
-
-QVariant FavoritesList::headerData(int section, Qt::Orientation orientation, int role) const
-{
-    if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
-        return QAbstractTableModel::headerData(section, orientation, role);
-    if (role == Qt::DisplayRole)
-        return heading(section);
-    if (role == Qt::TextAlignmentRole)
-        return int(alignment(section));
-    return {};
-}
-
-Qt::Alignment FavoritesList::alignment(int column)
-{
-    switch (column) {
-    case WebSite:
-        return Qt::AlignLeft | Qt::AlignVCenter;
-    case Updates:
-        return Qt::AlignHCenter | Qt::AlignVCenter;
-    default:
-        return Qt::AlignRight | Qt::AlignVCenter;
-    }
-}
-
-QString FavoritesList::heading(int column)
-{
-    static const char* const kHeadings[ColumnCount] = { "Web Site", "Updates", "Last Updated", "CHANGED" };
-    return (column >= 0 && column < ColumnCount) ? QString::fromLatin1(kHeadings[column]) : QString();
-}
-
-int FavoritesList::columnWidth(int column)
-{
-    static const int kWidths[ColumnCount] = { 254, 75, 85, 65 };
-    return (column >= 0 && column < ColumnCount) ? kWidths[column] : 0;
 }
 
 void SortFavorites(FavoritesList& list)

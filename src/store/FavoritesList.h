@@ -19,8 +19,6 @@ public:
 
     // The most favorites Add accepts. Loading a longer file keeps every row.
     static constexpr int kMaxFavorites = 1024;
-    // What Add and Import Bookmarks say when the favorites would pass it.
-    static QString limitMessage();
 
     explicit FavoritesList(QObject* parent = nullptr);
 
@@ -53,12 +51,6 @@ public:
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
-
-    // Column headings and widths in pixels as the main window shows them.
-    static QString heading(int column);
-    static int columnWidth(int column);
-    static Qt::Alignment alignment(int column);
 
 private:
     std::vector<Row> m_rows;

@@ -61,7 +61,19 @@ TEST_F(MainWindow, StartsEmptyWithFourColumnsAndTheSelectionButtonsOff)
     EXPECT_EQ(window.favorites().count(), 0);
     QHeaderView* header = list(window)->header();
     ASSERT_EQ(header->count(), 4);
-    EXPECT_EQ(window.favorites().headerData(3, Qt::Horizontal).toString(), QStringLiteral("CHANGED"));
+    // Headings, widths and alignment are the window's: the list itself holds the favorites.
+    const QAbstractItemModel* shown = list(window)->model();
+    window.favorites().insertFavorite(0, QStringLiteral("http://a/"));
+    const QStringList headings = { "Web Site", "Updates", "Last Updated", "CHANGED" };
+    const int widths[] = { 254, 75, 85, 65 };
+    const Qt::Alignment horizontal[] = { Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight, Qt::AlignRight };
+    for (int c = 0; c < 4; ++c) {
+        EXPECT_EQ(shown->headerData(c, Qt::Horizontal).toString(), headings[c]);
+        EXPECT_EQ(FavoritesModel::columnWidth(c), widths[c]);
+        const auto alignment = Qt::Alignment(shown->data(shown->index(0, c), Qt::TextAlignmentRole).toInt());
+        EXPECT_EQ(alignment & Qt::AlignHorizontal_Mask, horizontal[c]) << "column " << c;
+    }
+    window.favorites().deleteFavorite(0);
     EXPECT_FALSE(header->sectionsClickable()) << "a heading click must not sort";
     EXPECT_FALSE(selectionButtonsEnabled(window));
     EXPECT_TRUE(window.findChild<QCheckBox*>("chkNotify")->isChecked());

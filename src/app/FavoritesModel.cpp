@@ -1,5 +1,5 @@
-// The failure marks of the main window's list.
-#include "app/FailureMarks.h"
+// The main window's list: its columns and failure marks.
+#include "app/FavoritesModel.h"
 
 #include "platform/Clock.h"
 #include "store/FavoriteStates.h"
@@ -8,7 +8,7 @@
 #include <QApplication>
 #include <QStyle>
 
-FailureMarks::FailureMarks(FavoritesList& list, const FavoriteStates& states, QObject* parent)
+FavoritesModel::FavoritesModel(FavoritesList& list, const FavoriteStates& states, QObject* parent)
     : QIdentityProxyModel(parent)
     , m_states(states)
     , m_warning(QIcon::fromTheme(
@@ -17,8 +17,45 @@ FailureMarks::FailureMarks(FavoritesList& list, const FavoriteStates& states, QO
     setSourceModel(&list);
 }
 
-QVariant FailureMarks::data(const QModelIndex& index, int role) const
+namespace {
+
+Qt::Alignment alignment(int column)
 {
+    switch (column) {
+    case FavoritesList::WebSite:
+        return Qt::AlignLeft | Qt::AlignVCenter;
+    case FavoritesList::Updates:
+        return Qt::AlignHCenter | Qt::AlignVCenter;
+    default:
+        return Qt::AlignRight | Qt::AlignVCenter;
+    }
+}
+
+} // namespace
+
+QVariant FavoritesModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    static const char* const kHeadings[FavoritesList::ColumnCount]
+        = { "Web Site", "Updates", "Last Updated", "CHANGED" };
+    if (orientation != Qt::Horizontal || section < 0 || section >= FavoritesList::ColumnCount)
+        return QIdentityProxyModel::headerData(section, orientation, role);
+    if (role == Qt::DisplayRole)
+        return QString::fromLatin1(kHeadings[section]);
+    if (role == Qt::TextAlignmentRole)
+        return int(alignment(section));
+    return {};
+}
+
+int FavoritesModel::columnWidth(int column)
+{
+    static const int kWidths[FavoritesList::ColumnCount] = { 254, 75, 85, 65 };
+    return (column >= 0 && column < FavoritesList::ColumnCount) ? kWidths[column] : 0;
+}
+
+QVariant FavoritesModel::data(const QModelIndex& index, int role) const
+{
+    if (role == Qt::TextAlignmentRole && index.isValid())
+        return int(alignment(index.column()));
     if (index.column() == FavoritesList::WebSite && (role == Qt::DecorationRole || role == Qt::ToolTipRole)) {
         const QString address = QIdentityProxyModel::data(index, Qt::DisplayRole).toString();
         if (const QString failure = FailureText(m_states, address); !failure.isEmpty())
@@ -27,14 +64,14 @@ QVariant FailureMarks::data(const QModelIndex& index, int role) const
     return QIdentityProxyModel::data(index, role);
 }
 
-void FailureMarks::refresh()
+void FavoritesModel::refresh()
 {
     if (rowCount() > 0)
         emit dataChanged(index(0, FavoritesList::WebSite), index(rowCount() - 1, FavoritesList::WebSite),
             { Qt::DecorationRole, Qt::ToolTipRole });
 }
 
-QString FailureMarks::FailureText(const FavoriteStates& states, const QString& address)
+QString FavoritesModel::FailureText(const FavoriteStates& states, const QString& address)
 {
     const FavoriteState* state = states.find(address);
     if (!state || !state->isFailing())
