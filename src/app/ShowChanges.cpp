@@ -9,7 +9,7 @@ void CNelvoxDlg::OnShowChanges(int row)
     if (row < 0 || row >= m_favorites.count())
         return;
     // Modeless and on its own: the user may keep several open while Nelvox works on.
-    const QString address = m_favorites.text(row, FavoritesList::WebSite);
+    const QString address = m_favorites.at(row).address;
     const FavoriteState* state = m_scheduler.states().find(address);
     auto* changes = new CChangesDlg(
         address, m_scheduler.rules().rule(address), state && state->isFailing() ? state->failure : QString(), this);

@@ -32,8 +32,7 @@ TrayPresence::TrayPresence(QWidget* window, const FavoritesList& favorites)
 void TrayPresence::countChanged()
 {
     const auto& rows = m_favorites.rows();
-    const auto changed = std::count_if(rows.begin(), rows.end(),
-        [](const FavoritesList::Row& row) { return row[FavoritesList::Changed] == QLatin1String("YES"); });
+    const auto changed = std::count_if(rows.begin(), rows.end(), [](const Favorite& row) { return row.changed; });
     m_trayIcon.SetChangedCount(static_cast<int>(changed));
 }
 

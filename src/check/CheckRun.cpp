@@ -4,16 +4,16 @@
 // so that favorites sharing a snapshot are compared one after another in the list's order.
 #include "check/CheckRun.h"
 
+#include "check/ChangeRule.h"
+#include "check/SnapshotComparison.h"
+#include "check/SnapshotName.h"
+#include "check/SnapshotReplace.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "platform/NelvoxError.h"
 #include "platform/TransferPool.h"
 #include "store/ChangeRules.h"
 #include "store/FavoritesList.h"
-#include "check/ChangeRule.h"
-#include "check/SnapshotComparison.h"
-#include "check/SnapshotName.h"
-#include "check/SnapshotReplace.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -91,7 +91,7 @@ CheckRun::~CheckRun()
 void CheckRun::addCheck(int row)
 {
     Job job;
-    job.address = m_list.text(row, FavoritesList::WebSite);
+    job.address = m_list.at(row).address;
     job.row = m_list.idOf(row);
     job.snapshot = SnapshotFileName(job.address);
     job.file = downloadFileName(static_cast<int>(m_jobs.size()));
@@ -374,11 +374,11 @@ void CheckRun::stampRow(const Job& job, bool changed)
 {
     // A row deleted meanwhile is no longer there to stamp.
     const int row = m_list.rowOf(job.row);
-    if (row < 0 || m_list.text(row, FavoritesList::WebSite) != job.address)
+    if (row < 0 || m_list.at(row).address != job.address)
         return;
-    m_list.setText(row, FavoritesList::LastUpdated, Clock::FormatTimeStamp(Clock::GetCurrentTime()));
+    m_list.setLastUpdated(row, Clock::GetCurrentTime());
     if (changed)
-        m_list.setText(row, FavoritesList::Changed, QStringLiteral("YES"));
+        m_list.setChanged(row, true);
 }
 
 void CheckRun::keepAsLastDownload(const Job& job)

@@ -1,13 +1,13 @@
 // When favorites are checked and what follows a run of checks.
 #include "check/CheckScheduler.h"
 
+#include "check/CheckRun.h"
+#include "check/Schedule.h"
+#include "check/SnapshotName.h"
 #include "platform/Clock.h"
 #include "platform/NelvoxError.h"
 #include "store/FavoritesFile.h"
 #include "store/FavoritesList.h"
-#include "check/CheckRun.h"
-#include "check/Schedule.h"
-#include "check/SnapshotName.h"
 
 CheckScheduler::CheckScheduler(FavoritesList& list, QObject* parent)
     : QObject(parent)
@@ -86,7 +86,7 @@ bool CheckScheduler::startTick()
     // page cannot make the rows after it miss their hour.
     const QDateTime tickTime = Clock::GetCurrentTime();
     for (int row = 0; row < m_list.count(); ++row) {
-        m_tickFrequency = ScheduledFrequency(m_list.text(row, FavoritesList::Updates), m_tickFrequency);
+        m_tickFrequency = ScheduledFrequency(m_list.at(row).frequency, m_tickFrequency);
         if (IsDue(m_tickFrequency, tickTime))
             run->addCheck(row);
     }
@@ -131,7 +131,7 @@ bool CheckScheduler::startFirstSnapshots(const QStringList& addresses)
         RunReport report;
         report.kind = RunReport::Kind::FirstSnapshots;
         for (const QString& address : addresses)
-            report.firstSnapshotStamps.insert(address, QStringLiteral("Never"));
+            report.firstSnapshotTimes.insert(address, QDateTime());
         return endAtOnce(report);
     }
     for (const QString& address : addresses)
@@ -146,8 +146,8 @@ std::unique_ptr<CheckRun> CheckScheduler::makeRun()
     run->setStates(&m_states);
     run->setRules(&m_rules);
     // What earlier starts learnt of the snapshots' text, where this start has learnt nothing yet.
-    for (const FavoritesList::Row& row : m_list.rows()) {
-        const QString& address = row[FavoritesList::WebSite];
+    for (const Favorite& row : m_list.rows()) {
+        const QString& address = row.address;
         const FavoriteState* state = m_states.find(address);
         const QString snapshot = SnapshotFileName(address);
         if (!state || state->knownText.isEmpty() || m_knownSnapshots.contains(snapshot))
@@ -187,10 +187,10 @@ void CheckScheduler::onRunFinished()
     report.anyChanged = run->anyChanged();
     report.stopped = run->wasStopped();
     if (m_kind == RunReport::Kind::FirstSnapshots) {
-        const QString now = Clock::FormatTimeStamp(Clock::GetCurrentTime());
+        const QDateTime now = Clock::GetCurrentTime();
         for (auto job = m_firstSnapshotJobs.cbegin(); job != m_firstSnapshotJobs.cend(); ++job) {
             const bool downloaded = run->downloaded(job.value());
-            report.firstSnapshotStamps.insert(job.key(), downloaded ? now : QStringLiteral("Never"));
+            report.firstSnapshotTimes.insert(job.key(), downloaded ? now : QDateTime());
             if (downloaded)
                 report.firstSnapshotsDownloaded << job.key();
         }
@@ -222,8 +222,8 @@ void CheckScheduler::save()
 
 void CheckScheduler::saveStates()
 {
-    for (const FavoritesList::Row& row : m_list.rows()) {
-        const QString& address = row[FavoritesList::WebSite];
+    for (const Favorite& row : m_list.rows()) {
+        const QString& address = row.address;
         const auto known = m_knownSnapshots.constFind(SnapshotFileName(address));
         const bool kept = known != m_knownSnapshots.cend() && known->rule == m_rules.rule(address);
         if (kept)

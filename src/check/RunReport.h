@@ -2,6 +2,7 @@
 // a check marked a row changed, whether the user stopped it, and what came of first snapshots.
 #pragma once
 
+#include <QDateTime>
 #include <QHash>
 #include <QMetaType>
 #include <QString>
@@ -12,9 +13,9 @@ struct RunReport {
     Kind kind = Kind::Tick;
     bool anyChanged = false; // a check marked a row changed
     bool stopped = false; // the user stopped the run
-    // FirstSnapshots: the Last Updated stamp of each address asked for, "Never" when its
-    // download failed or was stopped (the same text the row gets).
-    QHash<QString, QString> firstSnapshotStamps;
+    // FirstSnapshots: the Last Updated time of each address asked for, the time the run ended;
+    // invalid (never) when its download failed or was stopped.
+    QHash<QString, QDateTime> firstSnapshotTimes;
     QStringList firstSnapshotsDownloaded; // addresses whose first snapshot was downloaded
 };
 

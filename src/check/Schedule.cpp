@@ -27,8 +27,7 @@ bool IsDue(int frequency, const QDateTime& tickTime)
     }
 }
 
-int ScheduledFrequency(const QString& code, int previous)
+int ScheduledFrequency(int frequency, int previous)
 {
-    const int frequency = FrequencyFromCode(code);
     return frequency != FREQ_NONE ? frequency : previous;
 }

@@ -12,6 +12,6 @@ inline constexpr int kScheduledHour = 17;
 // `tickTime`. Any other value is never due.
 bool IsDue(int frequency, const QDateTime& tickTime);
 
-// The frequency a tick uses for a row whose Updates cell is `code`: the code's own, or
-// `previous` (that of the row before it) when the code is none of the four letters.
-int ScheduledFrequency(const QString& code, int previous);
+// The frequency a tick uses for a row of `frequency`: its own, or `previous` (that of the row
+// before it) when the row's code is none of the four letters (FREQ_NONE).
+int ScheduledFrequency(int frequency, int previous);

@@ -1,11 +1,11 @@
 // Snapshot removal for Delete and Edit.
 #include "check/SnapshotRemoval.h"
 
+#include "check/SnapshotName.h"
+#include "check/SnapshotReplace.h"
 #include "platform/Files.h"
 #include "platform/NelvoxError.h"
 #include "store/FavoritesList.h"
-#include "check/SnapshotName.h"
-#include "check/SnapshotReplace.h"
 
 namespace {
 
@@ -35,10 +35,10 @@ void RemoveSnapshot(const QString& address, PreviousCopy previous)
 
 void RemoveUnsharedSnapshot(const FavoritesList& favorites, int row, PreviousCopy previous)
 {
-    const QString address = favorites.text(row, FavoritesList::WebSite);
+    const QString address = favorites.at(row).address;
     const QString snapshot = SnapshotFileName(address);
     for (int other = 0; other < favorites.count(); ++other) {
-        if (other != row && SnapshotFileName(favorites.text(other, FavoritesList::WebSite)) == snapshot)
+        if (other != row && SnapshotFileName(favorites.at(other).address) == snapshot)
             return;
     }
     RemoveSnapshot(address, previous);

@@ -85,18 +85,20 @@ void FavoriteCommands::add(const QString& address)
     m_lastAddedRule = choice->rule;
     // Rows of one address share its rule.
     m_scheduler.rules().setRule(choice->address, choice->rule);
+    Favorite favorite;
+    favorite.address = choice->address;
+    favorite.frequency = choice->frequency;
+    // Empty until the first snapshot has come.
+    favorite.unreadLastUpdated = QString();
     const int row = m_favorites.count();
-    m_favorites.insertFavorite(row, choice->address);
-    m_favorites.setText(row, FavoritesList::Updates, FrequencyCode(choice->frequency));
+    m_favorites.insertFavorite(row, std::move(favorite));
     const FavoritesList::Id id = m_favorites.idOf(row);
 
     // The first snapshot goes straight into the snapshot file. When that file cannot be created
     // the page is still fetched and the row still stamped.
     downloadFirstSnapshots({ choice->address }, [this, id, choice = *choice](const RunReport& report) {
-        if (const int row = m_favorites.rowOf(id); row >= 0) {
-            m_favorites.setText(row, FavoritesList::LastUpdated,
-                report.firstSnapshotStamps.value(choice.address, QStringLiteral("Never")));
-        }
+        if (const int row = m_favorites.rowOf(id); row >= 0)
+            m_favorites.setLastUpdated(row, report.firstSnapshotTimes.value(choice.address));
         warnOfMissingPart(choice.address, choice.rule);
         SortFavorites(m_favorites);
         save();

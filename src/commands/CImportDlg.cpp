@@ -45,8 +45,8 @@ CImportDlg::CImportDlg(
     m_ui->labelNotice->setVisible(!notices.isEmpty());
 
     QSet<QString> taken;
-    for (const FavoritesList::Row& row : favorites.rows())
-        taken.insert(row[FavoritesList::WebSite]);
+    for (const Favorite& row : favorites.rows())
+        taken.insert(row.address);
     QSet<QString> listed;
 
     const std::vector<BookmarkEntry>& entries = tree.entries();

@@ -13,8 +13,7 @@ void FavoriteCommands::remove(const std::vector<int>& rows)
     // A change not yet seen or a rule the user set up would be lost for good; a plain favorite
     // costs nothing to add again.
     const auto dear = std::count_if(rows.cbegin(), rows.cend(), [this](int row) {
-        return m_favorites.text(row, FavoritesList::Changed) == u"YES"
-            || !m_scheduler.rules().rule(m_favorites.text(row, FavoritesList::WebSite)).isPageLength();
+        return m_favorites.at(row).changed || !m_scheduler.rules().rule(m_favorites.at(row).address).isPageLength();
     });
     if (dear > 0) {
         const QString which = rows.size() == 1
@@ -32,7 +31,7 @@ void FavoriteCommands::remove(const std::vector<int>& rows)
     // nothing is sorted or saved.
     for (const int row : rows) {
         RemoveUnsharedSnapshot(m_favorites, row);
-        const QString address = m_favorites.text(row, FavoritesList::WebSite);
+        const QString address = m_favorites.at(row).address;
         m_favorites.deleteFavorite(row);
         if (!m_favorites.containsAddress(address))
             m_scheduler.rules().remove(address);
@@ -49,13 +48,13 @@ void FavoriteCommands::visit(const std::vector<int>& rows)
         // An address that is no web address is not handed on, but the user has seen the
         // favorite all the same, so its mark goes. One that the desktop could not open (no
         // browser, no launcher) has not been seen and keeps it.
-        const QString address = m_favorites.text(row, FavoritesList::WebSite);
+        const QString address = m_favorites.at(row).address;
         const QUrl url = BrowserUrl(address);
         if (!url.isEmpty() && !QDesktopServices::openUrl(url)) {
             notOpened << address;
             continue;
         }
-        m_favorites.setText(row, FavoritesList::Changed, QString());
+        m_favorites.setChanged(row, false);
     }
     // Qt only says that it failed; its reason went to standard error.
     if (!notOpened.isEmpty())

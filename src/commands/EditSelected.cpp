@@ -28,7 +28,7 @@ void FavoriteCommands::editFrom(
         const int row = m_favorites.rowOf(ids[next]);
         if (row < 0)
             continue;
-        const QString oldAddress = m_favorites.text(row, FavoritesList::WebSite);
+        const QString oldAddress = m_favorites.at(row).address;
         dialog->setShown({ oldAddress, FREQ_NONE, m_scheduler.rules().rule(oldAddress) });
         m_window.execHoldingTicks(*dialog);
         if (m_window.isQuitting())
@@ -42,26 +42,24 @@ void FavoriteCommands::editFrom(
             // The page is not fetched again: a change the check has not yet reported stays in
             // the snapshot, to be found under the new rule. Last Updated and CHANGED stay too.
             m_scheduler.rules().setRule(choice.address, choice.rule);
-            m_favorites.setText(row, FavoritesList::Updates, FrequencyCode(choice.frequency));
+            m_favorites.setFrequency(row, choice.frequency);
             continue;
         }
         // The row still holds the old address. A failure here ends the command with this
         // row unchanged, the rows above it not offered, and nothing written.
         RemoveUnsharedSnapshot(m_favorites, row, PreviousCopy::Remove);
-        m_favorites.setText(row, FavoritesList::WebSite, choice.address);
+        m_favorites.setAddress(row, choice.address);
         // The rule goes with the address, and is the rule of every row of the new address.
         if (!m_favorites.containsAddress(oldAddress))
             m_scheduler.rules().rename(oldAddress, choice.address);
         m_scheduler.rules().setRule(choice.address, choice.rule);
-        m_favorites.setText(row, FavoritesList::Updates, FrequencyCode(choice.frequency));
+        m_favorites.setFrequency(row, choice.frequency);
         // When the snapshot file cannot be created, the page is still fetched and the row
         // still stamped.
         downloadFirstSnapshots(
             { choice.address }, [this, dialog, ids = std::move(ids), next, choice](const RunReport& report) mutable {
-                if (const int row = m_favorites.rowOf(ids[next]); row >= 0) {
-                    m_favorites.setText(row, FavoritesList::LastUpdated,
-                        report.firstSnapshotStamps.value(choice.address, QStringLiteral("Never")));
-                }
+                if (const int row = m_favorites.rowOf(ids[next]); row >= 0)
+                    m_favorites.setLastUpdated(row, report.firstSnapshotTimes.value(choice.address));
                 warnOfMissingPart(choice.address, choice.rule);
                 editFrom(std::move(dialog), std::move(ids), next + 1, true);
             });

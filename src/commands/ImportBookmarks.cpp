@@ -69,10 +69,10 @@ void FavoriteCommands::importFrom(const QString& fileName)
 
     QStringList addresses;
     for (const CImportDlg::Choice& choice : choices) {
-        const int row = m_favorites.count();
-        m_favorites.insertFavorite(row, choice.address);
-        m_favorites.setText(row, FavoritesList::Updates, choice.updates);
-        m_favorites.setText(row, FavoritesList::LastUpdated, QStringLiteral("Never"));
+        Favorite favorite;
+        favorite.address = choice.address;
+        favorite.readFrequency(choice.updates);
+        m_favorites.insertFavorite(m_favorites.count(), std::move(favorite));
         addresses << choice.address;
     }
     SortFavorites(m_favorites);
@@ -84,9 +84,9 @@ void FavoriteCommands::importFrom(const QString& fileName)
             return;
         const QSet<QString> stamped(report.firstSnapshotsDownloaded.cbegin(), report.firstSnapshotsDownloaded.cend());
         for (int row = 0; row < m_favorites.count(); ++row) {
-            const QString& address = m_favorites.text(row, FavoritesList::WebSite);
+            const QString& address = m_favorites.at(row).address;
             if (stamped.contains(address))
-                m_favorites.setText(row, FavoritesList::LastUpdated, report.firstSnapshotStamps.value(address));
+                m_favorites.setLastUpdated(row, report.firstSnapshotTimes.value(address));
         }
         save();
     });

@@ -172,10 +172,10 @@ QByteArray FavoritesAsBookmarks(const FavoritesList& list, qint64 exportTime)
                       "<DL><p>\n"
                       "    <DT><H3 ADD_DATE=\""
         + date + "\" LAST_MODIFIED=\"" + date + "\">Nelvox</H3>\n    <DL><p>\n";
-    for (const FavoritesList::Row& row : list.rows()) {
-        const QByteArray address = htmlEscaped(row[FavoritesList::WebSite]);
+    for (const Favorite& row : list.rows()) {
+        const QByteArray address = htmlEscaped(row.address);
         html += "        <DT><A HREF=\"" + address + "\" ADD_DATE=\"" + date + '"';
-        const QString code = FrequencyCode(FrequencyFromCode(row[FavoritesList::Updates]));
+        const QString code = FrequencyCode(row.frequency);
         if (!code.isEmpty())
             html += " NELVOX_UPDATES=\"" + code.toLatin1() + '"';
         html += '>' + address + "</A>\n";

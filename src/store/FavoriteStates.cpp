@@ -127,8 +127,8 @@ const FavoriteState* FavoriteStates::find(const QString& address) const
 int FavoriteStates::failingCount(const FavoritesList& list) const
 {
     int count = 0;
-    for (const FavoritesList::Row& row : list.rows()) {
-        const FavoriteState* state = find(row[FavoritesList::WebSite]);
+    for (const Favorite& row : list.rows()) {
+        const FavoriteState* state = find(row.address);
         count += state && state->isFailing();
     }
     return count;

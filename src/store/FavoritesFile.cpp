@@ -102,12 +102,13 @@ bool LoadFavorites(FavoritesList& list, const QString& fileName)
         // A file that ends before its count says keeps only the rows it holds.
         if (file.atEnd())
             break;
-        const FavoriteLine favorite = ParseFavoriteLine(DecodeLine(chompLine(file.readLine())));
-        const int row = list.count();
-        list.insertFavorite(row, favorite.webSite);
-        list.setText(row, FavoritesList::Updates, favorite.updates);
-        list.setText(row, FavoritesList::LastUpdated, favorite.lastUpdated);
-        list.setText(row, FavoritesList::Changed, favorite.changed);
+        const FavoriteLine line = ParseFavoriteLine(DecodeLine(chompLine(file.readLine())));
+        Favorite favorite;
+        favorite.address = line.webSite;
+        favorite.readFrequency(line.updates);
+        favorite.readLastUpdated(line.lastUpdated);
+        favorite.readChanged(line.changed);
+        list.insertFavorite(list.count(), std::move(favorite));
     }
     return true;
 }
@@ -124,16 +125,15 @@ void SaveFavorites(const FavoritesList& list, const QString& fileName)
 
     QByteArray text;
     text += QByteArray::number(list.count()) + "\r\n";
-    for (const FavoritesList::Row& row : list.rows()) {
-        text += row[FavoritesList::WebSite].toUtf8() + ' ';
+    for (const Favorite& row : list.rows()) {
+        text += row.address.toUtf8() + ' ';
         // A damaged line read with nothing after the address has no Updates letter; the
         // separator before CHANGED would read back as one, so such a row ends here.
-        const bool onlyAddress = row[FavoritesList::Updates].isEmpty() && row[FavoritesList::LastUpdated].isEmpty()
-            && row[FavoritesList::Changed].isEmpty();
-        if (!onlyAddress) {
-            text += row[FavoritesList::Updates].toUtf8() + row[FavoritesList::LastUpdated].toUtf8() + ' '
-                + row[FavoritesList::Changed].toUtf8();
-        }
+        const QString updates = row.frequencyText();
+        const QString lastUpdated = row.lastUpdatedText();
+        const bool onlyAddress = updates.isEmpty() && lastUpdated.isEmpty() && !row.changed;
+        if (!onlyAddress)
+            text += updates.toUtf8() + lastUpdated.toUtf8() + ' ' + row.changedText().toUtf8();
         text += "\r\n";
     }
 

@@ -13,27 +13,100 @@ FavoritesList::FavoritesList(QObject* parent)
 
 QString FavoritesList::text(int row, int column) const
 {
-    if (row < 0 || row >= count() || column < 0 || column >= ColumnCount)
+    if (row < 0 || row >= count())
         return {};
-    return m_rows[row][column];
+    const Favorite& favorite = at(row);
+    switch (column) {
+    case WebSite:
+        return favorite.address;
+    case Updates:
+        return favorite.frequencyText();
+    case LastUpdated:
+        return favorite.lastUpdatedText();
+    case Changed:
+        return favorite.changedText();
+    default:
+        return {};
+    }
+}
+
+FavoritesList::Cells FavoritesList::cells(int row) const
+{
+    Cells cells;
+    for (int column = 0; column < ColumnCount; ++column)
+        cells[static_cast<size_t>(column)] = text(row, column);
+    return cells;
 }
 
 void FavoritesList::setText(int row, int column, const QString& text)
 {
+    change(row, column, [&](Favorite& favorite) {
+        switch (column) {
+        case WebSite:
+            favorite.address = text;
+            break;
+        case Updates:
+            favorite.readFrequency(text);
+            break;
+        case LastUpdated:
+            favorite.readLastUpdated(text);
+            break;
+        case Changed:
+            favorite.readChanged(text);
+            break;
+        default:
+            break;
+        }
+    });
+}
+
+void FavoritesList::setAddress(int row, const QString& address)
+{
+    change(row, WebSite, [&](Favorite& favorite) { favorite.address = address; });
+}
+
+void FavoritesList::setFrequency(int row, int frequency)
+{
+    change(row, Updates, [&](Favorite& favorite) { favorite.setFrequency(frequency); });
+}
+
+void FavoritesList::setLastUpdated(int row, const QDateTime& time)
+{
+    QDateTime minute = time;
+    if (minute.isValid())
+        minute.setTime(QTime(time.time().hour(), time.time().minute()));
+    change(row, LastUpdated, [&](Favorite& favorite) { favorite.setLastUpdated(minute); });
+}
+
+void FavoritesList::setChanged(int row, bool changed)
+{
+    change(row, Changed, [&](Favorite& favorite) { favorite.changed = changed; });
+}
+
+void FavoritesList::change(int row, int column, const std::function<void(Favorite&)>& edit)
+{
     if (row < 0 || row >= count() || column < 0 || column >= ColumnCount)
         return;
-    m_rows[row][column] = text;
+    edit(m_rows[static_cast<size_t>(row)]);
     const QModelIndex cell = index(row, column);
     emit dataChanged(cell, cell, { Qt::DisplayRole });
 }
 
 void FavoritesList::insertFavorite(int position, const QString& webSite)
 {
+    Favorite favorite;
+    favorite.address = webSite;
+    // Empty cells, as a row that only names its address.
+    favorite.unreadFrequency = QString();
+    favorite.unreadLastUpdated = QString();
+    insertFavorite(position, std::move(favorite));
+}
+
+void FavoritesList::insertFavorite(int position, Favorite favorite)
+{
     position = std::clamp(position, 0, count());
     beginInsertRows(QModelIndex(), position, position);
-    Row row;
-    row[WebSite] = webSite;
-    m_rows.insert(m_rows.begin() + position, std::move(row));
+    m_rows.insert(m_rows.begin() + position, std::move(favorite));
     m_ids.insert(m_ids.begin() + position, m_nextId++);
     m_rowOfIdValid = false;
     endInsertRows();
@@ -73,7 +146,7 @@ void FavoritesList::moveRows(const std::vector<int>& order)
         return;
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<int> newRowOf(order.size());
-    std::vector<Row> rows;
+    std::vector<Favorite> rows;
     std::vector<Id> ids;
     rows.reserve(order.size());
     ids.reserve(order.size());
@@ -110,7 +183,7 @@ QVariant FavoritesList::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.row() >= count())
         return {};
     if (role == Qt::DisplayRole)
-        return m_rows[index.row()][index.column()];
+        return text(index.row(), index.column());
     return {};
 }
 
@@ -121,8 +194,8 @@ void SortFavorites(FavoritesList& list)
     // Compare the UTF-8 bytes, which orders by character code like a byte-wise C compare.
     std::vector<QByteArray> keys;
     keys.reserve(list.rows().size());
-    for (const FavoritesList::Row& row : list.rows())
-        keys.push_back(row[FavoritesList::WebSite].toUtf8());
+    for (const Favorite& row : list.rows())
+        keys.push_back(row.address.toUtf8());
     std::vector<int> order(keys.size());
     std::iota(order.begin(), order.end(), 0);
     // A stable sort: rows with equal addresses keep their order.
@@ -138,17 +211,17 @@ void SortFavorites(FavoritesList& list)
 
 bool FavoritesList::containsAddress(const QString& webSite) const
 {
-    return std::any_of(m_rows.cbegin(), m_rows.cend(), [&](const Row& row) { return row[WebSite] == webSite; });
+    return std::any_of(m_rows.cbegin(), m_rows.cend(), [&](const Favorite& row) { return row.address == webSite; });
 }
 
 QStringList FavoritesList::addresses() const
 {
     QStringList addresses;
     QSet<QString> seen;
-    for (const Row& row : m_rows) {
-        if (!seen.contains(row[WebSite])) {
-            seen.insert(row[WebSite]);
-            addresses << row[WebSite];
+    for (const Favorite& row : m_rows) {
+        if (!seen.contains(row.address)) {
+            seen.insert(row.address);
+            addresses << row.address;
         }
     }
     return addresses;

@@ -1,7 +1,9 @@
-// The favorites as the program holds them while it runs: rows of four text cells
-// (Web Site, Updates, Last Updated, CHANGED). The main window's list shows this model;
-// every command reads and writes its cells, and the favorites file is a copy of it.
+// The favorites as the program holds them while it runs, one Favorite a row, in the order the
+// list shows them. As a table model its four columns (Web Site, Updates, Last Updated, CHANGED)
+// give each favorite's cells as the favorites file writes them, which the main window shows.
 #pragma once
+
+#include "store/Favorite.h"
 
 #include <QAbstractTableModel>
 #include <QHash>
@@ -9,13 +11,15 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 #include <vector>
 
 class FavoritesList : public QAbstractTableModel {
     Q_OBJECT
 public:
     enum Column { WebSite = 0, Updates = 1, LastUpdated = 2, Changed = 3, ColumnCount = 4 };
-    using Row = std::array<QString, ColumnCount>;
+    // A favorite's four cells as the favorites file writes them.
+    using Cells = std::array<QString, ColumnCount>;
 
     // The most favorites Add accepts. Loading a longer file keeps every row.
     static constexpr int kMaxFavorites = 1024;
@@ -23,15 +27,29 @@ public:
     explicit FavoritesList(QObject* parent = nullptr);
 
     int count() const { return static_cast<int>(m_rows.size()); }
+    // The favorite in `row`, which must be one of the list's.
+    const Favorite& at(int row) const { return m_rows[static_cast<size_t>(row)]; }
+    // Every favorite, row 0 first.
+    const std::vector<Favorite>& rows() const { return m_rows; }
+
+    // The values of the favorite in `row`; a row out of range is left alone.
+    void setAddress(int row, const QString& address);
+    void setFrequency(int row, int frequency);
+    // An invalid time means never; the time is kept to the minute, as the file keeps it.
+    void setLastUpdated(int row, const QDateTime& time);
+    void setChanged(int row, bool changed);
+
+    // A cell's text as the favorites file writes it, and a cell read back from such text (a
+    // text that is no value is kept as it stands). Empty, and nothing, out of range.
     QString text(int row, int column) const;
+    Cells cells(int row) const;
     void setText(int row, int column, const QString& text);
-    // Inserts a row at position (0 to count()) whose Web Site cell is webSite and whose
-    // other cells are empty.
+    // Inserts `favorite` at position (0 to count()); by address alone, a favorite of no
+    // frequency, never updated, with empty Updates and Last Updated cells.
+    void insertFavorite(int position, Favorite favorite);
     void insertFavorite(int position, const QString& webSite);
     void deleteFavorite(int row);
 
-    // All four cells of every row, row 0 first.
-    const std::vector<Row>& rows() const { return m_rows; }
     // Each Web Site once, in the rows' order.
     QStringList addresses() const;
     // Whether a row has exactly this Web Site.
@@ -53,7 +71,10 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
 private:
-    std::vector<Row> m_rows;
+    // Edits the favorite in `row` and tells the views that its cell in `column` changed.
+    void change(int row, int column, const std::function<void(Favorite&)>& edit);
+
+    std::vector<Favorite> m_rows;
     std::vector<Id> m_ids;
     Id m_nextId = 1;
     // The row of each id, built again once rows have come, gone or moved.

@@ -3,6 +3,11 @@
 // all, per host and per snapshot as the server sees them, Stop keeping what finished and
 // nothing else, and the verdict of each rule on every kind of edit a page sees.
 #include "check/CheckRun.h"
+#include "check/ChangeRule.h"
+#include "check/ComparisonQueue.h"
+#include "check/PageChanges.h"
+#include "check/SnapshotName.h"
+#include "check/SnapshotReplace.h"
 #include "platform/NetworkTesting.h"
 #include "platform/TransferPool.h"
 #include "store/ChangeRules.h"
@@ -11,11 +16,6 @@
 #include "support/HttpServer.h"
 #include "support/ScopedClock.h"
 #include "support/TempWorkDir.h"
-#include "check/ChangeRule.h"
-#include "check/ComparisonQueue.h"
-#include "check/PageChanges.h"
-#include "check/SnapshotName.h"
-#include "check/SnapshotReplace.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -70,7 +70,7 @@ protected:
     }
     QString address(int row) const { return m_list.text(row, FavoritesList::WebSite); }
     QString snapshot(int row) const { return SnapshotFileName(address(row)); }
-    FavoritesList::Row cells(int row) const { return m_list.rows().at(row); }
+    FavoritesList::Cells cells(int row) const { return m_list.cells(row); }
     void snapshotAsServed(int row) { ASSERT_TRUE(DownloadAsSnapshot(address(row), snapshot(row)).isDownloaded()); }
 
     // Checks the rows in one run; whether the run marked any row changed.
@@ -177,7 +177,7 @@ TEST_F(CheckRunTest, EveryOutcomeOfACheckAtOnce)
         const bool stamped = !favorite.after.isEmpty();
         const bool marked = stamped && !favorite.snapshot.isEmpty();
         EXPECT_EQ(cells(row),
-            (FavoritesList::Row { favorite.address, "H", stamped ? kStamp : "Never", marked ? "YES" : "" }));
+            (FavoritesList::Cells { favorite.address, "H", stamped ? kStamp : "Never", marked ? "YES" : "" }));
         // A snapshot shared with an earlier row is checked with that row.
         const bool sharedEarlier = std::any_of(
             std::begin(favorites), &favorite, [&](const auto& earlier) { return earlier.address == favorite.address; });
@@ -197,7 +197,7 @@ TEST_F(CheckRunTest, ALongerOrShorterPageReplacesTheSnapshotAndMarksTheRow)
 
     m_server.setPage("/news", "first\nsecond\n");
     EXPECT_TRUE(check({ row }));
-    EXPECT_EQ(cells(row), (FavoritesList::Row { address(row), "H", kStamp, "YES" }));
+    EXPECT_EQ(cells(row), (FavoritesList::Cells { address(row), "H", kStamp, "YES" }));
     EXPECT_EQ(ReadAll(snapshot(row)), "first\r\nsecond\r\n");
     EXPECT_FALSE(FileExists(kTempDownloadFileName)) << "the download must have become the snapshot";
 
@@ -219,13 +219,13 @@ TEST_F(CheckRunTest, TheSameLengthIsNoChangeAndAFavoriteWithoutSnapshotGetsItsFi
     m_server.setPage("/new", "page text\n");
     snapshotAsServed(counter);
     snapshotAsServed(marked);
-    const std::vector<FavoritesList::Row> before = m_list.rows();
+    const std::vector<Favorite> before = m_list.rows();
 
     m_server.setPage("/counter", "visits: 1235\n");
     EXPECT_FALSE(check({ counter, marked, fresh })) << "a change that keeps the length is not seen";
-    EXPECT_EQ(cells(counter), before[counter]);
-    EXPECT_EQ(cells(marked), before[marked]) << "a marked row keeps its mark and time";
-    EXPECT_EQ(cells(fresh), (FavoritesList::Row { address(fresh), "H", kStamp, "" }));
+    EXPECT_EQ(m_list.at(counter), before[counter]);
+    EXPECT_EQ(m_list.at(marked), before[marked]) << "a marked row keeps its mark and time";
+    EXPECT_EQ(cells(fresh), (FavoritesList::Cells { address(fresh), "H", kStamp, "" }));
     EXPECT_EQ(ReadAll(snapshot(counter)), "visits: 1234\r\n");
     EXPECT_EQ(ReadAll(snapshot(fresh)), "page text\r\n");
     EXPECT_EQ(ReadAll(kTempDownloadFileName), "same\r\n") << "the latest download that became no snapshot";
@@ -233,7 +233,7 @@ TEST_F(CheckRunTest, TheSameLengthIsNoChangeAndAFavoriteWithoutSnapshotGetsItsFi
     // Lengths are those of the files as written, so line ends on the wire do not count.
     m_server.setPage("/counter", "visits: 1236\r\n");
     EXPECT_FALSE(check({ counter }));
-    EXPECT_EQ(cells(counter), before[counter]);
+    EXPECT_EQ(m_list.at(counter), before[counter]);
     EXPECT_EQ(ReadAll(kTempDownloadFileName), "visits: 1236\r\n");
 }
 
@@ -250,10 +250,10 @@ TEST_F(CheckRunTest, EachResultFindsItsOwnRowAmongRowsThatShareAnAddress)
     WriteAll(snapshot(other), "other\r\n");
 
     EXPECT_TRUE(check({ first, other, second }));
-    EXPECT_EQ(cells(first), (FavoritesList::Row { address(first), "H", "Never", "" }))
+    EXPECT_EQ(cells(first), (FavoritesList::Cells { address(first), "H", "Never", "" }))
         << "the second row's result went to the first";
-    EXPECT_EQ(cells(other), (FavoritesList::Row { address(other), "H", "Never", "" }));
-    EXPECT_EQ(cells(second), (FavoritesList::Row { address(second), "H", kStamp, "YES" }));
+    EXPECT_EQ(cells(other), (FavoritesList::Cells { address(other), "H", "Never", "" }));
+    EXPECT_EQ(cells(second), (FavoritesList::Cells { address(second), "H", kStamp, "YES" }));
     EXPECT_EQ(ReadAll(snapshot(second)), "grown since\r\n");
 }
 
@@ -312,7 +312,7 @@ TEST_F(CheckRunTest, ADownloadFileThatCannotBeCreatedLeavesTheRowAlone)
     m_server.setPage("/unchanged", "same\n");
     ASSERT_TRUE(QDir().mkdir("tempupd.nvd.0"));
     ASSERT_TRUE(QDir().mkdir(kTempDownloadFileName));
-    const std::vector<FavoritesList::Row> before = m_list.rows();
+    const std::vector<Favorite> before = m_list.rows();
 
     EXPECT_FALSE(check({ blocked, unchanged }));
     EXPECT_EQ(m_list.rows(), before);
@@ -365,7 +365,7 @@ TEST_F(CheckRunTest, AFailedReplacementKeepsTheOldSnapshot)
     if (!locked.isSet())
         GTEST_SKIP() << "this file system or user cannot make a file immutable";
 
-    const FavoritesList::Row before = cells(row);
+    const FavoritesList::Cells before = cells(row);
     EXPECT_FALSE(check({ row }));
     EXPECT_EQ(cells(row), before);
     EXPECT_EQ(ReadAll(snapshot(row)), "old\r\n") << "the favorite lost its snapshot";
@@ -606,19 +606,19 @@ TEST_F(CheckRunTest, PageTextKeepsTheCopiesOnNoiseFailsWithoutItsPartAndCompares
     const qint64 units = PageChanges::kMaxPageBytes / 10 + 1;
     WriteAll(snapshot(large), QByteArray("<p>a</p>\r\n").repeated(units));
     m_server.setRepeatedPage("/large", "<p>b</p>\n", 9 * units, true);
-    const std::vector<FavoritesList::Row> before = m_list.rows();
+    const std::vector<Favorite> before = m_list.rows();
     FavoriteStates states;
 
     EXPECT_TRUE(check({ noisy, lost, found, large }, &states));
-    EXPECT_EQ(cells(noisy), before[noisy]);
+    EXPECT_EQ(m_list.at(noisy), before[noisy]);
     EXPECT_EQ(ReadAll(snapshot(noisy)), "<p>News</p>\r\n");
     EXPECT_EQ(ReadAll(PreviousCopyName(snapshot(noisy))), "<p>Old news</p>\r\n") << "noise pushed the copy away";
-    EXPECT_EQ(cells(lost), before[lost]);
+    EXPECT_EQ(m_list.at(lost), before[lost]);
     EXPECT_EQ(ReadAll(snapshot(lost)), "<p id=\"price\">$4</p>\r\n");
     EXPECT_EQ(states.at(address(lost)).outcome, FavoriteState::Outcome::Failed);
     EXPECT_EQ(states.at(address(lost)).failure, PartMissingReason());
     EXPECT_EQ(m_list.text(found, FavoritesList::Changed), "YES") << "the part came onto the page";
-    EXPECT_EQ(cells(large), before[large]);
+    EXPECT_EQ(m_list.at(large), before[large]);
 
     // A rule changed since is the rule of the next check.
     m_rules.setRule(address(noisy), {});

@@ -71,15 +71,15 @@ TEST(Schedule, OtherFrequenciesAreNeverDue)
 
 TEST(Schedule, ARowWithoutAValidCodeTakesTheFrequencyBeforeIt)
 {
-    EXPECT_EQ(ScheduledFrequency("H", FREQ_MONTHLY), FREQ_HOURLY);
-    EXPECT_EQ(ScheduledFrequency("D", FREQ_NONE), FREQ_DAILY);
-    EXPECT_EQ(ScheduledFrequency("W", FREQ_HOURLY), FREQ_WEEKLY);
-    EXPECT_EQ(ScheduledFrequency("M", FREQ_DAILY), FREQ_MONTHLY);
+    EXPECT_EQ(ScheduledFrequency(FrequencyFromCode("H"), FREQ_MONTHLY), FREQ_HOURLY);
+    EXPECT_EQ(ScheduledFrequency(FrequencyFromCode("D"), FREQ_NONE), FREQ_DAILY);
+    EXPECT_EQ(ScheduledFrequency(FrequencyFromCode("W"), FREQ_HOURLY), FREQ_WEEKLY);
+    EXPECT_EQ(ScheduledFrequency(FrequencyFromCode("M"), FREQ_DAILY), FREQ_MONTHLY);
     // Case, blanks and other letters are no code.
-    EXPECT_EQ(ScheduledFrequency("h", FREQ_WEEKLY), FREQ_WEEKLY);
-    EXPECT_EQ(ScheduledFrequency(" D", FREQ_MONTHLY), FREQ_MONTHLY);
-    EXPECT_EQ(ScheduledFrequency("", FREQ_DAILY), FREQ_DAILY);
-    EXPECT_EQ(ScheduledFrequency("X", FREQ_NONE), FREQ_NONE);
+    EXPECT_EQ(ScheduledFrequency(FrequencyFromCode("h"), FREQ_WEEKLY), FREQ_WEEKLY);
+    EXPECT_EQ(ScheduledFrequency(FrequencyFromCode(" D"), FREQ_MONTHLY), FREQ_MONTHLY);
+    EXPECT_EQ(ScheduledFrequency(FrequencyFromCode(""), FREQ_DAILY), FREQ_DAILY);
+    EXPECT_EQ(ScheduledFrequency(FrequencyFromCode("X"), FREQ_NONE), FREQ_NONE);
 }
 
 } // namespace

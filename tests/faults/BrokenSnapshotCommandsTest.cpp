@@ -121,7 +121,7 @@ TEST_F(BrokenSnapshotCommands, EditReplacesTheLinkAndStopsAtTheDirectory)
     QFile::remove(kFavoritesFileName);
     m_window.findChild<QTreeView*>("listFavorites")->selectionModel()->clearSelection();
     select({ 0 });
-    const FavoritesList::Row before = m_window.favorites().rows().at(0);
+    const Favorite before = m_window.favorites().rows().at(0);
     answers.then(confirm(m_server.url("/dir/moved"))).thenClick("OK");
     m_window.RunCommand([this] { m_window.OnEditSelected(); });
     ASSERT_TRUE(WaitUntilSettled(m_window));

@@ -1,14 +1,14 @@
 // Downloads that break in ways a user's machine can break them: a disk that fills up while
 // the page is written, and a server that sends far more than any page should be. The
 // favorite's row and its old snapshot must come through unchanged.
+#include "check/CheckRun.h"
+#include "check/SnapshotName.h"
 #include "platform/NetworkTesting.h"
 #include "store/FavoritesList.h"
 #include "support/Downloads.h"
 #include "support/HttpServer.h"
 #include "support/ScopedClock.h"
 #include "support/TempWorkDir.h"
-#include "check/CheckRun.h"
-#include "check/SnapshotName.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -88,7 +88,7 @@ TEST_F(DownloadFaults, AFullDiskWhileCheckingKeepsTheSnapshotAndTheRow)
     m_server.setPage("/page", page);
     const QString snapshot = SnapshotFileName(m_server.url("/page"));
     addFavorite(m_server.url("/page"));
-    const std::vector<FavoritesList::Row> before = m_list.rows();
+    const std::vector<Favorite> before = m_list.rows();
     const qint64 stored = page.size() + 200;
 
     for (const rlim_t limit : { rlim_t(0), rlim_t(100), rlim_t(8192), rlim_t(16384), rlim_t(stored - 1) }) {
@@ -148,7 +148,7 @@ TEST_F(DownloadFaults, AHundredMebibytePageFailsWithinTheLimitAndInLittleMemory)
     m_server.setRepeatedPage("/unannounced", line, hundredMiB, false);
     addFavorite(m_server.url("/announced"));
     addFavorite(m_server.url("/unannounced"));
-    const std::vector<FavoritesList::Row> before = m_list.rows();
+    const std::vector<Favorite> before = m_list.rows();
 
     const qint64 memoryBefore = residentKiB();
     EXPECT_FALSE(checkAll());

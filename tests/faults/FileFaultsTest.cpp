@@ -1,6 +1,8 @@
 // Files that are not what the program expects: a favorites file damaged in every way a
 // disk, an editor or a crash can damage it, a data directory that cannot be written even
 // by root, and snapshots that are directories or dangling links.
+#include "check/CheckRun.h"
+#include "check/SnapshotName.h"
 #include "platform/Files.h"
 #include "platform/NelvoxError.h"
 #include "store/FavoritesFile.h"
@@ -10,8 +12,6 @@
 #include "support/ProxyEnvironment.h"
 #include "support/ScopedClock.h"
 #include "support/TempWorkDir.h"
-#include "check/CheckRun.h"
-#include "check/SnapshotName.h"
 
 #include <QDir>
 #include <QFile>
@@ -187,7 +187,7 @@ TEST_F(UnwritableData, ADataDirectoryThatWasRemoved)
     list.insertFavorite(0, address);
     list.setText(0, FavoritesList::Updates, "H");
     list.setText(0, FavoritesList::LastUpdated, "Never");
-    const FavoritesList::Row before = list.rows().at(0);
+    const Favorite before = list.rows().at(0);
 
     // The directory goes away under the running program; nothing can be created in it.
     const QString directory = QDir::currentPath();
@@ -222,7 +222,7 @@ TEST_F(BrokenSnapshots, ASnapshotThatIsADirectoryOrADanglingLink)
         list.setText(row, FavoritesList::Updates, "H");
         list.setText(row, FavoritesList::LastUpdated, "01/02/03 04:05 AM");
     }
-    const std::vector<FavoritesList::Row> before = list.rows();
+    const std::vector<Favorite> before = list.rows();
 
     CheckRun run(list);
     run.addCheck(0);

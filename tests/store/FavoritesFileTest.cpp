@@ -1,14 +1,27 @@
 // Loading and saving "nelvox.ini", byte for byte.
-#include "platform/NelvoxError.h"
 #include "store/FavoritesFile.h"
+#include "platform/NelvoxError.h"
 #include "store/FavoritesList.h"
 #include "support/TempWorkDir.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 namespace {
 
-using Row = FavoritesList::Row;
+// A favorite's four cells as the file writes them.
+using Row = std::array<QString, FavoritesList::ColumnCount>;
+
+std::vector<Row> cellsOf(const FavoritesList& list)
+{
+    std::vector<Row> rows(static_cast<size_t>(list.count()));
+    for (int row = 0; row < list.count(); ++row) {
+        for (int column = 0; column < FavoritesList::ColumnCount; ++column)
+            rows[static_cast<size_t>(row)][static_cast<size_t>(column)] = list.text(row, column);
+    }
+    return rows;
+}
 
 void addRow(FavoritesList& list, const Row& row)
 {
@@ -25,7 +38,7 @@ std::vector<Row> loadFile(const QByteArray& bytes, bool* opened = nullptr)
     const bool result = LoadFavorites(list);
     if (opened)
         *opened = result;
-    return list.rows();
+    return cellsOf(list);
 }
 
 std::string describe(const Row& row)
@@ -50,11 +63,43 @@ TEST_F(FavoritesFile, RoundTripsChangedAndUnchangedRowsWithoutGrowingSpaces)
     for (int round = 0; round < 3; ++round) {
         FavoritesList again;
         ASSERT_TRUE(LoadFavorites(again));
-        ASSERT_EQ(again.rows(), list.rows()) << "round " << round;
+        ASSERT_EQ(cellsOf(again), cellsOf(list)) << "round " << round;
         SaveFavorites(again);
     }
     EXPECT_EQ(ReadAll("nelvox.ini"),
         QByteArray("2\r\nhttp://a.example/ H07/09/04 05:03 PM \r\nhttp://b.example/x MNever YES\r\n"));
+}
+
+// The list holds values: a frequency, a time or never, a mark. Text that is none of them is
+// kept as it stood until the program sets the value, so a hand-edited file saves back the same.
+TEST_F(FavoritesFile, ReadsValuesAndKeepsTextThatIsNone)
+{
+    const QByteArray file = "6\r\nhttp://a/ H12/06/26 02:35 AM YES\r\nhttp://b/ M07/09/04 12:03 PM \r\n"
+                            "http://c/ ?Never \r\nhttp://d/ D12/06/26 02:35 am \r\nhttp://e/ W13/40/26 02:35 AM \r\n"
+                            "http://f/ D12/06/26 2:35 AM YES\r\n";
+    WriteAll(QStringLiteral("nelvox.ini"), file);
+    FavoritesList list;
+    ASSERT_TRUE(LoadFavorites(list));
+    ASSERT_EQ(list.count(), 6);
+    EXPECT_EQ(list.at(0).frequency, FREQ_HOURLY);
+    EXPECT_EQ(list.at(0).lastUpdated, QDateTime(QDate(2026, 12, 6), QTime(2, 35)));
+    EXPECT_TRUE(list.at(0).changed);
+    EXPECT_EQ(list.at(1).lastUpdated, QDateTime(QDate(2004, 7, 9), QTime(12, 3))) << "two digits of the year";
+    EXPECT_FALSE(list.at(1).changed);
+    EXPECT_EQ(list.at(2).frequency, FREQ_NONE);
+    EXPECT_FALSE(list.at(2).lastUpdated.isValid());
+    EXPECT_FALSE(list.at(2).unreadLastUpdated) << "Never is a value";
+    for (int row : { 3, 4, 5 })
+        EXPECT_FALSE(list.at(row).lastUpdated.isValid()) << list.text(row, FavoritesList::LastUpdated).toStdString();
+    SaveFavorites(list);
+    EXPECT_EQ(ReadAll(QStringLiteral("nelvox.ini")), file);
+
+    // A value set by the program takes the place of the text it could not read.
+    list.setFrequency(2, FREQ_WEEKLY);
+    list.setLastUpdated(4, QDateTime(QDate(2026, 12, 8), QTime(17, 5, 59)));
+    EXPECT_EQ(list.cells(2), (FavoritesList::Cells { "http://c/", "W", "Never", "" }));
+    EXPECT_EQ(list.cells(4), (FavoritesList::Cells { "http://e/", "W", "12/08/26 05:05 PM", "" }));
+    EXPECT_EQ(list.at(4).lastUpdated, QDateTime(QDate(2026, 12, 8), QTime(17, 5))) << "kept to the minute";
 }
 
 TEST_F(FavoritesFile, OnlyTrailingYesMarksARowChanged)
@@ -77,7 +122,7 @@ TEST_F(FavoritesFile, OnlyTrailingYesMarksARowChanged)
     FavoritesList again;
     LoadFavorites(again);
     ASSERT_EQ(again.count(), 1);
-    EXPECT_EQ(describe(again.rows()[0]), "[http://host/][Y][ES DNever][]")
+    EXPECT_EQ(describe(cellsOf(again)[0]), "[http://host/][Y][ES DNever][]")
         << "a space cuts the address and the next character becomes the Updates letter";
 }
 

@@ -7,7 +7,7 @@
 
 namespace {
 
-void addRow(FavoritesList& list, const FavoritesList::Row& row)
+void addRow(FavoritesList& list, const FavoritesList::Cells& row)
 {
     const int at = list.count();
     list.insertFavorite(at, row[0]);
@@ -18,8 +18,8 @@ void addRow(FavoritesList& list, const FavoritesList::Row& row)
 QStringList column(const FavoritesList& list, int which)
 {
     QStringList texts;
-    for (const auto& row : list.rows())
-        texts << row[which];
+    for (int row = 0; row < list.count(); ++row)
+        texts << list.text(row, which);
     return texts;
 }
 
