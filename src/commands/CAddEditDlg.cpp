@@ -2,6 +2,8 @@
 // an address, every other way out cancels.
 #include "commands/CAddEditDlg.h"
 
+#include "check/ChangeRule.h"
+#include "commands/MissingPart.h"
 #include "page/RuleText.h"
 #include "platform/BrowserAddress.h"
 #include "platform/Version.h"
@@ -160,17 +162,17 @@ void CAddEditDlg::OnOK()
     // user cannot see in the box.
     QString address = m_ui->urlEdit->text().trimmed();
     if (address.isEmpty()) {
-        refuseAddress(tr("Please enter a Web site."));
+        showMessage(tr("Please enter a Web site."));
         return;
     }
     if (containsSpace(address)) {
-        refuseAddress(tr("A Web site address cannot contain spaces."));
+        showMessage(tr("A Web site address cannot contain spaces."));
         return;
     }
     // Any other scheme would stay "Never" for good. Favorites read from the file are not
     // judged: they keep their address until the user edits them.
     if (!isFetchable(address)) {
-        refuseAddress(tr("Nelvox can watch http://, https:// and file:// addresses."));
+        showMessage(tr("Nelvox can watch http://, https:// and file:// addresses."));
         return;
     }
     const std::optional<ChangeRule> rule = chosenRule();
@@ -180,6 +182,10 @@ void CAddEditDlg::OnOK()
     // sort, the snapshot's name and an export all see the address that is fetched.
     if (AddressScheme(address).isEmpty())
         address.prepend(QStringLiteral("http://"));
+    // A kept address has its page at hand: a part that is not on it is said now, as the next
+    // check would say it. The part may be yet to come onto the page, so it is taken all the same.
+    if (address == m_shown.address && IsPartMissing(address, *rule))
+        showMessage(PartMissingReason());
     m_choice = FavoriteChoice { address, m_frequency, *rule };
     QDialog::accept();
 }
@@ -232,11 +238,11 @@ std::optional<ChangeRule> CAddEditDlg::chosenRule()
 
 void CAddEditDlg::refuseRule(const QString& message, QWidget* field)
 {
-    refuseAddress(message);
+    showMessage(message);
     field->setFocus(Qt::OtherFocusReason);
 }
 
-void CAddEditDlg::refuseAddress(const QString& message)
+void CAddEditDlg::showMessage(const QString& message)
 {
     QMessageBox box(QMessageBox::NoIcon, kApplicationTitle, message, QMessageBox::Ok, this);
     box.exec();

@@ -56,7 +56,8 @@ protected:
 
 private:
     void chooseFrequency(int frequency);
-    void refuseAddress(const QString& message);
+    // A box over the dialog, which stays open.
+    void showMessage(const QString& message);
     void showRule(const ChangeRule& rule);
     // The options of Page text apply only under it.
     void enableRuleOptions();

@@ -232,6 +232,41 @@ TEST_F(EditSelected, AKeptAddressKeepsTheChangeTheCheckHasNotYetReported)
     EXPECT_EQ(ReadAll(SnapshotFileName(m_server.url("/page"))), QByteArray("the page as it is!\r\n"));
 }
 
+// A kept address has its page in the snapshot: the dialog says at once that the part chosen is
+// not on it, and takes the rule all the same; a part that is there says nothing.
+TEST_F(EditSelected, APartThatIsNotOnTheKeptPageIsSaidInTheDialog)
+{
+    CNelvoxDlg window;
+    add(window, m_server.url("/page"), "D", kOldStamp, "");
+    WriteAll(SnapshotFileName(m_server.url("/page")), "<html><body><p id=\"here\">text</p></body></html>");
+    select(window, { 0 });
+    // The boxes over the dialog, while it is open.
+    QStringList said;
+    auto withPart = [&](const QString& part) {
+        return [&, part](QWidget* dialog) {
+            dialog->findChild<QRadioButton*>("pageTextRadio")->setChecked(true);
+            dialog->findChild<QLineEdit*>("partEdit")->setText(part);
+            ModalAnswerer boxes;
+            boxes.thenClick("OK");
+            confirm({}, "dailyRadio")(dialog);
+            said << boxes.texts();
+        };
+    };
+    ModalAnswerer answers;
+    answers.then(withPart("#absent"));
+    runEdit(window);
+    EXPECT_EQ(said, QStringList({ "The part of the page chosen for this favorite is not on the page." }));
+    EXPECT_EQ(window.scheduler().rules().rule(m_server.url("/page")).part, "#absent") << "the rule is taken";
+
+    said.clear();
+    answers.then(withPart("#here"));
+    runEdit(window);
+    EXPECT_EQ(answers.pending(), 0);
+    EXPECT_TRUE(said.isEmpty()) << said.join('|').toStdString();
+    EXPECT_EQ(answers.texts().size(), 2) << "no box after the dialog";
+    EXPECT_EQ(m_server.requestCount("/page"), 0);
+}
+
 TEST_F(EditSelected, ANewAddressReplacesTheOldSnapshotAndKeepsItsPlace)
 {
     m_server.setPage("/zzz/new.html", "new page\n");
