@@ -3,11 +3,11 @@
 // installed, Add of an address Nelvox cannot fetch, bookmarks imported from a browser's file,
 // and a rule of what counts as a change. Pages come from a loopback server that the program
 // reaches as its proxy.
+#include "check/SnapshotName.h"
+#include "check/SnapshotReplace.h"
 #include "store/ChangeRules.h"
 #include "support/DesktopSession.h"
 #include "support/HttpServer.h"
-#include "check/SnapshotName.h"
-#include "check/SnapshotReplace.h"
 
 #include <QFile>
 #include <QStandardPaths>
@@ -373,6 +373,63 @@ TEST_F(NewUser, ARuleSetInTheDialogKeepsACounterQuietAndTheChangesWindowOffersTh
     m_session.focusAndType(changes, "Escape");
     quit(window);
     EXPECT_TRUE(data(kRulesFileName).contains(("[" + kPage + "]").toUtf8())) << "Quit kept both rules";
+}
+
+// A change the checks have not yet seen stays in the snapshot through an Edit that keeps the
+// address: a word of the same length is no change by page length, but is by page text.
+TEST_F(NewUser, AnEditThatKeepsTheAddressKeepsAChangeNotYetReported)
+{
+    const QByteArray was = "<html><body><p>Open on Monday</p></body></html>\r\n";
+    m_server.setPage(kPage.toStdString(), "<html><body><p>Open on Friday</p></body></html>\n");
+    writeData(SnapshotFileName(kPage), was);
+    writeData("nelvox.ini", ("1\r\n" + kPage + " D07/09/04 05:03 PM \r\n").toUtf8());
+    const QString window = startAndShow();
+    ASSERT_FALSE(window.isEmpty()) << "Nelvox's window did not come back from the tray";
+
+    // Edit: Hourly, Page text, OK.
+    clickFirstRow(window);
+    m_session.focusAndType(window, "alt+e");
+    const QString dialog = newWindow("^" + kCaption + " - Add or Edit Favorite$", {});
+    ASSERT_FALSE(dialog.isEmpty()) << "Alt+E did not open Edit";
+    m_session.focusAndType(dialog, "Tab");
+    m_session.run("xdotool", { "key", "--delay", "400", "Tab", "space", "alt+t", "Return" });
+    ASSERT_TRUE(pollUntil([&] { return data("nelvox.ini").contains(kPage.toUtf8() + " H07/09/04 05:03 PM \r\n"); }))
+        << data("nelvox.ini").toStdString();
+    EXPECT_TRUE(data(kRulesFileName).contains(("[" + kPage + "]\r\nrule=page text").toUtf8()));
+    EXPECT_EQ(data(SnapshotFileName(kPage)), was) << "the kept address was downloaded again";
+    EXPECT_EQ(m_server.requestCount(kPage.toStdString()), 0);
+
+    m_session.focusAndType(window, "alt+u");
+    const QString prompt = newWindow("^Nelvox$", {});
+    ASSERT_FALSE(prompt.isEmpty()) << "the change went unseen";
+    m_session.focusAndType(prompt, "Escape");
+    ASSERT_TRUE(pollUntil([&] { return data("nelvox.ini").endsWith(" YES\r\n"); })) << data("nelvox.ini").toStdString();
+    quit(window);
+}
+
+// A server that asks to wait is left alone, and only that server: another port of the same host
+// is checked as before, and the row of the server that asked says until when.
+TEST_F(NewUser, AServerThatAsksToWaitKeepsItsWaitToItself)
+{
+    HttpServer other;
+    m_server.setPage("/busy", "busy\n", 503, { { "Retry-After", "3600" } });
+    other.setPage("/free", "free\n");
+    const QString busy = m_server.url("/busy");
+    const QString free = other.url("/free");
+    writeData("nelvox.ini", ("2\r\n" + busy + " HNever \r\n" + free + " HNever \r\n").toUtf8());
+    const QString window = startAndShow(0);
+    ASSERT_FALSE(window.isEmpty()) << "Nelvox's window did not come back from the tray";
+
+    // What a run found is saved once it has ended.
+    m_session.focusAndType(window, "alt+u");
+    ASSERT_TRUE(pollUntil([&] { return data("nelvox.state").contains("failure=the server asked to wait until "); }))
+        << data("nelvox.state").toStdString();
+    m_session.focusAndType(window, "alt+u");
+    ASSERT_TRUE(pollUntil([&] { return other.requestCount("/free") == 2; })) << "the other port was not checked again";
+    EXPECT_EQ(m_server.requestCount("/busy"), 1) << "the server that asked was asked again";
+    EXPECT_EQ(data(SnapshotFileName(free)), "free\r\n");
+    quit(window);
+    EXPECT_FALSE(data("nelvox.ini").contains(free.toUtf8() + " HNever")) << data("nelvox.ini").toStdString();
 }
 
 TEST_F(NewUser, ImportsABookmarksFileThroughTheMenuTheFileDialogAndTheChooser)
