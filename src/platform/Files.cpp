@@ -118,25 +118,25 @@ void RenameFile(const QString& from, const QString& to)
     throwFileError(QStringLiteral("rename \"%1\" to").arg(from), to, reason);
 }
 
-QString WriteWholeFile(const QString& fileName, const QByteArray& text)
+void WriteWholeFile(const QString& fileName, const QByteArray& text, const QString& failure)
 {
+    const auto fail = [&](const QString& reason) { throw FileError(failure.arg(fileName, reason)); };
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
+        fail(file.errorString());
     if (file.write(text) != text.size() || !file.flush())
-        return file.errorString();
+        fail(file.errorString());
 #ifdef Q_OS_UNIX
     // Qt reports a write cut short by a full disk or a file-size limit as a success, and
     // would then commit the shortened file: check what actually reached the file.
     struct stat written { };
     if (::fstat(file.handle(), &written) != 0 || written.st_size != text.size()) {
         file.cancelWriting();
-        return QStringLiteral("the disk is full or the file cannot grow (%1 of %2 bytes written).")
-            .arg(written.st_size)
-            .arg(text.size());
+        fail(QStringLiteral("the disk is full or the file cannot grow (%1 of %2 bytes written).")
+                 .arg(written.st_size)
+                 .arg(text.size()));
     }
 #endif
     if (!file.commit())
-        return file.errorString();
-    return {};
+        fail(file.errorString());
 }

@@ -30,8 +30,9 @@ qint64 FileLength(QFile& file);
 qint64 FileLength(const QString& fileName);
 
 // Replaces the whole file with `text` in one step: the file holds either its old content or all
-// of the new, whatever happens. Returns why it could not, or an empty text.
-QString WriteWholeFile(const QString& fileName, const QByteArray& text);
+// of the new, whatever happens. Throws FileError with `failure`, its %1 the file's name and %2
+// the reason, when it could not.
+void WriteWholeFile(const QString& fileName, const QByteArray& text, const QString& failure);
 
 // Removes a file; throws FileError, with Cause::NotFound when there was no such file.
 void RemoveFile(const QString& fileName);

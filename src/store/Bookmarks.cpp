@@ -187,6 +187,5 @@ QByteArray FavoritesAsBookmarks(const FavoritesList& list, qint64 exportTime)
 void ExportFavorites(const FavoritesList& list, const QString& fileName)
 {
     const QByteArray html = FavoritesAsBookmarks(list, Clock::GetCurrentTime().toSecsSinceEpoch());
-    if (const QString reason = WriteWholeFile(fileName, html); !reason.isEmpty())
-        throw FileError(QStringLiteral("Cannot export the favorites to \"%1\": %2").arg(fileName, reason));
+    WriteWholeFile(fileName, html, QStringLiteral("Cannot export the favorites to \"%1\": %2"));
 }

@@ -106,8 +106,7 @@ void ChangeRules::save(const FavoritesList& list, const QString& fileName) const
         }
         AppendLines(text, lines + found->otherLines);
     }
-    if (const QString reason = WriteWholeFile(fileName, text); !reason.isEmpty())
-        throw FileError(QStringLiteral("Cannot save the rules of the favorites to \"%1\": %2").arg(fileName, reason));
+    WriteWholeFile(fileName, text, QStringLiteral("Cannot save the rules of the favorites to \"%1\": %2"));
 }
 
 ChangeRule ChangeRules::rule(const QString& address) const

@@ -114,8 +114,7 @@ void FavoriteStates::save(const FavoritesList& list, const QString& fileName) co
         add("known-text", QString(state.knownText).replace(u'\n', u' ').replace(u'\r', u' '));
         AppendLines(text, lines + state.otherLines);
     }
-    if (const QString reason = WriteWholeFile(fileName, text); !reason.isEmpty())
-        throw FileError(QStringLiteral("Cannot save what the checks found to \"%1\": %2").arg(fileName, reason));
+    WriteWholeFile(fileName, text, QStringLiteral("Cannot save what the checks found to \"%1\": %2"));
 }
 
 const FavoriteState* FavoriteStates::find(const QString& address) const

@@ -137,6 +137,5 @@ void SaveFavorites(const FavoritesList& list, const QString& fileName)
         text += "\r\n";
     }
 
-    if (const QString reason = WriteWholeFile(fileName, text); !reason.isEmpty())
-        fail(reason);
+    WriteWholeFile(fileName, text, QStringLiteral("Cannot save the favorites to \"%1\": %2"));
 }
