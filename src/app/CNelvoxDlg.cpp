@@ -7,7 +7,6 @@
 #include "app/FavoritesView.h"
 #include "app/HelpPage.h"
 #include "app/TrayPresence.h"
-#include "platform/NelvoxError.h"
 #include "platform/Version.h"
 #include "store/FavoritesFile.h"
 #include "ui_CNelvoxDlg.h"
@@ -20,7 +19,6 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QMessageBox>
 #include <QScreen>
 #include <QTreeView>
 
@@ -37,6 +35,7 @@ CNelvoxDlg::CNelvoxDlg(QWidget* parent)
     , m_ui(std::make_unique<Ui::CNelvoxDlg>())
 {
     m_ui->setupUi(this);
+    m_runner.setWaiting([this] { return m_commands.isWaiting(); });
     setWindowTitle(NelvoxCaption());
     // A main window of its own with a taskbar button: minimise box, no maximise box.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
@@ -144,7 +143,7 @@ void CNelvoxDlg::OnQuit()
     }
     // A command or a run is under way: it is brought to its end, keeping what it has found, and the
     // program ends after it.
-    m_quitRequested = true;
+    m_runner.requestQuit();
     m_scheduler.stop();
     closeModalDialogs();
 }
@@ -157,59 +156,6 @@ void CNelvoxDlg::closeModalDialogs()
             && dialog->isModal())
             dialog->reject();
     }
-}
-
-void CNelvoxDlg::ShowError(const QString& message)
-{
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Nelvox"), message, QMessageBox::Ok, boxOwner());
-    box.exec();
-}
-
-QWidget* CNelvoxDlg::boxOwner()
-{
-    return isVisible() && !isMinimized() ? this : nullptr;
-}
-
-void CNelvoxDlg::RunCommand(const std::function<void()>& command)
-{
-    ++m_commandDepth;
-    try {
-        command();
-    } catch (const NelvoxError& error) {
-        ShowError(error.message());
-    } catch (const std::exception& error) {
-        ShowError(QString::fromLocal8Bit(error.what()));
-    }
-    --m_commandDepth;
-    quitWhenIdle();
-}
-
-void CNelvoxDlg::quitWhenIdle()
-{
-    if (m_quitRequested && !isCommandUnderWay()) {
-        m_quitRequested = false;
-        RunCommand([this] { OnOK(); });
-    }
-}
-
-int CNelvoxDlg::execHoldingTicks(QDialog& dialog)
-{
-    CheckScheduler::Hold hold(m_scheduler);
-    return dialog.exec();
-}
-
-void CNelvoxDlg::showInformation(const QString& message)
-{
-    QMessageBox box(QMessageBox::Information, QStringLiteral("Nelvox"), message, QMessageBox::Ok, boxOwner());
-    box.exec();
-}
-
-bool CNelvoxDlg::confirm(const QString& question)
-{
-    QMessageBox box(
-        QMessageBox::Question, QStringLiteral("Nelvox"), question, QMessageBox::Yes | QMessageBox::No, boxOwner());
-    box.setDefaultButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
 }
 
 void CNelvoxDlg::OnClickList()

@@ -3,9 +3,9 @@
 // failures, and ends the program through its close path.
 #pragma once
 
+#include "app/CommandRunner.h"
 #include "app/FavoritesModel.h"
 #include "check/CheckScheduler.h"
-#include "commands/CommandWindow.h"
 #include "commands/FavoriteCommands.h"
 #include "store/FavoritesList.h"
 
@@ -29,7 +29,7 @@ namespace Ui {
 class CNelvoxDlg;
 }
 
-class CNelvoxDlg : public QDialog, private CommandWindow {
+class CNelvoxDlg : public QDialog {
     Q_OBJECT
 public:
     // The period of the scheduled checks.
@@ -76,7 +76,7 @@ public:
 
     // Runs one command the way the window's dispatch does: a failure that escapes it is
     // shown in an error box and the program runs on.
-    void RunCommand(const std::function<void()>& command);
+    void RunCommand(const std::function<void()>& command) { m_runner.run(command); }
 
     bool isRunInProgress() const { return m_scheduler.isRunning(); }
     // A run is under way, its change prompt is yet to come or is open, or a command waits
@@ -107,31 +107,18 @@ public slots:
     void reject() override;
 
 private:
-    // What the commands ask of the window.
-    QWidget* dialogParent() override { return this; }
-    int execHoldingTicks(QDialog& dialog) override;
-    void showError(const QString& message) override { ShowError(message); }
-    void showInformation(const QString& message) override;
-    bool confirm(const QString& question) override;
-    void resumeCommand(const std::function<void()>& rest) override { RunCommand(rest); }
-    bool isQuitting() const override { return m_quitRequested; }
-
     void OnInitDialog();
     // A command is under way: in a dialog of its own, or waiting for its first snapshots.
-    bool isCommandUnderWay() const { return m_commandDepth > 0 || m_commands.isWaiting(); }
+    bool isCommandUnderWay() const { return m_runner.isUnderWay(); }
     // Runs a command once the event that asked for it has ended, unless a run is under way by then.
     void runLater(std::function<void()> command);
-    void ShowError(const QString& message);
-    // The owner of a message box: the window while the user can see it, otherwise none,
-    // since a box owned by a hidden or minimised window may not be seen either.
-    QWidget* boxOwner();
+    void ShowError(const QString& message) { m_runner.showError(message); }
+    QWidget* boxOwner() { return m_runner.boxOwner(); }
     void connectCommand(QPushButton* button, void (CNelvoxDlg::*handler)());
     // What the window does at the end of a run that is not a command's own.
     void connectScheduler();
     // A run has ended: a Quit that came meanwhile ends the program, and changes bring the prompt.
     void onChecksFinished(const RunReport& report);
-    // Ends the program once Quit has come and no command is under way any more.
-    void quitWhenIdle();
     // Answers the dialogs that commands wait on with Cancel or No, so that they end.
     void closeModalDialogs();
 
@@ -140,14 +127,11 @@ private:
     CheckScheduler m_scheduler { m_favorites };
     // The list as the window shows it.
     FavoritesModel m_model { m_favorites, m_scheduler.states() };
-    FavoriteCommands m_commands { m_favorites, m_scheduler, *this };
+    CommandRunner m_runner { *this, m_scheduler, [this] { OnOK(); } };
+    FavoriteCommands m_commands { m_favorites, m_scheduler, m_runner };
     bool m_ended = false;
     // Change prompts that a run's end has asked for and that are yet to close.
     int m_promptsPending = 0;
-    // Commands under way, nested in each other's dialogs.
-    int m_commandDepth = 0;
-    // Quit came while a command was under way: the program ends once the command has.
-    bool m_quitRequested = false;
     // The tray icon, the window's hiding into the tray and its way back.
     std::unique_ptr<TrayPresence> m_tray;
     // The list, and how the window follows the runs of checks.

@@ -25,10 +25,10 @@ void CNelvoxDlg::connectScheduler()
 
 void CNelvoxDlg::onChecksFinished(const RunReport& report)
 {
-    if (m_quitRequested) {
+    if (m_runner.isQuitRequested()) {
         // Quit came during the run: the program ends now, or once the command that waits
         // for the run has ended, without asking anything.
-        quitWhenIdle();
+        m_runner.quitWhenIdle();
         return;
     }
     // The prompt comes after Update All Now even with the notification box cleared: the user
@@ -38,7 +38,7 @@ void CNelvoxDlg::onChecksFinished(const RunReport& report)
         return;
     ++m_promptsPending;
     QTimer::singleShot(0, this, [this] {
-        if (!m_quitRequested && !m_ended)
+        if (!m_runner.isQuitRequested() && !m_ended)
             RunCommand([this] { NotifyChanges(); });
         --m_promptsPending;
     });
