@@ -10,6 +10,7 @@
 
 FavoritesModel::FavoritesModel(FavoritesList& list, const FavoriteStates& states, QObject* parent)
     : QIdentityProxyModel(parent)
+    , m_list(list)
     , m_states(states)
     , m_warning(QIcon::fromTheme(
           QStringLiteral("dialog-warning"), QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning)))
@@ -56,12 +57,32 @@ QVariant FavoritesModel::data(const QModelIndex& index, int role) const
 {
     if (role == Qt::TextAlignmentRole && index.isValid())
         return int(alignment(index.column()));
+    if (role == Qt::DisplayRole && index.isValid() && index.row() < m_list.count())
+        return cellText(m_list.at(index.row()), index.column());
     if (index.column() == FavoritesList::WebSite && (role == Qt::DecorationRole || role == Qt::ToolTipRole)) {
         const QString address = QIdentityProxyModel::data(index, Qt::DisplayRole).toString();
         if (const QString failure = FailureText(m_states, address); !failure.isEmpty())
             return role == Qt::DecorationRole ? QVariant(m_warning) : QVariant(address + u'\n' + failure);
     }
     return QIdentityProxyModel::data(index, role);
+}
+
+QString FavoritesModel::cellText(const Favorite& favorite, int column)
+{
+    switch (column) {
+    case FavoritesList::WebSite:
+        return favorite.address;
+    case FavoritesList::Updates:
+        return favorite.frequencyText();
+    case FavoritesList::LastUpdated:
+        if (favorite.unreadLastUpdated)
+            return *favorite.unreadLastUpdated;
+        return favorite.lastUpdated.isValid() ? Clock::FormatTimeStamp(favorite.lastUpdated) : tr("Never");
+    case FavoritesList::Changed:
+        return favorite.changed ? tr("YES") : QString();
+    default:
+        return {};
+    }
 }
 
 void FavoritesModel::refresh()

@@ -1,7 +1,7 @@
-// The favorites list as the main window shows it: the four columns with their headings, widths
-// and alignment; and a favorite whose last check failed gets a warning sign at the start of its
-// Web Site cell, whose tooltip says what failed, since when and when the page was last fetched.
-// The list itself stays as it is.
+// The favorites list as the main window shows it: the four columns with their headings, widths,
+// alignment and the text of each favorite's values; and a favorite whose last check failed gets a warning sign at the
+// start of its Web Site cell, whose tooltip says what failed, since when and when the page was last fetched. The list
+// itself stays as it is.
 #pragma once
 
 #include <QIcon>
@@ -9,8 +9,10 @@
 
 class FavoriteStates;
 class FavoritesList;
+struct Favorite;
 
 class FavoritesModel : public QIdentityProxyModel {
+    Q_OBJECT
 public:
     FavoritesModel(FavoritesList& list, const FavoriteStates& states, QObject* parent = nullptr);
 
@@ -18,6 +20,9 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     // The width in pixels that a column is laid out with.
     static int columnWidth(int column);
+    // What the list shows of `favorite` in `column`: the file's text where it kept text that is
+    // no value, otherwise the value's own text ("12/06/26 02:35 AM", "Never", "YES").
+    static QString cellText(const Favorite& favorite, int column);
     // The states have changed: the marks are drawn again.
     void refresh();
 
@@ -26,6 +31,7 @@ public:
     static QString FailureText(const FavoriteStates& states, const QString& address);
 
 private:
+    const FavoritesList& m_list;
     const FavoriteStates& m_states;
     QIcon m_warning;
 };

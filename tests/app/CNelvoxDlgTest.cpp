@@ -73,6 +73,22 @@ TEST_F(MainWindow, StartsEmptyWithFourColumnsAndTheSelectionButtonsOff)
         const auto alignment = Qt::Alignment(shown->data(shown->index(0, c), Qt::TextAlignmentRole).toInt());
         EXPECT_EQ(alignment & Qt::AlignHorizontal_Mask, horizontal[c]) << "column " << c;
     }
+    // The list shows the values' own text, and the file's where it kept text that is no value.
+    auto shownRow = [&](int row) {
+        QStringList cells;
+        for (int c = 0; c < 4; ++c)
+            cells << shown->data(shown->index(row, c)).toString();
+        return cells;
+    };
+    window.favorites().setFrequency(0, FREQ_DAILY);
+    window.favorites().setChanged(0, true);
+    EXPECT_EQ(shownRow(0), QStringList({ "http://a/", "D", "", "YES" })) << "Last Updated as a new row has it";
+    window.favorites().setLastUpdated(0, QDateTime());
+    EXPECT_EQ(shownRow(0).value(2), "Never");
+    window.favorites().setLastUpdated(0, QDateTime(QDate(2026, 12, 6), QTime(14, 35)));
+    EXPECT_EQ(shownRow(0).value(2), "12/06/26 02:35 PM");
+    window.favorites().setText(0, FavoritesList::LastUpdated, "yesterday");
+    EXPECT_EQ(shownRow(0).value(2), "yesterday");
     window.favorites().deleteFavorite(0);
     EXPECT_FALSE(header->sectionsClickable()) << "a heading click must not sort";
     EXPECT_FALSE(selectionButtonsEnabled(window));
