@@ -243,6 +243,11 @@ void CNelvoxDlg::OnTimer()
         m_scheduler.startTick();
 }
 
+void CNelvoxDlg::setLongRunDelay(int ms)
+{
+    m_session->setLongRunDelay(ms);
+}
+
 CheckProgressDlg* CNelvoxDlg::progressDialog() const
 {
     return m_session->progressDialog();

@@ -86,6 +86,8 @@ public:
     bool isTickWaiting() const { return m_scheduler.isTickWaiting(); }
     // The progress display of a long run, while there is one.
     CheckProgressDlg* progressDialog() const;
+    // How long a run lasts before it shows its progress (CheckSession::kLongRunDelayMs).
+    void setLongRunDelay(int ms);
 
 signals:
     // The window has saved the favorites and closed; the program ends.

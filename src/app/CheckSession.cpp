@@ -20,7 +20,7 @@ CheckSession::CheckSession(
     connect(&m_scheduler, &CheckScheduler::runStarted, this, [this] {
         m_inputHold.emplace(m_window, [this] { return progressWindow(); });
         m_longRun = false;
-        m_longRunTimer.start(longRunDelayMs);
+        m_longRunTimer.start(m_longRunDelayMs);
     });
     connect(&m_scheduler, &CheckScheduler::progress, this, &CheckSession::updateProgressDisplay);
     connect(&m_scheduler, &CheckScheduler::runEnded, this, [this] {

@@ -21,14 +21,16 @@ class QWidget;
 
 class CheckSession : public QObject {
 public:
-    // A run of checks that takes longer than this shows its progress. Tests shorten it.
-    static inline int longRunDelayMs = 1'500;
+    // A run of checks that takes longer than this shows its progress.
+    static constexpr int kLongRunDelayMs = 1'500;
 
     // Everything given must outlive the session.
     CheckSession(QWidget& window, CheckScheduler& scheduler, const FavoritesList& favorites, FavoritesModel& marks,
         CSTI& trayIcon);
     ~CheckSession() override;
 
+    // How long a run lasts before it shows its progress, from the next run on.
+    void setLongRunDelay(int ms) { m_longRunDelayMs = ms; }
     // The progress display of a long run, while it shows.
     CheckProgressDlg* progressDialog() const;
     // The progress display, shown or not: a dialog that no command waits on.
@@ -47,6 +49,7 @@ private:
     std::optional<InputHold> m_inputHold;
     std::unique_ptr<CheckProgressDlg> m_progress;
     QTimer m_longRunTimer;
+    int m_longRunDelayMs = kLongRunDelayMs;
     // The run has lasted long enough to show its progress.
     bool m_longRun = false;
 };

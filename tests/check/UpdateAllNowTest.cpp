@@ -6,7 +6,6 @@
 #include "app/CNelvoxDlg.h"
 #include "app/CSTI.h"
 #include "app/CheckProgressDlg.h"
-#include "app/CheckSession.h"
 #include "platform/InternetSession.h"
 #include "support/ModalAnswerer.h"
 
@@ -280,13 +279,11 @@ TEST_F(UpdateAllNow, NoLeavesTheAlertOnUntilTheNextNotificationFlipsIt)
 // and the tick, and Stop or Quit end them keeping what finished.
 class LongRun : public UpdateAllNow {
 protected:
-    LongRun() { CheckSession::longRunDelayMs = 0; }
-    ~LongRun() override { CheckSession::longRunDelayMs = m_savedDelay; }
-
     // Rows /grown (changed), then two pages that never finish, given up after 2 s without a
     // byte; the stamps of a fixed clock.
     void addRows(CNelvoxDlg& window)
     {
+        window.setLongRunDelay(0);
         window.scheduler().transferOptions().lowSpeedTimeSeconds = 2;
         setClock(QDateTime(QDate(2021, 10, 2), QTime(11, 0, 0)));
         m_server.setPage("/grown", "a page that has grown\n");
@@ -308,9 +305,6 @@ protected:
         EXPECT_TRUE(QDir::current().entryList({ "tempupd.nvd.*" }).isEmpty()) << "abandoned downloads are removed";
         EXPECT_FALSE(window.isRunInProgress());
     }
-
-private:
-    int m_savedDelay = CheckSession::longRunDelayMs;
 };
 
 TEST_F(LongRun, ShowsItsProgressHoldsOffCommandsAndStopKeepsWhatFinished)
