@@ -1,4 +1,4 @@
-// The limits, clock and server waits a transfer pool works under, handed to it when it is
+// The limits, clock, server waits and session a transfer pool works under, handed to it when it is
 // made. A default value holds the program's own limits and the system clock.
 #pragma once
 
@@ -29,4 +29,7 @@ struct TransferOptions {
     // The waits servers asked for. Every pool made with a copy of these options shares them,
     // so that a wait lasts from one run into the next; a new value starts with none.
     std::shared_ptr<HostWaits> waits = std::make_shared<HostWaits>();
+    // No internet session can be made, as when the system refuses one: a pool made with these
+    // options throws InternetError.
+    bool sessionRefused = false;
 };

@@ -6,6 +6,7 @@
 
 TransferPool::TransferPool(const TransferOptions& options, QObject* parent)
     : QObject(parent)
+    , m_session(options.sessionRefused)
     , m_options(options)
     , m_queue(options.maxTransfers, options.maxPerHost)
 {

@@ -241,9 +241,8 @@ TEST_F(TransferPoolTest, OpensAddressesWithoutSchemeAsHttpAndRefusesWhatItCannot
     }
     expectRefused(refused);
 
-    InternetSession::SetCreationFailureForTesting(true);
+    m_options.sessionRefused = true;
     EXPECT_THROW(TransferPool { m_options }, InternetError);
-    InternetSession::SetCreationFailureForTesting(false);
 }
 
 TEST_F(TransferPoolTest, AServerThatAsksToWaitIsLeftAloneUntilThenAndOnlyThatServer)
