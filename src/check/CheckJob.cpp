@@ -2,10 +2,10 @@
 // and the replacement of its snapshot.
 #include "check/CheckJob.h"
 
-#include "check/SnapshotName.h"
-#include "check/SnapshotReplace.h"
 #include "platform/Files.h"
 #include "platform/NelvoxError.h"
+#include "check/SnapshotName.h"
+#include "check/SnapshotReplace.h"
 
 #include <QFileInfo>
 

@@ -4,12 +4,12 @@
 // so that favorites sharing a snapshot are compared one after another in the list's order.
 #include "check/CheckRun.h"
 
-#include "check/SnapshotName.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "platform/NelvoxError.h"
 #include "store/ChangeRules.h"
 #include "store/FavoritesList.h"
+#include "check/SnapshotName.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -37,6 +37,7 @@ void removeQuietly(const QString& fileName)
 CheckRun::CheckRun(FavoritesList& list, const TransferOptions& options, QObject* parent)
     : QObject(parent)
     , m_list(list)
+    , m_now(options.now ? options.now : &Clock::GetCurrentTime)
     , m_pool(std::make_unique<TransferPool>(options))
 {
     connect(m_pool.get(), &TransferPool::finished, this,
@@ -210,7 +211,7 @@ void CheckRun::recordState(const CheckJob& job, const CheckJob::Ending& ending, 
         return;
     FavoriteState& state = m_states->at(job.address);
     // Kept in UTC, as the state file holds them.
-    const QDateTime now = Clock::GetCurrentTime().toUTC();
+    const QDateTime now = m_now().toUTC();
     const bool wasFailing = state.isFailing();
     state.checked = now;
     state.outcome = ending.outcome;
@@ -238,7 +239,7 @@ void CheckRun::stampRow(const CheckJob& job, bool changed)
     const int row = m_list.rowOf(job.row);
     if (row < 0 || m_list.text(row, FavoritesList::WebSite) != job.address)
         return;
-    m_list.setText(row, FavoritesList::LastUpdated, Clock::FormatTimeStamp(Clock::GetCurrentTime()));
+    m_list.setText(row, FavoritesList::LastUpdated, Clock::FormatTimeStamp(m_now()));
     if (changed)
         m_list.setText(row, FavoritesList::Changed, QStringLiteral("YES"));
 }

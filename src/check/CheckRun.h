@@ -4,19 +4,21 @@
 // result comes in, and can be stopped.
 #pragma once
 
+#include <QDateTime>
 #include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
+#include "platform/TransferPool.h"
+#include "store/FavoriteStates.h"
 #include "check/CheckJob.h"
 #include "check/ComparisonQueue.h"
 #include "check/SnapshotComparison.h"
-#include "platform/TransferPool.h"
-#include "store/FavoriteStates.h"
 
 class ChangeRules;
 class FavoritesList;
@@ -95,6 +97,8 @@ private:
     FavoritesList& m_list;
     FavoriteStates* m_states = nullptr;
     const ChangeRules* m_rules = nullptr;
+    // The clock of the options: the stamps of rows and states.
+    std::function<QDateTime()> m_now;
     std::unique_ptr<TransferPool> m_pool;
     std::vector<CheckJob> m_jobs;
     // The job of each transfer of the pool.

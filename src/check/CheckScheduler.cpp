@@ -84,7 +84,7 @@ bool CheckScheduler::startTick()
     auto run = makeRun();
     // Which rows are due is settled at the tick's time, before any download, so that a slow
     // page cannot make the rows after it miss their hour.
-    const QDateTime tickTime = Clock::GetCurrentTime();
+    const QDateTime tickTime = m_transferOptions.currentTime();
     for (int row = 0; row < m_list.count(); ++row) {
         m_tickFrequency = ScheduledFrequency(m_list.text(row, FavoritesList::Updates), m_tickFrequency);
         if (IsDue(m_tickFrequency, tickTime))
@@ -187,7 +187,7 @@ void CheckScheduler::onRunFinished()
     report.anyChanged = run->anyChanged();
     report.stopped = run->wasStopped();
     if (m_kind == RunReport::Kind::FirstSnapshots) {
-        const QString now = Clock::FormatTimeStamp(Clock::GetCurrentTime());
+        const QString now = Clock::FormatTimeStamp(m_transferOptions.currentTime());
         for (auto job = m_firstSnapshotJobs.cbegin(); job != m_firstSnapshotJobs.cend(); ++job) {
             const bool downloaded = run->downloaded(job.value());
             report.firstSnapshotStamps.insert(job.key(), downloaded ? now : QStringLiteral("Never"));

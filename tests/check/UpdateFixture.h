@@ -3,13 +3,13 @@
 // them, a clock the test sets, and nothing left behind for the next test.
 #pragma once
 
-#include "check/SnapshotName.h"
 #include "store/FavoritesList.h"
 #include "support/Downloads.h"
 #include "support/HttpServer.h"
 #include "support/ProxyEnvironment.h"
 #include "support/ScopedClock.h"
 #include "support/TempWorkDir.h"
+#include "check/SnapshotName.h"
 
 #include <QDateTime>
 
