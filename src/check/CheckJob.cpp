@@ -108,7 +108,7 @@ CheckJob::Ending CheckJob::judgeLength(bool fileCreated, bool complete, const QS
             failure = error.message();
         }
     }
-    return { Outcome::Failed, failure, false, false, true };
+    return { .outcome = Outcome::Failed, .reason = failure, .downloadLeft = true };
 }
 
 CheckJob::Ending CheckJob::applyComparison(const SnapshotComparison& comparison, KnownSnapshots& known)
@@ -130,7 +130,7 @@ CheckJob::Ending CheckJob::applyComparison(const SnapshotComparison& comparison,
         }
     }
     qCInfo(lcCheck).noquote() << address << "not compared:" << failure;
-    return { Outcome::Failed, failure, false, false, true };
+    return { .outcome = Outcome::Failed, .reason = failure, .downloadLeft = true };
 }
 
 CheckJob::Ending CheckJob::applyJudgement(const Judgement& judgement, const QString& reason)
@@ -143,14 +143,14 @@ CheckJob::Ending CheckJob::applyJudgement(const Judgement& judgement, const QStr
         break;
     case Verdict::Changed:
         ReplaceSnapshot(file, snapshot);
-        return { Outcome::Changed, reason, true, true, false };
+        return { .outcome = Outcome::Changed, .reason = reason, .stamped = true, .changed = true };
     case Verdict::FirstSnapshot:
         RenameFile(file, snapshot);
         qCInfo(lcCheck).noquote() << address << "had no snapshot: the download is its first";
-        return { Outcome::Unchanged, reason, true, false, false };
+        return { .outcome = Outcome::Unchanged, .reason = reason, .stamped = true };
     case Verdict::PartMissing:
         qCInfo(lcCheck).noquote() << address << "failed: the part" << rule.part << "is not on the page";
-        return { Outcome::Failed, PartMissingReason(), false, false, true };
+        return { .outcome = Outcome::Failed, .reason = PartMissingReason(), .downloadLeft = true };
     }
-    return { Outcome::Unchanged, reason, false, false, true };
+    return { .outcome = Outcome::Unchanged, .reason = reason, .downloadLeft = true };
 }
