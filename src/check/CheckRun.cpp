@@ -1,6 +1,6 @@
-// The run of checks side by side, the only way Nelvox fetches a page. Each check ends on its
-// own row: the verdict of its rule, the replacement of the snapshot, a stamp of the time its
-// download ended. Downloads of one snapshot never overlap, and neither do their comparisons,
+// The run of checks side by side, the only way Nelvox fetches a page. Each check (a CheckJob)
+// ends on its own row: a stamp of the time its download ended, its state, and the one download
+// the run keeps. Downloads of one snapshot never overlap, and neither do their comparisons,
 // so that favorites sharing a snapshot are compared one after another in the list's order.
 #include "check/CheckRun.h"
 
