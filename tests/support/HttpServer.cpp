@@ -8,13 +8,14 @@
 
 #include <netinet/in.h>
 #include <sys/ioctl.h>
-#include <sys/resource.h>
 #include <sys/socket.h>
 
 #include <linux/sockios.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 namespace {
@@ -66,10 +67,9 @@ std::string gzipped(const QByteArray& bytes)
 // while it is answered, and the two ports name it among the process's open files.
 int connectionSocket(int serverPort, int clientPort)
 {
-    rlimit files {};
-    getrlimit(RLIMIT_NOFILE, &files);
-    const int last = static_cast<int>(std::min<rlim_t>(files.rlim_cur, 65536));
-    for (int socket = 0; socket < last; ++socket) {
+    std::error_code failure;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd", failure)) {
+        const int socket = std::atoi(entry.path().filename().c_str());
         sockaddr_in local {};
         sockaddr_in peer {};
         socklen_t localSize = sizeof local;
