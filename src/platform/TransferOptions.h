@@ -1,5 +1,5 @@
-// The limits, clock, server waits and session a transfer pool works under, handed to it when it is
-// made. A default value holds the program's own limits and the system clock.
+// The limits, clock, server waits and session a transfer pool and its run work under, handed
+// to them when they are made. A default value holds the program's own limits and clock.
 #pragma once
 
 #include "platform/Clock.h"
