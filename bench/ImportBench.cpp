@@ -8,7 +8,6 @@
 #include "BenchRun.h"
 #include "BenchWorkDir.h"
 #include "app/CNelvoxDlg.h"
-#include "platform/InternetSession.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -36,7 +35,6 @@ int main(int argc, char** argv)
         html += "</DL><p>\n";
     }
     html += "</DL><p>\n";
-    InternetSession::SetCreationFailureForTesting(true);
 
     std::vector<double> toChooser;
     std::vector<double> toSaved;
@@ -45,6 +43,7 @@ int main(int argc, char** argv)
         if (!WriteFile(QStringLiteral("bookmarks.html"), html))
             return 1;
         CNelvoxDlg window;
+        window.scheduler().transferOptions().sessionRefused = true;
         QElapsedTimer clock;
         qint64 shown = 0;
         qint64 ok = 0;

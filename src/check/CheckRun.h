@@ -4,29 +4,24 @@
 // result comes in, and can be stopped.
 #pragma once
 
+#include <QDateTime>
 #include <QHash>
 #include <QList>
-#include <QLoggingCategory>
 #include <QObject>
-#include <QSet>
 #include <QString>
 
-#include <atomic>
-#include <deque>
+#include <functional>
 #include <memory>
-#include <utility>
 #include <vector>
 
 #include "platform/TransferPool.h"
 #include "store/FavoriteStates.h"
+#include "check/CheckJob.h"
 #include "check/ComparisonQueue.h"
 #include "check/SnapshotComparison.h"
 
 class ChangeRules;
 class FavoritesList;
-
-// Failures and decisions of the checks; quiet unless QT_LOGGING_RULES="nelvox.check=true".
-Q_DECLARE_LOGGING_CATEGORY(lcCheck)
 
 class CheckRun : public QObject {
     Q_OBJECT
@@ -86,32 +81,26 @@ signals:
     void finished();
 
 private:
-    struct Job;
-
     void onTransferFinished(int transfer, const TransferPool::Result& result);
-    // Judges a check's download by its length and applies the verdict; what came of it, and
-    // why a failure.
-    FavoriteState::Outcome applyCheck(Job& job, bool fileCreated, bool complete, QString& reason);
-    // Applies the verdict on a download to its snapshot and row. Throws FileError.
-    FavoriteState::Outcome applyJudgement(Job& job, const Judgement& judgement, QString& reason);
     void onCompared(const QList<int>& checks, const QList<SnapshotComparison>& results);
-    // Applies what a comparison found; what came of the check, and why a failure.
-    std::pair<FavoriteState::Outcome, QString> applyComparison(Job& job, const SnapshotComparison& comparison);
-    // Records what the check of `job` found and counts it done.
-    void finishJob(Job& job, FavoriteState::Outcome outcome, const QString& reason, const TransferPool::Result& result);
-    void recordState(
-        const Job& job, FavoriteState::Outcome outcome, const QString& reason, const TransferPool::Result& result);
-    void stampRow(const Job& job, bool changed);
+    // Applies what came of `job` to its row and to the run's last download.
+    void settle(const CheckJob& job, const CheckJob::Ending& ending);
+    // Records what `job` found and counts it done.
+    void finishJob(CheckJob& job, const CheckJob::Ending& ending, const TransferPool::Result& result);
+    void recordState(const CheckJob& job, const CheckJob::Ending& ending, const TransferPool::Result& result);
+    void stampRow(const CheckJob& job, bool changed);
     // A download that did not become a snapshot is kept for the last download when it comes
     // later in the run's order than the one kept so far.
-    void keepAsLastDownload(const Job& job);
+    void keepAsLastDownload(const CheckJob& job);
     void end();
 
     FavoritesList& m_list;
     FavoriteStates* m_states = nullptr;
     const ChangeRules* m_rules = nullptr;
+    // The clock of the options: the stamps of rows and states.
+    std::function<QDateTime()> m_now;
     std::unique_ptr<TransferPool> m_pool;
-    std::vector<Job> m_jobs;
+    std::vector<CheckJob> m_jobs;
     // The job of each transfer of the pool.
     QHash<int, int> m_jobOfTransfer;
     KnownSnapshots m_ownKnown;

@@ -84,7 +84,7 @@ bool CheckScheduler::startTick()
     auto run = makeRun();
     // Which rows are due is settled at the tick's time, before any download, so that a slow
     // page cannot make the rows after it miss their hour.
-    const QDateTime tickTime = Clock::GetCurrentTime();
+    const QDateTime tickTime = m_transferOptions.currentTime();
     for (int row = 0; row < m_list.count(); ++row) {
         m_tickFrequency = ScheduledFrequency(m_list.at(row).frequency, m_tickFrequency);
         if (IsDue(m_tickFrequency, tickTime))
@@ -187,7 +187,7 @@ void CheckScheduler::onRunFinished()
     report.anyChanged = run->anyChanged();
     report.stopped = run->wasStopped();
     if (m_kind == RunReport::Kind::FirstSnapshots) {
-        const QDateTime now = Clock::GetCurrentTime();
+        const QDateTime now = m_transferOptions.currentTime();
         for (auto job = m_firstSnapshotJobs.cbegin(); job != m_firstSnapshotJobs.cend(); ++job) {
             const bool downloaded = run->downloaded(job.value());
             report.firstSnapshotTimes.insert(job.key(), downloaded ? now : QDateTime());

@@ -5,12 +5,9 @@
 #include "platform/NelvoxError.h"
 
 #include <array>
-#include <atomic>
 #include <mutex>
 
 namespace {
-
-std::atomic<bool> creationFails { false };
 
 class CurlLibrary {
 public:
@@ -80,10 +77,10 @@ CurlLibrary& curlLibrary()
 
 } // namespace
 
-InternetSession::InternetSession()
+InternetSession::InternetSession(bool refused)
 {
     const QString operation = QStringLiteral("Cannot start an internet session: %1");
-    if (creationFails)
+    if (refused)
         throw InternetError(operation.arg(QStringLiteral("the system refused it")));
     m_share = curlLibrary().share();
     if (!m_share)
@@ -91,8 +88,3 @@ InternetSession::InternetSession()
 }
 
 InternetSession::~InternetSession() = default;
-
-void InternetSession::SetCreationFailureForTesting(bool fail)
-{
-    creationFails = fail;
-}

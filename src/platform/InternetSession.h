@@ -8,17 +8,15 @@
 
 class InternetSession {
 public:
-    // Throws InternetError when the session cannot be created.
-    InternetSession();
+    // Throws InternetError when the session cannot be created, and always when `refused` (a
+    // system that refuses the program its session).
+    explicit InternetSession(bool refused = false);
     ~InternetSession();
     InternetSession(const InternetSession&) = delete;
     InternetSession& operator=(const InternetSession&) = delete;
 
     // The cache of connections, host names and TLS sessions that every download shares.
     CURLSH* shareHandle() const { return m_share; }
-
-    // While set, creating a session throws, as when the system refuses one.
-    static void SetCreationFailureForTesting(bool fail);
 
 private:
     CURLSH* m_share = nullptr;

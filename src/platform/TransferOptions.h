@@ -1,5 +1,5 @@
-// The limits, clock and server waits a transfer pool works under, handed to it when it is
-// made. A default value holds the program's own limits and the system clock.
+// The limits, clock, server waits and session a transfer pool and its run work under, handed
+// to them when they are made. A default value holds the program's own limits and clock.
 #pragma once
 
 #include "platform/Clock.h"
@@ -24,9 +24,15 @@ struct TransferOptions {
     qint64 maxBytes = qint64(64) * 1024 * 1024;
     // The longest a server's Retry-After is honoured.
     qint64 maxWaitSeconds = 24 * 3600;
-    // The clock a Retry-After is read against.
+    // The clock that a run's ticks and stamps and a Retry-After are read against.
     std::function<QDateTime()> now = &Clock::GetCurrentTime;
     // The waits servers asked for. Every pool made with a copy of these options shares them,
     // so that a wait lasts from one run into the next; a new value starts with none.
     std::shared_ptr<HostWaits> waits = std::make_shared<HostWaits>();
+    // No internet session can be made, as when the system refuses one: a pool made with these
+    // options throws InternetError.
+    bool sessionRefused = false;
+
+    // What `now` reads, or the program's clock when it was left empty.
+    QDateTime currentTime() const { return now ? now() : Clock::GetCurrentTime(); }
 };

@@ -6,13 +6,12 @@
 
 TransferPool::TransferPool(const TransferOptions& options, QObject* parent)
     : QObject(parent)
+    , m_session(options.sessionRefused)
     , m_options(options)
     , m_queue(options.maxTransfers, options.maxPerHost)
 {
     if (!m_options.waits)
         m_options.waits = std::make_shared<HostWaits>();
-    if (!m_options.now)
-        m_options.now = &Clock::GetCurrentTime;
     connect(&m_loop, &SocketLoop::ended, this, &TransferPool::onEnded);
 }
 
@@ -46,7 +45,7 @@ void TransferPool::startQueued()
 
 bool TransferPool::start(std::unique_ptr<Transfer> transfer)
 {
-    if (const QDateTime until = m_options.waits->until(transfer->server(), m_options.now()); until.isValid()) {
+    if (const QDateTime until = m_options.waits->until(transfer->server(), m_options.currentTime()); until.isValid()) {
         const QString message = HostWaits::Message(until);
         refuse(std::move(transfer), TransferResult::failed(TransferResult::Outcome::ServerWaiting, message, message));
         return false;
@@ -110,7 +109,7 @@ void TransferPool::onEnded(CURL* easy, CURLcode code)
     TransferResult result = transfer->finish(code);
     if (transfer->askedToWait()) {
         const QDateTime until = m_options.waits->record(
-            transfer->server(), transfer->retryAfter(), m_options.now(), m_options.maxWaitSeconds);
+            transfer->server(), transfer->retryAfter(), m_options.currentTime(), m_options.maxWaitSeconds);
         if (until.isValid()) {
             // The row of the favorite that asked says until when, as the rows refused after it.
             result.outcome = TransferResult::Outcome::ServerWaiting;

@@ -207,6 +207,12 @@ TEST_F(CheckRunTest, ALongerOrShorterPageReplacesTheSnapshotAndMarksTheRow)
     EXPECT_TRUE(check({ row })) << "a page that got shorter was not counted as changed";
     EXPECT_EQ(m_list.text(row, FavoritesList::LastUpdated), "12/06/26 02:35 AM");
     EXPECT_EQ(ReadAll(snapshot(row)), "");
+
+    // The clock of the run's options stamps the row.
+    m_options.now = [] { return QDateTime(QDate(2026, 12, 7), QTime(9, 15)); };
+    m_server.setPage("/news", "x\n");
+    EXPECT_TRUE(check({ row }));
+    EXPECT_EQ(m_list.text(row, FavoritesList::LastUpdated), "12/07/26 09:15 AM");
 }
 
 TEST_F(CheckRunTest, TheSameLengthIsNoChangeAndAFavoriteWithoutSnapshotGetsItsFirst)

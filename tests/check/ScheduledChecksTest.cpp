@@ -56,10 +56,9 @@ TEST_F(ScheduledChecks, WithTheBoxClearedATickChecksNothingButReArmsAndSaves)
     m_server.setPage("/a", "page a has grown\n");
     staleSnapshot("/a");
     staleSnapshot("/b");
-    // Not even a session is needed.
-    InternetSession::SetCreationFailureForTesting(true);
-
     CNelvoxDlg window;
+    // Not even a session is needed.
+    window.scheduler().transferOptions().sessionRefused = true;
     addRow(window, "/b", "H");
     addRow(window, "/a", "D");
     window.findChild<QCheckBox*>("chkNotify")->setChecked(false);
@@ -79,8 +78,8 @@ TEST_F(ScheduledChecks, WithTheBoxClearedATickChecksNothingButReArmsAndSaves)
 TEST_F(ScheduledChecks, ASessionThatCannotBeCreatedEndsTheTickWithAnError)
 {
     setClock(QDateTime(kSaturday, QTime(10, 0, 0)));
-    InternetSession::SetCreationFailureForTesting(true);
     CNelvoxDlg window;
+    window.scheduler().transferOptions().sessionRefused = true;
     addRow(window, "/a", "H");
 
     // The window's own timer, fired once, so that the path from the timer to the error box
@@ -107,12 +106,13 @@ TEST_F(ScheduledChecks, ASessionThatCannotBeCreatedEndsTheTickWithAnError)
 
     // An empty list still needs the session.
     CNelvoxDlg empty;
+    empty.scheduler().transferOptions().sessionRefused = true;
     ModalAnswerer more;
     more.thenClick("OK");
     tick(empty);
     EXPECT_EQ(more.pending(), 0) << "an empty list opens the session too";
 
-    InternetSession::SetCreationFailureForTesting(false);
+    empty.scheduler().transferOptions().sessionRefused = false;
     ModalAnswerer none;
     none.thenClick("OK");
     armForTest(empty);

@@ -6,7 +6,6 @@
 #include "app/CNelvoxDlg.h"
 #include "app/CSTI.h"
 #include "app/CheckProgressDlg.h"
-#include "platform/InternetSession.h"
 #include "support/ModalAnswerer.h"
 
 #include <QApplication>
@@ -136,8 +135,8 @@ TEST_F(UpdateAllNow, AnEmptyListOrNoSessionsStillSortAndSave)
     m_server.setPage("/a", "page a, longer than its snapshot\n");
     m_server.setPage("/b", "page b\n");
     staleSnapshot("/a");
-    InternetSession::SetCreationFailureForTesting(true);
     CNelvoxDlg window;
+    window.scheduler().transferOptions().sessionRefused = true;
     addRow(window, "/b", "H");
     addRow(window, "/a", "D");
     ModalAnswerer answers;

@@ -3,7 +3,6 @@
 // them, a clock the test sets, and nothing left behind for the next test.
 #pragma once
 
-#include "platform/InternetSession.h"
 #include "store/FavoritesList.h"
 #include "support/Downloads.h"
 #include "support/HttpServer.h"
@@ -22,8 +21,6 @@
 
 class UpdateFixture : public InTempDir {
 protected:
-    ~UpdateFixture() override { InternetSession::SetCreationFailureForTesting(false); }
-
     QString url(const std::string& path) const { return m_server.url(path); }
 
     // Appends a favorite for the server's `path` to a list, or to a window's.

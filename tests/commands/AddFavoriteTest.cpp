@@ -1,7 +1,6 @@
 // Add Favorite end to end: the dialog answered by the test, the page served on 127.0.0.1.
 #include "app/CNelvoxDlg.h"
 #include "check/SnapshotName.h"
-#include "platform/InternetSession.h"
 #include "store/Frequency.h"
 #include "support/HttpServer.h"
 #include "support/ModalAnswerer.h"
@@ -34,7 +33,6 @@ ModalAnswerer::Answer fillDialog(const QString& address, const char* frequencyRa
 class AddFavorite : public InTempDir {
 protected:
     ScopedClock m_clock { QDateTime(QDate(2026, 12, 6), QTime(2, 35, 41)) };
-    void TearDown() override { InternetSession::SetCreationFailureForTesting(false); }
 
     static QStringList row(CNelvoxDlg& window, int index)
     {
@@ -165,8 +163,8 @@ TEST_F(AddFavorite, AFailedDownloadGivesNeverAndNoSnapshot)
 TEST_F(AddFavorite, ASessionThatCannotBeCreatedIsAFailedDownload)
 {
     m_server.setPage("/", "page\n");
-    InternetSession::SetCreationFailureForTesting(true);
     CNelvoxDlg window;
+    window.scheduler().transferOptions().sessionRefused = true;
     ModalAnswerer answers;
     answers.then(fillDialog(m_server.url("/"), "dailyRadio"));
     window.OnAddFavorite();

@@ -3,7 +3,6 @@
 #include "app/CNelvoxDlg.h"
 #include "check/SnapshotName.h"
 #include "check/SnapshotReplace.h"
-#include "platform/InternetSession.h"
 #include "store/Frequency.h"
 #include "support/HttpServer.h"
 #include "support/ModalAnswerer.h"
@@ -55,7 +54,6 @@ protected:
         QObject::connect(&m_stuckGuard, &QTimer::timeout, &closeStuckModalWindow);
         m_stuckGuard.start(15000);
     }
-    void TearDown() override { InternetSession::SetCreationFailureForTesting(false); }
 
     // A row (address, code, Last Updated, CHANGED); its snapshot holds kOldSnapshot when `snapshot`.
     void add(CNelvoxDlg& window, const QString& address, const QString& code, const QString& lastUpdated,
@@ -369,12 +367,11 @@ TEST_F(EditSelected, APageThatCannotBeFetchedGivesNever)
     ModalAnswerer answers;
     answers.then(confirm("http://127.0.0.1:1/x", "dailyRadio"))
         .then([&](QWidget* dialog) {
-            InternetSession::SetCreationFailureForTesting(true);
+            window.scheduler().transferOptions().sessionRefused = true;
             confirm({}, "monthlyRadio")(dialog);
         })
         .thenClick("OK");
     runEdit(window);
-    InternetSession::SetCreationFailureForTesting(false);
 
     EXPECT_EQ(answers.pending(), 1) << "a failed download shows nothing: " << answers.texts().value(2).toStdString();
     EXPECT_EQ(row(window, 1), QStringList({ "http://127.0.0.1:1/x", "D", "Never", "YES" }));

@@ -7,7 +7,6 @@
 #include "platform/NetworkTesting.h"
 #include "support/Downloads.h"
 #include "support/HttpServer.h"
-#include "support/ServerThread.h"
 #include "support/TempWorkDir.h"
 
 #include <QDir>
@@ -25,8 +24,6 @@
 
 #include <fcntl.h>
 #include <netinet/in.h>
-#include <openssl/evp.h>
-#include <openssl/x509.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -244,9 +241,8 @@ TEST_F(TransferPoolTest, OpensAddressesWithoutSchemeAsHttpAndRefusesWhatItCannot
     }
     expectRefused(refused);
 
-    InternetSession::SetCreationFailureForTesting(true);
+    m_options.sessionRefused = true;
     EXPECT_THROW(TransferPool { m_options }, InternetError);
-    InternetSession::SetCreationFailureForTesting(false);
 }
 
 TEST_F(TransferPoolTest, AServerThatAsksToWaitIsLeftAloneUntilThenAndOnlyThatServer)
@@ -387,35 +383,6 @@ TEST_F(TransferPoolTest, RefusesLocalFilesThatAreNotRegularFilesAtOnce)
     ::close(listener);
 }
 
-// A server that resets the connection (TCP RST, not an orderly close) in the middle of a
-// page: every socket it accepts lingers for no time, so closing it resets it.
-class ResettingServer {
-public:
-    explicit ResettingServer(const std::string& head)
-    {
-        m_server.set_socket_options([](int socket) {
-            const linger abort { 1, 0 };
-            setsockopt(socket, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
-            const int reuse = 1;
-            setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
-        });
-        m_server.Get("/reset", [head](const httplib::Request&, httplib::Response& response) {
-            response.set_content_provider(100000, "text/html", [head](size_t offset, size_t, httplib::DataSink& sink) {
-                if (offset == 0)
-                    return sink.write(head.data(), head.size());
-                return false;
-            });
-        });
-        m_running = std::make_unique<ServerThread>(m_server);
-    }
-    QString url() const { return QStringLiteral("http://127.0.0.1:%1/reset").arg(m_running->port()); }
-
-private:
-    httplib::Server m_server;
-    // Last, so that the server stops before the rest goes.
-    std::unique_ptr<ServerThread> m_running;
-};
-
 TEST_F(TransferPoolTest, BrokenTransfersFailAndKeepWhatArrived)
 {
     m_options.lowSpeedTimeSeconds = 1;
@@ -432,13 +399,13 @@ TEST_F(TransferPoolTest, BrokenTransfersFailAndKeepWhatArrived)
     m_server.setRepeatedPage("/announced", line, 200000, true);
     m_server.setRepeatedPage("/unannounced", line, 200000, false);
     m_server.setRepeatedPage("/at-limit", line, 100000, false);
-    ResettingServer resetting("line one\nline two\nhalf a li");
+    m_server.setReset("/reset", "line one\nline two\nhalf a li", 100000);
 
     const auto results = downloadAll({ { m_server.url("/hang-up"), "hang-up.txt" },
         { m_server.url("/stall"), "stall.txt" }, { m_server.url("/trickle"), "trickle.txt" },
         { m_server.url("/announced"), "announced.txt" }, { m_server.url("/unannounced"), "unannounced.txt" },
-        { resetting.url(), "reset.txt" }, { m_server.url("/at-limit"), "at-limit.txt" } });
-    const char* const reasons[] = { nullptr, nullptr, nullptr, "100000", "100000", "reset" };
+        { m_server.url("/reset"), "reset.txt" }, { m_server.url("/at-limit"), "at-limit.txt" } });
+    const char* const reasons[] = { nullptr, nullptr, nullptr, "100000", "100000", "Connection reset by peer" };
     for (size_t index = 0; index < std::size(reasons); ++index) {
         SCOPED_TRACE(index);
         EXPECT_FALSE(results[index].isDownloaded());
@@ -456,7 +423,10 @@ TEST_F(TransferPoolTest, BrokenTransfersFailAndKeepWhatArrived)
     EXPECT_FALSE(partial.isEmpty());
     EXPECT_TRUE(QByteArray(QByteArray(99, 'x') + "\r\n").repeated(1001).startsWith(partial))
         << "the part of a page over the limit that arrived: " << partial.size() << " bytes";
+    EXPECT_EQ(results[5].outcome, TransferResult::Outcome::Incomplete) << results[5].detail.toStdString();
+    EXPECT_EQ(results[5].message, "connection lost in the middle of the page");
     EXPECT_FALSE(ReadAll("reset.txt").contains("half a li\r\n")) << "the broken last line was stored as a line";
+    EXPECT_EQ(ReadAll("reset.txt"), "line one\r\nline two\r\nhalf a li") << "what arrived before the reset stays";
     EXPECT_TRUE(results[6].isDownloaded())
         << "a page of exactly the limit is allowed: " << results[6].detail.toStdString();
     EXPECT_EQ(ReadAll("at-limit.txt").size(), 101000);
@@ -512,61 +482,11 @@ TEST_F(TransferPoolTest, OneRunAfterAnotherReusesTheConnection)
     EXPECT_EQ(requests[0].remotePort, requests[1].remotePort) << "the second pool opened a new connection";
 }
 
-// A TLS server on 127.0.0.1 whose certificate no authority signed.
-class SelfSignedServer {
-public:
-    SelfSignedServer()
-        : m_key(EVP_EC_gen("P-256"))
-        , m_certificate(X509_new())
-    {
-        X509* certificate = m_certificate.get();
-        X509_set_version(certificate, 2);
-        ASN1_INTEGER_set(X509_get_serialNumber(certificate), 1);
-        X509_gmtime_adj(X509_getm_notBefore(certificate), -60);
-        X509_gmtime_adj(X509_getm_notAfter(certificate), 3600);
-        X509_set_pubkey(certificate, m_key.get());
-        X509_NAME* name = X509_get_subject_name(certificate);
-        X509_NAME_add_entry_by_txt(
-            name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("127.0.0.1"), -1, -1, 0);
-        X509_set_issuer_name(certificate, name);
-        X509_sign(certificate, m_key.get(), EVP_sha256());
-
-        m_server = std::make_unique<httplib::SSLServer>(certificate, m_key.get());
-        m_server->Get("/", [](const httplib::Request&, httplib::Response& response) {
-            response.set_content("secret\n", "text/plain");
-        });
-        m_port = m_server->bind_to_any_port("127.0.0.1");
-        m_thread = std::thread([this] { m_server->listen_after_bind(); });
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!m_server->is_running() && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::yield();
-    }
-    ~SelfSignedServer()
-    {
-        m_server->stop();
-        m_thread.join();
-    }
-
-    QString url() const { return QStringLiteral("https://127.0.0.1:%1/").arg(m_port); }
-
-private:
-    struct KeyDeleter {
-        void operator()(EVP_PKEY* key) const { EVP_PKEY_free(key); }
-    };
-    struct CertificateDeleter {
-        void operator()(X509* certificate) const { X509_free(certificate); }
-    };
-    std::unique_ptr<EVP_PKEY, KeyDeleter> m_key;
-    std::unique_ptr<X509, CertificateDeleter> m_certificate;
-    std::unique_ptr<httplib::SSLServer> m_server;
-    int m_port = -1;
-    std::thread m_thread;
-};
-
 TEST_F(TransferPoolTest, AnUntrustedCertificateFailsTheDownload)
 {
-    SelfSignedServer server;
-    const TransferPool::Result result = expectRefused(server.url());
+    HttpServer server(HttpServer::Connections::Close, HttpServer::Security::SelfSigned);
+    server.setPage("/", "secret\n");
+    const TransferPool::Result result = expectRefused(server.url("/"));
     EXPECT_TRUE(result.detail.contains("certificate", Qt::CaseInsensitive)) << result.detail.toStdString();
 }
 

@@ -2,10 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <openssl/evp.h>
+#include <openssl/x509.h>
 #include <zlib.h>
+
+#include <netinet/in.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+
+#include <linux/sockios.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 namespace {
@@ -52,40 +62,97 @@ std::string gzipped(const QByteArray& bytes)
     return result == Z_STREAM_END ? out : std::string();
 }
 
+// The socket of the connection from the client's `clientPort` to the server's `serverPort`.
+// The server library does not hand its sockets to an answer, but the connection is open
+// while it is answered, and the two ports name it among the process's open files.
+int connectionSocket(int serverPort, int clientPort)
+{
+    std::error_code failure;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd", failure)) {
+        const int socket = std::atoi(entry.path().filename().c_str());
+        sockaddr_in local {};
+        sockaddr_in peer {};
+        socklen_t localSize = sizeof local;
+        socklen_t peerSize = sizeof peer;
+        if (::getsockname(socket, reinterpret_cast<sockaddr*>(&local), &localSize) == 0
+            && ::getpeername(socket, reinterpret_cast<sockaddr*>(&peer), &peerSize) == 0 && local.sin_family == AF_INET
+            && ntohs(local.sin_port) == serverPort && ntohs(peer.sin_port) == clientPort)
+            return socket;
+    }
+    return -1;
+}
+
+// Resets the connection at once. Closing would be an orderly close (the server library shuts
+// the socket down before closing it), and the socket stays the server library's to close.
+void resetConnection(int socket)
+{
+    // What was sent must reach the client first, or the reset would throw it away.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    int unacknowledged = 0;
+    while (::ioctl(socket, SIOCOUTQ, &unacknowledged) == 0 && unacknowledged > 0
+        && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
+    // Disconnecting a connected TCP socket sends a RST.
+    sockaddr none {};
+    none.sa_family = AF_UNSPEC;
+    ::connect(socket, &none, sizeof none);
+}
+
+std::unique_ptr<httplib::Server> selfSignedServer()
+{
+    std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)> key(EVP_EC_gen("P-256"), EVP_PKEY_free);
+    std::unique_ptr<X509, decltype(&X509_free)> certificate(X509_new(), X509_free);
+    X509_set_version(certificate.get(), 2);
+    ASN1_INTEGER_set(X509_get_serialNumber(certificate.get()), 1);
+    X509_gmtime_adj(X509_getm_notBefore(certificate.get()), -60);
+    X509_gmtime_adj(X509_getm_notAfter(certificate.get()), 3600);
+    X509_set_pubkey(certificate.get(), key.get());
+    X509_NAME* name = X509_get_subject_name(certificate.get());
+    X509_NAME_add_entry_by_txt(
+        name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("127.0.0.1"), -1, -1, 0);
+    X509_set_issuer_name(certificate.get(), name);
+    if (X509_sign(certificate.get(), key.get(), EVP_sha256()) == 0)
+        ADD_FAILURE() << "the test server cannot sign its certificate";
+    // The server's TLS context keeps references of its own to both.
+    return std::make_unique<httplib::SSLServer>(certificate.get(), key.get());
+}
+
 } // namespace
 
-HttpServer::HttpServer(Connections connections)
+HttpServer::HttpServer(Connections connections, Security security)
+    : m_server(security == Security::SelfSigned ? selfSignedServer() : std::make_unique<httplib::Server>())
+    , m_security(security)
 {
     // Headers and body go out in separate writes; with Nagle's algorithm each small page
     // would wait for the client's delayed acknowledgement.
-    m_server.set_tcp_nodelay(true);
+    m_server->set_tcp_nodelay(true);
     // The server's threads wait for idle clients to hang up or time out, so a kept
     // connection delays the server's end by the keep-alive time.
     if (connections == Connections::KeepAlive) {
-        m_server.set_keep_alive_max_count(1000000);
-        m_server.set_keep_alive_timeout(1);
+        m_server->set_keep_alive_max_count(1000000);
+        m_server->set_keep_alive_timeout(1);
     } else {
-        m_server.set_keep_alive_max_count(1);
+        m_server->set_keep_alive_max_count(1);
     }
     // Every request is recorded before routing, so that a proxy's CONNECT shows too.
-    m_server.set_pre_routing_handler([this](const httplib::Request& request, httplib::Response&) {
+    m_server->set_pre_routing_handler([this](const httplib::Request& request, httplib::Response&) {
         std::lock_guard lock(m_mutex);
         m_requests.push_back({ request.method, request.target, request.headers, request.remote_port });
         return httplib::Server::HandlerResponse::Unhandled;
     });
-    m_server.Get(
+    m_server->Get(
         ".*", [this](const httplib::Request& request, httplib::Response& response) { handle(request, response); });
-    m_port = m_server.bind_to_any_port("127.0.0.1");
+    m_port = m_server->bind_to_any_port("127.0.0.1");
     if (m_port <= 0) {
         ADD_FAILURE() << "the test server cannot listen on 127.0.0.1";
         return;
     }
-    m_thread = std::thread([this] { m_server.listen_after_bind(); });
+    m_thread = std::thread([this] { m_server->listen_after_bind(); });
     // stop() does nothing to a server that has not begun its loop yet.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!m_server.is_running() && std::chrono::steady_clock::now() < deadline)
+    while (!m_server->is_running() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::yield();
-    if (!m_server.is_running())
+    if (!m_server->is_running())
         ADD_FAILURE() << "the test server did not start";
 }
 
@@ -96,14 +163,17 @@ HttpServer::~HttpServer()
         m_shuttingDown = true;
     }
     m_shutdownSignal.notify_all();
-    m_server.stop();
+    m_server->stop();
     if (m_thread.joinable())
         m_thread.join();
 }
 
 QString HttpServer::url(const std::string& path) const
 {
-    return QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(QString::fromStdString(path));
+    return QStringLiteral("%1://127.0.0.1:%2%3")
+        .arg(m_security == Security::SelfSigned ? "https" : "http")
+        .arg(m_port)
+        .arg(QString::fromStdString(path));
 }
 
 void HttpServer::setAnswer(const std::string& path, Answer answer)
@@ -297,6 +367,26 @@ void HttpServer::setHangUp(const std::string& path, const QByteArray& head, qint
                 return false;
             });
     });
+}
+
+void HttpServer::setReset(const std::string& path, const QByteArray& head, qint64 declaredLength)
+{
+    if (m_security != Security::Plain)
+        ADD_FAILURE() << "a TLS server cannot reset " << path;
+    setAnswer(
+        path, [this, head = toStd(head), declaredLength](const httplib::Request& request, httplib::Response& response) {
+            const int socket = connectionSocket(m_port, request.remote_port);
+            if (socket < 0)
+                ADD_FAILURE() << "the test server cannot find the connection to reset";
+            response.set_content_provider(static_cast<size_t>(declaredLength), kContentType,
+                [head, socket](size_t offset, size_t, httplib::DataSink& sink) {
+                    if (offset == 0 && !head.empty())
+                        return sink.write(head.data(), head.size());
+                    if (socket >= 0)
+                        resetConnection(socket);
+                    return false;
+                });
+        });
 }
 
 void HttpServer::setGzipPage(const std::string& path, const QByteArray& body, Gzip kind)

@@ -1,6 +1,7 @@
 // A real HTTP server on a free loopback port, run on threads of its own, whose answers a
 // test sets per path: plain bodies, chunked or generated bodies, redirects, and servers
-// that stall, trickle or hang up in the middle of a page.
+// that stall, trickle, hang up or reset the connection in the middle of a page; over TLS
+// with a certificate no authority signed when a test asks.
 #pragma once
 
 #include <QByteArray>
@@ -12,6 +13,7 @@
 #include <condition_variable>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -34,13 +36,18 @@ public:
         KeepAlive, // clients may reuse connections; shutting down may wait a second for them
     };
 
-    explicit HttpServer(Connections connections = Connections::Close);
+    enum class Security {
+        Plain,
+        SelfSigned, // TLS with a certificate for 127.0.0.1 that only signs itself
+    };
+
+    explicit HttpServer(Connections connections = Connections::Close, Security security = Security::Plain);
     ~HttpServer();
     HttpServer(const HttpServer&) = delete;
     HttpServer& operator=(const HttpServer&) = delete;
 
     int port() const { return m_port; }
-    // "http://127.0.0.1:<port><path>"
+    // "http://127.0.0.1:<port><path>", or https:// for a TLS server
     QString url(const std::string& path) const;
 
     // Answers for a path, replacing what was set before. The path is matched as the
@@ -65,6 +72,9 @@ public:
     void setTrickle(const std::string& path, const QByteArray& body, std::chrono::milliseconds interval);
     // Announces `declaredLength` bytes, sends `head` and closes the connection.
     void setHangUp(const std::string& path, const QByteArray& head, qint64 declaredLength);
+    // Announces `declaredLength` bytes, sends `head` and resets the connection (a TCP RST, no
+    // orderly close). Plain servers only.
+    void setReset(const std::string& path, const QByteArray& head, qint64 declaredLength);
     // `body` compressed with gzip when the request's Accept-Encoding names gzip, as it is
     // otherwise. A broken page claims gzip but sends a body that does not decompress.
     enum class Gzip { Whole, Broken };
@@ -93,7 +103,8 @@ private:
     // Waits until the server shuts down or the time is up; true when shutting down.
     bool waitForShutdown(std::chrono::milliseconds timeout);
 
-    httplib::Server m_server;
+    std::unique_ptr<httplib::Server> m_server;
+    Security m_security;
     int m_port = -1;
     std::thread m_thread;
     mutable std::mutex m_mutex;
