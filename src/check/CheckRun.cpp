@@ -12,6 +12,7 @@
 #include "store/FavoritesList.h"
 #include "check/ChangeRule.h"
 #include "check/SnapshotComparison.h"
+#include "check/SnapshotHistory.h"
 #include "check/SnapshotName.h"
 #include "check/SnapshotReplace.h"
 
@@ -207,6 +208,8 @@ void CheckRun::onTransferFinished(int transfer, const TransferPool::Result& resu
     if (job.kind == Job::Kind::FirstSnapshot) {
         // As a first download: a snapshot file that cannot be created does not stop the stamp.
         job.downloaded = result.outcome == Transferred::Downloaded || result.outcome == Transferred::FileNotCreated;
+        if (result.outcome == Transferred::Downloaded)
+            KeepFirstSnapshot(m_history, job.address, job.snapshot);
         if (job.downloaded)
             outcome = FavoriteState::Outcome::Unchanged;
         else if (result.outcome == Transferred::NotModified)
@@ -322,12 +325,13 @@ FavoriteState::Outcome CheckRun::applyJudgement(Job& job, const Judgement& judge
     case Verdict::Unchanged:
         break;
     case Verdict::Changed:
-        ReplaceSnapshot(job.file, job.snapshot);
+        ReplaceSnapshotKeepingHistory(m_history, job.address, job.file, job.snapshot);
         m_anyChanged = true;
         stampRow(job, true);
         return FavoriteState::Outcome::Changed;
     case Verdict::FirstSnapshot:
         RenameFile(job.file, job.snapshot);
+        KeepFirstSnapshot(m_history, job.address, job.snapshot);
         qCInfo(lcCheck).noquote() << job.address << "had no snapshot: the download is its first";
         stampRow(job, false);
         return FavoriteState::Outcome::Unchanged;

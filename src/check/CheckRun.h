@@ -24,6 +24,7 @@
 
 class ChangeRules;
 class FavoritesList;
+class HistoryRecorder;
 
 // Failures and decisions of the checks; quiet unless QT_LOGGING_RULES="nelvox.check=true".
 Q_DECLARE_LOGGING_CATEGORY(lcCheck)
@@ -43,6 +44,8 @@ public:
     // favorite has the Page length rule. Under Page text the copies are read and compared on
     // Qt's thread pool, a few at a time, and the verdict is applied here once it comes back.
     void setRules(const ChangeRules* rules) { m_rules = rules; }
+    // Where every page that becomes a snapshot is kept with its time; without it none is.
+    void setHistory(HistoryRecorder* history) { m_history = history; }
     // What the comparisons learn of the snapshots' text, kept from one run to the next; without
     // it the run keeps its own.
     void setKnownSnapshots(KnownSnapshots* known)
@@ -110,6 +113,7 @@ private:
     FavoritesList& m_list;
     FavoriteStates* m_states = nullptr;
     const ChangeRules* m_rules = nullptr;
+    HistoryRecorder* m_history = nullptr;
     std::unique_ptr<TransferPool> m_pool;
     std::vector<Job> m_jobs;
     // The job of each transfer of the pool.
