@@ -77,7 +77,7 @@ TEST(StoredCopy, DamageIsFoundAndNothingIsMadeOfIt)
     EXPECT_EQ(ApplyDelta(base, delta.left(delta.size() - 1), 1 << 20), std::nullopt);
     EXPECT_EQ(ApplyDelta(base, delta, 1000), std::nullopt) << "longer than allowed";
     EXPECT_EQ(ApplyDelta(base,
-                  QByteArray("\x05\x0b"
+                  QByteArray("\x03\x0b"
                              "abcde"),
                   10),
         std::nullopt)
