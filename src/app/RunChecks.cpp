@@ -96,6 +96,7 @@ void CNelvoxDlg::connectScheduler()
         m_inputHold.reset();
     });
     connect(&m_scheduler, &CheckScheduler::saveFailed, this, &CNelvoxDlg::ShowError);
+    connect(&m_scheduler, &CheckScheduler::historyFailed, this, &CNelvoxDlg::ShowError, Qt::QueuedConnection);
     // A tick of the timer that could not start: shown once the timer's slot has returned.
     connect(
         &m_scheduler, &CheckScheduler::tickFailed, this,

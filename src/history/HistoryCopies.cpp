@@ -60,7 +60,7 @@ QList<HistoryCopy> HistoryDatabase::copies(const QString& address)
     if (!favorite)
         return copies;
     HistoryQuery all = query(QStringLiteral("SELECT c.id, c.taken, t.size FROM copies c JOIN contents t ON t.id = "
-                                            "c.content WHERE c.favorite = ? ORDER BY c.taken DESC, c.id DESC"));
+                                            "c.content WHERE c.favorite = ? ORDER BY c.id DESC"));
     all.bind(*favorite).run();
     while (all.next())
         copies.append({ all.number(0), fromMs(all.number(1)), all.number(2) });
@@ -130,13 +130,15 @@ void HistoryDatabase::thinFavorite(qint64 favorite, const QDateTime& now)
         return;
     QList<qint64> ids;
     QList<QDateTime> taken;
-    HistoryQuery all = query(QStringLiteral("SELECT id, taken FROM copies WHERE favorite = ?"));
+    HistoryQuery all = query(QStringLiteral("SELECT id, taken FROM copies WHERE favorite = ? ORDER BY id"));
     all.bind(favorite).run();
     while (all.next()) {
         ids.append(all.number(0));
         taken.append(fromMs(all.number(1)));
     }
-    const QList<qsizetype> drop = CopiesToThin(taken, now, m_limits);
+    QList<qsizetype> drop = CopiesToThin(taken, now, m_limits);
+    // The copy kept last is the snapshot, whatever time the clock gave it.
+    drop.removeAll(ids.size() - 1);
     if (!drop.isEmpty()) {
         HistoryTransaction transaction(m_connection, m_fileName);
         for (const qsizetype index : drop)
@@ -152,10 +154,10 @@ void HistoryDatabase::thinOldest()
 {
     const auto target = static_cast<qint64>(static_cast<double>(m_limits.maxBytes) * kThinnedShare);
     while (bytesUsed() > target) {
-        // The oldest copies that are not the newest of their favorite.
+        // The oldest copies that are not the one its favorite kept last.
         HistoryQuery oldest = query(QStringLiteral(
             "SELECT c.id, c.favorite FROM copies c WHERE EXISTS (SELECT 1 FROM copies n WHERE n.favorite = "
-            "c.favorite AND (n.taken > c.taken OR (n.taken = c.taken AND n.id > c.id))) ORDER BY c.taken, c.id "
+            "c.favorite AND n.id > c.id) ORDER BY c.taken, c.id "
             "LIMIT 64"));
         oldest.run();
         std::vector<std::pair<qint64, qint64>> drop;

@@ -122,7 +122,7 @@ std::optional<HistoryDatabase::Content> HistoryDatabase::newestContent(qint64 fa
 {
     HistoryQuery newest
         = query(QStringLiteral("SELECT t.id, t.hash, t.size FROM copies c JOIN contents t ON t.id = c.content "
-                               "WHERE c.favorite = ? ORDER BY c.taken DESC, c.id DESC LIMIT 1"));
+                               "WHERE c.favorite = ? ORDER BY c.id DESC LIMIT 1"));
     if (!newest.bind(favorite).run().next())
         return std::nullopt;
     return Content { newest.number(0), newest.number(1), newest.number(2) };

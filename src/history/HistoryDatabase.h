@@ -66,7 +66,7 @@ public:
     // Drops every copy of `address`.
     void forget(const QString& address);
 
-    // The copies of `address`, the newest first.
+    // The copies of `address`, the one kept last first: the order they became snapshots.
     QList<HistoryCopy> copies(const QString& address);
     // The page of copy `id`; none when there is no such copy.
     std::optional<QByteArray> read(qint64 id);
