@@ -23,6 +23,10 @@ TEST(StoredCopy, EveryPageComesBackExactlyWholeOrAsADifference)
         { article, JoinPage(moved) },
         { article, JoinPage(ArticleParagraphs(75'000, 2)) },
         { "abcabcabc", "cbacbacba" },
+        // What the two ends share overlaps in the shorter copy.
+        { "aa", "a" },
+        { "abcab", "ab" },
+        { "ab", "abcab" },
         { QByteArray(1000, 'x'), QByteArray(1001, 'x') },
     };
     for (const auto& [base, page] : pairs) {
