@@ -7,6 +7,7 @@
 //         what the same copies would take stored whole (zlib at three levels) or as
 //         uncompressed differences.
 // Usage: HistoryBench [run] [size] [--repetitions=N]; without a part, both.
+#include "BenchMemory.h"
 #include "BenchRun.h"
 #include "LoopbackServer.h"
 #include "store/FavoritesFile.h"
@@ -63,8 +64,16 @@ struct Article {
             bytes += paragraphs.last().size();
         }
     }
-    // The next version: one paragraph rewritten.
-    void change() { paragraphs[random.bounded(static_cast<int>(paragraphs.size()))] = paragraph(random); }
+    // The next version: one paragraph rewritten, to a length of its own so that a check by
+    // the page's length finds the change.
+    void change()
+    {
+        QByteArray& changed = paragraphs[random.bounded(static_cast<int>(paragraphs.size()))];
+        const qsizetype before = changed.size();
+        do
+            changed = paragraph(random);
+        while (changed.size() == before);
+    }
     QByteArray page() const { return head + paragraphs.join() + tail; }
 
     QRandomGenerator random;
@@ -93,8 +102,12 @@ bool benchRun(int repetitions)
     }
     SortFavorites(list);
     HistoryRecorder history;
+    // The peak resident memory of each run above the resident memory before it.
+    std::vector<double> peaks[2];
     // Every run finds every page changed by a paragraph, and the history writes all it got.
     auto changedRun = [&](HistoryRecorder* recorder) {
+        const double residentBefore = StatusMiB("VmRSS");
+        ResetPeakMemory();
         article.change();
         server.setBody(article.page().toStdString());
         for (int row = 0; row < list.count(); ++row)
@@ -103,6 +116,7 @@ bool benchRun(int repetitions)
         SortFavorites(list);
         SaveFavorites(list);
         const bool written = !recorder || recorder->waitUntilWritten(600'000);
+        peaks[recorder ? 0 : 1].push_back(StatusMiB("VmHWM") - residentBefore);
         return whole && written && ChangedRows(list) == kFavorites && (!recorder || recorder->isAvailable());
     };
     const double ratio = CompareByTurns("1,000 changed article pages of 75 KB on 127.0.0.1",
@@ -111,6 +125,12 @@ bool benchRun(int repetitions)
         repetitions, true);
     std::printf("  with / without, target at most %.2f: %s\n", kRunTarget,
         ratio > 0 && ratio <= kRunTarget ? "met" : "NOT MET");
+    for (const int way : { 0, 1 }) {
+        std::printf("  peak memory above the resident memory before the run, %s:", way ? "without" : "with");
+        for (const double peak : peaks[way])
+            std::printf(" %.0f", peak);
+        std::printf(" MiB\n");
+    }
     std::printf("  nelvox.history after the runs: %.1f MiB\n", fileMiB(kHistoryFileName));
     return ratio > 0;
 }
@@ -132,7 +152,7 @@ bool benchSize(int)
             QByteArray previous;
             for (int change = 0; change <= kChanges; ++change) {
                 const QByteArray page = article.page();
-                HistoryEntry entry { address, { page, start.addSecs(change * 1800) }, std::nullopt, std::nullopt };
+                HistoryEntry entry { address, { page, start.addSecs(change * 1800) }, std::nullopt, std::nullopt, {} };
                 if (change > 0)
                     entry.replaced = PageFile { previous, start.addSecs((change - 1) * 1800) };
                 QElapsedTimer one;

@@ -33,10 +33,16 @@ void ReplaceSnapshotKeepingHistory(
         return;
     }
     std::optional<PageFile> page = readPage(download);
-    HistoryEntry entry { address, {}, readPage(snapshot), std::nullopt };
-    // The previous copy only matters to a history that has no copy of the favorite yet.
-    if (!history->hasKept(address))
+    HistoryEntry entry { address, {}, std::nullopt, std::nullopt, {} };
+    if (history->hasKept(address)) {
+        // The snapshot replaced becomes the previous copy, which the history's thread reads
+        // when its turn comes, if it is still that page then.
+        entry.replacedFile = QFileInfo(PreviousCopyName(snapshot)).absoluteFilePath();
+    } else {
+        // A history without a copy of the favorite starts with what its files hold now.
+        entry.replaced = readPage(snapshot);
         entry.previous = readPage(PreviousCopyName(snapshot));
+    }
     ReplaceSnapshot(download, snapshot);
     if (!page) {
         qCInfo(lcCheck).noquote() << address << "not kept in the history: the download cannot be read again";
@@ -54,6 +60,6 @@ void KeepFirstSnapshot(HistoryRecorder* history, const QString& address, const Q
     if (!page)
         return;
     HistoryEntry entry { address, { std::move(page->bytes), Clock::GetCurrentTime().toUTC() }, std::nullopt,
-        std::nullopt };
+        std::nullopt, {} };
     history->keep(std::move(entry));
 }

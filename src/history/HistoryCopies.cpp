@@ -52,6 +52,18 @@ QByteArray HistoryDatabase::pageOf(qint64 content)
     return *page;
 }
 
+QStringList HistoryDatabase::addresses()
+{
+    open();
+    QStringList addresses;
+    HistoryQuery all = query(QStringLiteral("SELECT address FROM favorites f WHERE EXISTS (SELECT 1 FROM copies c "
+                                            "WHERE c.favorite = f.id)"));
+    all.run();
+    while (all.next())
+        addresses.append(all.value(0).toString());
+    return addresses;
+}
+
 QList<HistoryCopy> HistoryDatabase::copies(const QString& address)
 {
     open();

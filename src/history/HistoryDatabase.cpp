@@ -10,6 +10,7 @@
 
 #include <QAtomicInt>
 #include <QCryptographicHash>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -137,9 +138,14 @@ void HistoryDatabase::keep(const HistoryEntry& entry)
     if (const std::optional<Content> newest = newestContent(favorite)) {
         // The snapshot that the copy replaced is mostly the history's newest copy: then its
         // page need not be put together from the differences.
-        const bool replacedIsNewest = entry.replaced && entry.replaced->bytes.size() == newest->size
-            && pageHash(entry.replaced->bytes) == newest->hash;
-        base.emplace(*newest, replacedIsNewest ? entry.replaced->bytes : pageOf(newest->id));
+        QByteArray replaced = entry.replaced ? entry.replaced->bytes : QByteArray();
+        if (!entry.replaced && !entry.replacedFile.isEmpty()) {
+            QFile file(entry.replacedFile);
+            if (file.open(QIODevice::ReadOnly) && file.size() == newest->size)
+                replaced = file.readAll();
+        }
+        const bool replacedIsNewest = replaced.size() == newest->size && pageHash(replaced) == newest->hash;
+        base.emplace(*newest, replacedIsNewest ? replaced : pageOf(newest->id));
     } else {
         // A favorite's first history starts with the copies its snapshot files kept.
         if (entry.previous)

@@ -15,6 +15,7 @@
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -39,6 +40,9 @@ struct HistoryEntry {
     PageFile page;
     std::optional<PageFile> replaced;
     std::optional<PageFile> previous;
+    // Without `replaced`, a file that may still hold the snapshot replaced (the previous copy,
+    // read when the entry is kept): used only when it is the history's newest copy.
+    QString replacedFile;
 };
 
 // One copy in the history of a favorite.
@@ -66,6 +70,8 @@ public:
     // Drops every copy of `address`.
     void forget(const QString& address);
 
+    // The addresses that have copies.
+    QStringList addresses();
     // The copies of `address`, the one kept last first: the order they became snapshots.
     QList<HistoryCopy> copies(const QString& address);
     // The page of copy `id`; none when there is no such copy.

@@ -105,6 +105,13 @@ void HistoryRecorder::writeLoop()
         lock.unlock();
         QString failure;
         try {
+            if (!history.isOpen()) {
+                // The favorites that have a history need not bring their first copies along.
+                const QStringList known = history.addresses();
+                QMetaObject::invokeMethod(
+                    this, [this, known] { m_kept.unite(QSet<QString>(known.cbegin(), known.cend())); },
+                    Qt::QueuedConnection);
+            }
             work(history);
         } catch (const HistoryError& error) {
             failure = error.message();

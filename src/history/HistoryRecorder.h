@@ -31,8 +31,8 @@ public:
     void keep(HistoryEntry entry);
     // Drops the history of `address`, after the copies queued before.
     void forget(const QString& address);
-    // Whether a copy of `address` was handed over since the program started: then the history
-    // has its first copies already.
+    // Whether the history has copies of `address` already, as far as this thread knows: it
+    // had when it was opened, or one was handed over since.
     bool hasKept(const QString& address) const { return m_kept.contains(address); }
 
     // Waits until everything handed over has been written or dropped, at most `timeoutMs`.

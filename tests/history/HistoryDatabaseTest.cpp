@@ -21,7 +21,7 @@ const QDateTime kStart(QDate(2022, 6, 1), QTime(8, 0), Qt::UTC);
 HistoryEntry entry(
     const QString& address, const QByteArray& page, const QDateTime& taken, const QByteArray* replaced = nullptr)
 {
-    HistoryEntry made { address, { page, taken }, std::nullopt, std::nullopt };
+    HistoryEntry made { address, { page, taken }, std::nullopt, std::nullopt, {} };
     if (replaced)
         made.replaced = PageFile { *replaced, taken.addSecs(-3600) };
     return made;
@@ -175,7 +175,11 @@ TEST_F(HistoryDatabaseTest, ForgettingAnAddressDropsItsCopiesAndTheLastLookedCop
     const qint64 looked = history.copies(kAddress)[1].id;
     history.setLastLooked(kAddress, looked);
     EXPECT_EQ(history.lastLooked(kAddress), looked);
+    QStringList addresses = history.addresses();
+    addresses.sort();
+    EXPECT_EQ(addresses, (QStringList { "http://kept.example/", kAddress }));
     history.forget(kAddress);
+    EXPECT_EQ(history.addresses(), QStringList { "http://kept.example/" });
     EXPECT_TRUE(history.copies(kAddress).isEmpty());
     EXPECT_EQ(history.lastLooked(kAddress), std::nullopt);
     EXPECT_TRUE(this->pages(history, "http://kept.example/") == (QList<QByteArray> { pages[2], pages[1], pages[0] }));
@@ -269,6 +273,19 @@ TEST_F(HistoryDatabaseTest, TheRecorderWritesOnItsOwnThreadAndSaysOnceThatItCann
         EXPECT_TRUE(HistoryDatabase().copies(kAddress).isEmpty());
     }
     EXPECT_EQ(HistoryRecorder::Current(), nullptr);
+    {
+        // A recorder of a later start learns which favorites have a history when it opens it.
+        {
+            HistoryRecorder(QStringLiteral("nelvox.history")).keep(entry("http://kept.example/", pages[0], kStart));
+        }
+        HistoryRecorder later;
+        EXPECT_FALSE(later.hasKept("http://kept.example/"));
+        later.keep(entry(kAddress, pages[1], kStart.addSecs(20)));
+        ASSERT_TRUE(later.waitUntilWritten(30'000));
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(later.hasKept("http://kept.example/"));
+        later.forget(kAddress);
+    }
 
     WriteAll("nelvox.history", "not a database");
     HistoryRecorder recorder;
