@@ -22,6 +22,8 @@ QString reasonOf(const QSqlError& error)
         return QStringLiteral("another program keeps it locked");
     case 13: // SQLITE_FULL
         return QStringLiteral("the disk is full");
+    case 10: // SQLITE_IOERR: a write that failed part way, as on a disk that filled up
+        return QStringLiteral("it cannot be written (%1)").arg(text);
     case 11: // SQLITE_CORRUPT
         return QStringLiteral("it is damaged (%1), and is left as it is").arg(text);
     case 26: // SQLITE_NOTADB
