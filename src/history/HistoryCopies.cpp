@@ -232,5 +232,13 @@ void HistoryDatabase::dropContent(qint64 favorite, qint64 content)
 
 void HistoryDatabase::vacuum()
 {
-    query(QStringLiteral("PRAGMA incremental_vacuum")).run();
+    // The pragma gives back one page each time Qt's driver steps it, and the driver steps it
+    // once: so once a free page, in one transaction.
+    const qint64 freePages = query(QStringLiteral("PRAGMA freelist_count")).single();
+    if (freePages == 0)
+        return;
+    HistoryTransaction transaction(m_connection, m_fileName);
+    for (qint64 page = 0; page < freePages; ++page)
+        query(QStringLiteral("PRAGMA incremental_vacuum(1)")).single();
+    transaction.commit();
 }

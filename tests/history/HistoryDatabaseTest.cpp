@@ -134,20 +134,20 @@ TEST_F(HistoryDatabaseTest, PastItsSizeTheOldestCopiesOfAllGoFirstButNotTheNewes
 {
     HistoryLimits limits;
     limits.maxBytes = 400 * 1024;
-    HistoryDatabase history(QStringLiteral("nelvox.history"), limits);
+    auto history = std::make_unique<HistoryDatabase>(QStringLiteral("nelvox.history"), limits);
     // Pages that share nothing are stored whole, about 25 KB each.
     for (int round = 0; round < 12; ++round) {
         for (int favorite = 0; favorite < 3; ++favorite) {
             const QString address = QStringLiteral("http://site%1.example/").arg(favorite);
             const QDateTime taken = kStart.addSecs((round * 3 + favorite) * 60);
-            history.keep(entry(address, JoinPage(ArticleParagraphs(75'000, round * 10 + favorite + 1)), taken));
+            history->keep(entry(address, JoinPage(ArticleParagraphs(75'000, round * 10 + favorite + 1)), taken));
         }
     }
-    EXPECT_LE(history.bytesUsed(), limits.maxBytes);
+    EXPECT_LE(history->bytesUsed(), limits.maxBytes);
     QDateTime oldestLeft = kStart.addDays(1);
     int left = 0;
     for (int favorite = 0; favorite < 3; ++favorite) {
-        const QList<HistoryCopy> copies = history.copies(QStringLiteral("http://site%1.example/").arg(favorite));
+        const QList<HistoryCopy> copies = history->copies(QStringLiteral("http://site%1.example/").arg(favorite));
         ASSERT_FALSE(copies.isEmpty());
         EXPECT_EQ(copies.first().taken, kStart.addSecs((11 * 3 + favorite) * 60)) << "the newest stays";
         oldestLeft = std::min(oldestLeft, copies.last().taken);
@@ -161,6 +161,16 @@ TEST_F(HistoryDatabaseTest, PastItsSizeTheOldestCopiesOfAllGoFirstButNotTheNewes
     for (int index = 0; index < 36; ++index)
         newer += kStart.addSecs(index * 60) >= oldestLeft;
     EXPECT_EQ(left, newer);
+    // The space that copies took goes back to the file system when they go.
+    history.reset();
+    const qint64 full = QFileInfo("nelvox.history").size();
+    EXPECT_LE(full, limits.maxBytes);
+    {
+        HistoryDatabase forgetting;
+        forgetting.forget("http://site0.example/");
+        forgetting.forget("http://site1.example/");
+    }
+    EXPECT_LT(QFileInfo("nelvox.history").size(), full / 2);
 }
 
 TEST_F(HistoryDatabaseTest, ForgettingAnAddressDropsItsCopiesAndTheLastLookedCopyIsRemembered)
