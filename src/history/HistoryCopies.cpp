@@ -127,9 +127,10 @@ void HistoryDatabase::forget(const QString& address)
 qint64 HistoryDatabase::bytesUsed()
 {
     open();
-    auto pragma
-        = [this](const char* name) { return query(QStringLiteral("PRAGMA %1").arg(QLatin1String(name))).single(); };
-    return (pragma("page_count") - pragma("freelist_count")) * pragma("page_size");
+    return query(QStringLiteral("SELECT (SELECT page_count FROM pragma_page_count()) - (SELECT freelist_count FROM "
+                                "pragma_freelist_count())"))
+               .single()
+        * m_pageSize;
 }
 
 void HistoryDatabase::thinFavorite(qint64 favorite, const QDateTime& now)

@@ -107,6 +107,7 @@ private:
     QString m_connection;
     HistoryLimits m_limits;
     bool m_open = false;
+    qint64 m_pageSize = 4096;
     QHash<QString, qint64> m_favoriteIds;
     // When each favorite was last thinned while the history was open, and how many copies it
     // had then or got since.

@@ -111,10 +111,18 @@ QByteArray MakeDelta(QByteArrayView base, QByteArrayView target)
     putNumber(out, static_cast<quint64>(target.size()));
     Steps steps(out);
     const qsizetype shortest = std::min(base.size(), target.size());
+    // What the copies share at the front, compared a block at a time while blocks are equal.
     qsizetype prefix = 0;
+    while (prefix + kBlock <= shortest && std::memcmp(base.data() + prefix, target.data() + prefix, kBlock) == 0)
+        prefix += kBlock;
     while (prefix < shortest && base[prefix] == target[prefix])
         ++prefix;
     qsizetype suffix = 0;
+    while (suffix + kBlock <= shortest - prefix
+        && std::memcmp(
+               base.data() + base.size() - suffix - kBlock, target.data() + target.size() - suffix - kBlock, kBlock)
+            == 0)
+        suffix += kBlock;
     while (suffix < shortest - prefix && base[base.size() - 1 - suffix] == target[target.size() - 1 - suffix])
         ++suffix;
     steps.copy(0, prefix);

@@ -3,7 +3,7 @@
 //       zlib stream;
 //   'D' a difference: where in the base its dictionary starts and the difference's length
 //       (numbers as in the difference's steps), then a raw deflate stream whose dictionary is
-//       the base's 32 KiB from there. The new text of a changed paragraph is mostly words the
+//       the base's 16 KiB from there. The new text of a changed paragraph is mostly words the
 //       page already has: so compressed it takes about half of what it takes alone.
 #include "history/StoredCopy.h"
 
@@ -21,7 +21,9 @@ constexpr char kWhole = 'W';
 constexpr char kDifference = 'D';
 // zlib's default level: level 9 makes a whole article 1 % smaller, level 1 14 % larger.
 constexpr int kLevel = 6;
-constexpr qsizetype kDictionaryBytes = 32 * 1024;
+// The base around the change that a difference is compressed with: 16 KiB made the
+// differences of changed paragraphs 5 % larger than 32 KiB, and take half as long to set.
+constexpr qsizetype kDictionaryBytes = 16 * 1024;
 
 QByteArray withKind(char kind, const QByteArray& compressed)
 {
