@@ -22,7 +22,7 @@ constexpr char kDifference = 'D';
 // zlib's default level: level 9 makes a whole article 1 % smaller, level 1 14 % larger.
 constexpr int kLevel = 6;
 // The base around the change that a difference is compressed with: 16 KiB made the
-// differences of changed paragraphs 5 % larger than 32 KiB, and take half as long to set.
+// differences of changed paragraphs 3 % larger than 32 KiB, and take half as long to set.
 constexpr qsizetype kDictionaryBytes = 16 * 1024;
 
 QByteArray withKind(char kind, const QByteArray& compressed)
