@@ -148,8 +148,28 @@ std::optional<HistoryDatabase::Content> HistoryDatabase::newestContent(qint64 fa
 
 void HistoryDatabase::keep(const HistoryEntry& entry)
 {
+    keep(std::vector<HistoryEntry> { entry });
+}
+
+void HistoryDatabase::keep(const std::vector<HistoryEntry>& entries)
+{
     open();
-    HistoryTransaction transaction(m_connection, m_fileName);
+    // When each favorite's last copy of these was taken.
+    QHash<qint64, QDateTime> kept;
+    {
+        HistoryTransaction transaction(m_connection, m_fileName);
+        for (const HistoryEntry& entry : entries)
+            kept.insert(keepOne(entry), entry.page.taken);
+        transaction.commit();
+    }
+    for (auto favorite = kept.cbegin(); favorite != kept.cend(); ++favorite)
+        thinFavorite(favorite.key(), favorite.value());
+    if (bytesUsed() > m_limits.maxBytes)
+        thinOldest();
+}
+
+qint64 HistoryDatabase::keepOne(const HistoryEntry& entry)
+{
     const qint64 favorite = *favoriteId(entry.address, true);
     std::optional<std::pair<Content, QByteArray>> base;
     if (const std::optional<Content> newest = newestContent(favorite)) {
@@ -171,10 +191,7 @@ void HistoryDatabase::keep(const HistoryEntry& entry)
             addCopy(favorite, *entry.replaced, base);
     }
     addCopy(favorite, entry.page, base);
-    transaction.commit();
-    thinFavorite(favorite, entry.page.taken);
-    if (bytesUsed() > m_limits.maxBytes)
-        thinOldest();
+    return favorite;
 }
 
 void HistoryDatabase::addCopy(

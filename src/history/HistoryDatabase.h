@@ -18,6 +18,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
 inline constexpr char kHistoryFileName[] = "nelvox.history";
 
@@ -67,6 +68,8 @@ public:
     // the favorite's copies by the rule at the copy's time. A copy identical to one the
     // favorite already has is stored once; one identical to the newest is not kept again.
     void keep(const HistoryEntry& entry);
+    // Keeps several copies, in their order, in one transaction: none of them when one fails.
+    void keep(const std::vector<HistoryEntry>& entries);
     // Drops every copy of `address`.
     void forget(const QString& address);
 
@@ -93,6 +96,8 @@ private:
     void create();
     std::optional<qint64> favoriteId(const QString& address, bool make);
     std::optional<Content> newestContent(qint64 favorite);
+    // Keeps the copy of `entry` inside the transaction under way; its favorite.
+    qint64 keepOne(const HistoryEntry& entry);
     // Adds one copy, stored against `base` (the favorite's newest content and its page) if any.
     void addCopy(qint64 favorite, const PageFile& page, std::optional<std::pair<Content, QByteArray>>& base);
     QByteArray pageOf(qint64 content);

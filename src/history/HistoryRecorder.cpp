@@ -15,6 +15,8 @@ Q_LOGGING_CATEGORY(lcHistory, "nelvox.history", QtWarningMsg)
 namespace {
 
 std::atomic<HistoryRecorder*> s_current { nullptr };
+// The most copies one transaction keeps.
+constexpr size_t kBatch = 64;
 
 } // namespace
 
@@ -54,16 +56,16 @@ bool HistoryRecorder::isAvailable() const
 void HistoryRecorder::keep(HistoryEntry entry)
 {
     m_kept.insert(entry.address);
-    post([entry = std::move(entry)](HistoryDatabase& history) { history.keep(entry); });
+    post({ std::move(entry), {} });
 }
 
 void HistoryRecorder::forget(const QString& address)
 {
     m_kept.remove(address);
-    post([address](HistoryDatabase& history) { history.forget(address); });
+    post({ std::nullopt, address });
 }
 
-void HistoryRecorder::post(std::function<void(HistoryDatabase&)> work)
+void HistoryRecorder::post(Work work)
 {
     QMutexLocker lock(&m_mutex);
     if (m_failed)
@@ -99,8 +101,18 @@ void HistoryRecorder::writeLoop()
             m_changed.wait(&m_mutex);
         if (m_queue.empty())
             return;
-        std::function<void(HistoryDatabase&)> work = std::move(m_queue.front());
-        m_queue.pop_front();
+        // The copies that wait one after another are kept in one transaction: a history that
+        // falls behind a run catches up in fewer, larger steps.
+        std::vector<HistoryEntry> entries;
+        QString forget;
+        while (!m_queue.empty() && m_queue.front().entry && entries.size() < kBatch) {
+            entries.push_back(std::move(*m_queue.front().entry));
+            m_queue.pop_front();
+        }
+        if (entries.empty()) {
+            forget = std::move(m_queue.front().forget);
+            m_queue.pop_front();
+        }
         m_busy = true;
         lock.unlock();
         QString failure;
@@ -112,7 +124,10 @@ void HistoryRecorder::writeLoop()
                     this, [this, known] { m_kept.unite(QSet<QString>(known.cbegin(), known.cend())); },
                     Qt::QueuedConnection);
             }
-            work(history);
+            if (entries.empty())
+                history.forget(forget);
+            else
+                history.keep(entries);
         } catch (const HistoryError& error) {
             failure = error.message();
         }

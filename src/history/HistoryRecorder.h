@@ -15,7 +15,6 @@
 #include <QWaitCondition>
 
 #include <deque>
-#include <functional>
 #include <memory>
 
 class HistoryRecorder : public QObject {
@@ -48,7 +47,12 @@ signals:
     void unavailable(const QString& message);
 
 private:
-    void post(std::function<void(HistoryDatabase&)> work);
+    // A copy to keep, or an address to forget.
+    struct Work {
+        std::optional<HistoryEntry> entry;
+        QString forget;
+    };
+    void post(Work work);
     void writeLoop();
 
     QString m_fileName;
@@ -57,7 +61,7 @@ private:
     std::unique_ptr<QThread> m_thread;
     mutable QMutex m_mutex;
     QWaitCondition m_changed;
-    std::deque<std::function<void(HistoryDatabase&)>> m_queue;
+    std::deque<Work> m_queue;
     bool m_busy = false;
     bool m_quit = false;
     bool m_failed = false;
