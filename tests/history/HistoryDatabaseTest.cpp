@@ -108,6 +108,14 @@ TEST_F(HistoryDatabaseTest, AFavoriteWithoutAHistoryStartsWithItsPreviousCopyAnd
     EXPECT_EQ(copies[2].taken, kStart.addSecs(-3600)) << "the snapshot replaced, at its file's time";
     EXPECT_EQ(copies[3].taken, kStart.addDays(-2)) << "the previous copy, at its file's time";
     EXPECT_TRUE(this->pages(history) == (QList<QByteArray> { pages[3], pages[2], pages[1], pages[0] }));
+
+    // Copies kept together, as the history's thread keeps those that wait: in their order, a
+    // favorite's second resting on its first.
+    history.keep(std::vector<HistoryEntry> { entry("http://other.example/", pages[0], kStart),
+        entry(kAddress, pages[0], kStart.addSecs(120), &pages[3]),
+        entry("http://other.example/", pages[1], kStart.addSecs(1), &pages[0]) });
+    EXPECT_TRUE(this->pages(history, "http://other.example/") == (QList<QByteArray> { pages[1], pages[0] }));
+    EXPECT_EQ(this->pages(history).first(), pages[0]);
 }
 
 TEST_F(HistoryDatabaseTest, ThinnedCopiesGoAndEveryCopyLeftStillReads)
