@@ -113,9 +113,10 @@ int RunParts(int argc, char** argv, int repetitions, const std::vector<Part>& pa
 }
 
 bool CheckAll(FavoritesList& list, const std::function<void()>& meanwhile, int everyMs, FavoriteStates* states,
-    const ChangeRules* rules, KnownSnapshots* known)
+    const ChangeRules* rules, KnownSnapshots* known, HistoryRecorder* history)
 {
     CheckRun run(list);
+    run.setHistory(history);
     run.setStates(states);
     run.setRules(rules);
     run.setKnownSnapshots(known);

@@ -16,6 +16,7 @@
 class ChangeRules;
 class FavoriteStates;
 class FavoritesList;
+class HistoryRecorder;
 
 // A page of `size` bytes in lines of a real page's length, ending with a line end.
 std::string PageBody(size_t size);
@@ -37,9 +38,11 @@ int RunParts(int argc, char** argv, int repetitions, const std::vector<Part>& pa
 // loop running until the run has finished. `meanwhile`, when given, is called every `everyMs`
 // while the run is under way. With `states` the run records into them and asks conditionally
 // where they allow; with `rules` each favorite is judged by its own rule, knowing of the
-// snapshots' text what `known` holds from earlier runs. Returns whether every row was checked.
+// snapshots' text what `known` holds from earlier runs; with `history` every page that becomes
+// a snapshot is kept in it. Returns whether every row was checked.
 bool CheckAll(FavoritesList& list, const std::function<void()>& meanwhile = {}, int everyMs = 10,
-    FavoriteStates* states = nullptr, const ChangeRules* rules = nullptr, KnownSnapshots* known = nullptr);
+    FavoriteStates* states = nullptr, const ChangeRules* rules = nullptr, KnownSnapshots* known = nullptr,
+    HistoryRecorder* history = nullptr);
 // The rows that a check marked changed.
 int ChangedRows(const FavoritesList& list);
 

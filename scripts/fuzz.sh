@@ -10,7 +10,7 @@ cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
     -DNELVOX_FUZZ=ON -DNELVOX_BUILD_TESTS=OFF -DNELVOX_BUILD_BENCH=OFF
 targets=(favorites_file page_lines page_changes favorite_states change_rules part_selector bookmarks_html
-    bookmarks_json)
+    bookmarks_json stored_copy)
 cmake --build "$build" --parallel "$(nproc)" --target "${targets[@]/#/fuzz_}"
 
 # Saves sync to disk; on a RAM disk that costs nothing and the targets run many times faster.

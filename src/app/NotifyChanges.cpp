@@ -12,6 +12,8 @@ void CNelvoxDlg::connectScheduler()
 {
     connect(m_chkNotify, &QCheckBox::toggled, &m_scheduler, &CheckScheduler::setChecksEnabled);
     connect(&m_scheduler, &CheckScheduler::saveFailed, this, &CNelvoxDlg::ShowError);
+    // Said once, from the event loop: the checks go on without the history.
+    connect(&m_scheduler, &CheckScheduler::historyFailed, this, &CNelvoxDlg::ShowError, Qt::QueuedConnection);
     // A tick of the timer that could not start: shown once the timer's slot has returned.
     connect(
         &m_scheduler, &CheckScheduler::tickFailed, this,

@@ -5,6 +5,7 @@
 #include "platform/Files.h"
 #include "platform/NelvoxError.h"
 #include "check/SnapshotName.h"
+#include "check/SnapshotHistory.h"
 #include "check/SnapshotReplace.h"
 
 #include <QFileInfo>
@@ -68,6 +69,8 @@ CheckJob::Ending CheckJob::judgeDownload(const TransferPool::Result& result)
     if (kind == Kind::FirstSnapshot) {
         // As a first download: a snapshot file that cannot be created does not stop the stamp.
         downloaded = result.outcome == Transferred::Downloaded || result.outcome == Transferred::FileNotCreated;
+        if (result.outcome == Transferred::Downloaded)
+            KeepFirstSnapshot(history, address, snapshot);
         if (downloaded)
             ending.outcome = Outcome::Unchanged;
         else if (result.outcome == Transferred::NotModified)
@@ -142,10 +145,11 @@ CheckJob::Ending CheckJob::applyJudgement(const Judgement& judgement, const QStr
     case Verdict::Unchanged:
         break;
     case Verdict::Changed:
-        ReplaceSnapshot(file, snapshot);
+        ReplaceSnapshotKeepingHistory(history, address, file, snapshot);
         return { .outcome = Outcome::Changed, .reason = reason, .stamped = true, .changed = true };
     case Verdict::FirstSnapshot:
         RenameFile(file, snapshot);
+        KeepFirstSnapshot(history, address, snapshot);
         qCInfo(lcCheck).noquote() << address << "had no snapshot: the download is its first";
         return { .outcome = Outcome::Unchanged, .reason = reason, .stamped = true };
     case Verdict::PartMissing:

@@ -15,6 +15,8 @@
 // Failures and decisions of the checks; quiet unless QT_LOGGING_RULES="nelvox.check=true".
 Q_DECLARE_LOGGING_CATEGORY(lcCheck)
 
+class HistoryRecorder;
+
 struct CheckJob {
     enum class Kind { Check, FirstSnapshot };
 
@@ -62,6 +64,8 @@ struct CheckJob {
     bool running = false;
     // A first snapshot that counts as downloaded.
     bool downloaded = false;
+    // Where the pages that become the snapshot are kept with their time; none, none are.
+    HistoryRecorder* history = nullptr;
 
 private:
     Ending judgeLength(bool fileCreated, bool complete, const QString& reason);

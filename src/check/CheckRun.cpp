@@ -64,11 +64,13 @@ void CheckRun::addCheck(int row)
     const QString address = m_list.at(row).address;
     m_jobs.push_back(CheckJob::Check(address, m_list.idOf(row), downloadFileName(static_cast<int>(m_jobs.size())),
         m_rules ? m_rules->rule(address) : ChangeRule(), m_states ? m_states->find(address) : nullptr));
+    m_jobs.back().history = m_history;
 }
 
 int CheckRun::addFirstSnapshot(const QString& address)
 {
     m_jobs.push_back(CheckJob::FirstSnapshot(address));
+    m_jobs.back().history = m_history;
     return static_cast<int>(m_jobs.size()) - 1;
 }
 

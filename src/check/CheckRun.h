@@ -22,6 +22,7 @@
 
 class ChangeRules;
 class FavoritesList;
+class HistoryRecorder;
 
 class CheckRun : public QObject {
     Q_OBJECT
@@ -38,6 +39,8 @@ public:
     // favorite has the Page length rule. Under Page text the copies are read and compared on
     // Qt's thread pool, a few at a time, and the verdict is applied here once it comes back.
     void setRules(const ChangeRules* rules) { m_rules = rules; }
+    // Where every page that becomes a snapshot is kept with its time; without it none is.
+    void setHistory(HistoryRecorder* history) { m_history = history; }
     // What the comparisons learn of the snapshots' text, kept from one run to the next; without
     // it the run keeps its own.
     void setKnownSnapshots(KnownSnapshots* known)
@@ -99,6 +102,7 @@ private:
     const ChangeRules* m_rules = nullptr;
     // The clock of the options: the stamps of rows and states.
     std::function<QDateTime()> m_now;
+    HistoryRecorder* m_history = nullptr;
     std::unique_ptr<TransferPool> m_pool;
     std::vector<CheckJob> m_jobs;
     // The job of each transfer of the pool.

@@ -15,6 +15,7 @@ CheckScheduler::CheckScheduler(FavoritesList& list, QObject* parent)
 {
     qRegisterMetaType<RunReport>();
     connect(&m_timer, &QTimer::timeout, this, &CheckScheduler::runTick);
+    connect(&m_history, &HistoryRecorder::unavailable, this, &CheckScheduler::historyFailed);
 }
 
 CheckScheduler::~CheckScheduler() = default;
@@ -145,6 +146,7 @@ std::unique_ptr<CheckRun> CheckScheduler::makeRun()
     auto run = std::make_unique<CheckRun>(m_list, m_transferOptions);
     run->setStates(&m_states);
     run->setRules(&m_rules);
+    run->setHistory(&m_history);
     // What earlier starts learnt of the snapshots' text, where this start has learnt nothing yet.
     for (const Favorite& row : m_list.rows()) {
         const QString& address = row.address;

@@ -4,6 +4,7 @@
 // way or while the window says it is busy, and ends every run with its report.
 #pragma once
 
+#include "history/HistoryRecorder.h"
 #include "check/RunReport.h"
 #include "check/SnapshotComparison.h"
 #include "platform/TransferOptions.h"
@@ -44,6 +45,10 @@ public:
     // The limits of every run's downloads, and the waits servers asked for, which last from one
     // run into the next.
     TransferOptions& transferOptions() { return m_transferOptions; }
+
+    // Where every run keeps the pages that become snapshots: "nelvox.history" in the data
+    // directory, opened at the first of them.
+    HistoryRecorder& history() { return m_history; }
 
     // The hourly timer; its timeout runs a tick.
     QTimer& timer() { return m_timer; }
@@ -106,6 +111,8 @@ signals:
     void saveFailed(const QString& message);
     // A tick of the timer, or one that had waited, could not run: no internet session.
     void tickFailed(const QString& message);
+    // The history of the pages cannot be kept, and why; said once, the checks go on.
+    void historyFailed(const QString& message);
     // The run has ended and all that follows it is done: the list is sorted and saved where
     // its kind asks, and what the checks found is saved.
     void finished(const RunReport& report);
@@ -132,6 +139,8 @@ private:
     KnownSnapshots m_knownSnapshots;
     TransferOptions m_transferOptions;
     QTimer m_timer;
+    // Before the run, which writes to it.
+    HistoryRecorder m_history;
     std::unique_ptr<CheckRun> m_run;
     RunReport::Kind m_kind = RunReport::Kind::Tick;
     // The jobs of startFirstSnapshots() by address.

@@ -6,6 +6,7 @@
 #include "platform/Files.h"
 #include "platform/NelvoxError.h"
 #include "store/FavoritesList.h"
+#include "history/HistoryRecorder.h"
 
 namespace {
 
@@ -31,6 +32,9 @@ void RemoveSnapshot(const QString& address, PreviousCopy previous)
         removeUnlessMissing(PreviousCopyName(snapshot));
     }
     removeUnlessMissing(snapshot);
+    // The history goes with the previous copy: an edit that keeps the address keeps both.
+    if (previous == PreviousCopy::Remove)
+        ForgetHistory(address);
 }
 
 void RemoveUnsharedSnapshot(const FavoritesList& favorites, int row, PreviousCopy previous)

@@ -9,7 +9,8 @@ class FavoritesList;
 // it, so that the Changes window still has the page as it was before the last change.
 enum class PreviousCopy { Remove, Keep };
 
-// Removes the snapshot of the favorite at `address` and, unless kept, its previous copy. A file
+// Removes the snapshot of the favorite at `address` and, unless kept, its previous copy and its
+// history. A file
 // that is not there counts as removed: the favorite's first download may never have created it,
 // or no change may have made a previous copy yet. Any other failure throws FileError.
 void RemoveSnapshot(const QString& address, PreviousCopy previous = PreviousCopy::Remove);

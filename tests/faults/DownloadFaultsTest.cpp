@@ -1,8 +1,11 @@
 // Downloads that break in ways a user's machine can break them: a disk that fills up while
 // the page is written, and a server that sends far more than any page should be. The
-// favorite's row and its old snapshot must come through unchanged.
+// favorite's row and its old snapshot must come through unchanged. A disk that fills up
+// under the history stops no check.
 #include "check/CheckRun.h"
 #include "check/SnapshotName.h"
+#include "history/HistoryDatabase.h"
+#include "history/HistoryRecorder.h"
 #include "platform/NetworkTesting.h"
 #include "store/FavoritesList.h"
 #include "support/Downloads.h"
@@ -10,8 +13,13 @@
 #include "support/ScopedClock.h"
 #include "support/TempWorkDir.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 
 #include <algorithm>
 #include <csignal>
@@ -165,6 +173,55 @@ TEST_F(DownloadFaults, AHundredMebibytePageFailsWithinTheLimitAndInLittleMemory)
     // AddressSanitizer keeps freed memory in quarantine, so resident memory says nothing there.
     EXPECT_LT(grown, 32 * 1024) << "the download held " << grown << " KiB of the page in memory";
 #endif
+}
+
+TEST_F(DownloadFaults, AFullDiskUnderTheHistoryStopsNoCheckAndLosesNoCopyItHad)
+{
+    HistoryRecorder history;
+    QSignalSpy failed(&history, &HistoryRecorder::unavailable);
+    const QString address = m_server.url("/page");
+    addFavorite(address);
+    QRandomGenerator random(17);
+    // Pages that do not compress, a length of their own each: every copy makes the history's
+    // files grow, until they reach the limit.
+    auto page = [&](int run) {
+        QByteArray bytes(2000 + run * 3, Qt::Uninitialized);
+        random.fillRange(reinterpret_cast<quint32*>(bytes.data()), bytes.size() / 4);
+        return bytes.toBase64() + "\n";
+    };
+    QByteArray last;
+    int runs = 0;
+    for (; runs < 60 && failed.isEmpty(); ++runs) {
+        last = page(runs);
+        m_server.setPage("/page", last);
+        CheckRun run(m_list);
+        run.setHistory(&history);
+        run.addCheck(0);
+        const FileSizeLimit full(128 * 1024);
+        RunToEnd(run);
+        EXPECT_TRUE(run.anyChanged()) << "run " << runs;
+        ASSERT_TRUE(history.waitUntilWritten(30'000));
+        QCoreApplication::processEvents();
+    }
+    ASSERT_EQ(failed.size(), 1) << "the history never reached the limit in " << runs << " runs";
+    EXPECT_TRUE(failed.first().first().toString().startsWith("The history of the pages cannot be kept"));
+    EXPECT_EQ(ReadAll(SnapshotFileName(address)), last.chopped(1) + "\r\n") << "the check went on";
+
+    // The file is whole, and every copy kept before the disk filled up is there.
+    {
+        QSqlDatabase database = QSqlDatabase::addDatabase("QSQLITE", "integrity");
+        database.setDatabaseName("nelvox.history");
+        ASSERT_TRUE(database.open());
+        QSqlQuery query(database);
+        ASSERT_TRUE(query.exec("PRAGMA integrity_check") && query.next());
+        EXPECT_EQ(query.value(0).toString(), "ok");
+    }
+    QSqlDatabase::removeDatabase("integrity");
+    HistoryDatabase kept;
+    const QList<HistoryCopy> copies = kept.copies(address);
+    EXPECT_GE(copies.size(), 3);
+    for (const HistoryCopy& copy : copies)
+        EXPECT_TRUE(kept.read(copy.id).has_value()) << "copy " << copy.id;
 }
 
 } // namespace

@@ -1,11 +1,13 @@
 // A run of checks side by side killed with SIGKILL at random moments: the favorites file
 // must stay whole and every snapshot must be the old page or the new one, never a part; the
+// history passes SQLite's integrity check and keeps every copy it had, each one whole; the
 // next run clears away the downloads the killed one left.
 #include "store/FavoritesFile.h"
 #include "store/FavoritesList.h"
 #include "support/HttpServer.h"
 #include "support/ProxyEnvironment.h"
 #include "support/TempWorkDir.h"
+#include "history/HistoryDatabase.h"
 #include "check/CheckRun.h"
 #include "check/SnapshotName.h"
 
@@ -13,6 +15,8 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -23,6 +27,21 @@ namespace {
 
 class KillDuringRun : public InTempDir {
 protected:
+    // What SQLite's integrity check says of the history.
+    static QString integrity()
+    {
+        QString verdict = "(no answer)";
+        {
+            QSqlDatabase database = QSqlDatabase::addDatabase("QSQLITE", "integrity");
+            database.setDatabaseName("nelvox.history");
+            QSqlQuery query(database);
+            if (database.open() && query.exec("PRAGMA integrity_check") && query.next())
+                verdict = query.value(0).toString();
+        }
+        QSqlDatabase::removeDatabase("integrity");
+        return verdict;
+    }
+
     ScopedProxyEnvironment m_noProxy;
     HttpServer m_server;
 };
@@ -55,6 +74,19 @@ TEST_F(KillDuringRun, LeavesWholeFilesAndTheNextRunClearsUp)
     whole.start(QStringLiteral(NELVOX_CHECK_RUN_CHILD), {});
     ASSERT_TRUE(whole.waitForFinished(60'000));
     const qint64 runMicroseconds = timer.nsecsElapsed() / 1000;
+    ASSERT_EQ(whole.exitCode(), 0);
+    // Every page's history: the snapshot it had, then the page downloaded.
+    qsizetype copiesBefore = 0;
+    {
+        HistoryDatabase history;
+        for (int page = 0; page < kPages; ++page) {
+            const QList<HistoryCopy> copies = history.copies(list.text(page, FavoritesList::WebSite));
+            ASSERT_EQ(copies.size(), 2) << "page " << page;
+            EXPECT_EQ(history.read(copies[0].id), newPage(page));
+            EXPECT_EQ(history.read(copies[1].id), oldPage(page));
+            copiesBefore += copies.size();
+        }
+    }
 
     int killedMidway = 0;
     int leftMixed = 0; // killed after some pages had become snapshots and before others
@@ -86,6 +118,22 @@ TEST_F(KillDuringRun, LeavesWholeFilesAndTheNextRunClearsUp)
                 << "page " << page << " is neither the old nor the new page: " << snapshot.size() << " bytes";
         }
         leftMixed += replaced > 0 && replaced < kPages;
+        EXPECT_EQ(integrity(), "ok");
+        qsizetype copies = 0;
+        try {
+            HistoryDatabase history;
+            for (int page = 0; page < kPages; ++page) {
+                for (const HistoryCopy& copy : history.copies(list.text(page, FavoritesList::WebSite))) {
+                    const std::optional<QByteArray> kept = history.read(copy.id);
+                    EXPECT_TRUE(kept == oldPage(page) || kept == newPage(page)) << "a copy of page " << page;
+                    ++copies;
+                }
+            }
+        } catch (const HistoryError& error) {
+            ADD_FAILURE() << error.message().toStdString();
+        }
+        EXPECT_GE(copies, copiesBefore) << "the history lost copies it had";
+        copiesBefore = copies;
         const QByteArray after = ReadAll("nelvox.ini");
         FavoritesList loaded;
         EXPECT_TRUE(LoadFavorites(loaded));

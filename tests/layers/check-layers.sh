@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Keeps the folders of src/ in their layers: the core folders (platform, store, page, check) include
-# no header of Qt's GUI modules and nothing of the GUI folders (widgets, commands, app), and no two
+# Keeps the folders of src/ in their layers: the core folders (platform, store, history, page, check)
+# include no header of Qt's GUI modules and nothing of the GUI folders (widgets, commands, app), and no two
 # folders include each other, directly or through others.
 # Usage: check-layers.sh SRC_DIR QT_HEADERS_DIR
 set -uo pipefail
 src=$1
 qt=$2
-core=(platform store page check)
+core=(platform store history page check)
 failed=0
 
 for folder in "${core[@]}"; do
