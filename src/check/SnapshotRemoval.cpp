@@ -3,10 +3,10 @@
 
 #include "check/SnapshotName.h"
 #include "check/SnapshotReplace.h"
+#include "history/HistoryRecorder.h"
 #include "platform/Files.h"
 #include "platform/NelvoxError.h"
 #include "store/FavoritesList.h"
-#include "history/HistoryRecorder.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ void removeUnlessMissing(const QString& fileName)
 
 } // namespace
 
-void RemoveSnapshot(const QString& address, PreviousCopy previous)
+void RemoveSnapshot(const QString& address, PreviousCopy previous, HistoryRecorder* history)
 {
     // The previous copy goes first, so that one that resists stops the command while the
     // favorite still has its snapshot.
@@ -34,10 +34,10 @@ void RemoveSnapshot(const QString& address, PreviousCopy previous)
     removeUnlessMissing(snapshot);
     // The history goes with the previous copy: an edit that keeps the address keeps both.
     if (previous == PreviousCopy::Remove)
-        ForgetHistory(address);
+        ForgetHistory(history, address);
 }
 
-void RemoveUnsharedSnapshot(const FavoritesList& favorites, int row, PreviousCopy previous)
+void RemoveUnsharedSnapshot(const FavoritesList& favorites, int row, PreviousCopy previous, HistoryRecorder* history)
 {
     const QString address = favorites.at(row).address;
     const QString snapshot = SnapshotFileName(address);
@@ -45,5 +45,5 @@ void RemoveUnsharedSnapshot(const FavoritesList& favorites, int row, PreviousCop
         if (other != row && SnapshotFileName(favorites.at(other).address) == snapshot)
             return;
     }
-    RemoveSnapshot(address, previous);
+    RemoveSnapshot(address, previous, history);
 }

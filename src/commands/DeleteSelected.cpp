@@ -30,7 +30,7 @@ void FavoriteCommands::remove(const std::vector<int>& rows)
     // cannot be removed ends the command at its row: that row and those above it stay, and
     // nothing is sorted or saved.
     for (const int row : rows) {
-        RemoveUnsharedSnapshot(m_favorites, row);
+        RemoveUnsharedSnapshot(m_favorites, row, PreviousCopy::Remove, &m_scheduler.history());
         const QString address = m_favorites.at(row).address;
         m_favorites.deleteFavorite(row);
         if (!m_favorites.containsAddress(address))

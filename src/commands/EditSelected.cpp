@@ -47,7 +47,7 @@ void FavoriteCommands::editFrom(
         }
         // The row still holds the old address. A failure here ends the command with this
         // row unchanged, the rows above it not offered, and nothing written.
-        RemoveUnsharedSnapshot(m_favorites, row, PreviousCopy::Remove);
+        RemoveUnsharedSnapshot(m_favorites, row, PreviousCopy::Remove, &m_scheduler.history());
         m_favorites.setAddress(row, choice.address);
         // The rule goes with the address, and is the rule of every row of the new address.
         if (!m_favorites.containsAddress(oldAddress))

@@ -8,13 +8,10 @@
 #include <QLoggingCategory>
 #include <QMetaObject>
 
-#include <atomic>
-
 Q_LOGGING_CATEGORY(lcHistory, "nelvox.history", QtWarningMsg)
 
 namespace {
 
-std::atomic<HistoryRecorder*> s_current { nullptr };
 // The most copies one transaction keeps.
 constexpr size_t kBatch = 64;
 
@@ -25,13 +22,10 @@ HistoryRecorder::HistoryRecorder(QString fileName, HistoryLimits limits, QObject
     , m_fileName(std::move(fileName))
     , m_limits(limits)
 {
-    s_current = this;
 }
 
 HistoryRecorder::~HistoryRecorder()
 {
-    HistoryRecorder* self = this;
-    s_current.compare_exchange_strong(self, nullptr);
     if (m_thread) {
         {
             QMutexLocker lock(&m_mutex);
@@ -40,11 +34,6 @@ HistoryRecorder::~HistoryRecorder()
         }
         m_thread->wait();
     }
-}
-
-HistoryRecorder* HistoryRecorder::Current()
-{
-    return s_current;
 }
 
 bool HistoryRecorder::isAvailable() const
@@ -145,9 +134,9 @@ void HistoryRecorder::writeLoop()
     }
 }
 
-void ForgetHistory(const QString& address)
+void ForgetHistory(HistoryRecorder* recorder, const QString& address)
 {
-    if (HistoryRecorder* recorder = HistoryRecorder::Current()) {
+    if (recorder) {
         recorder->forget(address);
         return;
     }

@@ -38,10 +38,6 @@ public:
     bool waitUntilWritten(int timeoutMs);
     bool isAvailable() const;
 
-    // The recorder of the program's checks, which Delete and Edit tell to forget an address;
-    // the latest one made, while it lives.
-    static HistoryRecorder* Current();
-
 signals:
     // The history cannot be kept, said once: the message for the user.
     void unavailable(const QString& message);
@@ -67,6 +63,7 @@ private:
     bool m_failed = false;
 };
 
-// Drops the history of `address` in the current recorder, or straight in the history file of
-// the working directory when no recorder lives; a history that cannot be opened is left alone.
-void ForgetHistory(const QString& address);
+// Drops the history of `address` through `recorder`, after the copies it was handed before; or,
+// without one, straight in the history file of the working directory. A history that cannot be
+// opened is left alone.
+void ForgetHistory(HistoryRecorder* recorder, const QString& address);

@@ -92,12 +92,12 @@ TEST_F(SnapshotHistoryTest, EveryPageThatBecomesASnapshotIsKeptBesideTheSnapshot
     // Delete's removal drops the history with the snapshot files, unless a row still has the
     // address; an edit that keeps the address keeps it.
     addRow(m_list, "/a", "D");
-    RemoveUnsharedSnapshot(m_list, 0);
-    RemoveSnapshot(url("/a"), PreviousCopy::Keep);
+    RemoveUnsharedSnapshot(m_list, 0, PreviousCopy::Remove, &m_scheduler.history());
+    RemoveSnapshot(url("/a"), PreviousCopy::Keep, &m_scheduler.history());
     ASSERT_TRUE(m_scheduler.history().waitUntilWritten(30'000));
     EXPECT_EQ(pages("/a").size(), 4);
     m_list.deleteFavorite(1);
-    RemoveUnsharedSnapshot(m_list, 0);
+    RemoveUnsharedSnapshot(m_list, 0, PreviousCopy::Remove, &m_scheduler.history());
     ASSERT_TRUE(m_scheduler.history().waitUntilWritten(30'000));
     EXPECT_TRUE(pages("/a").isEmpty());
     EXPECT_FALSE(FileExists(SnapshotFileName(url("/a"))));

@@ -279,18 +279,16 @@ TEST_F(HistoryDatabaseTest, TheRecorderWritesOnItsOwnThreadAndSaysOnceThatItCann
     const QList<QByteArray> pages = versions(3);
     {
         HistoryRecorder recorder;
-        EXPECT_EQ(HistoryRecorder::Current(), &recorder);
         EXPECT_FALSE(QFileInfo::exists("nelvox.history")) << "no history before the first copy";
         for (int version = 0; version < 3; ++version)
             recorder.keep(entry(kAddress, pages[version], kStart.addSecs(version)));
         EXPECT_TRUE(recorder.hasKept(kAddress));
         ASSERT_TRUE(recorder.waitUntilWritten(30'000));
         EXPECT_EQ(HistoryDatabase().copies(kAddress).size(), 3);
-        ForgetHistory(kAddress);
+        ForgetHistory(&recorder, kAddress);
         ASSERT_TRUE(recorder.waitUntilWritten(30'000));
         EXPECT_TRUE(HistoryDatabase().copies(kAddress).isEmpty());
     }
-    EXPECT_EQ(HistoryRecorder::Current(), nullptr);
     {
         // A recorder of a later start learns which favorites have a history when it opens it.
         {
