@@ -3,18 +3,23 @@
 // the run, which keeps what the finished checks found. The pages come through a loopback
 // proxy that answers the first few at once and holds the others in the middle of their
 // page until the test ends, so the run is in flight for as long as the test needs.
+#include "check/SnapshotName.h"
+#include "history/HistoryDatabase.h"
 #include "support/DesktopSession.h"
 #include "support/HttpServer.h"
-#include "check/SnapshotName.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRect>
 #include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 namespace {
@@ -113,17 +118,23 @@ protected:
             file.write(image);
     }
 
+    // Snapshots of the old page and a favorites file of every favorite.
+    void writeFavorites()
+    {
+        QByteArray favorites = QByteArray::number(kFavorites) + "\r\n";
+        for (int page = 0; page < kFavorites; ++page) {
+            favorites += (address(page) + kOldCells + "\r\n").toUtf8();
+            writeData(SnapshotFileName(address(page)), kOldSnapshot);
+        }
+        writeData("nelvox.ini", favorites);
+    }
+
     HoldingProxy m_proxy;
 };
 
 TEST_F(Progress, ALongRunShowsItsProgressRepaintsAndStopsOnEscape)
 {
-    QByteArray favorites = QByteArray::number(kFavorites) + "\r\n";
-    for (int page = 0; page < kFavorites; ++page) {
-        favorites += (address(page) + kOldCells + "\r\n").toUtf8();
-        writeData(SnapshotFileName(address(page)), kOldSnapshot);
-    }
-    writeData("nelvox.ini", favorites);
+    writeFavorites();
 
     ASSERT_TRUE(m_session.startTray()) << "trayer did not announce its tray";
     QProcess& nelvox = startNelvox(m_proxy.port());
@@ -197,6 +208,61 @@ TEST_F(Progress, ALongRunShowsItsProgressRepaintsAndStopsOnEscape)
         }
     }
     EXPECT_FALSE(m_proxy.held().empty());
+}
+
+// kill -9 while the pages that changed are kept and others are still in flight: the history
+// stays whole and keeps every copy it was given, each one readable.
+TEST_F(Progress, AKillDuringARunOfChangesLeavesTheHistoryWhole)
+{
+    writeFavorites();
+    ASSERT_TRUE(m_session.startTray()) << "trayer did not announce its tray";
+    QProcess& nelvox = startNelvox(m_proxy.port());
+    QString window;
+    ASSERT_NO_FATAL_FAILURE(showFromTheTray(window));
+    m_session.focusAndType(window, "alt+u");
+    const QString history = m_data.filePath(QString::fromLatin1(kHistoryFileName));
+    // The old snapshot and the new page of each quick page, as the history has them.
+    auto copiesOfQuickPages = [&] {
+        std::vector<QList<QByteArray>> pages;
+        try {
+            HistoryDatabase database(history);
+            for (int page = 0; page < kQuickPages; ++page) {
+                QList<QByteArray> copies;
+                for (const HistoryCopy& copy : database.copies(address(page)))
+                    copies << database.read(copy.id).value_or("(unreadable)");
+                pages.push_back(copies);
+            }
+        } catch (const HistoryError& error) {
+            ADD_FAILURE() << error.message().toStdString();
+        }
+        return pages;
+    };
+    auto allKept = [&] {
+        if (!QFileInfo::exists(history))
+            return false;
+        const auto pages = copiesOfQuickPages();
+        return pages.size() == size_t(kQuickPages)
+            && std::all_of(pages.begin(), pages.end(), [](const auto& copies) { return copies.size() == 2; });
+    };
+    ASSERT_TRUE(pollUntil(allKept, 20000)) << "the history did not get the pages that changed";
+    ASSERT_FALSE(downloadsInFlight(m_data.path()).isEmpty()) << "the run ended before the kill";
+    nelvox.kill();
+    ASSERT_TRUE(nelvox.waitForFinished(10000));
+
+    {
+        QSqlDatabase database = QSqlDatabase::addDatabase("QSQLITE", "integrity");
+        database.setDatabaseName(history);
+        QSqlQuery query(database);
+        ASSERT_TRUE(database.open() && query.exec("PRAGMA integrity_check") && query.next());
+        EXPECT_EQ(query.value(0).toString(), "ok");
+    }
+    QSqlDatabase::removeDatabase("integrity");
+    const auto pages = copiesOfQuickPages();
+    ASSERT_EQ(pages.size(), size_t(kQuickPages));
+    for (int page = 0; page < kQuickPages; ++page) {
+        EXPECT_EQ(pages[page], (QList<QByteArray> { QByteArray(newPage(page)).replace("\n", "\r\n"), kOldSnapshot }))
+            << address(page).toStdString();
+    }
 }
 
 } // namespace
