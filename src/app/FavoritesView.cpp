@@ -46,6 +46,7 @@ void setColumnWidths(QTreeView* list)
 FavoritesView::FavoritesView(QTreeView* list, QAbstractItemModel* model)
     : QObject(list)
     , m_list(list)
+    , m_viewport(list->viewport())
 {
     list->setModel(model);
     setColumnWidths(list);
@@ -83,12 +84,12 @@ bool FavoritesView::hasSelection() const
 
 bool FavoritesView::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_list->viewport() && event->type() == QEvent::MouseButtonRelease) {
+    if (watched == m_viewport && event->type() == QEvent::MouseButtonRelease) {
         // The view settles its selection while it handles the release; look after it.
         QMetaObject::invokeMethod(
             this, [this] { emit clicked(); }, Qt::QueuedConnection);
     }
-    if (event->type() == QEvent::ContextMenu)
+    if (event->type() == QEvent::ContextMenu && (watched == m_list || watched == m_viewport))
         return showMenu(watched, *static_cast<QContextMenuEvent*>(event));
     return false;
 }
@@ -96,7 +97,7 @@ bool FavoritesView::eventFilter(QObject* watched, QEvent* event)
 bool FavoritesView::showMenu(QObject* watched, const QContextMenuEvent& request)
 {
     const bool keyboard = request.reason() == QContextMenuEvent::Keyboard;
-    if (!keyboard && watched != m_list->viewport())
+    if (!keyboard && watched != m_viewport)
         return false;
     const QModelIndex index = keyboard ? m_list->currentIndex() : m_list->indexAt(request.pos());
     QPoint where = request.globalPos();

@@ -36,4 +36,7 @@ private:
     bool showMenu(QObject* watched, const class QContextMenuEvent& request);
 
     QTreeView* m_list;
+    // Kept apart: the viewport's events keep coming while the list is being destroyed, when
+    // the list can no longer be asked for it.
+    QWidget* m_viewport;
 };
