@@ -2,14 +2,14 @@
 // must stay whole and every snapshot must be the old page or the new one, never a part; the
 // history passes SQLite's integrity check and keeps every copy it had, each one whole; the
 // next run clears away the downloads the killed one left.
+#include "check/CheckRun.h"
+#include "check/SnapshotName.h"
+#include "history/HistoryDatabase.h"
 #include "store/FavoritesFile.h"
 #include "store/FavoritesList.h"
 #include "support/HttpServer.h"
 #include "support/ProxyEnvironment.h"
 #include "support/TempWorkDir.h"
-#include "history/HistoryDatabase.h"
-#include "check/CheckRun.h"
-#include "check/SnapshotName.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -73,7 +73,6 @@ TEST_F(KillDuringRun, LeavesWholeFilesAndTheNextRunClearsUp)
     QProcess whole;
     whole.start(QStringLiteral(NELVOX_CHECK_RUN_CHILD), {});
     ASSERT_TRUE(whole.waitForFinished(60'000));
-    const qint64 runMicroseconds = timer.nsecsElapsed() / 1000;
     ASSERT_EQ(whole.exitCode(), 0);
     // Every page's history: the snapshot it had, then the page downloaded.
     qsizetype copiesBefore = 0;
@@ -86,6 +85,22 @@ TEST_F(KillDuringRun, LeavesWholeFilesAndTheNextRunClearsUp)
             EXPECT_EQ(history.read(copies[1].id), oldPage(page));
             copiesBefore += copies.size();
         }
+    }
+    // The first run also made the history; a run like those below, with the history there,
+    // shows how long a run takes here.
+    for (int page = 0; page < kPages; ++page)
+        WriteAll(SnapshotFileName(list.text(page, FavoritesList::WebSite)), oldPage(page));
+    timer.restart();
+    QProcess again;
+    again.start(QStringLiteral(NELVOX_CHECK_RUN_CHILD), {});
+    ASSERT_TRUE(again.waitForFinished(60'000));
+    const qint64 runMicroseconds = timer.nsecsElapsed() / 1000;
+    ASSERT_EQ(again.exitCode(), 0);
+    {
+        HistoryDatabase history;
+        copiesBefore = 0;
+        for (int page = 0; page < kPages; ++page)
+            copiesBefore += history.copies(list.text(page, FavoritesList::WebSite)).size();
     }
 
     int killedMidway = 0;
