@@ -1,8 +1,8 @@
 // The Changes window draws what PageChanges found; it keeps nothing between openings.
 #include "app/CChangesDlg.h"
 
-#include "platform/Clock.h"
 #include "check/ChangeRule.h"
+#include "platform/Clock.h"
 #include "platform/Version.h"
 
 #include "ui_CChangesDlg.h"
@@ -49,12 +49,21 @@ QString ruleText(const ChangeRule& rule)
     return parts.join(QStringLiteral("; ")) + u'.';
 }
 
+// Since the user last looked, where the history knows; else the snapshot files' last change.
+PageChanges changesOf(const QString& address, const ChangeRule& rule, int& between)
+{
+    if (std::optional<PageChanges> since = PageChanges::SinceLastLooked(address, rule, between))
+        return std::move(*since);
+    between = -1;
+    return PageChanges(address, rule);
+}
+
 } // namespace
 
 CChangesDlg::CChangesDlg(const QString& address, const ChangeRule& rule, const QString& lastFailure, QWidget* parent)
     : QDialog(parent)
     , m_ui(std::make_unique<Ui::CChangesDlg>())
-    , m_changes(address, rule)
+    , m_changes(changesOf(address, rule, m_between))
     , m_rule(rule)
     , m_lastFailure(lastFailure)
 {
@@ -72,6 +81,12 @@ CChangesDlg::CChangesDlg(const QString& address, const ChangeRule& rule, const Q
     if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
         resize(size().boundedTo(screen->availableGeometry().size()));
     m_ui->labelPreviousTime->setText(timeText(m_changes.previousTime()));
+    if (m_between >= 0) {
+        const QString when = timeText(m_changes.previousTime());
+        m_ui->labelPreviousTime->setText(m_between == 1
+                ? tr("%1, when you last looked; 1 copy lies between them").arg(when)
+                : tr("%1, when you last looked; %2 copies lie between them").arg(when).arg(m_between));
+    }
     m_ui->labelSnapshotTime->setText(timeText(m_changes.snapshotTime()));
     connect(m_ui->buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_ui->chkSource, &QCheckBox::toggled, this, &CChangesDlg::showChanges);

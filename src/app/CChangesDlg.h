@@ -1,5 +1,6 @@
-// The Changes window: what changed between a favorite's previous copy and its snapshot, as
-// the page's text or its source, removed lines in red and added lines in green; the favorite's
+// The Changes window: what changed since the user last looked at a favorite (the copy of its
+// history that was its snapshot then, against the newest), or else between its previous copy
+// and its snapshot, as the page's text or its source, removed lines in red and added lines in green; the favorite's
 // rule for what counts as a change, and a stricter one when the latest change would not have
 // counted under it.
 #pragma once
@@ -40,6 +41,8 @@ private:
     void takeOffer();
 
     std::unique_ptr<Ui::CChangesDlg> m_ui;
+    // How many copies of the history lie between the two compared; -1 for the snapshot files.
+    int m_between = -1;
     PageChanges m_changes;
     QString m_address;
     ChangeRule m_rule;

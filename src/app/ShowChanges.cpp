@@ -21,6 +21,8 @@ void CNelvoxDlg::OnShowChanges(int row)
             ShowError(error.message());
         }
     });
+    // What the window shows is what the user has seen: the next changes are compared with it.
+    m_scheduler.history().markLooked(address);
     changes->show();
     changes->raise();
     changes->activateWindow();

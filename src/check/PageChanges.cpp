@@ -1,16 +1,18 @@
 // Reading a favorite's two copies and comparing them.
 #include "check/PageChanges.h"
 
-#include "platform/NelvoxError.h"
-#include "page/PageText.h"
-#include "page/RuleText.h"
 #include "check/SnapshotName.h"
 #include "check/SnapshotReplace.h"
+#include "history/HistoryDatabase.h"
+#include "page/PageText.h"
+#include "page/RuleText.h"
+#include "platform/NelvoxError.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <future>
 
 namespace {
@@ -57,7 +59,57 @@ PageChanges::PageChanges(const QString& address, const ChangeRule& rule, std::ch
     }
     m_previousPage = std::move(*previous);
     m_snapshotPage = std::move(*snapshot);
+    compare(rule);
+}
 
+PageChanges::PageChanges(
+    const QString& address, Copy earlier, Copy later, const ChangeRule& rule, std::chrono::milliseconds budget)
+    : m_budget(budget)
+    , m_snapshotName(SnapshotFileName(address))
+    , m_previousTime(earlier.taken.toLocalTime())
+    , m_snapshotTime(later.taken.toLocalTime())
+    , m_previousPage(std::move(earlier.page))
+    , m_snapshotPage(std::move(later.page))
+{
+    if (m_previousPage.size() > kMaxPageBytes || m_snapshotPage.size() > kMaxPageBytes) {
+        m_state = State::TooLarge;
+        m_pagesTooLarge = true;
+        return;
+    }
+    compare(rule);
+}
+
+std::optional<PageChanges> PageChanges::SinceLastLooked(
+    const QString& address, const ChangeRule& rule, int& between, const QString& historyFile)
+{
+    if (!QFileInfo::exists(historyFile))
+        return std::nullopt;
+    try {
+        HistoryDatabase history(historyFile);
+        const std::optional<qint64> looked = history.lastLooked(address);
+        if (!looked)
+            return std::nullopt;
+        const QList<HistoryCopy> copies = history.copies(address);
+        const auto at
+            = std::find_if(copies.cbegin(), copies.cend(), [&](const HistoryCopy& copy) { return copy.id == *looked; });
+        // The newest copy was looked at, or the one looked at has been thinned away.
+        if (at == copies.cbegin() || at == copies.cend())
+            return std::nullopt;
+        std::optional<QByteArray> earlier = history.read(at->id);
+        std::optional<QByteArray> later = history.read(copies.first().id);
+        if (!earlier || !later)
+            return std::nullopt;
+        between = static_cast<int>(at - copies.cbegin()) - 1;
+        return PageChanges(
+            address, { std::move(*earlier), at->taken }, { std::move(*later), copies.first().taken }, rule);
+    } catch (const HistoryError&) {
+        // The window shows the snapshot files' change, as without a history.
+        return std::nullopt;
+    }
+}
+
+void PageChanges::compare(const ChangeRule& rule)
+{
     // Reading the text and comparing it share one time limit.
     const QDeadlineTimer deadline(m_budget);
     compareText(rule, deadline);

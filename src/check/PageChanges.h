@@ -2,9 +2,9 @@
 // in its source, for the Changes window and anything else that needs no display.
 #pragma once
 
-#include "store/ChangeRules.h"
 #include "page/PageDiff.h"
 #include "page/PageText.h"
+#include "store/ChangeRules.h"
 
 #include <QDateTime>
 #include <QDeadlineTimer>
@@ -44,6 +44,21 @@ public:
         : PageChanges(address, ChangeRule {}, budget)
     {
     }
+    // A page as it was at a time: a copy of the history.
+    struct Copy {
+        QByteArray page;
+        QDateTime taken;
+    };
+    // Compares two copies of the favorite at `address`, `earlier` and `later`.
+    PageChanges(const QString& address, Copy earlier, Copy later, const ChangeRule& rule = {},
+        std::chrono::milliseconds budget = PageDiff::kTimeBudget);
+
+    // What changed since the user last looked at the favorite at `address`: the copy of the
+    // history `historyFile` that was its snapshot then, against the newest. None without such
+    // a copy, when it is the newest (nothing changed since), or when the history cannot be read.
+    // `between` tells how many copies lie between the two.
+    static std::optional<PageChanges> SinceLastLooked(const QString& address, const ChangeRule& rule, int& between,
+        const QString& historyFile = QStringLiteral("nelvox.history"));
 
     State state() const { return m_state; }
     QString snapshotName() const { return m_snapshotName; }
@@ -67,6 +82,8 @@ public:
     static QString LinkLine(const QString& target);
 
 private:
+    // Compares the two pages read into m_previousPage and m_snapshotPage.
+    void compare(const ChangeRule& rule);
     void compareText(const ChangeRule& rule, const QDeadlineTimer& deadline);
     void findOffer(const ChangeRule& rule, const QDeadlineTimer& deadline);
 

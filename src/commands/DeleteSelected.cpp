@@ -54,6 +54,8 @@ void FavoriteCommands::visit(const std::vector<int>& rows)
             notOpened << address;
             continue;
         }
+        if (m_favorites.at(row).changed)
+            m_scheduler.history().markLooked(address);
         m_favorites.setChanged(row, false);
     }
     // Qt only says that it failed; its reason went to standard error.

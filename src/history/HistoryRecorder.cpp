@@ -54,6 +54,13 @@ void HistoryRecorder::forget(const QString& address)
     post({ std::nullopt, address });
 }
 
+void HistoryRecorder::markLooked(const QString& address)
+{
+    // A history this start has not opened yet may hold the favorite too.
+    if (m_kept.contains(address) || QFileInfo::exists(m_fileName))
+        post({ std::nullopt, {}, address });
+}
+
 void HistoryRecorder::post(Work work)
 {
     QMutexLocker lock(&m_mutex);
@@ -94,12 +101,14 @@ void HistoryRecorder::writeLoop()
         // falls behind a run catches up in fewer, larger steps.
         std::vector<HistoryEntry> entries;
         QString forget;
+        QString looked;
         while (!m_queue.empty() && m_queue.front().entry && entries.size() < kBatch) {
             entries.push_back(std::move(*m_queue.front().entry));
             m_queue.pop_front();
         }
         if (entries.empty()) {
             forget = std::move(m_queue.front().forget);
+            looked = std::move(m_queue.front().looked);
             m_queue.pop_front();
         }
         m_busy = true;
@@ -113,10 +122,14 @@ void HistoryRecorder::writeLoop()
                     this, [this, known] { m_kept.unite(QSet<QString>(known.cbegin(), known.cend())); },
                     Qt::QueuedConnection);
             }
-            if (entries.empty())
+            if (!looked.isEmpty()) {
+                if (const QList<HistoryCopy> copies = history.copies(looked); !copies.isEmpty())
+                    history.setLastLooked(looked, copies.first().id);
+            } else if (entries.empty()) {
                 history.forget(forget);
-            else
+            } else {
                 history.keep(entries);
+            }
         } catch (const HistoryError& error) {
             failure = error.message();
         }

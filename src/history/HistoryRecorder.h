@@ -30,6 +30,9 @@ public:
     void keep(HistoryEntry entry);
     // Drops the history of `address`, after the copies queued before.
     void forget(const QString& address);
+    // The user has looked at `address`: its newest copy, after the copies queued before, is the
+    // one the Changes window compares the next ones with. Nothing for a favorite without copies.
+    void markLooked(const QString& address);
     // Whether the history has copies of `address` already, as far as this thread knows: it
     // had when it was opened, or one was handed over since.
     bool hasKept(const QString& address) const { return m_kept.contains(address); }
@@ -47,6 +50,7 @@ private:
     struct Work {
         std::optional<HistoryEntry> entry;
         QString forget;
+        QString looked;
     };
     void post(Work work);
     void writeLoop();

@@ -3,10 +3,11 @@
 // no check.
 #include "UpdateFixture.h"
 
-#include "history/HistoryDatabase.h"
 #include "check/CheckScheduler.h"
+#include "check/PageChanges.h"
 #include "check/SnapshotRemoval.h"
 #include "check/SnapshotReplace.h"
+#include "history/HistoryDatabase.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -23,6 +24,19 @@ void setModified(const QString& fileName, const QDateTime& time)
     QFile file(fileName);
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
     ASSERT_TRUE(file.setFileTime(time, QFileDevice::FileModificationTime));
+}
+
+// The lines that the comparison's text shows as added.
+QStringList addedLines(const PageChanges& changes)
+{
+    QStringList added;
+    for (const PageDiff::Hunk& hunk : changes.textDiff()->hunks()) {
+        for (const PageDiff::Line& line : hunk.lines) {
+            if (line.kind == PageDiff::Kind::Added)
+                added << line.text;
+        }
+    }
+    return added;
 }
 
 class SnapshotHistoryTest : public UpdateFixture {
@@ -102,6 +116,50 @@ TEST_F(SnapshotHistoryTest, EveryPageThatBecomesASnapshotIsKeptBesideTheSnapshot
     EXPECT_TRUE(pages("/a").isEmpty());
     EXPECT_FALSE(FileExists(SnapshotFileName(url("/a"))));
     EXPECT_EQ(pages("/new").size(), 1);
+}
+
+// Three changes while the user was away show as one comparison with the copy last looked at;
+// after a look, only the changes that come later.
+TEST_F(SnapshotHistoryTest, WhatChangedSinceTheUserLastLookedIsOneComparisonWithThatCopy)
+{
+    addRow(m_list, "/a", "H");
+    WriteAll(SnapshotFileName(url("/a")), "<p>opening hours</p><p>Monday</p>\r\n");
+    int between = -1;
+    EXPECT_FALSE(PageChanges::SinceLastLooked(url("/a"), {}, between)) << "no history yet";
+    m_server.setPage("/a", "<p>opening hours</p><p>Monday to Tuesday</p>\n");
+    setClock(kFirst);
+    ASSERT_TRUE(updateAll());
+    m_scheduler.history().markLooked(url("/a"));
+    ASSERT_TRUE(m_scheduler.history().waitUntilWritten(30'000));
+    EXPECT_FALSE(PageChanges::SinceLastLooked(url("/a"), {}, between)) << "nothing changed since the look";
+
+    const char* changes[] = { "Wednesday", "Thursday", "Friday" };
+    QByteArray page = "<p>opening hours</p><p>Monday to Tuesday</p>\n";
+    for (int change = 0; change < 3; ++change) {
+        page += "<p>" + QByteArray(changes[change]) + "</p>\n";
+        m_server.setPage("/a", page);
+        setClock(kFirst.addSecs(3600 * (change + 1)));
+        ASSERT_TRUE(updateAll());
+    }
+    ASSERT_TRUE(m_scheduler.history().waitUntilWritten(30'000));
+    std::optional<PageChanges> since = PageChanges::SinceLastLooked(url("/a"), {}, between);
+    ASSERT_TRUE(since);
+    EXPECT_EQ(between, 2);
+    EXPECT_EQ(since->previousTime(), kFirst);
+    EXPECT_EQ(since->snapshotTime(), kFirst.addSecs(3 * 3600));
+    ASSERT_EQ(since->state(), PageChanges::State::TextChanged);
+    EXPECT_EQ(addedLines(*since), QStringList({ "Wednesday", "Thursday", "Friday" }));
+
+    // A look, then one more change: only that one.
+    m_scheduler.history().markLooked(url("/a"));
+    m_server.setPage("/a", page + "<p>Saturday</p>\n");
+    setClock(kFirst.addSecs(4 * 3600));
+    ASSERT_TRUE(updateAll());
+    ASSERT_TRUE(m_scheduler.history().waitUntilWritten(30'000));
+    since = PageChanges::SinceLastLooked(url("/a"), {}, between);
+    ASSERT_TRUE(since);
+    EXPECT_EQ(between, 0);
+    EXPECT_EQ(addedLines(*since), QStringList({ "Saturday" }));
 }
 
 TEST_F(SnapshotHistoryTest, AHistoryThatCannotBeKeptIsSaidOnceAndLeftAsItIsWhileTheChecksGoOn)

@@ -3,14 +3,17 @@
 // sorted and saved at every run.
 #include "UpdateFixture.h"
 
+#include "app/CChangesDlg.h"
 #include "app/CNelvoxDlg.h"
 #include "app/CSTI.h"
 #include "app/CheckProgressDlg.h"
 #include "support/ModalAnswerer.h"
+#include "support/UrlRecorder.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -272,6 +275,59 @@ TEST_F(UpdateAllNow, NoLeavesTheAlertOnUntilTheNextNotificationFlipsIt)
     }
     EXPECT_EQ(asked(), "/a/a/a");
     EXPECT_TRUE(snapshot("/a").startsWith("page a has grown once more"));
+}
+
+// The Changes window compares the copy the user last looked at with the newest: three runs'
+// changes show at once, and after a look (the window itself, or a Visit) only later ones.
+TEST_F(UpdateAllNow, TheChangesWindowShowsEverythingSinceTheLastLookAndAVisitIsALook)
+{
+    UrlRecorder browser;
+    CNelvoxDlg window;
+    addRow(window, "/a", "H");
+    QByteArray page = "<p>opening hours</p>\n";
+    m_server.setPage("/a", page);
+    snapshotAsServed("/a");
+    ModalAnswerer answers;
+    auto change = [&](const char* day) {
+        page += "<p>" + QByteArray(day) + "</p>\n";
+        m_server.setPage("/a", page);
+        answers.thenClick("No");
+        clickUpdateAll(window);
+    };
+    // What the window for the row says of its earlier copy, and how many lines it adds.
+    auto shown = [&] {
+        EXPECT_TRUE(window.scheduler().history().waitUntilWritten(30'000));
+        window.OnShowChanges(0);
+        QStringList said;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* changes = qobject_cast<CChangesDlg*>(widget)) {
+                said << changes->findChild<QLabel*>("labelPreviousTime")->text()
+                     << changes->findChild<QLabel*>("labelCounts")->text();
+                delete changes;
+            }
+        }
+        return said;
+    };
+
+    change("Monday");
+    QTreeView* list = window.findChild<QTreeView*>("listFavorites");
+    list->selectionModel()->select(
+        window.favorites().index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    window.OnVisitSelected();
+    ASSERT_EQ(browser.urls().size(), 1);
+    EXPECT_TRUE(window.favorites().text(0, FavoritesList::Changed).isEmpty());
+    for (const char* day : { "Tuesday", "Wednesday", "Thursday" })
+        change(day);
+    QStringList said = shown();
+    ASSERT_EQ(said.size(), 2);
+    EXPECT_TRUE(said[0].endsWith(", when you last looked; 2 copies lie between them")) << said[0].toStdString();
+    EXPECT_EQ(said[1], "3 lines added, 0 lines removed");
+
+    change("Friday");
+    said = shown();
+    ASSERT_EQ(said.size(), 2);
+    EXPECT_TRUE(said[0].endsWith(", when you last looked; 0 copies lie between them")) << said[0].toStdString();
+    EXPECT_EQ(said[1], "1 line added, 0 lines removed") << "the window was a look too";
 }
 
 // Runs that take their time: the window shows their progress, holds off the user's commands
