@@ -50,10 +50,10 @@ QByteArray paragraph(QRandomGenerator& random)
 }
 
 // An article of 75 KB: the markup of a news page around paragraphs of prose, a different one
-// for every seed.
+// for every draw of it.
 struct Article {
-    explicit Article(quint32 seed)
-        : random(seed)
+    explicit Article(quint32 draw)
+        : random(draw)
     {
         const std::string page = ArticlePage(kArticleBytes);
         const size_t story = page.find("<div class=\"story\">") + 20;

@@ -43,12 +43,12 @@ void execute(const QString& fileName, const QString& statement)
 class HistoryDatabaseTest : public InTempDir {
 protected:
     // Versions of one article, each a paragraph apart from the one before.
-    QList<QByteArray> versions(int count, quint32 seed = 1)
+    QList<QByteArray> versions(int count, quint32 draw = 1)
     {
-        const QList<QByteArray> paragraphs = ArticleParagraphs(75'000, seed);
+        const QList<QByteArray> paragraphs = ArticleParagraphs(75'000, draw);
         QList<QByteArray> pages;
         for (int version = 0; version < count; ++version)
-            pages.append(ChangedArticle(paragraphs, (version * 37) % paragraphs.size(), version + seed * 1000));
+            pages.append(ChangedArticle(paragraphs, (version * 37) % paragraphs.size(), version + draw * 1000));
         return pages;
     }
     // Every copy of `address` read back, the newest first.

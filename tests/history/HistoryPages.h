@@ -6,12 +6,12 @@
 #include <QList>
 #include <QRandomGenerator>
 
-// The paragraphs of an article of about `bytes` bytes, the same for the same `seed`.
-inline QList<QByteArray> ArticleParagraphs(qsizetype bytes, quint32 seed)
+// The paragraphs of an article of about `bytes` bytes, the same for the same `draw`.
+inline QList<QByteArray> ArticleParagraphs(qsizetype bytes, quint32 draw)
 {
     static const char* const words[] = { "council", "river", "the", "market", "of", "new", "said", "bridge", "and",
         "school", "week", "a", "plans", "road", "mayor", "in", "budget", "to", "residents", "station" };
-    QRandomGenerator random(seed);
+    QRandomGenerator random(draw);
     QList<QByteArray> paragraphs;
     qsizetype total = 0;
     while (total < bytes) {
