@@ -2,6 +2,7 @@
 // follows): first the length of the copy they make, then per step its length times two, plus
 // one for an insertion, followed by the inserted bytes or by the offset of the run copied.
 #include "history/PageDelta.h"
+#include "history/VarInt.h"
 
 #include <QHash>
 
@@ -13,29 +14,6 @@ namespace {
 
 // Runs shorter than this are inserted: a copy step costs about as much as a few bytes.
 constexpr qsizetype kBlock = 16;
-
-void putNumber(QByteArray& out, quint64 value)
-{
-    while (value >= 0x80) {
-        out.append(static_cast<char>((value & 0x7f) | 0x80));
-        value >>= 7;
-    }
-    out.append(static_cast<char>(value));
-}
-
-bool takeNumber(QByteArrayView in, qsizetype& at, quint64& value)
-{
-    value = 0;
-    for (int shift = 0; shift < 64; shift += 7) {
-        if (at >= in.size())
-            return false;
-        const auto byte = static_cast<quint8>(in[at++]);
-        value |= static_cast<quint64>(byte & 0x7f) << shift;
-        if (!(byte & 0x80))
-            return true;
-    }
-    return false;
-}
 
 quint32 blockHash(const char* bytes)
 {

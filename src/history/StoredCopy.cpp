@@ -6,6 +6,7 @@
 //       the base's 16 KiB from there. The new text of a changed paragraph is mostly words the
 //       page already has: so compressed it takes about half of what it takes alone.
 #include "history/StoredCopy.h"
+#include "history/VarInt.h"
 
 #include "history/PageDelta.h"
 
@@ -55,29 +56,6 @@ QByteArray compress(QByteArrayView bytes)
     if (bytes.isEmpty())
         return QByteArray(4, '\0');
     return qCompress(reinterpret_cast<const uchar*>(bytes.data()), bytes.size(), kLevel);
-}
-
-void putNumber(QByteArray& out, quint64 value)
-{
-    while (value >= 0x80) {
-        out.append(static_cast<char>((value & 0x7f) | 0x80));
-        value >>= 7;
-    }
-    out.append(static_cast<char>(value));
-}
-
-bool takeNumber(QByteArrayView in, qsizetype& at, quint64& value)
-{
-    value = 0;
-    for (int shift = 0; shift < 64; shift += 7) {
-        if (at >= in.size())
-            return false;
-        const auto byte = static_cast<quint8>(in[at++]);
-        value |= static_cast<quint64>(byte & 0x7f) << shift;
-        if (!(byte & 0x80))
-            return true;
-    }
-    return false;
 }
 
 // The first byte where the two copies differ: the dictionary is the base around it.
