@@ -27,20 +27,7 @@ class CheckSchedulerTest : public UpdateFixture {
 protected:
     // Starts a run through `start` and waits for all that follows it; false when none started.
     bool run(const std::function<bool()>& start) { return run(start, m_scheduler); }
-    bool run(const std::function<bool()>& start, CheckScheduler& scheduler)
-    {
-        QEventLoop loop;
-        bool ended = false;
-        QObject::connect(&scheduler, &CheckScheduler::finished, &loop, [&] {
-            ended = true;
-            loop.quit();
-        });
-        if (!start())
-            return false;
-        if (!ended)
-            loop.exec();
-        return true;
-    }
+    bool run(const std::function<bool()>& start, CheckScheduler& scheduler) { return runToEnd(scheduler, start); }
     bool tick()
     {
         return run([this] { return m_scheduler.startTick(); });

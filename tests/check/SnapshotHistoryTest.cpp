@@ -42,20 +42,7 @@ QStringList addedLines(const PageChanges& changes)
 class SnapshotHistoryTest : public UpdateFixture {
 protected:
     // Starts a run through `start` and waits for all that follows it.
-    bool run(const std::function<bool()>& start)
-    {
-        QEventLoop loop;
-        bool ended = false;
-        QObject::connect(&m_scheduler, &CheckScheduler::finished, &loop, [&] {
-            ended = true;
-            loop.quit();
-        });
-        if (!start())
-            return false;
-        if (!ended)
-            loop.exec();
-        return true;
-    }
+    bool run(const std::function<bool()>& start) { return runToEnd(m_scheduler, start); }
     bool updateAll()
     {
         return run([this] { return m_scheduler.startUpdateAll(); });

@@ -9,18 +9,37 @@
 #include "support/ProxyEnvironment.h"
 #include "support/ScopedClock.h"
 #include "support/TempWorkDir.h"
+#include "check/CheckScheduler.h"
 #include "check/SnapshotName.h"
 
 #include <QDateTime>
+#include <QEventLoop>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
 class UpdateFixture : public InTempDir {
 protected:
+    // Starts a run of `scheduler` through `start` and waits for all that follows it; false when
+    // none started.
+    static bool runToEnd(CheckScheduler& scheduler, const std::function<bool()>& start)
+    {
+        QEventLoop loop;
+        bool ended = false;
+        QObject::connect(&scheduler, &CheckScheduler::finished, &loop, [&] {
+            ended = true;
+            loop.quit();
+        });
+        if (!start())
+            return false;
+        if (!ended)
+            loop.exec();
+        return true;
+    }
     QString url(const std::string& path) const { return m_server.url(path); }
 
     // Appends a favorite for the server's `path` to a list, or to a window's.
