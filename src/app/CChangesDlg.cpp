@@ -7,12 +7,24 @@
 
 #include "ui_CChangesDlg.h"
 
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSaveFile>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QUrl>
 
 namespace {
 
@@ -25,37 +37,58 @@ const QColor kIgnoredText(0x90, 0x90, 0x90);
 
 QString linesText(qsizetype count)
 {
-    return count == 1 ? QStringLiteral("1 line") : QStringLiteral("%1 lines").arg(count);
+    return count == 1 ? CChangesDlg::tr("1 line") : CChangesDlg::tr("%1 lines").arg(count);
 }
 
 QString timeText(const QDateTime& time)
 {
-    return time.isValid() ? Clock::FormatTimeStamp(time) : QStringLiteral("none");
+    return time.isValid() ? Clock::FormatTimeStamp(time) : CChangesDlg::tr("none", "no copy");
 }
 
 QString ruleText(const ChangeRule& rule)
 {
     if (rule.isPageLength())
-        return QStringLiteral("the page's length in bytes differs (Page length).");
-    QStringList parts { QStringLiteral("the text a reader sees differs (Page text)") };
-    parts << (rule.linkAddresses ? QStringLiteral("link addresses count")
-                                 : QStringLiteral("link addresses do not count"));
+        return CChangesDlg::tr("the page's length in bytes differs (Page length).");
+    QStringList parts { CChangesDlg::tr("the text a reader sees differs (Page text)") };
+    parts << (rule.linkAddresses ? CChangesDlg::tr("link addresses count")
+                                 : CChangesDlg::tr("link addresses do not count"));
     if (rule.ignoreNumbers)
-        parts << QStringLiteral("numbers are ignored");
+        parts << CChangesDlg::tr("numbers are ignored");
     if (!rule.ignoreLines.isEmpty())
-        parts << QStringLiteral("lines containing %1 are ignored").arg(rule.ignoreLines.join(QStringLiteral(", ")));
+        parts << CChangesDlg::tr("lines containing %1 are ignored").arg(rule.ignoreLines.join(QStringLiteral(", ")));
     if (!rule.part.isEmpty())
-        parts << QStringLiteral("only the part %1 counts").arg(rule.part);
-    return parts.join(QStringLiteral("; ")) + u'.';
+        parts << CChangesDlg::tr("only the part %1 counts").arg(rule.part);
+    return parts.join(CChangesDlg::tr("; ", "between the parts of a rule")) + CChangesDlg::tr(".", "after a rule");
 }
 
-// Since the user last looked, where the history knows; else the snapshot files' last change.
-PageChanges changesOf(const QString& address, const ChangeRule& rule, int& between)
+// The page with a base address, so that its pictures and styles come from the site while it
+// is opened from a file.
+QByteArray withBaseAddress(const QByteArray& page, const QString& address)
 {
-    if (std::optional<PageChanges> since = PageChanges::SinceLastLooked(address, rule, between))
-        return std::move(*since);
-    between = -1;
-    return PageChanges(address, rule);
+    static const QRegularExpression base(QStringLiteral("<base[\\s>]"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression head(
+        QStringLiteral("<head(\\s[^>]*)?>"), QRegularExpression::CaseInsensitiveOption);
+    const QString start = QString::fromLatin1(page.left(64 * 1024));
+    if (base.match(start).hasMatch())
+        return page;
+    const QByteArray tag = "<base href=\"" + address.toHtmlEscaped().toUtf8() + "\">";
+    const QRegularExpressionMatch opening = head.match(start);
+    QByteArray opened = page;
+    return opening.hasMatch() ? opened.insert(opening.capturedEnd(), tag) : opened.prepend(tag);
+}
+
+// Copies opened in the browser are files of a folder that goes with the program: the browser
+// may still be reading one after its window has closed.
+QString copyFolder()
+{
+    struct Folder : QObject {
+        using QObject::QObject;
+        QTemporaryDir dir { QDir::temp().filePath(QStringLiteral("nelvox-copies-XXXXXX")) };
+    };
+    static QPointer<Folder> folder;
+    if (!folder)
+        folder = new Folder(QCoreApplication::instance());
+    return folder->dir.isValid() ? folder->dir.path() : QString();
 }
 
 } // namespace
@@ -63,36 +96,177 @@ PageChanges changesOf(const QString& address, const ChangeRule& rule, int& betwe
 CChangesDlg::CChangesDlg(const QString& address, const ChangeRule& rule, const QString& lastFailure, QWidget* parent)
     : QDialog(parent)
     , m_ui(std::make_unique<Ui::CChangesDlg>())
-    , m_changes(changesOf(address, rule, m_between))
+    , m_address(address)
+    , m_history(address)
+    , m_changes(firstChanges(rule))
     , m_rule(rule)
     , m_lastFailure(lastFailure)
 {
     m_ui->setupUi(this);
-    setWindowTitle(NelvoxCaption(QStringLiteral("Changes")));
+    setWindowTitle(NelvoxCaption(tr("Changes")));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
         | Qt::WindowCloseButtonHint);
     // A long address would otherwise make the window as wide as itself, thousands of pixels
     // for some; its line takes what the window has and the tooltip holds the whole address.
-    m_address = address;
     m_ui->labelAddress->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_ui->labelAddress->setToolTip(address);
     elideAddress();
     if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
         resize(size().boundedTo(screen->availableGeometry().size()));
-    m_ui->labelPreviousTime->setText(timeText(m_changes.previousTime()));
-    if (m_between >= 0) {
-        const QString when = timeText(m_changes.previousTime());
-        m_ui->labelPreviousTime->setText(m_between == 1
-                ? tr("%1, when you last looked; 1 copy lies between them").arg(when)
-                : tr("%1, when you last looked; %2 copies lie between them").arg(when).arg(m_between));
+    // Open this copy and Save As each offer the earlier copy, then the later one.
+    m_ui->buttonOpenCopy->setMenu(new QMenu(m_ui->buttonOpenCopy));
+    m_ui->buttonSaveCopy->setMenu(new QMenu(m_ui->buttonSaveCopy));
+    for (const bool later : { false, true }) {
+        connect(m_ui->buttonOpenCopy->menu()->addAction(QString()), &QAction::triggered, this,
+            [this, later] { openCopy(later); });
+        connect(m_ui->buttonSaveCopy->menu()->addAction(QString()), &QAction::triggered, this,
+            [this, later] { saveCopy(later); });
     }
-    m_ui->labelSnapshotTime->setText(timeText(m_changes.snapshotTime()));
     connect(m_ui->buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_ui->chkSource, &QCheckBox::toggled, this, &CChangesDlg::showChanges);
     connect(m_ui->buttonOffer, &QPushButton::clicked, this, &CChangesDlg::takeOffer);
+    fillPicker();
+    showTimes();
     showRule();
     showChanges();
+}
+
+PageChanges CChangesDlg::firstChanges(const ChangeRule& rule)
+{
+    // Since the user last looked, where the history knows; else the snapshot files' last change.
+    if (std::optional<PageChanges> since = m_history.sinceLastLooked(rule)) {
+        m_earlierCopy = m_history.lastLooked();
+        m_laterCopy = m_history.copies().first().id;
+        m_between = m_history.between(*m_earlierCopy, *m_laterCopy);
+        return std::move(*since);
+    }
+    return PageChanges(m_address, rule);
+}
+
+void CChangesDlg::fillPicker()
+{
+    const QList<HistoryCopy>& copies = m_history.copies();
+    m_ui->picker->setVisible(copies.size() >= 2);
+    if (copies.size() < 2)
+        return;
+    // Without a look the window shows the snapshot files' change: the two newest copies.
+    const qint64 earlier = m_earlierCopy.value_or(copies[1].id);
+    const qint64 later = m_laterCopy.value_or(copies[0].id);
+    for (const HistoryCopy& copy : copies) {
+        QString text = timeText(copy.taken.toLocalTime());
+        if (copy.id == m_history.lastLooked())
+            text = tr("%1, when you last looked").arg(text);
+        m_ui->pickEarlier->addItem(text, copy.id);
+        m_ui->pickLater->addItem(text, copy.id);
+    }
+    m_ui->pickEarlier->setCurrentIndex(static_cast<int>(m_history.indexOf(earlier)));
+    m_ui->pickLater->setCurrentIndex(static_cast<int>(m_history.indexOf(later)));
+    for (QComboBox* pick : { m_ui->pickEarlier, m_ui->pickLater })
+        connect(pick, &QComboBox::currentIndexChanged, this, &CChangesDlg::comparePicked);
+}
+
+void CChangesDlg::comparePicked()
+{
+    const qint64 earlier = m_ui->pickEarlier->currentData().toLongLong();
+    const qint64 later = m_ui->pickLater->currentData().toLongLong();
+    std::optional<PageChanges> changes = m_history.compare(earlier, later, m_rule);
+    if (!changes) {
+        // The history failed: what is shown stays, and no other copy is offered.
+        m_ui->picker->setEnabled(false);
+        showError(tr("Nelvox could not read this copy of the page from its history:\n\n%1").arg(m_history.failure()));
+        return;
+    }
+    m_changes = std::move(*changes);
+    m_earlierCopy = earlier;
+    m_laterCopy = later;
+    m_between = m_history.between(earlier, later);
+    showTimes();
+    showRule();
+    showChanges();
+}
+
+void CChangesDlg::showTimes()
+{
+    const QString earlier = timeText(m_changes.previousTime());
+    const QString later = timeText(m_changes.snapshotTime());
+    if (m_between < 0)
+        m_ui->labelPreviousTime->setText(earlier);
+    else if (m_earlierCopy == m_history.lastLooked())
+        m_ui->labelPreviousTime->setText(m_between == 1
+                ? tr("%1, when you last looked; 1 copy lies between them").arg(earlier)
+                : tr("%1, when you last looked; %2 copies lie between them").arg(earlier).arg(m_between));
+    else
+        m_ui->labelPreviousTime->setText(m_between == 1
+                ? tr("%1; 1 copy lies between them").arg(earlier)
+                : tr("%1; %2 copies lie between them").arg(earlier).arg(m_between));
+    m_ui->labelSnapshotTime->setText(later);
+    // The menus of Open this copy and Save As name the two copies by their time.
+    const QList<QAction*> opens = m_ui->buttonOpenCopy->menu()->actions();
+    const QList<QAction*> saves = m_ui->buttonSaveCopy->menu()->actions();
+    for (const bool isLater : { false, true }) {
+        const QString text = isLater ? tr("&Latest copy, %1").arg(later) : tr("&Earlier copy, %1").arg(earlier);
+        for (QAction* action : { opens[isLater], saves[isLater] }) {
+            action->setText(text);
+            action->setEnabled(!pageShown(isLater).isEmpty());
+        }
+    }
+    const bool anyPage = !pageShown(false).isEmpty() || !pageShown(true).isEmpty();
+    m_ui->buttonOpenCopy->setEnabled(anyPage);
+    m_ui->buttonSaveCopy->setEnabled(anyPage);
+}
+
+QByteArray CChangesDlg::pageShown(bool later) const
+{
+    return later ? m_changes.snapshotPage() : m_changes.previousPage();
+}
+
+QString CChangesDlg::fileNameShown(bool later) const
+{
+    static const QRegularExpression unsafe(QStringLiteral("[^A-Za-z0-9.-]+"));
+    QString host = QUrl(m_address).host().replace(unsafe, QStringLiteral("_"));
+    const QDateTime taken = later ? m_changes.snapshotTime() : m_changes.previousTime();
+    return (host.isEmpty() ? QStringLiteral("page") : host) + u'-' + taken.toString(QStringLiteral("yyyy-MM-dd-HHmmss"))
+        + QStringLiteral(".html");
+}
+
+void CChangesDlg::openCopy(bool later)
+{
+    const QString folder = copyFolder();
+    if (folder.isEmpty()) {
+        showError(tr("Nelvox could not make a folder for the copy in \"%1\".").arg(QDir::tempPath()));
+        return;
+    }
+    const QString fileName = QDir(folder).filePath(fileNameShown(later));
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(withBaseAddress(pageShown(later), m_address)) < 0
+        || !file.commit()) {
+        showError(tr("Nelvox could not write \"%1\": %2").arg(fileName, file.errorString()));
+        return;
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(fileName)))
+        showError(tr("Nelvox could not hand this copy to a web browser:\n\n%1").arg(fileName));
+}
+
+void CChangesDlg::saveCopy(bool later)
+{
+    QFileDialog dialog(this, tr("Save As"), QDir::home().filePath(fileNameShown(later)),
+        tr("Web pages (*.html *.htm);;All files (*)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("html"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    // The page exactly as it was kept.
+    const QString fileName = dialog.selectedFiles().first();
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(pageShown(later)) < 0 || !file.commit())
+        showError(tr("Nelvox could not save \"%1\": %2").arg(fileName, file.errorString()));
+}
+
+void CChangesDlg::showError(const QString& message)
+{
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Nelvox"), message, QMessageBox::Ok, this);
+    box.exec();
 }
 
 void CChangesDlg::showRule()
@@ -102,11 +276,11 @@ void CChangesDlg::showRule()
     const Offer offer = m_changes.offeredRule() == m_rule ? Offer::None : m_changes.offer();
     m_ui->offer->setVisible(offer != Offer::None);
     if (offer == Offer::IgnoreMarkup) {
-        m_ui->labelOffer->setText(QStringLiteral("Only the markup changed."));
-        m_ui->buttonOffer->setText(QStringLiteral("&Ignore markup changes"));
+        m_ui->labelOffer->setText(tr("Only the markup changed."));
+        m_ui->buttonOffer->setText(tr("&Ignore markup changes"));
     } else if (offer == Offer::IgnoreNumbers) {
-        m_ui->labelOffer->setText(QStringLiteral("Only numbers changed."));
-        m_ui->buttonOffer->setText(QStringLiteral("&Ignore numbers"));
+        m_ui->labelOffer->setText(tr("Only numbers changed."));
+        m_ui->buttonOffer->setText(tr("&Ignore numbers"));
     }
 }
 
@@ -140,22 +314,22 @@ void CChangesDlg::showChanges()
     const std::optional<PageDiff>* diff = nullptr;
     switch (m_changes.state()) {
     case State::NoPreviousCopy:
-        message = QStringLiteral("No earlier copy of this page is kept yet; the next change will be shown here.");
+        message = tr("No earlier copy of this page is kept yet; the next change will be shown here.");
         break;
     case State::TooLarge:
         message = m_rule.isPageLength()
-            ? QStringLiteral("This page is too large to compare.")
-            : QStringLiteral("This page is too large to compare by its text: its checks compare its length.");
+            ? tr("This page is too large to compare.")
+            : tr("This page is too large to compare by its text: its checks compare its length.");
         break;
     case State::PartMissing:
         message = PartMissingReason();
         break;
     case State::MarkupOnly:
-        message = QStringLiteral("The page's text did not change; only its markup did: %1.")
+        message = tr("The page's text did not change; only its markup did: %1.")
                       .arg(linesText(m_changes.sourceDiff()->added() + m_changes.sourceDiff()->removed()));
         break;
     case State::Same:
-        message = QStringLiteral("The two copies of this page are the same.");
+        message = tr("The two copies of this page are the same.");
         break;
     case State::TextChanged:
         break;
@@ -167,7 +341,7 @@ void CChangesDlg::showChanges()
     m_ui->chkSource->setEnabled(canShowSource);
     if (m_ui->chkSource->isChecked() && canShowSource) {
         diff = &m_changes.sourceDiff();
-        message = *diff && !(*diff)->tooLarge() ? QString() : QStringLiteral("This page is too large to compare.");
+        message = *diff && !(*diff)->tooLarge() ? QString() : tr("This page is too large to compare.");
     } else if (m_changes.state() == State::TextChanged) {
         diff = &m_changes.textDiff();
     }
@@ -175,7 +349,7 @@ void CChangesDlg::showChanges()
     m_ui->labelMessage->setVisible(!message.isEmpty());
     if (diff && *diff && !(*diff)->tooLarge()) {
         m_ui->labelCounts->setText(
-            QStringLiteral("%1 added, %2 removed").arg(linesText((*diff)->added()), linesText((*diff)->removed())));
+            tr("%1 added, %2 removed").arg(linesText((*diff)->added()), linesText((*diff)->removed())));
         showDiff(**diff);
     }
     m_ui->viewChanges->setVisible(diff && *diff && !(*diff)->tooLarge());
@@ -206,7 +380,7 @@ void CChangesDlg::showDiff(const PageDiff& diff)
     };
     auto addFolded = [&](qsizetype count) {
         if (count > 0)
-            addLine(QStringLiteral("\u22EF %1 unchanged \u22EF").arg(linesText(count)), kFoldedText, QColor(), true);
+            addLine(tr("\u22EF %1 unchanged \u22EF").arg(linesText(count)), kFoldedText, QColor(), true);
     };
     for (const PageDiff::Hunk& hunk : diff.hunks()) {
         addFolded(hunk.foldedBefore);
@@ -215,7 +389,7 @@ void CChangesDlg::showDiff(const PageDiff& diff)
                 const QString sign = line.kind == PageDiff::Kind::Removed ? QStringLiteral("\u2212 ")
                     : line.kind == PageDiff::Kind::Added                  ? QStringLiteral("+ ")
                                                                           : QStringLiteral("  ");
-                addLine(sign + line.text + QStringLiteral("    (ignored)"), kIgnoredText, QColor());
+                addLine(sign + line.text + tr("    (ignored)"), kIgnoredText, QColor());
                 continue;
             }
             switch (line.kind) {

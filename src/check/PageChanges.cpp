@@ -3,7 +3,6 @@
 
 #include "check/SnapshotName.h"
 #include "check/SnapshotReplace.h"
-#include "history/HistoryDatabase.h"
 #include "page/PageText.h"
 #include "page/RuleText.h"
 #include "platform/NelvoxError.h"
@@ -77,35 +76,6 @@ PageChanges::PageChanges(
         return;
     }
     compare(rule);
-}
-
-std::optional<PageChanges> PageChanges::SinceLastLooked(
-    const QString& address, const ChangeRule& rule, int& between, const QString& historyFile)
-{
-    if (!QFileInfo::exists(historyFile))
-        return std::nullopt;
-    try {
-        HistoryDatabase history(historyFile);
-        const std::optional<qint64> looked = history.lastLooked(address);
-        if (!looked)
-            return std::nullopt;
-        const QList<HistoryCopy> copies = history.copies(address);
-        const auto at
-            = std::find_if(copies.cbegin(), copies.cend(), [&](const HistoryCopy& copy) { return copy.id == *looked; });
-        // The newest copy was looked at, or the one looked at has been thinned away.
-        if (at == copies.cbegin() || at == copies.cend())
-            return std::nullopt;
-        std::optional<QByteArray> earlier = history.read(at->id);
-        std::optional<QByteArray> later = history.read(copies.first().id);
-        if (!earlier || !later)
-            return std::nullopt;
-        between = static_cast<int>(at - copies.cbegin()) - 1;
-        return PageChanges(
-            address, { std::move(*earlier), at->taken }, { std::move(*later), copies.first().taken }, rule);
-    } catch (const HistoryError&) {
-        // The window shows the snapshot files' change, as without a history.
-        return std::nullopt;
-    }
 }
 
 void PageChanges::compare(const ChangeRule& rule)

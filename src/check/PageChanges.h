@@ -53,18 +53,14 @@ public:
     PageChanges(const QString& address, Copy earlier, Copy later, const ChangeRule& rule = {},
         std::chrono::milliseconds budget = PageDiff::kTimeBudget);
 
-    // What changed since the user last looked at the favorite at `address`: the copy of the
-    // history `historyFile` that was its snapshot then, against the newest. None without such
-    // a copy, when it is the newest (nothing changed since), or when the history cannot be read.
-    // `between` tells how many copies lie between the two.
-    static std::optional<PageChanges> SinceLastLooked(const QString& address, const ChangeRule& rule, int& between,
-        const QString& historyFile = QStringLiteral("nelvox.history"));
-
     State state() const { return m_state; }
     QString snapshotName() const { return m_snapshotName; }
     // When each copy was taken: its file's modification time.
     QDateTime previousTime() const { return m_previousTime; }
     QDateTime snapshotTime() const { return m_snapshotTime; }
+    // The two pages compared; empty when there were none to compare or they were too large.
+    const QByteArray& previousPage() const { return m_previousPage; }
+    const QByteArray& snapshotPage() const { return m_snapshotPage; }
 
     // The differences in the readable text; there when the state is TextChanged or later.
     const std::optional<PageDiff>& textDiff() const { return m_textDiff; }

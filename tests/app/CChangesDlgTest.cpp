@@ -4,14 +4,18 @@
 #include "app/CChangesDlg.h"
 #include "app/CNelvoxDlg.h"
 #include "check/ChangeRule.h"
-#include "support/ModalAnswerer.h"
-#include "support/TempWorkDir.h"
 #include "check/SnapshotName.h"
 #include "check/SnapshotReplace.h"
+#include "history/HistoryDatabase.h"
+#include "support/ModalAnswerer.h"
+#include "support/TempWorkDir.h"
+#include "support/UrlRecorder.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -136,6 +140,7 @@ TEST_F(ChangesWindow, ADoubleClickOnARowShowsWhatChangedInColourAndKeepsTheMark)
     EXPECT_EQ(labelText(changes, "labelPreviousTime").size(), 17) << "a time as Last Updated shows it";
     EXPECT_EQ(labelText(changes, "labelCounts"), QStringLiteral("2 lines added, 1 line removed"));
     EXPECT_TRUE(labelText(changes, "labelMessage").isEmpty());
+    EXPECT_FALSE(changes->findChild<QWidget*>("picker")->isVisible()) << "no history, no copies to pick";
 
     const QList<ShownLine> lines = shownLines(changes);
     const QStringList texts = shownTexts(changes);
@@ -164,6 +169,61 @@ TEST_F(ChangesWindow, ADoubleClickOnARowShowsWhatChangedInColourAndKeepsTheMark)
     EXPECT_TRUE(WaitFor([&] { return closing.isNull(); })) << "Escape must close the window and free it";
     EXPECT_EQ(openChangesWindows().size(), 1);
     EXPECT_FALSE(window.hasEnded());
+}
+
+// The history's copies by time: the one looked at against the newest first, then any two the
+// user picks; either copy shown opens in the browser from a file of its own or is saved as kept.
+TEST_F(ChangesWindow, PicksAnyTwoCopiesOfTheHistoryAndOpensOrSavesEitherAsKept)
+{
+    const QDateTime first(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC);
+    QList<QByteArray> pages { "<html><head><title>Hours</title></head><body><p>Monday</p>\r\n" };
+    for (const char* day : { "Tuesday", "Wednesday", "Thursday" })
+        pages << pages.last() + "<p>" + day + "</p>\r\n";
+    {
+        HistoryDatabase history;
+        for (int copy = 0; copy < pages.size(); ++copy)
+            history.keep(HistoryEntry { kAddress, { pages[copy], first.addSecs(3600 * copy) }, {}, {}, {} });
+        history.setLastLooked(kAddress, history.copies(kAddress)[2].id);
+    }
+    writeCopies(pages[2], pages[3]);
+    auto* changes = new CChangesDlg(kAddress);
+    changes->show();
+    auto* earlier = changes->findChild<QComboBox*>("pickEarlier");
+    auto* later = changes->findChild<QComboBox*>("pickLater");
+    ASSERT_TRUE(changes->findChild<QWidget*>("picker")->isVisible());
+    ASSERT_EQ(earlier->count(), 4);
+    EXPECT_TRUE(earlier->currentText().endsWith(", when you last looked")) << earlier->currentText().toStdString();
+    EXPECT_EQ(later->currentIndex(), 0);
+    EXPECT_TRUE(labelText(changes, "labelPreviousTime").endsWith(", when you last looked; 1 copy lies between them"));
+    EXPECT_EQ(labelText(changes, "labelCounts"), "2 lines added, 0 lines removed");
+
+    earlier->setCurrentIndex(3);
+    EXPECT_TRUE(labelText(changes, "labelPreviousTime").endsWith("; 2 copies lie between them"));
+    EXPECT_FALSE(labelText(changes, "labelPreviousTime").contains("looked"));
+    EXPECT_EQ(labelText(changes, "labelCounts"), "3 lines added, 0 lines removed");
+    later->setCurrentIndex(2);
+    EXPECT_EQ(shownTexts(changes).filter(QRegularExpression("^\\+ ")), QStringList({ "+ Tuesday" }));
+
+    // Open this copy: the earlier one, from a file outside the data folder that finds the site.
+    UrlRecorder browser;
+    auto* open = changes->findChild<QPushButton*>("buttonOpenCopy");
+    ASSERT_EQ(open->menu()->actions().size(), 2);
+    EXPECT_TRUE(open->menu()->actions()[0]->text().startsWith("&Earlier copy, "));
+    open->menu()->actions()[0]->trigger();
+    ASSERT_EQ(browser.urls().size(), 1);
+    const QString opened = browser.urls().first().toLocalFile();
+    EXPECT_TRUE(opened.startsWith(QDir::tempPath())) << opened.toStdString();
+    EXPECT_EQ(ReadAll(opened), QByteArray(pages[0]).insert(6 + 6, "<base href=\"" + kAddress.toUtf8() + "\">"));
+
+    // Save As: the later copy as the history kept it.
+    ModalAnswerer answers;
+    answers.then([](QWidget* dialog) {
+        qobject_cast<QFileDialog*>(dialog)->selectFile(QDir::current().filePath("tuesday.html"));
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    changes->findChild<QPushButton*>("buttonSaveCopy")->menu()->actions()[1]->trigger();
+    EXPECT_EQ(answers.titles(), QStringList({ "Save As" }));
+    EXPECT_EQ(ReadAll("tuesday.html"), pages[1]);
 }
 
 TEST_F(ChangesWindow, TheRowMenuOffersShowChangesForThatRow)

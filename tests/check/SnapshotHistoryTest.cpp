@@ -5,6 +5,7 @@
 
 #include "check/CheckScheduler.h"
 #include "check/PageChanges.h"
+#include "check/PageHistory.h"
 #include "check/SnapshotRemoval.h"
 #include "check/SnapshotReplace.h"
 #include "history/HistoryDatabase.h"
@@ -111,14 +112,14 @@ TEST_F(SnapshotHistoryTest, WhatChangedSinceTheUserLastLookedIsOneComparisonWith
 {
     addRow(m_list, "/a", "H");
     WriteAll(SnapshotFileName(url("/a")), "<p>opening hours</p><p>Monday</p>\r\n");
-    int between = -1;
-    EXPECT_FALSE(PageChanges::SinceLastLooked(url("/a"), {}, between)) << "no history yet";
+    EXPECT_FALSE(PageHistory(url("/a")).sinceLastLooked({})) << "no history yet";
+    EXPECT_FALSE(FileExists("nelvox.history")) << "reading made a history";
     m_server.setPage("/a", "<p>opening hours</p><p>Monday to Tuesday</p>\n");
     setClock(kFirst);
     ASSERT_TRUE(updateAll());
     m_scheduler.history().markLooked(url("/a"));
     ASSERT_TRUE(m_scheduler.history().waitUntilWritten(30'000));
-    EXPECT_FALSE(PageChanges::SinceLastLooked(url("/a"), {}, between)) << "nothing changed since the look";
+    EXPECT_FALSE(PageHistory(url("/a")).sinceLastLooked({})) << "nothing changed since the look";
 
     const char* changes[] = { "Wednesday", "Thursday", "Friday" };
     QByteArray page = "<p>opening hours</p><p>Monday to Tuesday</p>\n";
@@ -129,13 +130,22 @@ TEST_F(SnapshotHistoryTest, WhatChangedSinceTheUserLastLookedIsOneComparisonWith
         ASSERT_TRUE(updateAll());
     }
     ASSERT_TRUE(m_scheduler.history().waitUntilWritten(30'000));
-    std::optional<PageChanges> since = PageChanges::SinceLastLooked(url("/a"), {}, between);
+    PageHistory history(url("/a"));
+    std::optional<PageChanges> since = history.sinceLastLooked({});
     ASSERT_TRUE(since);
-    EXPECT_EQ(between, 2);
+    ASSERT_EQ(history.copies().size(), 5) << "the first snapshot, the look and three changes";
+    EXPECT_EQ(history.between(*history.lastLooked(), history.copies().first().id), 2);
     EXPECT_EQ(since->previousTime(), kFirst);
     EXPECT_EQ(since->snapshotTime(), kFirst.addSecs(3 * 3600));
     ASSERT_EQ(since->state(), PageChanges::State::TextChanged);
     EXPECT_EQ(addedLines(*since), QStringList({ "Wednesday", "Thursday", "Friday" }));
+
+    // Any two copies: the first snapshot against Thursday's, each page as it was kept.
+    std::optional<PageChanges> picked = history.compare(history.copies()[4].id, history.copies()[1].id, {});
+    ASSERT_TRUE(picked);
+    EXPECT_EQ(picked->previousPage(), "<p>opening hours</p><p>Monday</p>\r\n");
+    EXPECT_EQ(addedLines(*picked), QStringList({ "Monday to Tuesday", "Wednesday", "Thursday" }));
+    EXPECT_EQ(history.page(history.copies()[0].id), QByteArray(page).replace("\n", "\r\n")) << "as the snapshot keeps it";
 
     // A look, then one more change: only that one.
     m_scheduler.history().markLooked(url("/a"));
@@ -143,9 +153,10 @@ TEST_F(SnapshotHistoryTest, WhatChangedSinceTheUserLastLookedIsOneComparisonWith
     setClock(kFirst.addSecs(4 * 3600));
     ASSERT_TRUE(updateAll());
     ASSERT_TRUE(m_scheduler.history().waitUntilWritten(30'000));
-    since = PageChanges::SinceLastLooked(url("/a"), {}, between);
+    PageHistory later(url("/a"));
+    since = later.sinceLastLooked({});
     ASSERT_TRUE(since);
-    EXPECT_EQ(between, 0);
+    EXPECT_EQ(later.between(*later.lastLooked(), later.copies().first().id), 0);
     EXPECT_EQ(addedLines(*since), QStringList({ "Saturday" }));
 }
 
