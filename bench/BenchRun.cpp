@@ -1,9 +1,9 @@
 #include "BenchRun.h"
 
 #include "BenchWorkDir.h"
+#include "check/CheckRun.h"
 #include "store/FavoriteStates.h"
 #include "store/FavoritesList.h"
-#include "check/CheckRun.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <optional>
 
 std::string PageBody(size_t size)
 {
@@ -87,12 +88,15 @@ double Median(std::vector<double> values)
 
 int RunParts(int argc, char** argv, int repetitions, const std::vector<Part>& parts)
 {
-    QCoreApplication application(argc, argv);
+    // A benchmark of windows brings its own application object.
+    std::optional<QCoreApplication> application;
+    if (!QCoreApplication::instance())
+        application.emplace(argc, argv);
     QStringList names;
     for (const Part& part : parts)
         names << part.first;
     QStringList chosen;
-    for (const QString& argument : application.arguments().mid(1)) {
+    for (const QString& argument : QCoreApplication::arguments().mid(1)) {
         if (argument.startsWith(QLatin1String("--repetitions=")))
             repetitions = std::max(1, argument.section('=', 1).toInt());
         else if (names.contains(argument))
