@@ -130,6 +130,8 @@ CChangesDlg::CChangesDlg(const QString& address, const ChangeRule& rule, const Q
     showTimes();
     showRule();
     showChanges();
+    // The keys scroll the changes from the start.
+    m_ui->viewChanges->setFocus();
 }
 
 PageChanges CChangesDlg::firstChanges(const ChangeRule& rule)

@@ -2,11 +2,11 @@
 // and the replacement of its snapshot.
 #include "check/CheckJob.h"
 
+#include "check/SnapshotHistory.h"
+#include "check/SnapshotName.h"
+#include "check/SnapshotReplace.h"
 #include "platform/Files.h"
 #include "platform/NelvoxError.h"
-#include "check/SnapshotName.h"
-#include "check/SnapshotHistory.h"
-#include "check/SnapshotReplace.h"
 
 #include <QFileInfo>
 
@@ -145,7 +145,7 @@ CheckJob::Ending CheckJob::applyJudgement(const Judgement& judgement, const QStr
     case Verdict::Unchanged:
         break;
     case Verdict::Changed:
-        ReplaceSnapshotKeepingHistory(history, address, file, snapshot);
+        ReplaceSnapshotKeepingHistory(history, address, file, snapshot, snapshotSeen);
         return { .outcome = Outcome::Changed, .reason = reason, .stamped = true, .changed = true };
     case Verdict::FirstSnapshot:
         RenameFile(file, snapshot);

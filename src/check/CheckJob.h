@@ -3,11 +3,11 @@
 // The job works on its own files; the run applies what came of it to the row and the state.
 #pragma once
 
+#include "check/ChangeRule.h"
+#include "check/SnapshotComparison.h"
 #include "platform/TransferPool.h"
 #include "store/FavoriteStates.h"
 #include "store/FavoritesList.h"
-#include "check/ChangeRule.h"
-#include "check/SnapshotComparison.h"
 
 #include <QLoggingCategory>
 #include <QString>
@@ -66,6 +66,8 @@ struct CheckJob {
     bool downloaded = false;
     // Where the pages that become the snapshot are kept with their time; none, none are.
     HistoryRecorder* history = nullptr;
+    // The row showed no change when the check began: its user had seen the snapshot.
+    bool snapshotSeen = false;
 
 private:
     Ending judgeLength(bool fileCreated, bool complete, const QString& reason);

@@ -190,7 +190,15 @@ qint64 HistoryDatabase::keepOne(const HistoryEntry& entry)
         if (entry.replaced)
             addCopy(favorite, *entry.replaced, base);
     }
+    // The copy kept last, before this one, is the snapshot this one replaced.
+    const qint64 replacedCopy
+        = query(QStringLiteral("SELECT coalesce(max(id), 0) FROM copies WHERE favorite = ?")).bind(favorite).single();
     addCopy(favorite, entry.page, base);
+    if (entry.replacedWasSeen && replacedCopy != 0)
+        query(QStringLiteral("UPDATE favorites SET last_looked = ? WHERE id = ?"))
+            .bind(replacedCopy)
+            .bind(favorite)
+            .run();
     return favorite;
 }
 
