@@ -2,11 +2,11 @@
 // and the replacement of its snapshot.
 #include "check/CheckJob.h"
 
-#include "check/SnapshotHistory.h"
-#include "check/SnapshotName.h"
-#include "check/SnapshotReplace.h"
 #include "platform/Files.h"
 #include "platform/NelvoxError.h"
+#include "check/SnapshotName.h"
+#include "check/SnapshotHistory.h"
+#include "check/SnapshotReplace.h"
 
 #include <QFileInfo>
 

@@ -3,11 +3,11 @@
 // The job works on its own files; the run applies what came of it to the row and the state.
 #pragma once
 
-#include "check/ChangeRule.h"
-#include "check/SnapshotComparison.h"
 #include "platform/TransferPool.h"
 #include "store/FavoriteStates.h"
 #include "store/FavoritesList.h"
+#include "check/ChangeRule.h"
+#include "check/SnapshotComparison.h"
 
 #include <QLoggingCategory>
 #include <QString>

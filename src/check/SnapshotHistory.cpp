@@ -2,10 +2,10 @@
 // history's thread gets values, never names of files that a later check may replace.
 #include "check/SnapshotHistory.h"
 
+#include "platform/Clock.h"
+#include "history/HistoryRecorder.h"
 #include "check/CheckRun.h"
 #include "check/SnapshotReplace.h"
-#include "history/HistoryRecorder.h"
-#include "platform/Clock.h"
 
 #include <QFile>
 #include <QFileInfo>

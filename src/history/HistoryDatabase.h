@@ -5,9 +5,9 @@
 // or one of a newer version, is left exactly as it is.
 #pragma once
 
+#include "platform/NelvoxError.h"
 #include "history/HistoryQuery.h"
 #include "history/HistoryRule.h"
-#include "platform/NelvoxError.h"
 
 #include <QByteArray>
 #include <QDateTime>
