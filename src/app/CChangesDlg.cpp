@@ -175,7 +175,7 @@ void CChangesDlg::showTimes()
     const QList<QAction*> opens = m_ui->buttonOpenCopy->menu()->actions();
     const QList<QAction*> saves = m_ui->buttonSaveCopy->menu()->actions();
     for (const bool isLater : { false, true }) {
-        const QString text = isLater ? tr("&Latest copy, %1").arg(later) : tr("&Earlier copy, %1").arg(earlier);
+        const QString text = isLater ? tr("&Later copy, %1").arg(later) : tr("&Earlier copy, %1").arg(earlier);
         for (QAction* action : { opens[isLater], saves[isLater] }) {
             action->setText(text);
             action->setEnabled(!pageShown(isLater).isEmpty());
