@@ -71,7 +71,7 @@ void ShowHelpWindow(QWidget* owner)
 {
     QDialog window(owner);
     window.setObjectName(QStringLiteral("helpWindow"));
-    window.setWindowTitle(NelvoxCaption(QStringLiteral("Help")));
+    window.setWindowTitle(NelvoxCaption(QCoreApplication::translate("HelpPage", "Help", "the help window's caption")));
     auto* layout = new QVBoxLayout(&window);
     auto* page = new QTextBrowser(&window);
     // Links within the page work; links out of it would need the browser that is missing.
