@@ -527,23 +527,23 @@
     </message>
     <message>
         <source>&amp;Delete Selected Favorites</source>
-        <translation>Ausgewählte Favoriten &amp;löschen</translation>
+        <translation>Markierte Favoriten &amp;löschen</translation>
     </message>
     <message>
         <source>&amp;Edit Selected Favorites</source>
-        <translation>Ausgewählte Favoriten b&amp;earbeiten</translation>
+        <translation>Markierte Favoriten b&amp;earbeiten</translation>
     </message>
     <message>
         <source>&amp;Update All Now</source>
-        <translation>&amp;Alle jetzt aktualisieren</translation>
+        <translation>&amp;Alle jetzt prüfen</translation>
     </message>
     <message>
         <source>Nelvox He&amp;lp and Updates</source>
-        <translation>Nelvox-&amp;Hilfe und Updates</translation>
+        <translation>&amp;Hilfe und Updates zu Nelvox</translation>
     </message>
     <message>
         <source>&amp;Visit Selected Favorites</source>
-        <translation>Ausgewählte Favoriten auf&amp;rufen</translation>
+        <translation>Markierte Favoriten auf&amp;rufen</translation>
     </message>
     <message>
         <source>Enable Update Notification</source>
@@ -574,7 +574,7 @@
     </message>
     <message>
         <source>&amp;Update All Now</source>
-        <translation>&amp;Alle jetzt aktualisieren</translation>
+        <translation>&amp;Alle jetzt prüfen</translation>
     </message>
     <message>
         <source>&amp;About Nelvox...</source>
@@ -816,7 +816,7 @@
     <message>
         <source>CHANGED</source>
         <extracomment>The heading of the column that shows YES for a changed page</extracomment>
-        <translation>GEÄNDERT</translation>
+        <translation>Geändert</translation>
     </message>
     <message>
         <source>Last check failed %1 times in a row since %2: %3</source>

@@ -527,15 +527,15 @@
     </message>
     <message>
         <source>&amp;Delete Selected Favorites</source>
-        <translation>&amp;Supprimer les favoris sélectionnés</translation>
+        <translation>&amp;Supprimer la sélection</translation>
     </message>
     <message>
         <source>&amp;Edit Selected Favorites</source>
-        <translation>&amp;Modifier les favoris sélectionnés</translation>
+        <translation>&amp;Modifier la sélection</translation>
     </message>
     <message>
         <source>&amp;Update All Now</source>
-        <translation>&amp;Tout mettre à jour maintenant</translation>
+        <translation>&amp;Tout mettre à jour</translation>
     </message>
     <message>
         <source>Nelvox He&amp;lp and Updates</source>
@@ -543,7 +543,7 @@
     </message>
     <message>
         <source>&amp;Visit Selected Favorites</source>
-        <translation>&amp;Ouvrir les favoris sélectionnés</translation>
+        <translation>&amp;Ouvrir la sélection</translation>
     </message>
     <message>
         <source>Enable Update Notification</source>
@@ -574,7 +574,7 @@
     </message>
     <message>
         <source>&amp;Update All Now</source>
-        <translation>&amp;Tout mettre à jour maintenant</translation>
+        <translation>&amp;Tout mettre à jour</translation>
     </message>
     <message>
         <source>&amp;About Nelvox...</source>
@@ -807,11 +807,11 @@
     </message>
     <message>
         <source>Updates</source>
-        <translation>Vérification</translation>
+        <translation>Fréquence</translation>
     </message>
     <message>
         <source>Last Updated</source>
-        <translation>Dernier changement</translation>
+        <translation>Modifiée le</translation>
     </message>
     <message>
         <source>CHANGED</source>
