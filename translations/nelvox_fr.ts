@@ -505,7 +505,7 @@
     </message>
     <message>
         <source>%L1 of %L2 bookmarks chosen</source>
-        <translation>%L1 signets choisis sur %L2</translation>
+        <translation>Signets choisis&#xa0;: %L1 sur %L2</translation>
     </message>
 </context>
 <context>
