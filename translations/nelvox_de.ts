@@ -861,6 +861,11 @@ Die Seite wurde noch nicht abgerufen.</translation>
         <comment>the help window&apos;s caption</comment>
         <translation>Hilfe</translation>
     </message>
+    <message>
+        <source>index.html</source>
+        <comment>the file name of the help page in this language: index.&lt;language&gt;.html, or index.html for the English page</comment>
+        <translation>index.de.html</translation>
+    </message>
 </context>
 <context>
     <name>InternetSession</name>

@@ -861,6 +861,11 @@ La page n&apos;a pas encore été récupérée.</translation>
         <comment>the help window&apos;s caption</comment>
         <translation>Aide</translation>
     </message>
+    <message>
+        <source>index.html</source>
+        <comment>the file name of the help page in this language: index.&lt;language&gt;.html, or index.html for the English page</comment>
+        <translation>index.fr.html</translation>
+    </message>
 </context>
 <context>
     <name>InternetSession</name>

@@ -5,12 +5,14 @@
 #include "app/CNelvoxDlg.h"
 #include "app/CSTI.h"
 #include "app/CheckProgressDlg.h"
+#include "app/Translators.h"
 #include "commands/CAddEditDlg.h"
 #include "commands/CImportDlg.h"
 #include "platform/Version.h"
 #include "store/Bookmarks.h"
 #include "store/FavoritesList.h"
 #include "support/TempWorkDir.h"
+#include "support/UrlRecorder.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -169,6 +171,24 @@ TEST_F(Translations, EveryTextOfEveryWindowIsMarkedForTranslation)
     EXPECT_TRUE(menu.isEmpty()) << "not marked in the tray icon's menu: " << menu.join(u' ').toStdString();
     tray.SetChangedCount(3);
     EXPECT_TRUE(tray.systemTrayIcon().toolTip().contains(kMarkStart)) << tray.systemTrayIcon().toolTip().toStdString();
+}
+
+TEST_F(Translations, TheHelpPageIsTheOneInTheLanguageOfTheTexts)
+{
+    for (const char* language : { "en", "de", "fr", "es" }) {
+        SCOPED_TRACE(language);
+        const Translators translators { QLocale(QString::fromLatin1(language)) };
+        UrlRecorder browser;
+        CNelvoxDlg window;
+        window.findChild<QAbstractButton*>(QStringLiteral("btnHelp"))->click();
+        ASSERT_EQ(browser.urls().size(), 1);
+        const bool own = translators.translated();
+        const QString page = browser.urls().first().toLocalFile();
+        EXPECT_TRUE(page.endsWith(
+            own ? QStringLiteral("/index.%1.html").arg(QLatin1String(language)) : QStringLiteral("/index.html")))
+            << page.toStdString();
+        EXPECT_TRUE(ReadAll(page).contains("<html lang=\"" + QByteArray(own ? language : "en") + "\">"));
+    }
 }
 
 TEST(TranslationFiles, HaveNoUnfinishedObsoleteOrVanishedEntry)
