@@ -31,4 +31,7 @@ install(FILES ${nelvoxResources}/icons/nelvox.svg
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/scalable/apps
         RENAME ${NELVOX_APP_ID}.svg)
 
-install(FILES ${nelvoxResources}/help/index.html DESTINATION ${NELVOX_HELP_DIR})
+install(FILES ${nelvoxResources}/help/index.html ${nelvoxResources}/help/index.de.html
+              ${nelvoxResources}/help/index.fr.html DESTINATION ${NELVOX_HELP_DIR})
+# The program reads its translations from its resources; the files are here for the desktop's tools.
+install(FILES ${NELVOX_QM_FILES} DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/nelvox/translations)

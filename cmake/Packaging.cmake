@@ -21,8 +21,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Beyond the libraries it links: certificates to reach https:// pages, the tools Qt uses to open
-# the browser and to draw on X11 and Wayland, and Qt's SQLite driver, which reads Firefox's bookmarks.
+# the browser and to draw on X11 and Wayland, Qt's SQLite driver, which reads Firefox's bookmarks, and
+# Qt's translations of its own buttons and dialogs.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "ca-certificates")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-qpa-plugins, libqt6sql6-sqlite")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-qpa-plugins, libqt6sql6-sqlite, qt6-translations-l10n")
 
 include(CPack)

@@ -10,6 +10,8 @@ packages=(
     libcurl4-openssl-dev libxml2-dev libdtl-dev libqt6sql6-sqlite
     # Qt6Gui's CMake package looks for xkbcommon's headers and says "Could NOT find XKB" without them.
     libxkbcommon-dev
+    # lupdate and lrelease with their CMake package, and Qt's own translations of its buttons and dialogs.
+    qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
 )
 # What the tests, benchmarks and fuzzers need besides: a first start does not wait for them.
 if [[ ${1:-} == --tests ]]; then

@@ -11,7 +11,7 @@ CAboutDlg::CAboutDlg(QWidget* parent)
     , m_ui(std::make_unique<Ui::CAboutDlg>())
 {
     m_ui->setupUi(this);
-    m_ui->version->setText(QStringLiteral("Nelvox Version ") + QLatin1String(kVersionShort));
+    m_ui->version->setText(tr("Nelvox Version %1").arg(QLatin1String(kVersionShort)));
     // A small tool window: caption and close box, no taskbar button.
     setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     m_ui->icon->setPixmap(QPixmap(QStringLiteral(":/icons/nelvox-32.png")));

@@ -41,7 +41,8 @@ int RunMainWindow()
     lock.setStaleLockTime(0);
     if (!lock.tryLock(0)) {
         QMessageBox box(QMessageBox::Information, QStringLiteral("Nelvox"),
-            QStringLiteral("Nelvox is already running with the favorites in this folder."), QMessageBox::Ok);
+            QCoreApplication::translate("CNelvoxApp", "Nelvox is already running with the favorites in this folder."),
+            QMessageBox::Ok);
         box.exec();
         return 1;
     }

@@ -2,6 +2,8 @@
 // program ends.
 #pragma once
 
+#include "app/Translators.h"
+
 #include <QApplication>
 
 class CNelvoxApp : public QApplication {
@@ -9,6 +11,10 @@ class CNelvoxApp : public QApplication {
 public:
     CNelvoxApp(int& argc, char** argv);
     int run();
+
+private:
+    // The desktop's language (LANGUAGE, LC_ALL, LC_MESSAGES, LANG), or English.
+    Translators m_translators { QLocale::system() };
 };
 
 // Why the program cannot show a window here: one line for the terminal, or nothing when it can.

@@ -107,8 +107,8 @@ void CNelvoxDlg::OnInitDialog()
     m_scheduler.loadStates();
     m_session->showFailures();
     if (!m_scheduler.loadRules()) {
-        ShowError(QStringLiteral("The rules file \"%1\" cannot be read: until it can, every favorite is checked by "
-                                 "its page length, and the file is left as it is.")
+        ShowError(tr("The rules file \"%1\" cannot be read: until it can, every favorite is checked by "
+                     "its page length, and the file is left as it is.")
                       .arg(QString::fromLatin1(kRulesFileName)));
     }
 
@@ -175,7 +175,7 @@ void CNelvoxDlg::OnHelp()
 {
     const QUrl page = HelpPageUrl();
     if (!page.isValid())
-        ShowError(QStringLiteral("Nelvox could not find its help page."));
+        ShowError(tr("Nelvox could not find its help page."));
     else if (!QDesktopServices::openUrl(page))
         // No browser took it: the page built into the program, in a window of its own.
         ShowHelpWindow(boxOwner());
@@ -228,7 +228,7 @@ void CNelvoxDlg::contextMenuEvent(QContextMenuEvent* event)
     QMenu menu(this);
     menu.setSeparatorsCollapsible(false);
     menu.addSeparator();
-    menu.addAction(QStringLiteral("&About Nelvox..."), this, [this] { RunCommand([this] { OnAbout(); }); });
+    menu.addAction(tr("&About Nelvox..."), this, [this] { RunCommand([this] { OnAbout(); }); });
     menu.exec(event->globalPos());
 }
 

@@ -22,9 +22,6 @@ static void initResources()
 
 namespace {
 
-const QString kTip = NelvoxCaption();
-const QString kAlertTip = NelvoxCaption(QStringLiteral("some of your favorites have changed"));
-
 // Desktops often start their tray after the programs of the session; the icon looks again
 // this long after each earlier look, for about half a minute in all.
 constexpr std::array kTrayWatchDelaysMs = { 1'000, 2'000, 4'000, 8'000, 15'000 };
@@ -67,10 +64,10 @@ CSTI::CSTI(QObject* parent)
     initResources();
     m_picture = loadPicture("tray");
     m_alertPicture = loadPicture("tray-alert");
-    m_menu->addAction(QStringLiteral("&Show Nelvox"), this, &CSTI::showRequested);
-    m_menu->addAction(QStringLiteral("&Update All Now"), this, &CSTI::updateAllRequested);
-    m_menu->addAction(QStringLiteral("&About Nelvox..."), this, &CSTI::aboutRequested);
-    m_menu->addAction(QStringLiteral("&Quit Nelvox"), this, &CSTI::quitRequested);
+    m_menu->addAction(tr("&Show Nelvox"), this, &CSTI::showRequested);
+    m_menu->addAction(tr("&Update All Now"), this, &CSTI::updateAllRequested);
+    m_menu->addAction(tr("&About Nelvox..."), this, &CSTI::aboutRequested);
+    m_menu->addAction(tr("&Quit Nelvox"), this, &CSTI::quitRequested);
     recreateIcon();
 
     // Desktops that host tray icons over D-Bus (KDE Plasma, GNOME with AppIndicator, XFCE)
@@ -227,21 +224,22 @@ void CSTI::updateTip()
 {
     // Work in progress says more than the alert, which is still on after it, and the alert
     // more than the counts of favorites failing and changed.
-    QString tip = kTip;
+    const QString caption = NelvoxCaption();
+    QString tip = caption;
     if (!m_progressText.isEmpty()) {
-        tip = kTip + QStringLiteral(" - ") + m_progressText;
+        tip = caption + QStringLiteral(" - ") + m_progressText;
     } else if (m_alertOn) {
-        tip = kAlertTip;
+        tip = NelvoxCaption(tr("some of your favorites have changed"));
     } else {
         QStringList counts;
         if (m_failingCount > 0)
-            counts << (m_failingCount == 1 ? QStringLiteral("1 favorite failing")
-                                           : QStringLiteral("%1 favorites failing").arg(m_failingCount));
+            counts << (m_failingCount == 1 ? tr("1 favorite failing")
+                                           : tr("%n favorites failing", nullptr, m_failingCount));
         if (m_changedCount > 0)
-            counts << (m_changedCount == 1 ? QStringLiteral("1 favorite changed")
-                                           : QStringLiteral("%1 favorites changed").arg(m_changedCount));
+            counts << (m_changedCount == 1 ? tr("1 favorite changed")
+                                           : tr("%n favorites changed", nullptr, m_changedCount));
         if (!counts.isEmpty())
-            tip = kTip + QStringLiteral(" - ") + counts.join(QStringLiteral(", "));
+            tip = caption + QStringLiteral(" - ") + counts.join(tr(", ", "between the counts in the tip"));
     }
     m_icon->setToolTip(tip);
     if (m_busItem)

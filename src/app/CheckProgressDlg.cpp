@@ -9,7 +9,7 @@ CheckProgressDlg::CheckProgressDlg(QWidget* parent)
     , m_ui(std::make_unique<Ui::CheckProgressDlg>())
 {
     m_ui->setupUi(this);
-    setWindowTitle(NelvoxCaption(QStringLiteral("Checking Favorites")));
+    setWindowTitle(NelvoxCaption(tr("Checking Favorites")));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     // Over the main window only: the tray icon and its menu keep working.
     setWindowModality(Qt::WindowModal);
@@ -20,7 +20,7 @@ CheckProgressDlg::~CheckProgressDlg() = default;
 
 void CheckProgressDlg::setProgress(int done, int total)
 {
-    m_ui->label->setText(QStringLiteral("Checking favorites: %1 of %2").arg(done).arg(total));
+    m_ui->label->setText(tr("Checking favorites: %1 of %2").arg(done).arg(total));
     m_ui->bar->setMaximum(std::max(total, 1));
     m_ui->bar->setValue(done);
 }

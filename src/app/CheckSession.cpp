@@ -7,6 +7,7 @@
 #include "check/CheckScheduler.h"
 #include "store/FavoritesList.h"
 
+#include <QCoreApplication>
 #include <QWidget>
 
 CheckSession::CheckSession(
@@ -66,7 +67,10 @@ void CheckSession::updateProgressDisplay()
         return;
     const int done = m_scheduler.done();
     const int total = m_scheduler.total();
-    m_trayIcon.SetProgressText(QStringLiteral("checking %1 of %2").arg(done).arg(total));
+    m_trayIcon.SetProgressText(
+        QCoreApplication::translate("CSTI", "checking %1 of %2", "in the tray icon's tip, after the caption")
+            .arg(done)
+            .arg(total));
     if (m_window.isVisible() && !m_window.isMinimized()) {
         if (!m_progress) {
             m_progress = std::make_unique<CheckProgressDlg>(&m_window);

@@ -32,16 +32,27 @@ Qt::Alignment alignment(int column)
     }
 }
 
+// The reasons a check failed are kept in English in the state file, marked for translation
+// under "FailureReason" where they are made; a reason that names a server's own words (an
+// HTTP status, libcurl's message) has no translation and is shown as it came.
+QString translatedFailure(const QString& reason)
+{
+    const QByteArray text = reason.toUtf8();
+    return QCoreApplication::translate("FailureReason", text.constData());
+}
+
 } // namespace
 
 QVariant FavoritesModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     static const char* const kHeadings[FavoritesList::ColumnCount]
-        = { "Web Site", "Updates", "Last Updated", "CHANGED" };
+        = { QT_TR_NOOP("Web Site"), QT_TR_NOOP("Updates"), QT_TR_NOOP("Last Updated"),
+              //: The heading of the column that shows YES for a changed page
+              QT_TR_NOOP("CHANGED") };
     if (orientation != Qt::Horizontal || section < 0 || section >= FavoritesList::ColumnCount)
         return QIdentityProxyModel::headerData(section, orientation, role);
     if (role == Qt::DisplayRole)
-        return QString::fromLatin1(kHeadings[section]);
+        return tr(kHeadings[section]);
     if (role == Qt::TextAlignmentRole)
         return int(alignment(section));
     return {};
@@ -79,6 +90,7 @@ QString FavoritesModel::cellText(const Favorite& favorite, int column)
             return *favorite.unreadLastUpdated;
         return favorite.lastUpdated.isValid() ? Clock::FormatTimeStamp(favorite.lastUpdated) : tr("Never");
     case FavoritesList::Changed:
+        //: Shown in the CHANGED column of a changed page
         return favorite.changed ? tr("YES") : QString();
     default:
         return {};
@@ -100,11 +112,12 @@ QString FavoritesModel::FailureText(const FavoriteStates& states, const QString&
     const QString since
         = Clock::FormatTimeStamp((state->failingSince.isValid() ? state->failingSince : state->checked).toLocalTime());
     QString text = state->failuresInARow > 1
-        ? QStringLiteral("Last check failed %1 times in a row since %2: %3").arg(state->failuresInARow).arg(since)
-        : QStringLiteral("Last check failed at %1: %2").arg(since);
-    text = text.arg(state->failure);
+        ? tr("Last check failed %1 times in a row since %2: %3").arg(state->failuresInARow).arg(since)
+        : tr("Last check failed at %1: %2").arg(since);
+    // The state file keeps the reason in English; the known ones are shown in the user's language.
+    text = text.arg(translatedFailure(state->failure));
     text += state->fetched.isValid()
-        ? QStringLiteral("\nThe page was last fetched %1.").arg(Clock::FormatTimeStamp(state->fetched.toLocalTime()))
-        : QStringLiteral("\nThe page has not been fetched yet.");
+        ? tr("\nThe page was last fetched %1.").arg(Clock::FormatTimeStamp(state->fetched.toLocalTime()))
+        : tr("\nThe page has not been fetched yet.");
     return text;
 }

@@ -105,12 +105,11 @@ bool FavoritesView::showMenu(QObject* watched, const QContextMenuEvent& request)
         where = m_list->viewport()->mapToGlobal(index.isValid() ? m_list->visualRect(index).center() : QPoint(0, 0));
     QMenu menu(m_list);
     if (index.isValid()) {
-        menu.addAction(
-            QStringLiteral("Show &Changes..."), this, [this, row = index.row()] { emit showChangesRequested(row); });
+        menu.addAction(tr("Show &Changes..."), this, [this, row = index.row()] { emit showChangesRequested(row); });
         menu.addSeparator();
     }
-    menu.addAction(QStringLiteral("&Import Bookmarks..."), this, &FavoritesView::importRequested);
-    menu.addAction(QStringLiteral("E&xport Favorites..."), this, &FavoritesView::exportRequested);
+    menu.addAction(tr("&Import Bookmarks..."), this, &FavoritesView::importRequested);
+    menu.addAction(tr("E&xport Favorites..."), this, &FavoritesView::exportRequested);
     menu.exec(where);
     return true;
 }

@@ -18,7 +18,17 @@
 
 namespace {
 
-const QString kBuiltInPage = QStringLiteral(":/help/index.html");
+const QString kBuiltInFolder = QStringLiteral(":/help/");
+const QString kEnglishPage = QStringLiteral("index.html");
+
+// The page in the language of the program's texts: the translation names its own page
+// ("index.de.html"), and English or a language without a page of its own reads index.html.
+QString pageName()
+{
+    const QString name = QCoreApplication::translate("HelpPage", "index.html",
+        "the file name of the help page in this language: index.<language>.html, or index.html for the English page");
+    return QFile::exists(kBuiltInFolder + name) ? name : kEnglishPage;
+}
 constexpr QFileDevice::Permissions kOwnerOnly
     = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
 
@@ -48,19 +58,20 @@ QString privateHelpFolder()
 QUrl HelpPageUrl()
 {
     // Installed with the program, which lives in <prefix>/libexec/nelvox/:
-    // <prefix>/share/doc/nelvox/help/index.html.
+    // <prefix>/share/doc/nelvox/help/index.html, and the translated pages beside it.
+    const QString name = pageName();
     const QString appDir = QCoreApplication::applicationDirPath();
-    for (const QString& candidate : { appDir + QStringLiteral("/../../share/doc/nelvox/help/index.html") }) {
+    for (const QString& candidate : { appDir + QStringLiteral("/../../share/doc/nelvox/help/") + name }) {
         if (QFileInfo::exists(candidate))
             return QUrl::fromLocalFile(QFileInfo(candidate).canonicalFilePath());
     }
 
     // A browser cannot read the program's resources; hand it a copy.
     const QString folder = privateHelpFolder();
-    QFile source(kBuiltInPage);
+    QFile source(kBuiltInFolder + name);
     if (folder.isEmpty() || !source.open(QIODevice::ReadOnly))
         return {};
-    const QString target = folder + QStringLiteral("/index.html");
+    const QString target = folder + u'/' + name;
     QSaveFile copy(target);
     if (!copy.open(QIODevice::WriteOnly) || copy.write(source.readAll()) < 0 || !copy.commit())
         return {};
@@ -71,12 +82,12 @@ void ShowHelpWindow(QWidget* owner)
 {
     QDialog window(owner);
     window.setObjectName(QStringLiteral("helpWindow"));
-    window.setWindowTitle(NelvoxCaption(QStringLiteral("Help")));
+    window.setWindowTitle(NelvoxCaption(QCoreApplication::translate("HelpPage", "Help", "the help window's caption")));
     auto* layout = new QVBoxLayout(&window);
     auto* page = new QTextBrowser(&window);
     // Links within the page work; links out of it would need the browser that is missing.
     page->setOpenExternalLinks(false);
-    page->setSource(QUrl(QStringLiteral("qrc") + kBuiltInPage));
+    page->setSource(QUrl(QStringLiteral("qrc") + kBuiltInFolder + pageName()));
     layout->addWidget(page);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &window);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &window, &QDialog::reject);

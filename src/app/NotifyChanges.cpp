@@ -55,8 +55,8 @@ void CNelvoxDlg::NotifyChanges()
     // working in another program while Nelvox sits in the tray.
     QWidget* owner = boxOwner();
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Nelvox"),
-        QStringLiteral("Some of your Nelvox favorites have been changed since your last update. "
-                       "Would you like to view them now?"),
+        tr("Some of your Nelvox favorites have been changed since your last update. "
+           "Would you like to view them now?"),
         QMessageBox::Yes | QMessageBox::No, owner);
     box.setDefaultButton(QMessageBox::Yes);
     if (!owner)

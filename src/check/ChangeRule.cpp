@@ -1,6 +1,7 @@
 // The verdict of a favorite's rule on a fresh download.
 #include "check/ChangeRule.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 
 namespace {
@@ -49,5 +50,6 @@ Judgement JudgeDownload(const ChangeRule& rule, const std::optional<PageCopy>& s
 
 QString PartMissingReason()
 {
-    return QStringLiteral("The part of the page chosen for this favorite is not on the page.");
+    return QString::fromLatin1(
+        QT_TRANSLATE_NOOP("FailureReason", "The part of the page chosen for this favorite is not on the page."));
 }

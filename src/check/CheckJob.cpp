@@ -8,6 +8,7 @@
 #include "check/SnapshotHistory.h"
 #include "check/SnapshotReplace.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 Q_LOGGING_CATEGORY(lcCheck, "nelvox.check", QtWarningMsg)
@@ -27,7 +28,8 @@ bool snapshotPresent(const QString& fileName)
 
 QString notModifiedToAPlainRequest()
 {
-    return QStringLiteral("the server answered \"not modified\" to a plain request");
+    return QString::fromLatin1(
+        QT_TRANSLATE_NOOP("FailureReason", "the server answered \"not modified\" to a plain request"));
 }
 
 } // namespace

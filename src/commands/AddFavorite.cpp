@@ -12,7 +12,7 @@
 
 QString FavoritesLimitMessage()
 {
-    return QStringLiteral("Nelvox can watch at most %1 favorites.").arg(FavoritesList::kMaxFavorites);
+    return FavoriteCommands::tr("Nelvox can watch at most %1 favorites.").arg(FavoritesList::kMaxFavorites);
 }
 
 FavoriteCommands::FavoriteCommands(FavoritesList& favorites, CheckScheduler& scheduler, CommandWindow& window)

@@ -47,7 +47,7 @@ QString patternProblem(const QString& entry)
     if (pattern.isValid())
         return {};
     // The offset counts from the first character after the opening slash.
-    return QStringLiteral("The regular expression %1 is not valid at character %2: %3.")
+    return CAddEditDlg::tr("The regular expression %1 is not valid at character %2: %3.")
         .arg(line)
         .arg(pattern.patternErrorOffset() + 2)
         .arg(pattern.errorString());
@@ -60,7 +60,7 @@ CAddEditDlg::CAddEditDlg(QWidget* parent)
     , m_ui(std::make_unique<Ui::CAddEditDlg>())
 {
     m_ui->setupUi(this);
-    setWindowTitle(NelvoxCaption(QStringLiteral("Add or Edit Favorite")));
+    setWindowTitle(NelvoxCaption(tr("Add or Edit Favorite")));
     // The rule's controls first: the group grows with them and the dialog then makes room.
     FitCaptionsToFont(m_ui->ruleGroup);
     FitCaptionsToFont(this);
@@ -229,8 +229,7 @@ std::optional<ChangeRule> CAddEditDlg::chosenRule()
         }
     }
     if (QString problem; !IsValidPart(rule.part, &problem)) {
-        refuseRule(
-            QStringLiteral("The part of the page \"%1\" cannot be used: %2").arg(rule.part, problem), m_ui->partEdit);
+        refuseRule(tr("The part of the page \"%1\" cannot be used: %2").arg(rule.part, problem), m_ui->partEdit);
         return std::nullopt;
     }
     return rule;

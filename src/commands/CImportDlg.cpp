@@ -31,16 +31,14 @@ CImportDlg::CImportDlg(
     , m_links(tree.linkCount())
 {
     m_ui->setupUi(this);
-    setWindowTitle(NelvoxCaption(QStringLiteral("Import Bookmarks")));
-    m_ui->labelFile->setText(
-        QStringLiteral("The bookmarks in \"%1\". The checked ones become favorites.").arg(fileName));
+    setWindowTitle(NelvoxCaption(tr("Import Bookmarks")));
+    m_ui->labelFile->setText(tr("The bookmarks in \"%1\". The checked ones become favorites.").arg(fileName));
     QStringList notices;
     if (tree.isFlattened())
-        notices << QStringLiteral("Folders nested more than %1 deep are shown inside the folder at that depth.")
+        notices << tr("Folders nested more than %1 deep are shown inside the folder at that depth.")
                        .arg(BookmarkTree::kMaxDepth);
     if (tree.isTruncated())
-        notices << QStringLiteral("Only the first %L1 folders and links of the file are shown.")
-                       .arg(BookmarkTree::kMaxEntries);
+        notices << tr("Only the first %L1 folders and links of the file are shown.").arg(BookmarkTree::kMaxEntries);
     m_ui->labelNotice->setText(notices.join(QLatin1Char(' ')));
     m_ui->labelNotice->setVisible(!notices.isEmpty());
 
@@ -73,17 +71,19 @@ CImportDlg::CImportDlg(
         item->setData(1, kUpdatesRole, entry.updates);
         QString refusal = BookmarkRefusal(entry.address);
         if (refusal.isEmpty() && taken.contains(entry.address))
-            refusal = QStringLiteral("Already a favorite");
+            refusal = tr("Already a favorite");
         if (refusal.isEmpty() && listed.contains(entry.address))
-            refusal = QStringLiteral("Listed earlier in this file");
+            refusal = tr("Listed earlier in this file");
         listed.insert(entry.address);
         if (refusal.isEmpty()) {
             item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
             item->setCheckState(0, Qt::Checked);
             const int own = FrequencyFromCode(entry.updates);
             if (own != FREQ_NONE) {
-                static const char* const kNames[] = { "Hourly", "Daily", "Weekly", "Monthly" };
-                item->setText(2, QStringLiteral("%1, as exported").arg(QLatin1String(kNames[own - FREQ_HOURLY])));
+                static const char* const kNames[]
+                    = { QT_TR_NOOP("Hourly"), QT_TR_NOOP("Daily"), QT_TR_NOOP("Weekly"), QT_TR_NOOP("Monthly") };
+                //: %1 is how often the bookmarks file says the page is checked: Hourly, Daily, ...
+                item->setText(2, tr("%1, as exported").arg(tr(kNames[own - FREQ_HOURLY])));
                 item->setToolTip(2, item->text(2));
             }
         } else {
@@ -135,7 +135,7 @@ void CImportDlg::onItemChanged(QTreeWidgetItem* item, int column)
 void CImportDlg::showCount()
 {
     m_ui->labelCount->setText(
-        QStringLiteral("%L1 of %L2 bookmarks chosen").arg(static_cast<qsizetype>(chosen().size())).arg(m_links));
+        tr("%L1 of %L2 bookmarks chosen").arg(static_cast<qsizetype>(chosen().size())).arg(m_links));
 }
 
 int CImportDlg::frequency() const

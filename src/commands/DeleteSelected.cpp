@@ -60,6 +60,6 @@ void FavoriteCommands::visit(const std::vector<int>& rows)
     }
     // Qt only says that it failed; its reason went to standard error.
     if (!notOpened.isEmpty())
-        m_window.showError(QStringLiteral("Nelvox could not hand this address to a web browser:\n\n%1")
-                               .arg(notOpened.join(QLatin1Char('\n'))));
+        m_window.showError(
+            tr("Nelvox could not hand this address to a web browser:\n\n%1").arg(notOpened.join(QLatin1Char('\n'))));
 }

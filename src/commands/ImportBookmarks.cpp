@@ -14,9 +14,19 @@
 
 namespace {
 
-const QString kHtmlFilter = QStringLiteral("Bookmarks HTML files (*.html *.htm)");
-const QString kChromiumFilter = QStringLiteral("Chromium and Google Chrome bookmarks (Bookmarks)");
-const QString kFirefoxFilter = QStringLiteral("Firefox bookmarks (places.sqlite)");
+// The file names in brackets are the dialog's filters and stay as they are in every language.
+QString htmlFilter()
+{
+    return FavoriteCommands::tr("Bookmarks HTML files (*.html *.htm)");
+}
+QString chromiumFilter()
+{
+    return FavoriteCommands::tr("Chromium and Google Chrome bookmarks (Bookmarks)");
+}
+QString firefoxFilter()
+{
+    return FavoriteCommands::tr("Firefox bookmarks (places.sqlite)");
+}
 
 } // namespace
 
@@ -25,12 +35,12 @@ void FavoriteCommands::importBookmarks()
     // Where the browsers keep their profiles, when there are any: the user picks one there.
     const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     const std::pair<QString, QString> places[] = {
-        { QDir::home().filePath(QStringLiteral(".mozilla/firefox")), kFirefoxFilter },
-        { config + QStringLiteral("/chromium"), kChromiumFilter },
-        { config + QStringLiteral("/google-chrome"), kChromiumFilter },
+        { QDir::home().filePath(QStringLiteral(".mozilla/firefox")), firefoxFilter() },
+        { config + QStringLiteral("/chromium"), chromiumFilter() },
+        { config + QStringLiteral("/google-chrome"), chromiumFilter() },
     };
     QString folder = QDir::homePath();
-    QString filter = kHtmlFilter;
+    QString filter = htmlFilter();
     for (const auto& [place, itsFilter] : places) {
         if (QFileInfo(place).isDir()) {
             folder = place;
@@ -38,9 +48,9 @@ void FavoriteCommands::importBookmarks()
             break;
         }
     }
-    QFileDialog dialog(m_window.dialogParent(), QStringLiteral("Import Bookmarks"), folder);
+    QFileDialog dialog(m_window.dialogParent(), tr("Import Bookmarks"), folder);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters({ kHtmlFilter, kChromiumFilter, kFirefoxFilter, QStringLiteral("All files (*)") });
+    dialog.setNameFilters({ htmlFilter(), chromiumFilter(), firefoxFilter(), tr("All files (*)") });
     dialog.selectNameFilter(filter);
     // Profiles live in hidden folders.
     dialog.setFilter(dialog.filter() | QDir::Hidden);
@@ -94,8 +104,8 @@ void FavoriteCommands::importFrom(const QString& fileName)
 
 void FavoriteCommands::exportFavorites()
 {
-    QFileDialog dialog(m_window.dialogParent(), QStringLiteral("Export Favorites"),
-        QDir::home().filePath(QStringLiteral("nelvox-favorites.html")), kHtmlFilter);
+    QFileDialog dialog(m_window.dialogParent(), tr("Export Favorites"),
+        QDir::home().filePath(QStringLiteral("nelvox-favorites.html")), htmlFilter());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("html"));
     if (m_window.execHoldingTicks(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())

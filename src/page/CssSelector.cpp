@@ -2,6 +2,8 @@
 // browsers match.
 #include "page/CssSelector.h"
 
+#include <QCoreApplication>
+
 #include <optional>
 
 namespace {
@@ -144,7 +146,9 @@ private:
         const qsizetype start = m_at++;
         const qsizetype end = m_css.indexOf(quote, m_at);
         if (end < 0)
-            throw CssProblem { QStringLiteral("The quote at character %1 is not closed.").arg(start + 1) };
+            throw CssProblem {
+                QCoreApplication::translate("CssSelector", "The quote at character %1 is not closed.").arg(start + 1)
+            };
         m_at = end + 1;
         return m_css.mid(start + 1, end - start - 1);
     }
@@ -173,8 +177,12 @@ private:
     [[noreturn]] void unexpected() const
     {
         if (atEnd())
-            throw CssProblem { QStringLiteral("The selector ends too early, after character %1.").arg(m_css.size()) };
-        throw CssProblem { QStringLiteral("Unexpected \"%1\" at character %2.").arg(peek()).arg(m_at + 1) };
+            throw CssProblem { QCoreApplication::translate(
+                "CssSelector", "The selector ends too early, after character %1.")
+                                   .arg(m_css.size()) };
+        throw CssProblem {
+            QCoreApplication::translate("CssSelector", "Unexpected \"%1\" at character %2.").arg(peek()).arg(m_at + 1)
+        };
     }
 
     const QString& m_css;

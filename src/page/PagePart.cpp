@@ -2,6 +2,8 @@
 // libxml2's.
 #include "page/PagePart.h"
 
+#include <QCoreApplication>
+
 #include "page/CssSelector.h"
 
 #include <libxml/xpath.h>
@@ -52,7 +54,7 @@ QString xpathErrorMessage(int code)
         "Operation limit exceeded", "Recursion limit exceeded" };
     const int index = code - XML_XPATH_EXPRESSION_OK;
     if (index < 0 || index >= int(std::size(messages)))
-        return QStringLiteral("XPath error %1").arg(code);
+        return QCoreApplication::translate("PagePart", "XPath error %1").arg(code);
     return QString::fromLatin1(messages[index]);
 }
 
@@ -75,17 +77,17 @@ struct XPathError {
     QString describe(const QString& expression, const QByteArray& utf8, bool compiled) const
     {
         if (code == 0)
-            return QStringLiteral("XPath: the expression cannot be evaluated.");
+            return QCoreApplication::translate("PagePart", "XPath: the expression cannot be evaluated.");
         const QString message = xpathErrorMessage(code);
         if (compiled)
-            return QStringLiteral("XPath: %1.").arg(message);
+            return QCoreApplication::translate("PagePart", "XPath: %1.").arg(message);
         if (at < 0 || at >= utf8.size())
-            return QStringLiteral("XPath: %1 at the end of the expression.").arg(message);
+            return QCoreApplication::translate("PagePart", "XPath: %1 at the end of the expression.").arg(message);
         qsizetype leading = 0;
         while (leading < expression.size() && expression.at(leading).isSpace())
             ++leading;
         const qsizetype character = leading + QString::fromUtf8(utf8.left(at)).size() + 1;
-        return QStringLiteral("XPath: %1 at character %2.").arg(message).arg(character);
+        return QCoreApplication::translate("PagePart", "XPath: %1 at character %2.").arg(message).arg(character);
     }
 };
 
@@ -95,13 +97,13 @@ QString typeInWords(xmlXPathObjectType type)
 {
     switch (type) {
     case XPATH_BOOLEAN:
-        return QStringLiteral("true or false");
+        return QCoreApplication::translate("PagePart", "true or false");
     case XPATH_NUMBER:
-        return QStringLiteral("a number");
+        return QCoreApplication::translate("PagePart", "a number");
     case XPATH_STRING:
-        return QStringLiteral("a text");
+        return QCoreApplication::translate("PagePart", "a text");
     default:
-        return QStringLiteral("no elements");
+        return QCoreApplication::translate("PagePart", "no elements");
     }
 }
 
@@ -167,7 +169,8 @@ PartNodes FindPart(xmlDoc* document, const QString& part, QDeadlineTimer deadlin
     }
     if (result->type != XPATH_NODESET) {
         found.problem
-            = QStringLiteral("The XPath expression gives %1, not a part of the page.").arg(typeInWords(result->type));
+            = QCoreApplication::translate("PagePart", "The XPath expression gives %1, not a part of the page.")
+                  .arg(typeInWords(result->type));
         return found;
     }
     if (const xmlNodeSet* nodes = result->nodesetval) {

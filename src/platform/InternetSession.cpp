@@ -7,6 +7,8 @@
 #include <array>
 #include <mutex>
 
+#include <QCoreApplication>
+
 namespace {
 
 class CurlLibrary {
@@ -45,7 +47,7 @@ public:
     {
         if (m_init != CURLE_OK)
             return QString::fromUtf8(curl_easy_strerror(m_init));
-        return QStringLiteral("the connection cache cannot be set up");
+        return QCoreApplication::translate("InternetSession", "the connection cache cannot be set up");
     }
 
 private:
@@ -79,9 +81,9 @@ CurlLibrary& curlLibrary()
 
 InternetSession::InternetSession(bool refused)
 {
-    const QString operation = QStringLiteral("Cannot start an internet session: %1");
+    const QString operation = QCoreApplication::translate("InternetSession", "Cannot start an internet session: %1");
     if (refused)
-        throw InternetError(operation.arg(QStringLiteral("the system refused it")));
+        throw InternetError(operation.arg(QCoreApplication::translate("InternetSession", "the system refused it")));
     m_share = curlLibrary().share();
     if (!m_share)
         throw InternetError(operation.arg(curlLibrary().failure()));

@@ -4,6 +4,7 @@
 
 #include "platform/NelvoxError.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 #include <QSocketNotifier>
 
@@ -31,7 +32,8 @@ SocketLoop::SocketLoop(QObject* parent)
     , m_multi(curl_multi_init())
 {
     if (!m_multi)
-        throw InternetError(QStringLiteral("Cannot start an internet session: out of memory"));
+        throw InternetError(
+            QCoreApplication::translate("InternetSession", "Cannot start an internet session: out of memory"));
     curl_multi_setopt(m_multi.get(), CURLMOPT_SOCKETFUNCTION, &SocketLoop::onSocket);
     curl_multi_setopt(m_multi.get(), CURLMOPT_SOCKETDATA, this);
     curl_multi_setopt(m_multi.get(), CURLMOPT_TIMERFUNCTION, &SocketLoop::onTimer);

@@ -7,6 +7,7 @@
 #include "platform/NelvoxError.h"
 #include "platform/TransferOptions.h"
 
+#include <QCoreApplication>
 #include <QList>
 
 namespace {
@@ -43,31 +44,32 @@ bool isHeader(QByteArrayView line, const char* name, QByteArray& value)
     return true;
 }
 
-// What went wrong, in the words a user reads in the favorite's tooltip.
+// What went wrong, in the words a user reads in the favorite's tooltip. The state file keeps
+// them in English; the list translates them when it shows them.
 QString reasonOf(CURLcode code)
 {
     switch (code) {
     case CURLE_COULDNT_RESOLVE_HOST:
-        return QStringLiteral("host not found");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("FailureReason", "host not found"));
     case CURLE_COULDNT_RESOLVE_PROXY:
-        return QStringLiteral("proxy not found");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("FailureReason", "proxy not found"));
     case CURLE_COULDNT_CONNECT:
-        return QStringLiteral("connection refused");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("FailureReason", "connection refused"));
     case CURLE_OPERATION_TIMEDOUT:
-        return QStringLiteral("timed out");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("FailureReason", "timed out"));
     case CURLE_PEER_FAILED_VERIFICATION:
-        return QStringLiteral("certificate not trusted");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("FailureReason", "certificate not trusted"));
     case CURLE_SSL_CONNECT_ERROR:
-        return QStringLiteral("secure connection failed");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("FailureReason", "secure connection failed"));
     case CURLE_TOO_MANY_REDIRECTS:
-        return QStringLiteral("too many redirects");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("FailureReason", "too many redirects"));
     case CURLE_FILESIZE_EXCEEDED:
-        return QStringLiteral("page too large");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("FailureReason", "page too large"));
     case CURLE_GOT_NOTHING:
-        return QStringLiteral("the server sent nothing");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("FailureReason", "the server sent nothing"));
     case CURLE_RECV_ERROR:
     case CURLE_PARTIAL_FILE:
-        return QStringLiteral("connection lost in the middle of the page");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("FailureReason", "connection lost in the middle of the page"));
     default:
         return QString::fromUtf8(curl_easy_strerror(code));
     }
@@ -245,7 +247,7 @@ TransferResult Transfer::result(CURLcode code) const
     ended.outcome = !m_answered ? Outcome::Failed : fileCreated ? Outcome::Incomplete : Outcome::FileNotCreated;
     if (!m_writeFailure.isEmpty()) {
         ended.detail = m_writeFailure;
-        ended.message = QStringLiteral("the page could not be written");
+        ended.message = QString::fromLatin1(QT_TRANSLATE_NOOP("FailureReason", "the page could not be written"));
     } else if (m_tooLarge || code == CURLE_FILESIZE_EXCEEDED) {
         // A page that announces a length over the limit fails before it answers; its reason
         // names the limit all the same.
@@ -257,7 +259,9 @@ TransferResult Transfer::result(CURLcode code) const
             = m_errorText[0] != '\0' ? QString::fromUtf8(m_errorText) : QString::fromUtf8(curl_easy_strerror(code));
         ended.detail = QStringLiteral("Cannot %1 %2: %3")
                            .arg(m_answered ? QStringLiteral("read") : QStringLiteral("open"), m_address, reason);
-        ended.message = code == CURLE_OK ? QStringLiteral("the page could not be written") : reasonOf(code);
+        ended.message = code == CURLE_OK
+            ? QString::fromLatin1(QT_TRANSLATE_NOOP("FailureReason", "the page could not be written"))
+            : reasonOf(code);
     }
     return ended;
 }

@@ -8,6 +8,7 @@
 #include "store/FavoritesList.h"
 #include "store/Frequency.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -19,7 +20,8 @@ namespace {
 
 [[noreturn]] void fail(const QString& fileName, const QString& reason)
 {
-    throw FileError(QStringLiteral("Cannot read the bookmarks in \"%1\": %2").arg(fileName, reason));
+    throw FileError(
+        QCoreApplication::translate("Bookmarks", "Cannot read the bookmarks in \"%1\": %2").arg(fileName, reason));
 }
 
 // A folder or link title as a reader sees it: runs of white space as one blank, and a title of
@@ -74,7 +76,8 @@ BookmarkTree ReadBookmarks(const QString& fileName)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        fail(fileName, QStringLiteral("the file cannot be opened (%1).").arg(file.errorString()));
+        fail(fileName,
+            QCoreApplication::translate("Bookmarks", "the file cannot be opened (%1).").arg(file.errorString()));
     const QByteArray start = file.peek(4096);
     BookmarkTree tree;
     if (start.startsWith(QByteArrayLiteral("SQLite format 3\0"))) {
@@ -83,7 +86,8 @@ BookmarkTree ReadBookmarks(const QString& fileName)
     } else {
         const QByteArray bytes = file.readAll();
         if (file.error() != QFileDevice::NoError)
-            fail(fileName, QStringLiteral("the file cannot be read (%1).").arg(file.errorString()));
+            fail(fileName,
+                QCoreApplication::translate("Bookmarks", "the file cannot be read (%1).").arg(file.errorString()));
         const QByteArray head = start.trimmed();
         if (head.startsWith('{'))
             tree = ReadChromiumBookmarks(bytes, fileName);
@@ -91,12 +95,13 @@ BookmarkTree ReadBookmarks(const QString& fileName)
             tree = ReadBookmarksHtml(bytes);
         else
             fail(fileName,
-                QStringLiteral("it is not a bookmarks file. Nelvox reads the bookmarks HTML file that browsers "
-                               "export, Chromium's and Google Chrome's \"Bookmarks\" file and Firefox's "
-                               "\"places.sqlite\"."));
+                QCoreApplication::translate("Bookmarks",
+                    "it is not a bookmarks file. Nelvox reads the bookmarks HTML file that browsers "
+                    "export, Chromium's and Google Chrome's \"Bookmarks\" file and Firefox's "
+                    "\"places.sqlite\"."));
     }
     if (tree.linkCount() == 0)
-        fail(fileName, QStringLiteral("it holds no bookmarks."));
+        fail(fileName, QCoreApplication::translate("Bookmarks", "it holds no bookmarks."));
     return tree;
 }
 
@@ -111,13 +116,17 @@ BookmarkTree ReadChromiumBookmarks(const QByteArray& json, const QString& fileNa
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
     if (error.error == QJsonParseError::DeepNesting)
-        fail(fileName, QStringLiteral("its folders are nested deeper than Nelvox can read."));
+        fail(fileName, QCoreApplication::translate("Bookmarks", "its folders are nested deeper than Nelvox can read."));
     if (document.isNull())
         fail(fileName,
-            QStringLiteral("it is cut short or damaged (%1 at byte %2).").arg(error.errorString()).arg(error.offset));
+            QCoreApplication::translate("Bookmarks", "it is cut short or damaged (%1 at byte %2).")
+                .arg(error.errorString())
+                .arg(error.offset));
     const QJsonObject roots = document.object().value(QLatin1String("roots")).toObject();
     if (roots.isEmpty())
-        fail(fileName, QStringLiteral("it is a JSON file but not a Chromium or Google Chrome bookmarks file."));
+        fail(fileName,
+            QCoreApplication::translate(
+                "Bookmarks", "it is a JSON file but not a Chromium or Google Chrome bookmarks file."));
 
     BookmarkTree tree;
     // The entries still to be read, the next at the back, each with the tree folder it goes into:
@@ -152,11 +161,11 @@ QString BookmarkRefusal(const QString& address)
 {
     const QString scheme = AddressScheme(address);
     if (!scheme.isEmpty() && scheme != u"http" && scheme != u"https" && scheme != u"file")
-        return QStringLiteral("Not an http, https or file address");
+        return QCoreApplication::translate("Bookmarks", "Not an http, https or file address");
     if (address.isEmpty())
-        return QStringLiteral("No address");
+        return QCoreApplication::translate("Bookmarks", "No address");
     if (std::any_of(address.cbegin(), address.cend(), [](QChar c) { return c.isSpace(); }))
-        return QStringLiteral("The address contains a space");
+        return QCoreApplication::translate("Bookmarks", "The address contains a space");
     return {};
 }
 
@@ -187,5 +196,6 @@ QByteArray FavoritesAsBookmarks(const FavoritesList& list, qint64 exportTime)
 void ExportFavorites(const FavoritesList& list, const QString& fileName)
 {
     const QByteArray html = FavoritesAsBookmarks(list, Clock::GetCurrentTime().toSecsSinceEpoch());
-    WriteWholeFile(fileName, html, QStringLiteral("Cannot export the favorites to \"%1\": %2"));
+    WriteWholeFile(
+        fileName, html, QCoreApplication::translate("Bookmarks", "Cannot export the favorites to \"%1\": %2"));
 }

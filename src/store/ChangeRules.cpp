@@ -7,6 +7,7 @@
 #include "store/BlockFile.h"
 #include "store/FavoritesList.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -106,7 +107,8 @@ void ChangeRules::save(const FavoritesList& list, const QString& fileName) const
         }
         AppendLines(text, lines + found->otherLines);
     }
-    WriteWholeFile(fileName, text, QStringLiteral("Cannot save the rules of the favorites to \"%1\": %2"));
+    WriteWholeFile(fileName, text,
+        QCoreApplication::translate("ChangeRules", "Cannot save the rules of the favorites to \"%1\": %2"));
 }
 
 ChangeRule ChangeRules::rule(const QString& address) const

@@ -7,6 +7,7 @@
 #include "store/BlockFile.h"
 #include "store/FavoritesList.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 namespace {
@@ -114,7 +115,8 @@ void FavoriteStates::save(const FavoritesList& list, const QString& fileName) co
         add("known-text", QString(state.knownText).replace(u'\n', u' ').replace(u'\r', u' '));
         AppendLines(text, lines + state.otherLines);
     }
-    WriteWholeFile(fileName, text, QStringLiteral("Cannot save what the checks found to \"%1\": %2"));
+    WriteWholeFile(fileName, text,
+        QCoreApplication::translate("FavoriteStates", "Cannot save what the checks found to \"%1\": %2"));
 }
 
 const FavoriteState* FavoriteStates::find(const QString& address) const

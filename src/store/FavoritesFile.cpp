@@ -5,6 +5,7 @@
 #include "platform/NelvoxError.h"
 #include "store/FavoritesList.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -116,12 +117,13 @@ bool LoadFavorites(FavoritesList& list, const QString& fileName)
 void SaveFavorites(const FavoritesList& list, const QString& fileName)
 {
     const auto fail = [&fileName](const QString& reason) {
-        throw FileError(QStringLiteral("Cannot save the favorites to \"%1\": %2").arg(fileName, reason));
+        throw FileError(QCoreApplication::translate("FavoritesFile", "Cannot save the favorites to \"%1\": %2")
+                            .arg(fileName, reason));
     };
     // Replacing the file through a new one would slip past a read-only favorites file.
     const QFileInfo info(fileName);
     if (info.exists() && !info.isWritable())
-        fail(QStringLiteral("the file is read-only."));
+        fail(QCoreApplication::translate("FavoritesFile", "the file is read-only."));
 
     QByteArray text;
     text += QByteArray::number(list.count()) + "\r\n";
@@ -137,5 +139,6 @@ void SaveFavorites(const FavoritesList& list, const QString& fileName)
         text += "\r\n";
     }
 
-    WriteWholeFile(fileName, text, QStringLiteral("Cannot save the favorites to \"%1\": %2"));
+    WriteWholeFile(
+        fileName, text, QCoreApplication::translate("FavoritesFile", "Cannot save the favorites to \"%1\": %2"));
 }

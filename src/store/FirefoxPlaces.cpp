@@ -7,6 +7,7 @@
 #include "platform/NelvoxError.h"
 
 #include <QAtomicInt>
+#include <QCoreApplication>
 #include <QFile>
 #include <QHash>
 #include <QSet>
@@ -21,20 +22,21 @@ namespace {
 
 [[noreturn]] void fail(const QString& fileName, const QString& reason)
 {
-    throw FileError(QStringLiteral("Cannot read the bookmarks in \"%1\": %2").arg(fileName, reason));
+    throw FileError(
+        QCoreApplication::translate("Bookmarks", "Cannot read the bookmarks in \"%1\": %2").arg(fileName, reason));
 }
 
 // Firefox names its built-in folders by their guid and leaves their titles empty.
 QString rootTitle(const QString& guid, const QString& title)
 {
     if (guid == u"menu________")
-        return QStringLiteral("Bookmarks Menu");
+        return QCoreApplication::translate("Bookmarks", "Bookmarks Menu");
     if (guid == u"toolbar_____")
-        return QStringLiteral("Bookmarks Toolbar");
+        return QCoreApplication::translate("Bookmarks", "Bookmarks Toolbar");
     if (guid == u"unfiled_____")
-        return QStringLiteral("Other Bookmarks");
+        return QCoreApplication::translate("Bookmarks", "Other Bookmarks");
     if (guid == u"mobile______")
-        return QStringLiteral("Mobile Bookmarks");
+        return QCoreApplication::translate("Bookmarks", "Mobile Bookmarks");
     return title;
 }
 
@@ -73,16 +75,17 @@ BookmarkTree readTree(QSqlDatabase& database, const QString& fileName)
     if (query.exec(QStringLiteral("PRAGMA user_version")) && query.next())
         schema = query.value(0).toInt();
     else
-        fail(fileName, QStringLiteral("it is damaged (%1).").arg(query.lastError().text()));
+        fail(fileName, QCoreApplication::translate("Bookmarks", "it is damaged (%1).").arg(query.lastError().text()));
     if (!query.exec(QStringLiteral("SELECT b.id, b.parent, b.type, b.title, b.guid, p.url FROM moz_bookmarks b "
                                    "LEFT JOIN moz_places p ON p.id = b.fk ORDER BY b.parent, b.position"))) {
         const QString why = query.lastError().text();
         if (why.contains(QLatin1String("no such")))
             fail(fileName,
-                QStringLiteral("its tables are not those of Firefox's bookmarks (schema version %1: %2).")
+                QCoreApplication::translate(
+                    "Bookmarks", "its tables are not those of Firefox's bookmarks (schema version %1: %2).")
                     .arg(schema)
                     .arg(why));
-        fail(fileName, QStringLiteral("it is damaged (%1).").arg(why));
+        fail(fileName, QCoreApplication::translate("Bookmarks", "it is damaged (%1).").arg(why));
     }
     // The children of each folder in their order, and the folders that are no one's child.
     QHash<qint64, std::vector<qint64>> children;
@@ -97,7 +100,7 @@ BookmarkTree readTree(QSqlDatabase& database, const QString& fileName)
             children[parent].push_back(id);
     }
     if (query.lastError().isValid())
-        fail(fileName, QStringLiteral("it is damaged (%1).").arg(query.lastError().text()));
+        fail(fileName, QCoreApplication::translate("Bookmarks", "it is damaged (%1).").arg(query.lastError().text()));
 
     BookmarkTree tree;
     qint64 root = -1;
@@ -138,21 +141,29 @@ BookmarkTree readTree(QSqlDatabase& database, const QString& fileName)
 BookmarkTree ReadFirefoxPlaces(const QString& fileName)
 {
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE")))
-        fail(fileName, QStringLiteral("Qt's SQLite driver is not installed (Debian: libqt6sql6-sqlite)."));
+        fail(fileName,
+            QCoreApplication::translate(
+                "Bookmarks", "Qt's SQLite driver is not installed (Debian: libqt6sql6-sqlite)."));
     QTemporaryDir folder;
     const QString copy = folder.filePath(QStringLiteral("places.sqlite"));
     QFile original(fileName);
     if (!folder.isValid() || !original.copy(copy))
-        fail(fileName, QStringLiteral("no copy of it could be made to read (%1).").arg(original.errorString()));
+        fail(fileName,
+            QCoreApplication::translate("Bookmarks", "no copy of it could be made to read (%1).")
+                .arg(original.errorString()));
     // The log holds what Firefox wrote last; without it those bookmarks would be missing.
     QFile log(fileName + QStringLiteral("-wal"));
     if (log.exists() && !log.copy(copy + QStringLiteral("-wal")))
-        fail(fileName, QStringLiteral("no copy of its log could be made to read (%1).").arg(log.errorString()));
+        fail(fileName,
+            QCoreApplication::translate("Bookmarks", "no copy of its log could be made to read (%1).")
+                .arg(log.errorString()));
 
     Connection connection;
     QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection.name());
     database.setDatabaseName(copy);
     if (!database.open())
-        fail(fileName, QStringLiteral("it cannot be opened as a database (%1).").arg(database.lastError().text()));
+        fail(fileName,
+            QCoreApplication::translate("Bookmarks", "it cannot be opened as a database (%1).")
+                .arg(database.lastError().text()));
     return readTree(database, fileName);
 }

@@ -1,7 +1,9 @@
 // The three dialogs in DejaVu Sans, the font a Debian desktop gives Qt, at the desktop's
-// size and at 1.25 times that size: every caption shows whole and no control covers another.
+// size and at 1.25 times that size, in English, German and French: every caption shows whole
+// and no control covers another.
 #include "app/CAboutDlg.h"
 #include "app/CNelvoxDlg.h"
+#include "app/Translators.h"
 #include "commands/CAddEditDlg.h"
 #include "support/TempWorkDir.h"
 
@@ -114,29 +116,33 @@ protected:
 TEST_F(Captions, ShowWholeInDejaVuSansAtTheDesktopSizeAndLarger)
 {
     const qreal desktopSize = m_original.pointSizeF() > 0 ? m_original.pointSizeF() : 10;
-    for (const qreal size : { desktopSize, desktopSize * 1.25 }) {
-        QFont font(QStringLiteral("DejaVu Sans"));
-        font.setPointSizeF(size);
-        QApplication::setFont(font);
-        ASSERT_EQ(QFontInfo(font).family(), QStringLiteral("DejaVu Sans")) << "fonts-dejavu-core is not installed";
+    for (const char* language : { "en", "de", "fr" })
+        for (const qreal size : { desktopSize, desktopSize * 1.25 }) {
+            const Translators translators { QLocale(QString::fromLatin1(language)) };
+            QFont font(QStringLiteral("DejaVu Sans"));
+            font.setPointSizeF(size);
+            QApplication::setFont(font);
+            ASSERT_EQ(QFontInfo(font).family(), QStringLiteral("DejaVu Sans")) << "fonts-dejavu-core is not installed";
 
-        const std::pair<const char*, std::function<std::unique_ptr<QWidget>()>> dialogs[] = {
-            { "About box", [] { return std::make_unique<CAboutDlg>(); } },
-            { "Add or Edit Favorite", [] { return std::make_unique<CAddEditDlg>(); } },
-            { "main window", [] { return std::make_unique<CNelvoxDlg>(); } },
-        };
-        for (const auto& [name, make] : dialogs) {
-            SCOPED_TRACE(std::string(name) + " at " + std::to_string(size) + " pt");
-            const std::unique_ptr<QWidget> dialog = make();
-            ASSERT_EQ(QFontInfo(dialog->font()).pointSizeF(), size) << "the dialog does not take the desktop's size";
-            expectWholeCaptions(dialog.get());
-            // The sizes the controls came to, for the record.
-            std::cout << name << " at " << size << " pt: " << dialog->width() << "x" << dialog->height() << ";";
-            for (QWidget* widget : dialog->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-                std::cout << " " << describe(widget) << ";";
-            std::cout << "\n";
+            const std::pair<const char*, std::function<std::unique_ptr<QWidget>()>> dialogs[] = {
+                { "About box", [] { return std::make_unique<CAboutDlg>(); } },
+                { "Add or Edit Favorite", [] { return std::make_unique<CAddEditDlg>(); } },
+                { "main window", [] { return std::make_unique<CNelvoxDlg>(); } },
+            };
+            for (const auto& [name, make] : dialogs) {
+                SCOPED_TRACE(std::string(name) + " at " + std::to_string(size) + " pt in " + language);
+                const std::unique_ptr<QWidget> dialog = make();
+                ASSERT_EQ(QFontInfo(dialog->font()).pointSizeF(), size)
+                    << "the dialog does not take the desktop's size";
+                expectWholeCaptions(dialog.get());
+                // The sizes the controls came to, for the record.
+                std::cout << name << " at " << size << " pt in " << language << ": " << dialog->width() << "x"
+                          << dialog->height() << ";";
+                for (QWidget* widget : dialog->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                    std::cout << " " << describe(widget) << ";";
+                std::cout << "\n";
+            }
         }
-    }
 }
 
 } // namespace

@@ -1,0 +1,221 @@
+// Every text a window shows goes through the translation files: under a pseudo-language that
+// marks each text the .ts files hold, no window shows a text without the mark. And the files
+// themselves are complete: no entry is unfinished, obsolete or vanished.
+#include "app/CAboutDlg.h"
+#include "app/CNelvoxDlg.h"
+#include "app/CSTI.h"
+#include "app/CheckProgressDlg.h"
+#include "app/Translators.h"
+#include "commands/CAddEditDlg.h"
+#include "commands/CImportDlg.h"
+#include "platform/Version.h"
+#include "store/Bookmarks.h"
+#include "store/FavoritesList.h"
+#include "support/TempWorkDir.h"
+#include "support/UrlRecorder.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QSet>
+#include <QTranslator>
+#include <QXmlStreamReader>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+const QString kMarkStart = QStringLiteral("⟦");
+
+QString tsFile(const char* language)
+{
+    return QStringLiteral(NELVOX_TRANSLATIONS_DIR "/nelvox_%1.ts").arg(QLatin1String(language));
+}
+
+// Answers every text of the .ts file with the text itself between ⟦ and ⟧.
+class PseudoTranslator : public QTranslator {
+public:
+    explicit PseudoTranslator(const QString& tsFileName)
+    {
+        QFile file(tsFileName);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << tsFileName.toStdString();
+        QXmlStreamReader xml(&file);
+        QString context;
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            if (xml.name() == u"name")
+                context = xml.readElementText();
+            else if (xml.name() == u"source")
+                m_texts.insert(context + u'\x1f' + xml.readElementText());
+        }
+        EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    }
+    bool isEmpty() const override { return m_texts.isEmpty(); }
+    QString translate(const char* context, const char* source, const char*, int) const override
+    {
+        const QString text = QString::fromUtf8(source);
+        if (!m_texts.contains(QString::fromUtf8(context) + u'\x1f' + text))
+            return {};
+        return kMarkStart + text + QStringLiteral("⟧");
+    }
+    int count() const { return int(m_texts.size()); }
+
+private:
+    QSet<QString> m_texts;
+};
+
+// What a user reads of one widget: its window's caption, tip, text, placeholder, items and headings.
+QStringList textsOf(QWidget* widget)
+{
+    QStringList texts { widget->toolTip() };
+    if (widget->isWindow())
+        texts << widget->windowTitle();
+    if (auto* label = qobject_cast<QLabel*>(widget))
+        texts << label->text();
+    if (auto* button = qobject_cast<QAbstractButton*>(widget))
+        texts << button->text();
+    if (auto* group = qobject_cast<QGroupBox*>(widget))
+        texts << group->title();
+    if (auto* edit = qobject_cast<QLineEdit*>(widget))
+        texts << edit->placeholderText();
+    if (auto* edit = qobject_cast<QPlainTextEdit*>(widget))
+        texts << edit->placeholderText();
+    if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+        for (int i = 0; i < combo->count(); ++i)
+            texts << combo->itemText(i);
+    }
+    if (auto* header = qobject_cast<QHeaderView*>(widget); header && header->model()) {
+        for (int i = 0; i < header->count(); ++i)
+            texts << header->model()->headerData(i, header->orientation()).toString();
+    }
+    for (QAction* action : widget->actions())
+        texts << action->text() << action->toolTip();
+    return texts;
+}
+
+// The texts of `window` and its children that carry no mark. Not texts: the program's own
+// caption ("Nelvox v1.0"), its name alone and a tool tip Qt made from an action's text.
+QStringList unmarkedTexts(QWidget* window)
+{
+    QStringList unmarked;
+    QList<QWidget*> widgets = window->findChildren<QWidget*>();
+    widgets.prepend(window);
+    for (QWidget* widget : widgets) {
+        for (const QString& text : textsOf(widget)) {
+            if (text.isEmpty() || text.contains(kMarkStart) || text == NelvoxCaption() || text == u"Nelvox")
+                continue;
+            unmarked << widget->metaObject()->className() + QStringLiteral(" ") + widget->objectName()
+                    + QStringLiteral(": \"") + text + u'"';
+        }
+    }
+    return unmarked;
+}
+
+using Translations = InTempDir;
+
+TEST_F(Translations, EveryTextOfEveryWindowIsMarkedForTranslation)
+{
+    PseudoTranslator pseudo(tsFile("de"));
+    ASSERT_GT(pseudo.count(), 100);
+    ASSERT_TRUE(QCoreApplication::installTranslator(&pseudo));
+    struct Remove {
+        QTranslator* translator;
+        ~Remove() { QCoreApplication::removeTranslator(translator); }
+    } remove { &pseudo };
+
+    WriteAll("nelvox.ini", "1\r\nhttp://a.example/ D07/09/04 05:03 PM YES\r\n");
+    FavoritesList favorites;
+    BookmarkTree tree;
+    const int folder = tree.addFolder(-1, QStringLiteral("Folder"));
+    tree.addLink(folder, QStringLiteral("Page"), QStringLiteral("http://b.example/"), QStringLiteral("W"));
+    tree.addLink(folder, QStringLiteral("Bad"), QStringLiteral("ftp://c.example/"));
+
+    const std::pair<const char*, std::function<std::unique_ptr<QWidget>()>> windows[] = {
+        { "main window", [] { return std::make_unique<CNelvoxDlg>(); } },
+        { "About box", [] { return std::make_unique<CAboutDlg>(); } },
+        { "Add or Edit Favorite", [] { return std::make_unique<CAddEditDlg>(); } },
+        { "Import Bookmarks", [&] { return std::make_unique<CImportDlg>(QStringLiteral("b.html"), tree, favorites); } },
+        { "Checking Favorites",
+            [] {
+                auto dialog = std::make_unique<CheckProgressDlg>(nullptr);
+                dialog->setProgress(3, 40);
+                return dialog;
+            } },
+    };
+    for (const auto& [name, make] : windows) {
+        SCOPED_TRACE(name);
+        const std::unique_ptr<QWidget> window = make();
+        const QStringList unmarked = unmarkedTexts(window.get());
+        EXPECT_TRUE(unmarked.isEmpty()) << "not marked for translation:\n" << unmarked.join(u'\n').toStdString();
+    }
+
+    // The tray icon's menu and its tips.
+    CSTI tray;
+    QStringList menu;
+    for (QAction* action : tray.contextMenu().actions()) {
+        if (!action->isSeparator() && !action->text().contains(kMarkStart))
+            menu << action->text();
+    }
+    EXPECT_TRUE(menu.isEmpty()) << "not marked in the tray icon's menu: " << menu.join(u' ').toStdString();
+    tray.SetChangedCount(3);
+    EXPECT_TRUE(tray.systemTrayIcon().toolTip().contains(kMarkStart)) << tray.systemTrayIcon().toolTip().toStdString();
+}
+
+TEST_F(Translations, TheHelpPageIsTheOneInTheLanguageOfTheTexts)
+{
+    for (const char* language : { "en", "de", "fr", "es" }) {
+        SCOPED_TRACE(language);
+        const Translators translators { QLocale(QString::fromLatin1(language)) };
+        UrlRecorder browser;
+        CNelvoxDlg window;
+        window.findChild<QAbstractButton*>(QStringLiteral("btnHelp"))->click();
+        ASSERT_EQ(browser.urls().size(), 1);
+        const bool own = translators.translated();
+        const QString page = browser.urls().first().toLocalFile();
+        EXPECT_TRUE(page.endsWith(
+            own ? QStringLiteral("/index.%1.html").arg(QLatin1String(language)) : QStringLiteral("/index.html")))
+            << page.toStdString();
+        EXPECT_TRUE(ReadAll(page).contains("<html lang=\"" + QByteArray(own ? language : "en") + "\">"));
+    }
+}
+
+TEST(TranslationFiles, HaveNoUnfinishedObsoleteOrVanishedEntry)
+{
+    for (const char* language : { "de", "fr" }) {
+        SCOPED_TRACE(language);
+        QFile file(tsFile(language));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        QXmlStreamReader xml(&file);
+        QString source;
+        int translations = 0;
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            if (xml.name() == u"source")
+                source = xml.readElementText();
+            if (xml.name() != u"translation")
+                continue;
+            ++translations;
+            const QString type = xml.attributes().value(QLatin1String("type")).toString();
+            EXPECT_TRUE(type.isEmpty()) << type.toStdString() << ": " << source.toStdString();
+            const QString text = xml.readElementText(QXmlStreamReader::IncludeChildElements);
+            EXPECT_FALSE(text.trimmed().isEmpty() && !source.trimmed().isEmpty()) << "empty: " << source.toStdString();
+        }
+        EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+        EXPECT_GT(translations, 100);
+    }
+}
+
+} // namespace
