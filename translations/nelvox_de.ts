@@ -336,20 +336,8 @@
         <translation>%1; %2 Kopien liegen dazwischen</translation>
     </message>
     <message>
-        <source>&amp;Latest copy, %1</source>
-        <translation>&amp;Neueste Kopie, %1</translation>
-    </message>
-    <message>
         <source>&amp;Earlier copy, %1</source>
         <translation>Frühere &amp;Kopie, %1</translation>
-    </message>
-    <message>
-        <source>Nelvox could not make a folder for the copy in &quot;%1&quot;.</source>
-        <translation>Nelvox konnte in „%1“ keinen Ordner für die Kopie anlegen.</translation>
-    </message>
-    <message>
-        <source>Nelvox could not write &quot;%1&quot;: %2</source>
-        <translation>Nelvox konnte „%1“ nicht schreiben: %2</translation>
     </message>
     <message>
         <source>Nelvox could not hand this copy to a web browser:
@@ -418,6 +406,10 @@
     <message>
         <source>    (ignored)</source>
         <translation>    (ignoriert)</translation>
+    </message>
+    <message>
+        <source>&amp;Later copy, %1</source>
+        <translation>&amp;Spätere Kopie, %1</translation>
     </message>
 </context>
 <context>
@@ -648,6 +640,17 @@
     </message>
 </context>
 <context>
+    <name>CopyFiles</name>
+    <message>
+        <source>Nelvox could not make a folder for the copy in &quot;%1&quot;.</source>
+        <translation>Nelvox konnte in „%1“ keinen Ordner für die Kopie anlegen.</translation>
+    </message>
+    <message>
+        <source>Nelvox could not write &quot;%1&quot;: %2</source>
+        <translation>Nelvox konnte „%1“ nicht schreiben: %2</translation>
+    </message>
+</context>
+<context>
     <name>CssSelector</name>
     <message>
         <source>The quote at character %1 is not closed.</source>
@@ -865,6 +868,53 @@ Die Seite wurde noch nicht abgerufen.</translation>
         <source>index.html</source>
         <comment>the file name of the help page in this language: index.&lt;language&gt;.html, or index.html for the English page</comment>
         <translation>index.de.html</translation>
+    </message>
+</context>
+<context>
+    <name>History</name>
+    <message>
+        <source>a copy in it cannot be read, and it is left as it is</source>
+        <translation>eine Kopie darin ist nicht lesbar; die Datei bleibt, wie sie ist</translation>
+    </message>
+    <message>
+        <source>Qt&apos;s SQLite driver is not installed</source>
+        <translation>der SQLite-Treiber von Qt ist nicht installiert</translation>
+    </message>
+    <message>
+        <source>it is not a history of Nelvox, and is left as it is</source>
+        <translation>sie ist kein Verlauf von Nelvox und bleibt, wie sie ist</translation>
+    </message>
+    <message>
+        <source>a newer version of Nelvox wrote it, and it is left as it is</source>
+        <translation>eine neuere Version von Nelvox hat sie geschrieben; sie bleibt, wie sie ist</translation>
+    </message>
+    <message>
+        <source>it is damaged, and is left as it is</source>
+        <translation>sie ist beschädigt und bleibt, wie sie ist</translation>
+    </message>
+    <message>
+        <source>another program keeps it locked</source>
+        <translation>ein anderes Programm hält sie gesperrt</translation>
+    </message>
+    <message>
+        <source>the disk is full</source>
+        <translation>der Datenträger ist voll</translation>
+    </message>
+    <message>
+        <source>it cannot be written (%1)</source>
+        <translation>sie kann nicht geschrieben werden (%1)</translation>
+    </message>
+    <message>
+        <source>it is damaged (%1), and is left as it is</source>
+        <translation>sie ist beschädigt (%1) und bleibt, wie sie ist</translation>
+    </message>
+    <message>
+        <source>it is not a database, and is left as it is</source>
+        <translation>sie ist keine Datenbank und bleibt, wie sie ist</translation>
+    </message>
+    <message>
+        <source>The history of the pages cannot be kept in &quot;%1&quot;: %2. The checks go on with the snapshots.</source>
+        <translation>Der Verlauf der Seiten kann nicht in „%1“ geführt werden: %2. Die Prüfungen gehen mit den Schnappschüssen weiter.</translation>
     </message>
 </context>
 <context>

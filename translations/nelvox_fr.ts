@@ -336,20 +336,8 @@
         <translation>%1&#xa0;; %2 copies les séparent</translation>
     </message>
     <message>
-        <source>&amp;Latest copy, %1</source>
-        <translation>&amp;Dernière copie, %1</translation>
-    </message>
-    <message>
         <source>&amp;Earlier copy, %1</source>
         <translation>&amp;Copie antérieure, %1</translation>
-    </message>
-    <message>
-        <source>Nelvox could not make a folder for the copy in &quot;%1&quot;.</source>
-        <translation>Nelvox n&apos;a pas pu créer de dossier pour la copie dans «&#xa0;%1&#xa0;».</translation>
-    </message>
-    <message>
-        <source>Nelvox could not write &quot;%1&quot;: %2</source>
-        <translation>Nelvox n&apos;a pas pu écrire «&#xa0;%1&#xa0;»&#xa0;: %2</translation>
     </message>
     <message>
         <source>Nelvox could not hand this copy to a web browser:
@@ -418,6 +406,10 @@
     <message>
         <source>    (ignored)</source>
         <translation>    (ignoré)</translation>
+    </message>
+    <message>
+        <source>&amp;Later copy, %1</source>
+        <translation>Copie &amp;postérieure, %1</translation>
     </message>
 </context>
 <context>
@@ -648,6 +640,17 @@
     </message>
 </context>
 <context>
+    <name>CopyFiles</name>
+    <message>
+        <source>Nelvox could not make a folder for the copy in &quot;%1&quot;.</source>
+        <translation>Nelvox n&apos;a pas pu créer de dossier pour la copie dans « %1 ».</translation>
+    </message>
+    <message>
+        <source>Nelvox could not write &quot;%1&quot;: %2</source>
+        <translation>Nelvox n&apos;a pas pu écrire « %1 » : %2</translation>
+    </message>
+</context>
+<context>
     <name>CssSelector</name>
     <message>
         <source>The quote at character %1 is not closed.</source>
@@ -865,6 +868,53 @@ La page n&apos;a pas encore été récupérée.</translation>
         <source>index.html</source>
         <comment>the file name of the help page in this language: index.&lt;language&gt;.html, or index.html for the English page</comment>
         <translation>index.fr.html</translation>
+    </message>
+</context>
+<context>
+    <name>History</name>
+    <message>
+        <source>a copy in it cannot be read, and it is left as it is</source>
+        <translation>une copie qu&apos;il contient est illisible, et il est laissé tel quel</translation>
+    </message>
+    <message>
+        <source>Qt&apos;s SQLite driver is not installed</source>
+        <translation>le pilote SQLite de Qt n&apos;est pas installé</translation>
+    </message>
+    <message>
+        <source>it is not a history of Nelvox, and is left as it is</source>
+        <translation>ce n&apos;est pas un historique de Nelvox, et il est laissé tel quel</translation>
+    </message>
+    <message>
+        <source>a newer version of Nelvox wrote it, and it is left as it is</source>
+        <translation>une version plus récente de Nelvox l&apos;a écrit, et il est laissé tel quel</translation>
+    </message>
+    <message>
+        <source>it is damaged, and is left as it is</source>
+        <translation>il est endommagé, et il est laissé tel quel</translation>
+    </message>
+    <message>
+        <source>another program keeps it locked</source>
+        <translation>un autre programme le garde verrouillé</translation>
+    </message>
+    <message>
+        <source>the disk is full</source>
+        <translation>le disque est plein</translation>
+    </message>
+    <message>
+        <source>it cannot be written (%1)</source>
+        <translation>il ne peut pas être écrit (%1)</translation>
+    </message>
+    <message>
+        <source>it is damaged (%1), and is left as it is</source>
+        <translation>il est endommagé (%1), et il est laissé tel quel</translation>
+    </message>
+    <message>
+        <source>it is not a database, and is left as it is</source>
+        <translation>ce n&apos;est pas une base de données, et il est laissé tel quel</translation>
+    </message>
+    <message>
+        <source>The history of the pages cannot be kept in &quot;%1&quot;: %2. The checks go on with the snapshots.</source>
+        <translation>L&apos;historique des pages ne peut pas être tenu dans « %1 » : %2. Les vérifications continuent avec les instantanés.</translation>
     </message>
 </context>
 <context>
