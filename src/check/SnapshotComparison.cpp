@@ -1,9 +1,9 @@
 // Reading a check's two copies and judging them by their text.
 #include "check/SnapshotComparison.h"
 
+#include "check/PageChanges.h"
 #include "platform/Files.h"
 #include "platform/NelvoxError.h"
-#include "check/PageChanges.h"
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
@@ -152,6 +152,63 @@ SnapshotComparison CompareWithSnapshot(const QString& snapshot, const QString& d
     return comparison;
 }
 
+ChangeRule WithLearned(ChangeRule rule, const QStringList& lines, const QStringList& links)
+{
+    const auto learn = [](QStringList& learned, const QStringList& shapes) {
+        for (const QString& shape : shapes) {
+            if (learned.size() < kMostLearned && IsValidShape(shape) && !learned.contains(shape))
+                learned << shape;
+        }
+    };
+    learn(rule.learnedLines, lines);
+    learn(rule.learnedLinks, links);
+    return rule;
+}
+
+SnapshotComparison CompareWithSecondLoad(const QString& snapshot, const QString& download, const QString& second,
+    const ChangeRule& rule, const std::atomic<bool>* cancelled)
+{
+    const auto stopped = [cancelled] { return cancelled && cancelled->load(std::memory_order_relaxed); };
+    SnapshotComparison comparison;
+    try {
+        Copy downloadFile(download, QStringLiteral("download"));
+        Copy snapshotFile(snapshot, QStringLiteral("snapshot"));
+        Copy secondFile(second, QStringLiteral("download"));
+        if (downloadFile.tooLarge() || snapshotFile.tooLarge() || secondFile.tooLarge() || stopped())
+            return CompareWithSnapshot(snapshot, download, rule, std::nullopt, cancelled);
+        const QByteArray downloadBytes = downloadFile.readAll();
+        const QByteArray snapshotBytes = snapshotFile.readAll();
+        const QByteArray secondBytes = secondFile.readAll();
+        const QDeadlineTimer deadline(PageDiff::kTimeBudget);
+        const RuleText downloadText = ReadRuleText(downloadBytes, rule, deadline);
+        const RuleText secondText = ReadRuleText(secondBytes, rule, deadline);
+        const RuleText snapshotText = ReadRuleText(snapshotBytes, rule, deadline);
+        using Status = RuleText::Status;
+        if (downloadText.status != Status::Read || secondText.status != Status::Read
+            || snapshotText.status != Status::Read || stopped())
+            return CompareWithSnapshot(snapshot, download, rule, std::nullopt, cancelled);
+        const SelfChangingShapes found = FindSelfChanging(downloadText, secondText, rule);
+        // This check leaves out all that changed by itself, a shape the rule cannot hold too.
+        ChangeRule thisCheck = rule;
+        thisCheck.learnedLines += found.lines;
+        thisCheck.learnedLinks += found.links;
+        const ChangeRule learned = WithLearned(rule, found.lines, found.links);
+        comparison.sameBytes = downloadBytes == snapshotBytes;
+        comparison.judgement
+            = JudgeDownload(thisCheck, PageCopy { snapshotFile.length(), DigestText(snapshotText, thisCheck) },
+                PageCopy { downloadFile.length(), DigestText(downloadText, thisCheck) });
+        const bool changed = comparison.judgement.verdict == Verdict::Changed;
+        comparison.known = changed
+            ? KnownSnapshot { hashOf(downloadBytes), learned, DigestText(downloadText, learned) }
+            : KnownSnapshot { hashOf(snapshotBytes), learned, DigestText(snapshotText, learned) };
+        if (!(learned == rule))
+            comparison.learned = learned;
+    } catch (const FileError& error) {
+        comparison.failure = error.message();
+    }
+    return comparison;
+}
+
 namespace {
 
 const char* const kStatusNames[] = { "read", "too-large", "part-missing" };
@@ -161,8 +218,11 @@ const char* const kStatusNames[] = { "read", "too-large", "part-missing" };
 QString ruleDigest(const ChangeRule& rule)
 {
     QCryptographicHash hash(QCryptographicHash::Sha1);
-    const QStringList fields { QString::number(static_cast<int>(rule.kind)), QString::number(rule.linkAddresses),
+    QStringList fields { QString::number(static_cast<int>(rule.kind)), QString::number(rule.linkAddresses),
         QString::number(rule.ignoreNumbers), rule.ignoreLines.join(u'\n'), rule.part };
+    // Rules without the option keep the digest of every earlier start.
+    if (rule.ignoreSelfChanging)
+        fields << QStringLiteral("self-changing") << rule.learnedLines.join(u'\n') << rule.learnedLinks.join(u'\n');
     hash.addData(fields.join(QChar(0)).toUtf8());
     return QString::fromLatin1(hash.result().toHex());
 }
