@@ -17,6 +17,7 @@
 #include "support/ScopedClock.h"
 #include "support/TempWorkDir.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -26,6 +27,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 
 #include <fcntl.h>
@@ -79,6 +81,7 @@ protected:
         CheckRun run(m_list, m_options);
         run.setStates(states);
         run.setRules(&m_rules);
+        run.setLearnedRules(&m_rules);
         run.setKnownSnapshots(&m_known);
         for (int row : rows)
             run.addCheck(row);
@@ -684,6 +687,109 @@ TEST_F(CheckRunTest, StopEndsTheRunOnceTheComparisonsUnderWayHaveEnded)
         }
     }
     EXPECT_EQ(changed, run.done()) << "a comparison after Stop was applied";
+    EXPECT_TRUE(leftoverDownloads().isEmpty()) << leftoverDownloads().join(' ').toStdString();
+}
+
+// A page as a live site serves it: a view counter, a session token, an advertisement and the
+// token of a link differ at every load; the relative time and the price only when the test
+// says.
+struct LivePage {
+    std::atomic<int> loads { 0 };
+    std::atomic<int> minutes { 9 };
+    // From this load on the price is another.
+    std::atomic<int> newPriceFrom { 1'000 };
+
+    QByteArray operator()()
+    {
+        const int load = ++loads;
+        static const char* const ads[] = { "garden tools on sale", "rain boots for all", "seed packs half price" };
+        const QByteArray token
+            = "a1" + QCryptographicHash::hash(QByteArray::number(load), QCryptographicHash::Md5).toHex().left(12);
+        return "<html><body><h1>Spring planting</h1>\n<p>Bean packs cost "
+            + QByteArray(load >= newPriceFrom ? "$5.95" : "$4.95") + " each.</p>\n<p>Updated "
+            + QByteArray::number(minutes.load()) + " minutes ago</p>\n<p>" + QByteArray::number(8'000 + 37 * load)
+            + " views</p>\n<p>Session " + token + "</p>\n<p>Sponsored: " + ads[load % 3]
+            + "</p>\n<p><a href=\"/news?t=" + token + "\">Garden news</a></p>\n</body></html>\n";
+    }
+};
+
+TEST_F(CheckRunTest, WhatChangesByItselfIsLearnedFromASecondLoadAndAPriceStillCounts)
+{
+    m_options.secondLoadDelay = 1ms;
+    LivePage noisyPage, pricedPage, plainPage;
+    m_server.setGeneratedPage("/noisy", [&] { return noisyPage(); });
+    m_server.setGeneratedPage("/priced", [&] { return pricedPage(); });
+    m_server.setGeneratedPage("/plain", [&] { return plainPage(); });
+    const int noisy = addRow("/noisy");
+    const int priced = addRow("/priced");
+    const int plain = addRow("/plain");
+    ChangeRule selfChanging = kPageText;
+    selfChanging.ignoreSelfChanging = true;
+    m_rules.setRule(address(noisy), selfChanging);
+    m_rules.setRule(address(priced), selfChanging);
+    m_rules.setRule(address(plain), kPageText);
+    for (const int row : { noisy, priced, plain })
+        snapshotAsServed(row);
+    pricedPage.newPriceFrom = 2;
+    const QByteArray noisySnapshot = ReadAll(snapshot(noisy));
+
+    EXPECT_TRUE(check({ noisy, priced, plain }));
+    EXPECT_EQ(m_list.text(noisy, FavoritesList::Changed), "") << "the page only changed by itself";
+    EXPECT_EQ(ReadAll(snapshot(noisy)), noisySnapshot);
+    EXPECT_EQ(m_list.text(priced, FavoritesList::Changed), "YES") << "the price changed";
+    EXPECT_TRUE(ReadAll(snapshot(priced)).contains("$5.95"));
+    EXPECT_EQ(m_list.text(plain, FavoritesList::Changed), "YES") << "Page text without the option counts it all";
+    EXPECT_EQ(m_server.requestCount("/noisy"), 3) << "one snapshot, one check and its second load";
+    EXPECT_EQ(m_server.requestCount("/plain"), 2) << "a second load without the option";
+    const ChangeRule learned = m_rules.rule(address(noisy));
+    EXPECT_EQ(learned.learnedLines, QStringList({ "# views", "Session #", "Sponsored: *" }));
+    EXPECT_EQ(learned.learnedLinks, QStringList({ "/news?t=#" }));
+    EXPECT_EQ(m_rules.rule(address(priced)).learnedLines, learned.learnedLines);
+
+    // What was learned needs no second load; a relative time moved on is no change.
+    for (LivePage* page : { &noisyPage, &pricedPage })
+        page->minutes = 15;
+    EXPECT_FALSE(check({ noisy, priced }));
+    EXPECT_EQ(m_server.requestCount("/noisy"), 4);
+    EXPECT_EQ(m_server.requestCount("/priced"), 4);
+    EXPECT_TRUE(leftoverDownloads().isEmpty()) << leftoverDownloads().join(' ').toStdString();
+}
+
+TEST_F(CheckRunTest, WithoutASecondLoadTheFirstVerdictStandsAndARandomPageEndsWithOne)
+{
+    m_options.secondLoadDelay = 1ms;
+    ChangeRule selfChanging = kPageText;
+    selfChanging.ignoreSelfChanging = true;
+    // Every line of a random page changes at every load.
+    const int random = addRow("/random");
+    std::atomic<int> loads { 0 };
+    m_server.setGeneratedPage("/random", [&] {
+        QByteArray page;
+        for (int line = 0; line < 300; ++line)
+            page += "<p>" + QByteArray::number(++loads * 7919 % 104729, 36) + " zq" + QByteArray::number(loads)
+                + "</p>\n";
+        return page;
+    });
+    // The second load finds the server asking to be left alone.
+    const int refused = addRow("/refused");
+    m_server.setPage("/refused", "<p>$4.95</p>\n");
+    for (const int row : { refused, random }) {
+        m_rules.setRule(address(row), selfChanging);
+        snapshotAsServed(row);
+    }
+    FavoriteStates states;
+    for (const int check : { 1, 2 }) {
+        this->check({ random }, &states);
+        EXPECT_EQ(states.at(address(random)).outcome, FavoriteState::Outcome::Changed) << "check " << check;
+        EXPECT_EQ(m_server.requestCount("/random"), 1 + 2 * check);
+        EXPECT_EQ(m_rules.rule(address(random)).learnedLines.size(), kMostLearned) << "check " << check;
+    }
+    m_server.setPages("/refused", { { 200, "<p>$5.95</p>\n" }, { 503, "busy" } }, { { "Retry-After", "3600" } });
+    check({ refused }, &states);
+    EXPECT_EQ(m_list.text(refused, FavoritesList::Changed), "YES") << "the first load's verdict";
+    EXPECT_EQ(states.at(address(refused)).outcome, FavoriteState::Outcome::Changed);
+    EXPECT_EQ(m_server.requestCount("/refused"), 3);
+    EXPECT_TRUE(m_rules.rule(address(refused)).learnedLines.isEmpty());
     EXPECT_TRUE(leftoverDownloads().isEmpty()) << leftoverDownloads().join(' ').toStdString();
 }
 
