@@ -8,6 +8,7 @@
 #include "check/SnapshotComparison.h"
 #include "check/SnapshotName.h"
 #include "check/SnapshotReplace.h"
+#include "history/HistoryDatabase.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "platform/NelvoxError.h"
@@ -259,7 +260,9 @@ void CheckRun::onSecondLoadFinished(int index, const TransferPool::Result& resul
 {
     CheckJob& job = m_jobs[static_cast<size_t>(index)];
     if (result.isDownloaded()) {
-        m_comparisons.add({ index, job.snapshot, job.file, job.rule, job.secondFile });
+        // The history of the checks is read where there is one.
+        const QString history = m_history ? QString::fromLatin1(kHistoryFileName) : QString();
+        m_comparisons.add({ index, job.snapshot, job.file, job.rule, { job.secondFile, history, job.address } });
         m_comparisons.start();
         return;
     }

@@ -68,7 +68,7 @@ void ComparisonQueue::start()
             QString download;
             ChangeRule rule;
             std::optional<KnownSnapshot> known;
-            QString second;
+            SecondLoad second;
         };
         std::vector<Input> inputs;
         for (auto next = m_waiting.begin(); batch->checks.size() < share && next != m_waiting.end();) {
@@ -100,7 +100,7 @@ void ComparisonQueue::start()
             for (const Input& input : inputs) {
                 if (cancelled->load(std::memory_order_relaxed))
                     break;
-                results.append(input.second.isEmpty()
+                results.append(input.second.file.isEmpty()
                         ? CompareWithSnapshot(input.snapshot, input.download, input.rule, input.known, cancelled.get())
                         : CompareWithSecondLoad(
                             input.snapshot, input.download, input.second, input.rule, cancelled.get()));

@@ -25,7 +25,7 @@ public:
         QString download;
         ChangeRule rule;
         // A second load of the page, when there is one (see CompareWithSecondLoad).
-        QString second {};
+        SecondLoad second {};
     };
 
     explicit ComparisonQueue(QObject* parent = nullptr);

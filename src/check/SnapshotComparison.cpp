@@ -2,12 +2,16 @@
 #include "check/SnapshotComparison.h"
 
 #include "check/PageChanges.h"
+#include "history/HistoryDatabase.h"
 #include "platform/Files.h"
 #include "platform/NelvoxError.h"
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
 
 namespace {
 
@@ -165,7 +169,35 @@ ChangeRule WithLearned(ChangeRule rule, const QStringList& lines, const QStringL
     return rule;
 }
 
-SnapshotComparison CompareWithSecondLoad(const QString& snapshot, const QString& download, const QString& second,
+namespace {
+
+// The latest copies of `address` in the history, the oldest first, with `newest` after them;
+// none when the history cannot be read.
+QList<RuleText> historyCopies(
+    const SecondLoad& second, const RuleText& newest, const ChangeRule& rule, const QDeadlineTimer& deadline)
+{
+    QList<RuleText> copies;
+    if (second.history.isEmpty() || QFileInfo(second.history).size() == 0)
+        return copies;
+    try {
+        HistoryDatabase history(second.history);
+        history.open();
+        const QList<HistoryCopy> kept = history.copies(second.address);
+        for (qsizetype at = std::min<qsizetype>(kCounterCopies, kept.size()) - 1; at >= 0; --at) {
+            if (const std::optional<QByteArray> page = history.read(kept[at].id))
+                copies << ReadRuleText(*page, rule, deadline);
+        }
+    } catch (const NelvoxError&) {
+        // The second load alone decides.
+        return {};
+    }
+    copies << newest;
+    return copies;
+}
+
+} // namespace
+
+SnapshotComparison CompareWithSecondLoad(const QString& snapshot, const QString& download, const SecondLoad& second,
     const ChangeRule& rule, const std::atomic<bool>* cancelled)
 {
     const auto stopped = [cancelled] { return cancelled && cancelled->load(std::memory_order_relaxed); };
@@ -173,7 +205,7 @@ SnapshotComparison CompareWithSecondLoad(const QString& snapshot, const QString&
     try {
         Copy downloadFile(download, QStringLiteral("download"));
         Copy snapshotFile(snapshot, QStringLiteral("snapshot"));
-        Copy secondFile(second, QStringLiteral("download"));
+        Copy secondFile(second.file, QStringLiteral("download"));
         if (downloadFile.tooLarge() || snapshotFile.tooLarge() || secondFile.tooLarge() || stopped())
             return CompareWithSnapshot(snapshot, download, rule, std::nullopt, cancelled);
         const QByteArray downloadBytes = downloadFile.readAll();
@@ -187,7 +219,16 @@ SnapshotComparison CompareWithSecondLoad(const QString& snapshot, const QString&
         if (downloadText.status != Status::Read || secondText.status != Status::Read
             || snapshotText.status != Status::Read || stopped())
             return CompareWithSnapshot(snapshot, download, rule, std::nullopt, cancelled);
-        const SelfChangingShapes found = FindSelfChanging(downloadText, secondText, rule);
+        SelfChangingShapes found = FindSelfChanging(downloadText, secondText, rule);
+        const QList<RuleText> copies = historyCopies(second, downloadText, rule, deadline);
+        if (copies.size() > kCounterCopies && std::all_of(copies.begin(), copies.end(), [](const RuleText& copy) {
+                return copy.status == RuleText::Status::Read;
+            })) {
+            for (const QString& counter : FindCounters(copies, rule)) {
+                if (!found.lines.contains(counter))
+                    found.lines << counter;
+            }
+        }
         // This check leaves out all that changed by itself, a shape the rule cannot hold too.
         ChangeRule thisCheck = rule;
         thisCheck.learnedLines += found.lines;

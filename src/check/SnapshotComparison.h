@@ -52,9 +52,18 @@ SnapshotComparison CompareWithSnapshot(const QString& snapshot, const QString& d
 // The same after the page was loaded a second time into `second`, a few seconds after
 // `download`, under a rule that ignores what changes by itself: what differs between the two
 // loads changes by itself and does not count, and its shapes are learned, as far as a rule
-// holds them (see kMostLearned). Copies whose text cannot be read are compared as above.
-SnapshotComparison CompareWithSecondLoad(const QString& snapshot, const QString& download, const QString& second,
+// holds them (see kMostLearned). So do the counters of the history in the file `history`,
+// when there is one: the lines whose numbers changed at each of the last copies of `address`
+// and the download (see FindCounters). Copies whose text cannot be read are compared as above.
+struct SecondLoad {
+    QString file;
+    QString history;
+    QString address;
+};
+SnapshotComparison CompareWithSecondLoad(const QString& snapshot, const QString& download, const SecondLoad& second,
     const ChangeRule& rule, const std::atomic<bool>* cancelled = nullptr);
+// The copies of the history a counter is found in, besides the download.
+inline constexpr int kCounterCopies = 3;
 
 // The most shapes of lines, and of links, a rule learns: a page of which every line changes at
 // every load would fill the rules file.

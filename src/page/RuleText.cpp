@@ -277,6 +277,41 @@ SelfChangingShapes FindSelfChanging(const RuleText& first, const RuleText& secon
     return found;
 }
 
+QStringList FindCounters(const QList<RuleText>& copies, const ChangeRule& rule)
+{
+    constexpr qsizetype kFewestCopies = 3;
+    if (copies.size() < kFewestCopies)
+        return {};
+    const CountedLines counting(rule);
+    // Each shape's line in each copy; an empty text where the shape is not once in the copy.
+    QHash<QString, QStringList> lines;
+    for (qsizetype copy = 0; copy < copies.size(); ++copy) {
+        QHash<QString, int> seen;
+        for (const RuleLine& line : copies[copy].lines) {
+            if (line.ignored || line.link || !hasDigit(line.text))
+                continue;
+            // A line the rule counts as a shape or a relative time already is no counter to find.
+            if (counting.of(line) != line.text)
+                continue;
+            const QString shape = MaskedShape(line.text);
+            QStringList& texts = lines[shape];
+            texts.resize(copies.size());
+            texts[copy] = ++seen[shape] == 1 ? line.text : QString();
+        }
+    }
+    QStringList counters;
+    for (auto shape = lines.cbegin(); shape != lines.cend(); ++shape) {
+        const QStringList& texts = shape.value();
+        bool counter = IsValidShape(shape.key());
+        for (qsizetype copy = 1; counter && copy < texts.size(); ++copy)
+            counter = !texts[copy].isEmpty() && !texts[copy - 1].isEmpty() && texts[copy] != texts[copy - 1];
+        if (counter)
+            counters << shape.key();
+    }
+    counters.sort();
+    return counters;
+}
+
 RuleText ReadRuleText(QByteArrayView page, const ChangeRule& rule, QDeadlineTimer deadline)
 {
     RuleText text;

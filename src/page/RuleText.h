@@ -52,6 +52,11 @@ struct SelfChangingShapes {
 // The lines that count under `rule` (see RuleText::counted) that are not the same on both loads.
 SelfChangingShapes FindSelfChanging(const RuleText& first, const RuleText& second, const ChangeRule& rule);
 
+// The shapes of the lines whose numbers changed from each copy to the next while the rest of
+// the line stayed: a counter. `copies` in the order they were taken, at least three; a line
+// counts only where its shape is once in every copy.
+QStringList FindCounters(const QList<RuleText>& copies, const ChangeRule& rule);
+
 // The line with its tokens and numbers masked: each word of 6 or more letters, digits, "_"
 // and "-" with a digit and a letter in it, and each run of digits (with "," "." or ":"
 // between them), becomes "#". "Updated 8,204 times" and "Updated 12,087 times" have one shape.

@@ -8,6 +8,8 @@
 #include "check/PageChanges.h"
 #include "check/SnapshotName.h"
 #include "check/SnapshotReplace.h"
+#include "history/HistoryDatabase.h"
+#include "history/HistoryRecorder.h"
 #include "platform/NetworkTesting.h"
 #include "platform/TransferPool.h"
 #include "store/ChangeRules.h"
@@ -791,6 +793,49 @@ TEST_F(CheckRunTest, WithoutASecondLoadTheFirstVerdictStandsAndARandomPageEndsWi
     EXPECT_EQ(m_server.requestCount("/refused"), 3);
     EXPECT_TRUE(m_rules.rule(address(refused)).learnedLines.isEmpty());
     EXPECT_TRUE(leftoverDownloads().isEmpty()) << leftoverDownloads().join(' ').toStdString();
+}
+
+TEST_F(CheckRunTest, ALineWhoseNumbersChangedAtEveryCopyOfTheHistoryIsACounter)
+{
+    m_options.secondLoadDelay = 1ms;
+    ChangeRule selfChanging = kPageText;
+    selfChanging.ignoreSelfChanging = true;
+    const auto page = [](int views, const char* price) {
+        return "<h1>Beans</h1><p>" + QByteArray::number(views) + " views</p><p>Price " + price + "</p>\n";
+    };
+    // The views moved on between checks, never between two loads.
+    const int counted = addRow("/counted");
+    const int alone = addRow("/alone");
+    const int priced = addRow("/priced");
+    {
+        HistoryDatabase history;
+        history.open();
+        for (const int row : { counted, priced }) {
+            for (const int copy : { 1, 2, 3 })
+                history.keep(
+                    { address(row), { page(100 * copy, "$4"), QDateTime::currentDateTimeUtc().addDays(copy - 4) } });
+        }
+    }
+    for (const int row : { counted, alone, priced }) {
+        m_rules.setRule(address(row), selfChanging);
+        WriteAll(snapshot(row), page(300, "$4"));
+    }
+    m_server.setPage("/counted", page(400, "$4"));
+    m_server.setPage("/alone", page(400, "$4"));
+    m_server.setPage("/priced", page(400, "$5"));
+    HistoryRecorder recorder;
+    CheckRun run(m_list, m_options);
+    run.setRules(&m_rules);
+    run.setLearnedRules(&m_rules);
+    run.setHistory(&recorder);
+    for (const int row : { counted, alone, priced })
+        run.addCheck(row);
+    RunToEnd(run);
+    EXPECT_EQ(m_list.text(counted, FavoritesList::Changed), "");
+    EXPECT_EQ(m_rules.rule(address(counted)).learnedLines, QStringList { "# views" });
+    EXPECT_EQ(m_list.text(alone, FavoritesList::Changed), "YES") << "no history to tell a counter by";
+    EXPECT_EQ(m_list.text(priced, FavoritesList::Changed), "YES") << "the price changed with the counter";
+    EXPECT_EQ(m_server.requestCount("/counted"), 2);
 }
 
 } // namespace
