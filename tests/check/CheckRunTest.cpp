@@ -811,9 +811,12 @@ TEST_F(CheckRunTest, ALineWhoseNumbersChangedAtEveryCopyOfTheHistoryIsACounter)
         HistoryDatabase history;
         history.open();
         for (const int row : { counted, priced }) {
-            for (const int copy : { 1, 2, 3 })
-                history.keep(
-                    { address(row), { page(100 * copy, "$4"), QDateTime::currentDateTimeUtc().addDays(copy - 4) } });
+            for (const int copy : { 1, 2, 3 }) {
+                HistoryEntry entry;
+                entry.address = address(row);
+                entry.page = { page(100 * copy, "$4"), QDateTime::currentDateTimeUtc().addDays(copy - 4) };
+                history.keep(entry);
+            }
         }
     }
     for (const int row : { counted, alone, priced }) {
