@@ -15,7 +15,7 @@ packages=(
 if [[ ${1:-} == --tests ]]; then
     packages+=(
         googletest libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev zlib1g-dev
-        xvfb xauth xfonts-base xdotool imagemagick trayer x11-utils faketime clang libclang-rt-14-dev
+        xvfb xauth xfonts-base xdotool xclip imagemagick trayer x11-utils faketime clang libclang-rt-14-dev
         desktop-file-utils appstream librsvg2-bin
         xfce4-panel xfconf dbus-x11 dbus-bin dbus-daemon
         curl

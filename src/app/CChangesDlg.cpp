@@ -2,13 +2,15 @@
 #include "app/CChangesDlg.h"
 
 #include "check/ChangeRule.h"
+#include "check/CopyFiles.h"
 #include "platform/Clock.h"
+#include "platform/Files.h"
+#include "platform/NelvoxError.h"
 #include "platform/Version.h"
 
 #include "ui_CChangesDlg.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
@@ -16,12 +18,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
-#include <QPointer>
 #include <QPushButton>
-#include <QRegularExpression>
-#include <QSaveFile>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QUrl>
@@ -59,36 +57,6 @@ QString ruleText(const ChangeRule& rule)
     if (!rule.part.isEmpty())
         parts << CChangesDlg::tr("only the part %1 counts").arg(rule.part);
     return parts.join(CChangesDlg::tr("; ", "between the parts of a rule")) + CChangesDlg::tr(".", "after a rule");
-}
-
-// The page with a base address, so that its pictures and styles come from the site while it
-// is opened from a file.
-QByteArray withBaseAddress(const QByteArray& page, const QString& address)
-{
-    static const QRegularExpression base(QStringLiteral("<base[\\s>]"), QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression head(
-        QStringLiteral("<head(\\s[^>]*)?>"), QRegularExpression::CaseInsensitiveOption);
-    const QString start = QString::fromLatin1(page.left(64 * 1024));
-    if (base.match(start).hasMatch())
-        return page;
-    const QByteArray tag = "<base href=\"" + address.toHtmlEscaped().toUtf8() + "\">";
-    const QRegularExpressionMatch opening = head.match(start);
-    QByteArray opened = page;
-    return opening.hasMatch() ? opened.insert(opening.capturedEnd(), tag) : opened.prepend(tag);
-}
-
-// Copies opened in the browser are files of a folder that goes with the program: the browser
-// may still be reading one after its window has closed.
-QString copyFolder()
-{
-    struct Folder : QObject {
-        using QObject::QObject;
-        QTemporaryDir dir { QDir::temp().filePath(QStringLiteral("nelvox-copies-XXXXXX")) };
-    };
-    static QPointer<Folder> folder;
-    if (!folder)
-        folder = new Folder(QCoreApplication::instance());
-    return folder->dir.isValid() ? folder->dir.path() : QString();
 }
 
 } // namespace
@@ -130,6 +98,8 @@ CChangesDlg::CChangesDlg(const QString& address, const ChangeRule& rule, const Q
     showTimes();
     showRule();
     showChanges();
+    // The keys scroll the changes from the start.
+    m_ui->viewChanges->setFocus();
 }
 
 PageChanges CChangesDlg::firstChanges(const ChangeRule& rule)
@@ -205,7 +175,7 @@ void CChangesDlg::showTimes()
     const QList<QAction*> opens = m_ui->buttonOpenCopy->menu()->actions();
     const QList<QAction*> saves = m_ui->buttonSaveCopy->menu()->actions();
     for (const bool isLater : { false, true }) {
-        const QString text = isLater ? tr("&Latest copy, %1").arg(later) : tr("&Earlier copy, %1").arg(earlier);
+        const QString text = isLater ? tr("&Later copy, %1").arg(later) : tr("&Earlier copy, %1").arg(earlier);
         for (QAction* action : { opens[isLater], saves[isLater] }) {
             action->setText(text);
             action->setEnabled(!pageShown(isLater).isEmpty());
@@ -223,29 +193,18 @@ QByteArray CChangesDlg::pageShown(bool later) const
 
 QString CChangesDlg::fileNameShown(bool later) const
 {
-    static const QRegularExpression unsafe(QStringLiteral("[^A-Za-z0-9.-]+"));
-    QString host = QUrl(m_address).host().replace(unsafe, QStringLiteral("_"));
-    const QDateTime taken = later ? m_changes.snapshotTime() : m_changes.previousTime();
-    return (host.isEmpty() ? QStringLiteral("page") : host) + u'-' + taken.toString(QStringLiteral("yyyy-MM-dd-HHmmss"))
-        + QStringLiteral(".html");
+    return CopyFileName(m_address, later ? m_changes.snapshotTime() : m_changes.previousTime());
 }
 
 void CChangesDlg::openCopy(bool later)
 {
-    const QString folder = copyFolder();
-    if (folder.isEmpty()) {
-        showError(tr("Nelvox could not make a folder for the copy in \"%1\".").arg(QDir::tempPath()));
-        return;
+    try {
+        const QString fileName = WriteCopyToOpen(pageShown(later), m_address, fileNameShown(later));
+        if (!QDesktopServices::openUrl(QUrl::fromLocalFile(fileName)))
+            showError(tr("Nelvox could not hand this copy to a web browser:\n\n%1").arg(fileName));
+    } catch (const FileError& error) {
+        showError(error.message());
     }
-    const QString fileName = QDir(folder).filePath(fileNameShown(later));
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(withBaseAddress(pageShown(later), m_address)) < 0
-        || !file.commit()) {
-        showError(tr("Nelvox could not write \"%1\": %2").arg(fileName, file.errorString()));
-        return;
-    }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(fileName)))
-        showError(tr("Nelvox could not hand this copy to a web browser:\n\n%1").arg(fileName));
 }
 
 void CChangesDlg::saveCopy(bool later)
@@ -257,10 +216,11 @@ void CChangesDlg::saveCopy(bool later)
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     // The page exactly as it was kept.
-    const QString fileName = dialog.selectedFiles().first();
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(pageShown(later)) < 0 || !file.commit())
-        showError(tr("Nelvox could not save \"%1\": %2").arg(fileName, file.errorString()));
+    try {
+        WriteWholeFile(dialog.selectedFiles().first(), pageShown(later), tr("Nelvox could not save \"%1\": %2"));
+    } catch (const FileError& error) {
+        showError(error.message());
+    }
 }
 
 void CChangesDlg::showError(const QString& message)

@@ -153,7 +153,7 @@ CheckJob::Ending CheckJob::applyJudgement(const Judgement& judgement, const QStr
     case Verdict::Unchanged:
         break;
     case Verdict::Changed:
-        ReplaceSnapshotKeepingHistory(history, address, file, snapshot);
+        ReplaceSnapshotKeepingHistory(history, address, file, snapshot, snapshotSeen);
         return { .outcome = Outcome::Changed, .reason = reason, .stamped = true, .changed = true };
     case Verdict::FirstSnapshot:
         RenameFile(file, snapshot);

@@ -71,6 +71,8 @@ struct CheckJob {
     QString secondFile;
     // The comparison of the first load, which stands when the second load fails.
     std::optional<SnapshotComparison> firstComparison;
+    // The row showed no change when the check began: its user had seen the snapshot.
+    bool snapshotSeen = false;
 
     // Whether the comparison of the first load calls for a second load.
     bool wantsSecondLoad(const SnapshotComparison& comparison) const;

@@ -25,15 +25,15 @@ std::optional<PageFile> readPage(const QString& fileName)
 
 } // namespace
 
-void ReplaceSnapshotKeepingHistory(
-    HistoryRecorder* history, const QString& address, const QString& download, const QString& snapshot)
+void ReplaceSnapshotKeepingHistory(HistoryRecorder* history, const QString& address, const QString& download,
+    const QString& snapshot, bool replacedWasSeen)
 {
     if (!history || !history->isAvailable()) {
         ReplaceSnapshot(download, snapshot);
         return;
     }
     std::optional<PageFile> page = readPage(download);
-    HistoryEntry entry { address, {}, std::nullopt, std::nullopt, {} };
+    HistoryEntry entry { address, {}, std::nullopt, std::nullopt, {}, replacedWasSeen };
     if (history->hasKept(address)) {
         // The snapshot replaced becomes the previous copy, which the history's thread reads
         // when its turn comes, if it is still that page then.

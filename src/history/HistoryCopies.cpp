@@ -5,6 +5,7 @@
 
 #include "history/StoredCopy.h"
 
+#include <QCoreApplication>
 #include <QVariant>
 
 #include <vector>
@@ -22,8 +23,8 @@ constexpr double kThinnedShare = 0.95;
 
 void HistoryDatabase::damaged() const
 {
-    throw HistoryError(
-        HistoryFailure(m_fileName, QStringLiteral("a copy in it cannot be read, and it is left as it is")));
+    throw HistoryError(HistoryFailure(
+        m_fileName, QCoreApplication::translate("History", "a copy in it cannot be read, and it is left as it is")));
 }
 
 QByteArray HistoryDatabase::pageOf(qint64 content)

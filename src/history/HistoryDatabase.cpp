@@ -9,6 +9,7 @@
 #include "history/StoredCopy.h"
 
 #include <QAtomicInt>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
@@ -68,7 +69,7 @@ void HistoryDatabase::open()
         return;
     auto refuse = [this](const QString& reason) { throw HistoryError(HistoryFailure(m_fileName, reason)); };
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE")))
-        refuse(QStringLiteral("Qt's SQLite driver is not installed"));
+        refuse(QCoreApplication::translate("History", "Qt's SQLite driver is not installed"));
     QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
     database.setDatabaseName(m_fileName);
     // Another program that holds the file gets a short while to let go.
@@ -81,12 +82,13 @@ void HistoryDatabase::open()
         create();
     } else {
         if (applicationId != kApplicationId)
-            refuse(QStringLiteral("it is not a history of Nelvox, and is left as it is"));
+            refuse(QCoreApplication::translate("History", "it is not a history of Nelvox, and is left as it is"));
         const qint64 version = query(QStringLiteral("PRAGMA user_version")).single();
         if (version > kSchemaVersion)
-            refuse(QStringLiteral("a newer version of Nelvox wrote it, and it is left as it is"));
+            refuse(
+                QCoreApplication::translate("History", "a newer version of Nelvox wrote it, and it is left as it is"));
         if (version != kSchemaVersion)
-            refuse(QStringLiteral("it is damaged, and is left as it is"));
+            refuse(QCoreApplication::translate("History", "it is damaged, and is left as it is"));
         query(QStringLiteral("PRAGMA journal_mode=WAL")).run();
     }
     // A write-ahead log that is synced at its checkpoints: a killed program loses nothing it
@@ -190,7 +192,15 @@ qint64 HistoryDatabase::keepOne(const HistoryEntry& entry)
         if (entry.replaced)
             addCopy(favorite, *entry.replaced, base);
     }
+    // The copy kept last, before this one, is the snapshot this one replaced.
+    const qint64 replacedCopy
+        = query(QStringLiteral("SELECT coalesce(max(id), 0) FROM copies WHERE favorite = ?")).bind(favorite).single();
     addCopy(favorite, entry.page, base);
+    if (entry.replacedWasSeen && replacedCopy != 0)
+        query(QStringLiteral("UPDATE favorites SET last_looked = ? WHERE id = ?"))
+            .bind(replacedCopy)
+            .bind(favorite)
+            .run();
     return favorite;
 }
 

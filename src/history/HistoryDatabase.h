@@ -44,6 +44,9 @@ struct HistoryEntry {
     // Without `replaced`, a file that may still hold the snapshot replaced (the previous copy,
     // read when the entry is kept): used only when it is the history's newest copy.
     QString replacedFile;
+    // The favorite showed no change when this copy came: its user had seen the snapshot it
+    // replaced, which becomes the copy last looked at.
+    bool replacedWasSeen = false;
 };
 
 // One copy in the history of a favorite.

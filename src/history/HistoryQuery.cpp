@@ -3,6 +3,7 @@
 
 #include "history/HistoryDatabase.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -19,18 +20,18 @@ QString reasonOf(const QSqlError& error)
     switch (code) {
     case 5: // SQLITE_BUSY
     case 6: // SQLITE_LOCKED
-        return QStringLiteral("another program keeps it locked");
+        return QCoreApplication::translate("History", "another program keeps it locked");
     case 13: // SQLITE_FULL
-        return QStringLiteral("the disk is full");
+        return QCoreApplication::translate("History", "the disk is full");
     case 10: // SQLITE_IOERR: a write that failed part way, as on a disk that filled up
-        return QStringLiteral("it cannot be written (%1)").arg(text);
+        return QCoreApplication::translate("History", "it cannot be written (%1)").arg(text);
     case 11: // SQLITE_CORRUPT
-        return QStringLiteral("it is damaged (%1), and is left as it is").arg(text);
+        return QCoreApplication::translate("History", "it is damaged (%1), and is left as it is").arg(text);
     case 26: // SQLITE_NOTADB
-        return QStringLiteral("it is not a database, and is left as it is");
+        return QCoreApplication::translate("History", "it is not a database, and is left as it is");
     case 8: // SQLITE_READONLY
     case 14: // SQLITE_CANTOPEN
-        return QStringLiteral("it cannot be written (%1)").arg(text);
+        return QCoreApplication::translate("History", "it cannot be written (%1)").arg(text);
     default:
         return text;
     }
@@ -40,8 +41,9 @@ QString reasonOf(const QSqlError& error)
 
 QString HistoryFailure(const QString& fileName, const QString& reason)
 {
-    return QStringLiteral("The history of the pages cannot be kept in \"%1\": %2. The checks go on with the "
-                          "snapshots.")
+    return QCoreApplication::translate("History",
+        "The history of the pages cannot be kept in \"%1\": %2. The checks go on with the "
+        "snapshots.")
         .arg(QFileInfo(fileName).fileName(), reason);
 }
 

@@ -22,6 +22,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
@@ -224,6 +226,24 @@ TEST_F(ChangesWindow, PicksAnyTwoCopiesOfTheHistoryAndOpensOrSavesEitherAsKept)
     changes->findChild<QPushButton*>("buttonSaveCopy")->menu()->actions()[1]->trigger();
     EXPECT_EQ(answers.titles(), QStringList({ "Save As" }));
     EXPECT_EQ(ReadAll("tuesday.html"), pages[1]);
+
+    // A copy that no longer reads (Wednesday's, not read yet): said once, and no other is offered.
+    {
+        QSqlDatabase database = QSqlDatabase::addDatabase("QSQLITE", "damage");
+        database.setDatabaseName("nelvox.history");
+        ASSERT_TRUE(database.open());
+        ASSERT_TRUE(QSqlQuery(database).exec("UPDATE contents SET data = x'01020304' WHERE id = (SELECT content FROM "
+                                             "copies ORDER BY id DESC LIMIT 1 OFFSET 1)"));
+    }
+    QSqlDatabase::removeDatabase("damage");
+    answers.thenClick("OK");
+    earlier->setCurrentIndex(1);
+    ASSERT_EQ(answers.texts().size(), 2);
+    EXPECT_TRUE(answers.texts().last().startsWith("Nelvox could not read this copy of the page from its history:"))
+        << answers.texts().last().toStdString();
+    EXPECT_FALSE(changes->findChild<QWidget*>("picker")->isEnabled());
+    EXPECT_EQ(shownTexts(changes).filter(QRegularExpression("^\\+ ")), QStringList({ "+ Tuesday" }))
+        << "what was shown stays";
 }
 
 TEST_F(ChangesWindow, TheRowMenuOffersShowChangesForThatRow)

@@ -117,6 +117,11 @@ TEST_F(SnapshotHistoryTest, WhatChangedSinceTheUserLastLookedIsOneComparisonWith
     m_server.setPage("/a", "<p>opening hours</p><p>Monday to Tuesday</p>\n");
     setClock(kFirst);
     ASSERT_TRUE(updateAll());
+    ASSERT_TRUE(m_scheduler.history().waitUntilWritten(30'000));
+    // The row showed no change before: its user had seen the snapshot that the change replaced.
+    std::optional<PageChanges> unseen = PageHistory(url("/a")).sinceLastLooked({});
+    ASSERT_TRUE(unseen) << "a change to a page the user had seen is no change since the last look";
+    EXPECT_EQ(addedLines(*unseen), QStringList({ "Monday to Tuesday" }));
     m_scheduler.history().markLooked(url("/a"));
     ASSERT_TRUE(m_scheduler.history().waitUntilWritten(30'000));
     EXPECT_FALSE(PageHistory(url("/a")).sinceLastLooked({})) << "nothing changed since the look";
@@ -145,7 +150,8 @@ TEST_F(SnapshotHistoryTest, WhatChangedSinceTheUserLastLookedIsOneComparisonWith
     ASSERT_TRUE(picked);
     EXPECT_EQ(picked->previousPage(), "<p>opening hours</p><p>Monday</p>\r\n");
     EXPECT_EQ(addedLines(*picked), QStringList({ "Monday to Tuesday", "Wednesday", "Thursday" }));
-    EXPECT_EQ(history.page(history.copies()[0].id), QByteArray(page).replace("\n", "\r\n")) << "as the snapshot keeps it";
+    EXPECT_EQ(history.page(history.copies()[0].id), QByteArray(page).replace("\n", "\r\n"))
+        << "as the snapshot keeps it";
 
     // A look, then one more change: only that one.
     m_scheduler.history().markLooked(url("/a"));

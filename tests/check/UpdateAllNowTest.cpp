@@ -299,13 +299,15 @@ TEST_F(UpdateAllNow, TheChangesWindowShowsEverythingSinceTheLastLookAndAVisitIsA
         EXPECT_TRUE(window.scheduler().history().waitUntilWritten(30'000));
         window.OnShowChanges(0);
         QStringList said;
+        // Found first, then deleted: a window takes its menus, top-level widgets too, along.
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             if (auto* changes = qobject_cast<CChangesDlg*>(widget)) {
                 said << changes->findChild<QLabel*>("labelPreviousTime")->text()
                      << changes->findChild<QLabel*>("labelCounts")->text();
-                delete changes;
+                changes->deleteLater();
             }
         }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         return said;
     };
 

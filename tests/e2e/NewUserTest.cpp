@@ -5,12 +5,15 @@
 // reaches as its proxy.
 #include "check/SnapshotName.h"
 #include "check/SnapshotReplace.h"
+#include "history/HistoryDatabase.h"
 #include "store/ChangeRules.h"
 #include "support/DesktopSession.h"
 #include "support/HttpServer.h"
 
 #include <QFile>
 #include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -41,10 +44,11 @@ protected:
     // Starts Nelvox, waits until it has hidden into the tray and shows its window with a click on
     // the icon; returns the window's id, or empty.
     QString startAndShow() { return startAndShow(m_server.port()); }
-    // The same, with `proxyPort` as the program's proxy, or none for 0.
-    QString startAndShow(quint16 proxyPort)
+    // The same, with `proxyPort` as the program's proxy, or none for 0, and `extra` added to
+    // its environment.
+    QString startAndShow(quint16 proxyPort, const QProcessEnvironment& extra = {})
     {
-        m_nelvox = &startNelvox(proxyPort);
+        m_nelvox = &startNelvox(proxyPort, extra);
         QString window;
         if (!pollUntil([&] { return !(window = m_session.windows("^" + kCaption + "$", false).value(0)).isEmpty(); })
             || !pollUntil([&] { return m_session.windows("^" + kCaption + "$").isEmpty(); })
@@ -373,6 +377,104 @@ TEST_F(NewUser, ARuleSetInTheDialogKeepsACounterQuietAndTheChangesWindowOffersTh
     m_session.focusAndType(changes, "Escape");
     quit(window);
     EXPECT_TRUE(data(kRulesFileName).contains(("[" + kPage + "]").toUtf8())) << "Quit kept both rules";
+}
+
+// Three changes while the user is away all show in the Changes window, read from the clipboard
+// as a user would copy them; after a Visit only what came later shows as new; and the earlier
+// copy opens in the browser from a file of its own.
+TEST_F(NewUser, TheChangesWindowShowsEverythingSinceTheLastLookAndAVisitIsALook)
+{
+    if (QStandardPaths::findExecutable("xclip").isEmpty())
+        GTEST_SKIP() << "xclip is not installed (scripts/setup.sh --tests installs it)";
+    // The desktop's opener, which the program finds first on its path: it writes down what it got.
+    QTemporaryDir bin;
+    const QString opened = bin.filePath("opened");
+    writeData("xdg-open", "#!/bin/sh\necho \"$1\" >> \"$NELVOX_TEST_OPENED\"\n");
+    ASSERT_TRUE(QFile::rename(m_data.filePath("xdg-open"), bin.filePath("xdg-open")));
+    QFile::setPermissions(bin.filePath("xdg-open"), QFile::ReadOwner | QFile::ExeOwner);
+    QProcessEnvironment extra;
+    extra.insert("PATH", bin.path() + ':' + m_session.environment().value("PATH", qEnvironmentVariable("PATH")));
+    extra.insert("NELVOX_TEST_OPENED", opened);
+
+    QByteArray page = "<html><body><p>Opening hours</p>\n";
+    m_server.setPage(kPage.toStdString(), page);
+    writeData(SnapshotFileName(kPage), page);
+    writeData("nelvox.ini", ("1\r\n" + kPage + " H07/09/04 05:03 PM \r\n").toUtf8());
+    const QString window = startAndShow(m_server.port(), extra);
+    ASSERT_FALSE(window.isEmpty()) << "Nelvox's window did not come back from the tray";
+    // A change found by Update All Now, its prompt answered No, and the copy in the history.
+    int copies = 1;
+    auto change = [&](const char* day) {
+        page += "<p>" + QByteArray(day) + "</p>\n";
+        m_server.setPage(kPage.toStdString(), page);
+        m_session.focusAndType(window, "alt+u");
+        const QString prompt = newWindow("^Nelvox$", {});
+        ASSERT_FALSE(prompt.isEmpty()) << day << " was no change";
+        m_session.focusAndType(prompt, "Escape");
+        ++copies;
+        ASSERT_TRUE(pollUntil([&] {
+            try {
+                return HistoryDatabase(m_data.filePath("nelvox.history")).copies(kPage).size() == copies;
+            } catch (const HistoryError&) {
+                return false; // not there yet
+            }
+        })) << "the history did not keep "
+            << day;
+    };
+    // The Changes window's lines, copied from it with Ctrl+A, Ctrl+C; the row is selected with
+    // a click unless it is already (a second click so soon would be a double-click, which opens
+    // a window of its own).
+    auto shownChanges = [&](bool select = true) {
+        if (select)
+            clickFirstRow(window);
+        m_session.focusAndType(window, "Menu");
+        m_session.run("xdotool", { "key", "--delay", "100", "c" });
+        const QString changes = newWindow("^" + kCaption + " - Changes$", {});
+        if (changes.isEmpty())
+            return QStringList { "no Changes window" };
+        m_session.focusAndType(changes, "ctrl+a");
+        m_session.focusAndType(changes, "ctrl+c");
+        QString copied;
+        pollUntil([&] { return !(copied = m_session.run("xclip", { "-o", "-selection", "clipboard" })).isEmpty(); });
+        return QStringList { copied, changes };
+    };
+
+    for (const char* day : { "Monday", "Tuesday", "Wednesday" })
+        change(day);
+    QStringList shown = shownChanges();
+    ASSERT_EQ(shown.size(), 2) << shown.join('\n').toStdString();
+    for (const char* day : { "Monday", "Tuesday", "Wednesday" })
+        EXPECT_TRUE(shown[0].contains(QStringLiteral("+ %1").arg(day))) << shown[0].toStdString();
+    // Open this copy, the earlier one: the page as it was before Monday (a page without a head
+    // gets the site's address first).
+    m_session.focusAndType(shown[1], "alt+o");
+    m_session.run("xdotool", { "key", "--delay", "200", "e" });
+    ASSERT_TRUE(pollUntil([&] { return !readFile(opened).isEmpty(); })) << "the copy was not handed to the browser";
+    const QString copyFile = QUrl(QString::fromUtf8(readFile(opened)).trimmed()).toLocalFile();
+    EXPECT_EQ(readFile(copyFile), "<base href=\"" + kPage.toUtf8() + "\"><html><body><p>Opening hours</p>\n")
+        << copyFile.toStdString();
+    QFile::remove(opened);
+    m_session.focusAndType(shown[1], "Escape");
+
+    // The window was a look. Two changes, then Visit: nothing is new since, and the window shows
+    // the last change alone; after one more change, only that one.
+    change("Thursday");
+    change("Friday");
+    clickFirstRow(window);
+    m_session.focusAndType(window, "alt+v");
+    ASSERT_TRUE(pollUntil([&] { return readFile(opened).contains(kPage.toUtf8()); })) << "Visit opened nothing";
+    shown = shownChanges(false);
+    ASSERT_EQ(shown.size(), 2) << shown.join('\n').toStdString();
+    EXPECT_TRUE(shown[0].contains("+ Friday")) << shown[0].toStdString();
+    EXPECT_FALSE(shown[0].contains("+ Thursday")) << "Visit was no look: " << shown[0].toStdString();
+    m_session.focusAndType(shown[1], "Escape");
+    change("Saturday");
+    shown = shownChanges();
+    ASSERT_EQ(shown.size(), 2) << shown.join('\n').toStdString();
+    EXPECT_TRUE(shown[0].contains("+ Saturday")) << shown[0].toStdString();
+    EXPECT_FALSE(shown[0].contains("+ Friday")) << shown[0].toStdString();
+    m_session.focusAndType(shown[1], "Escape");
+    quit(window);
 }
 
 // A change the checks have not yet seen stays in the snapshot through an Edit that keeps the

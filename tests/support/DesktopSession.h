@@ -372,13 +372,14 @@ protected:
     }
 
 #ifdef NELVOX_EXECUTABLE
-    QProcess& startNelvox(quint16 proxyPort = 0)
+    // `extra` adds to the session's environment for the program alone.
+    QProcess& startNelvox(quint16 proxyPort = 0, const QProcessEnvironment& extra = {})
     {
-        return startNelvoxIn(m_data.path(), proxyPort);
+        return startNelvoxIn(m_data.path(), proxyPort, extra);
     }
-    QProcess& startNelvoxIn(const QString& dataDirectory, quint16 proxyPort = 0)
+    QProcess& startNelvoxIn(const QString& dataDirectory, quint16 proxyPort = 0, const QProcessEnvironment& extra = {})
     {
-        return m_session.startNelvox(QStringLiteral(NELVOX_EXECUTABLE), dataDirectory, proxyPort);
+        return m_session.startNelvox(QStringLiteral(NELVOX_EXECUTABLE), dataDirectory, proxyPort, extra);
     }
 #endif
 
