@@ -841,4 +841,37 @@ TEST_F(CheckRunTest, ALineWhoseNumbersChangedAtEveryCopyOfTheHistoryIsACounter)
     EXPECT_EQ(m_server.requestCount("/counted"), 2);
 }
 
+TEST_F(CheckRunTest, ASecondLoadWaitsWithoutHoldingTheOtherChecksAndStopEndsIt)
+{
+    m_options.secondLoadDelay = std::chrono::hours(1);
+    LivePage noisyPage;
+    m_server.setGeneratedPage("/noisy", [&] { return noisyPage(); });
+    const int noisy = addRow("/noisy");
+    const int other = addRow("/other");
+    ChangeRule selfChanging = kPageText;
+    selfChanging.ignoreSelfChanging = true;
+    m_rules.setRule(address(noisy), selfChanging);
+    snapshotAsServed(noisy);
+    const QByteArray noisySnapshot = ReadAll(snapshot(noisy));
+    // Answered once the noisy page had time for its second load, were it not waiting.
+    m_server.setSlowPage("/other", "<p>New</p>\n", 500ms);
+    WriteAll(snapshot(other), "old\r\n");
+    CheckRun run(m_list, m_options);
+    run.setRules(&m_rules);
+    run.setLearnedRules(&m_rules);
+    run.addCheck(noisy);
+    run.addCheck(other);
+    RunToEnd(run, [&] {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return run.done() == 1; }, 20'000));
+        EXPECT_EQ(m_list.text(other, FavoritesList::Changed), "YES") << "the other check waited";
+        EXPECT_FALSE(run.isFinished());
+        run.stop();
+    });
+    EXPECT_TRUE(run.wasStopped());
+    EXPECT_EQ(m_list.text(noisy, FavoritesList::Changed), "");
+    EXPECT_EQ(ReadAll(snapshot(noisy)), noisySnapshot);
+    EXPECT_EQ(m_server.requestCount("/noisy"), 2) << "the second load was not stopped";
+    EXPECT_TRUE(leftoverDownloads().isEmpty()) << leftoverDownloads().join(' ').toStdString();
+}
+
 } // namespace
