@@ -36,7 +36,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             std::fprintf(stderr, "the rule of %s differs after a save\n", qPrintable(address));
             std::abort();
         }
-        // What was learned is written back as it was read, and only what is a shape.
+        // What Page text learned is written back as it was read, and only what is a shape; Page
+        // length keeps none of the options of Page text.
+        if (rule.isPageLength())
+            continue;
         for (const auto& [key, shapes] :
             { std::pair { "learned-line=", rule.learnedLines }, std::pair { "learned-link=", rule.learnedLinks } }) {
             for (const QString& shape : shapes) {
