@@ -2,6 +2,7 @@
 // and the time limit; and the two copies of a favorite compared from their files.
 #include "page/PageDiff.h"
 
+#include "check/ChangeRule.h"
 #include "check/PageChanges.h"
 #include "check/SnapshotName.h"
 #include "check/SnapshotReplace.h"
@@ -253,6 +254,13 @@ TEST_F(PageChangesOfAFavorite, ShowsWhatChangesByItselfCountsALearnedLineAgainAn
              QStringLiteral("Updated 3 hours ago"), PageChanges::LinkLine("/n?t=0a1b2c3d") })
         EXPECT_TRUE(learned.changesByItself(line)) << line.toStdString();
     EXPECT_FALSE(learned.changesByItself("Price 12 EUR"));
+
+    // The dialog's rule keeps what was learned while it still ignores what changes by itself.
+    ChangeRule chosen = ChangeRule::pageText();
+    chosen.ignoreSelfChanging = true;
+    EXPECT_EQ(KeepingLearned(chosen, rule), rule);
+    chosen.ignoreSelfChanging = false;
+    EXPECT_EQ(KeepingLearned(chosen, rule), chosen);
 
     EXPECT_TRUE(PageChanges::CountAgain(rule, "Seen 8,311 times"));
     EXPECT_TRUE(rule.learnedLines.isEmpty());
