@@ -14,17 +14,21 @@
 //             with the longest lateness of a 10 ms timer and the peak memory above the resident
 //             memory before each run; and the same when every answer ends with a comment that
 //             differs from the snapshot's, so that both copies' text is read.
-// Usage: CheckRunBench [latency] [loopback] [plain] [conditional] [rules] [--repetitions=N];
+//   self-changing  the same 1,000 unchanged article pages under Page text with "Ignore what
+//             changes by itself" against Page text without it, side by side; and the same when
+//             every answer ends with a timing comment, so that the download's text is read.
+// Usage: CheckRunBench [latency] [loopback] [plain] [conditional] [rules] [self-changing]
+//        [--repetitions=N];
 // without a part, all.
 #include "BenchMemory.h"
 #include "BenchRun.h"
 #include "LoopbackServer.h"
 #include "NginxServer.h"
+#include "check/SnapshotName.h"
 #include "store/ChangeRules.h"
 #include "store/FavoriteStates.h"
 #include "store/FavoritesFile.h"
 #include "store/FavoritesList.h"
-#include "check/SnapshotName.h"
 
 #include <QAbstractEventDispatcher>
 #include <QDir>
@@ -38,6 +42,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -55,6 +60,7 @@ constexpr double kLatenessTargetMs = 50;
 constexpr size_t kArticleBytes = 75 * 1024;
 constexpr double kRulesTarget = 1.5;
 constexpr double kRulesMemoryTargetMiB = 32;
+constexpr double kSelfChangingTarget = 1.1;
 
 struct RunFigures {
     double longestLatenessMs = 0;
@@ -385,11 +391,61 @@ bool benchRules(int repetitions)
     return ratio > 0;
 }
 
+bool benchSelfChanging(int repetitions)
+{
+    LoopbackServer server;
+    if (!server.ok())
+        return false;
+    const std::string body = ArticlePage(kArticleBytes);
+    server.setBody(body);
+    QStringList addresses;
+    for (int favorite = 0; favorite < kLoopbackFavorites; ++favorite)
+        addresses << server.url(0, "/news/" + std::to_string(favorite) + ".html");
+    FavoritesList list;
+    addFavorites(list, addresses, body);
+    ChangeRules pageText;
+    ChangeRules selfChanging;
+    ChangeRule ignoring = ChangeRule::pageText();
+    ignoring.ignoreSelfChanging = true;
+    for (const QString& address : addresses) {
+        pageText.setRule(address, ChangeRule::pageText());
+        selfChanging.setRule(address, ignoring);
+    }
+    KnownSnapshots knownPageText;
+    KnownSnapshots knownSelfChanging;
+    const auto withTimingComments = [&server](const std::function<bool()>& run) {
+        server.setTimingComment(true);
+        const bool quiet = run();
+        server.setTimingComment(false);
+        return quiet;
+    };
+    const double ratio = CompareByTurns("1,000 unchanged article pages of 75 KB on 127.0.0.1",
+        { { "Page text, ignore what changes by itself",
+              [&] { return checkAndSave(list, nullptr, &selfChanging, &knownSelfChanging); } },
+            { "Page text", [&] { return checkAndSave(list, nullptr, &pageText, &knownPageText); } } },
+        repetitions, true);
+    std::printf("  ignore what changes by itself / Page text, target at most %.2f: %s\n", kSelfChangingTarget,
+        ratio > 0 && ratio <= kSelfChangingTarget ? "met" : "NOT MET");
+    const double commented = CompareByTurns("the same, every answer with a timing comment",
+        { { "Page text, ignore what changes by itself",
+              [&] {
+                  return withTimingComments(
+                      [&] { return checkAndSave(list, nullptr, &selfChanging, &knownSelfChanging); });
+              } },
+            { "Page text",
+                [&] {
+                    return withTimingComments([&] { return checkAndSave(list, nullptr, &pageText, &knownPageText); });
+                } } },
+        repetitions, true);
+    std::printf("  with timing comments, ignore what changes by itself / Page text: %.3f\n", commented);
+    return ratio > 0 && commented > 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     return RunParts(argc, argv, 5,
         { { "latency", benchLatency }, { "loopback", benchLoopback }, { "plain", benchPlain },
-            { "conditional", benchConditional }, { "rules", benchRules } });
+            { "conditional", benchConditional }, { "rules", benchRules }, { "self-changing", benchSelfChanging } });
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
@@ -34,6 +35,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (rule.isPageLength() ? !reloaded.rule(address).isPageLength() : !(rule == reloaded.rule(address))) {
             std::fprintf(stderr, "the rule of %s differs after a save\n", qPrintable(address));
             std::abort();
+        }
+        // What Page text learned is written back as it was read, and only what is a shape; Page
+        // length keeps none of the options of Page text.
+        if (rule.isPageLength())
+            continue;
+        for (const auto& [key, shapes] :
+            { std::pair { "learned-line=", rule.learnedLines }, std::pair { "learned-link=", rule.learnedLinks } }) {
+            for (const QString& shape : shapes) {
+                if (!IsValidShape(shape) || !first.contains((key + shape + QStringLiteral("\r\n")).toUtf8())) {
+                    std::fprintf(
+                        stderr, "the learned %s%s of %s is not kept\n", key, qPrintable(shape), qPrintable(address));
+                    std::abort();
+                }
+            }
         }
     }
     return 0;

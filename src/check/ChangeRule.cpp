@@ -48,6 +48,16 @@ Judgement JudgeDownload(const ChangeRule& rule, const std::optional<PageCopy>& s
     return { snapshot->text->counted == download.text->counted ? Verdict::Unchanged : Verdict::Changed };
 }
 
+ChangeRule KeepingLearned(ChangeRule chosen, const ChangeRule& before)
+{
+    if (!chosen.isPageLength() && chosen.ignoreSelfChanging && chosen.learnedLines.isEmpty()
+        && chosen.learnedLinks.isEmpty()) {
+        chosen.learnedLines = before.learnedLines;
+        chosen.learnedLinks = before.learnedLinks;
+    }
+    return chosen;
+}
+
 QString PartMissingReason()
 {
     return QString::fromLatin1(

@@ -51,5 +51,9 @@ struct Judgement {
 
 Judgement JudgeDownload(const ChangeRule& rule, const std::optional<PageCopy>& snapshot, const PageCopy& download);
 
+// The rule chosen for a favorite (in the Add or Edit dialog) whose rule was `before`: what
+// `before` learned of what changes by itself stays while the chosen rule still ignores it.
+ChangeRule KeepingLearned(ChangeRule chosen, const ChangeRule& before);
+
 // Why a check failed whose rule's part of the page was not on the page.
 QString PartMissingReason();

@@ -2,11 +2,11 @@
 // and the replacement of its snapshot.
 #include "check/CheckJob.h"
 
+#include "check/SnapshotHistory.h"
+#include "check/SnapshotName.h"
+#include "check/SnapshotReplace.h"
 #include "platform/Files.h"
 #include "platform/NelvoxError.h"
-#include "check/SnapshotName.h"
-#include "check/SnapshotHistory.h"
-#include "check/SnapshotReplace.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -63,6 +63,14 @@ CheckJob CheckJob::FirstSnapshot(const QString& address)
 bool CheckJob::needsComparison(const TransferPool::Result& result) const
 {
     return kind == Kind::Check && !rule.isPageLength() && result.isDownloaded() && snapshotPresent(snapshot);
+}
+
+bool CheckJob::wantsSecondLoad(const SnapshotComparison& comparison) const
+{
+    // No second load for a page whose text did not change, nor for one compared by length.
+    return kind == Kind::Check && rule.ignoreSelfChanging && !rule.isPageLength() && secondFile.isEmpty()
+        && comparison.failure.isEmpty() && comparison.judgement.verdict == Verdict::Changed
+        && !comparison.judgement.byLength;
 }
 
 CheckJob::Ending CheckJob::judgeDownload(const TransferPool::Result& result)

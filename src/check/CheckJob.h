@@ -3,11 +3,11 @@
 // The job works on its own files; the run applies what came of it to the row and the state.
 #pragma once
 
+#include "check/ChangeRule.h"
+#include "check/SnapshotComparison.h"
 #include "platform/TransferPool.h"
 #include "store/FavoriteStates.h"
 #include "store/FavoritesList.h"
-#include "check/ChangeRule.h"
-#include "check/SnapshotComparison.h"
 
 #include <QLoggingCategory>
 #include <QString>
@@ -66,8 +66,16 @@ struct CheckJob {
     bool downloaded = false;
     // Where the pages that become the snapshot are kept with their time; none, none are.
     HistoryRecorder* history = nullptr;
+    // Under a rule that ignores what changes by itself, a text that differs from the
+    // snapshot's has the page loaded a second time into this file; empty until then.
+    QString secondFile;
+    // The comparison of the first load, which stands when the second load fails.
+    std::optional<SnapshotComparison> firstComparison;
     // The row showed no change when the check began: its user had seen the snapshot.
     bool snapshotSeen = false;
+
+    // Whether the comparison of the first load calls for a second load.
+    bool wantsSecondLoad(const SnapshotComparison& comparison) const;
 
 private:
     Ending judgeLength(bool fileCreated, bool complete, const QString& reason);

@@ -8,6 +8,7 @@
 #include "check/SnapshotComparison.h"
 #include "check/SnapshotName.h"
 #include "check/SnapshotReplace.h"
+#include "history/HistoryDatabase.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "platform/NelvoxError.h"
@@ -16,6 +17,7 @@
 
 #include <QDir>
 #include <QRegularExpression>
+#include <QTimer>
 
 namespace {
 
@@ -41,6 +43,7 @@ CheckRun::CheckRun(FavoritesList& list, const TransferOptions& options, QObject*
     : QObject(parent)
     , m_list(list)
     , m_now(options.now ? options.now : &Clock::GetCurrentTime)
+    , m_secondLoadDelay(options.secondLoadDelay)
     , m_pool(std::make_unique<TransferPool>(options))
 {
     connect(m_pool.get(), &TransferPool::finished, this,
@@ -54,8 +57,11 @@ CheckRun::~CheckRun()
     if (m_started && !m_finished)
         stop();
     // A comparison reads its download until it ends: only then can the download go.
-    for (const int index : m_comparisons.waitForAll())
+    for (const int index : m_comparisons.waitForAll()) {
         removeQuietly(m_jobs[static_cast<size_t>(index)].file);
+        if (!m_jobs[static_cast<size_t>(index)].secondFile.isEmpty())
+            removeQuietly(m_jobs[static_cast<size_t>(index)].secondFile);
+    }
 }
 
 void CheckRun::addCheck(int row)
@@ -123,8 +129,11 @@ void CheckRun::stop()
     for (CheckJob& job : m_jobs) {
         if (job.running && job.kind == CheckJob::Kind::Check) {
             // A download under comparison goes once its comparison has ended.
-            if (!m_comparisons.isComparing(static_cast<int>(&job - m_jobs.data())))
+            if (!m_comparisons.isComparing(static_cast<int>(&job - m_jobs.data()))) {
                 removeQuietly(job.file);
+                if (!job.secondFile.isEmpty())
+                    removeQuietly(job.secondFile);
+            }
             if (m_states)
                 m_states->at(job.address).outcome = FavoriteState::Outcome::Stopped;
         }
@@ -154,13 +163,17 @@ void CheckRun::onTransferFinished(int transfer, const TransferPool::Result& resu
     const auto found = m_jobOfTransfer.constFind(transfer);
     if (found == m_jobOfTransfer.cend() || m_finished || m_stopped)
         return;
+    if (m_secondLoads.remove(transfer)) {
+        onSecondLoadFinished(*found, result);
+        return;
+    }
     CheckJob& job = m_jobs[static_cast<size_t>(*found)];
     using Transferred = TransferResult::Outcome;
     if (result.outcome != Transferred::Downloaded && result.outcome != Transferred::NotModified)
         qCInfo(lcCheck).noquote() << job.address << "failed:" << result.detail;
     if (job.needsComparison(result)) {
         job.result = result;
-        m_comparisons.add({ *found, job.snapshot, job.file, job.rule });
+        m_comparisons.add({ *found, job.snapshot, job.file, job.rule, {} });
         m_comparisons.start();
         return;
     }
@@ -191,23 +204,97 @@ void CheckRun::finishJob(CheckJob& job, const CheckJob::Ending& ending, const Tr
 void CheckRun::onCompared(const QList<int>& checks, const QList<SnapshotComparison>& results)
 {
     if (m_stopped) {
-        for (const int index : checks)
+        for (const int index : checks) {
             removeQuietly(m_jobs[static_cast<size_t>(index)].file);
+            if (!m_jobs[static_cast<size_t>(index)].secondFile.isEmpty())
+                removeQuietly(m_jobs[static_cast<size_t>(index)].secondFile);
+        }
         if (m_comparisons.inFlight() == 0)
             end();
         return;
     }
-    std::vector<CheckJob::Ending> endings;
+    applyComparisons(checks, results);
+}
+
+void CheckRun::applyComparisons(const QList<int>& checks, const QList<SnapshotComparison>& results)
+{
+    std::vector<std::pair<CheckJob*, CheckJob::Ending>> endings;
     for (qsizetype at = 0; at < checks.size(); ++at) {
-        CheckJob& job = m_jobs[static_cast<size_t>(checks[at])];
-        endings.push_back(job.applyComparison(results[at], *m_known));
-        settle(job, endings.back());
+        const int index = checks[at];
+        CheckJob& job = m_jobs[static_cast<size_t>(index)];
+        if (job.wantsSecondLoad(results[at])) {
+            // Later, so that what changes by itself has changed; the run goes on meanwhile.
+            job.firstComparison = results[at];
+            job.secondFile = downloadFileName(total() + index);
+            QTimer::singleShot(m_secondLoadDelay, this, [this, index] { startSecondLoad(index); });
+            continue;
+        }
+        if (results[at].learned)
+            learn(job, *results[at].learned);
+        endings.emplace_back(&job, job.applyComparison(results[at], *m_known));
+        settle(job, endings.back().second);
+        if (!job.secondFile.isEmpty())
+            removeQuietly(job.secondFile);
     }
     m_comparisons.start();
     // A slot of progress() may stop the run.
-    for (qsizetype at = 0; at < checks.size() && !m_stopped; ++at) {
-        CheckJob& job = m_jobs[static_cast<size_t>(checks[at])];
-        finishJob(job, endings[static_cast<size_t>(at)], job.result);
+    for (auto& [job, ending] : endings) {
+        if (m_stopped)
+            break;
+        finishJob(*job, ending, job->result);
+    }
+}
+
+void CheckRun::startSecondLoad(int index)
+{
+    if (m_stopped || m_finished)
+        return;
+    CheckJob& job = m_jobs[static_cast<size_t>(index)];
+    qCInfo(lcCheck).noquote() << job.address << "changed: loaded once more for what changes by itself";
+    // One more request like the first: the host's limits and waits hold for it too.
+    const int transfer = m_pool->add(job.address, job.secondFile, job.snapshot);
+    m_secondLoads.insert(transfer);
+    m_jobOfTransfer.insert(transfer, index);
+}
+
+void CheckRun::onSecondLoadFinished(int index, const TransferPool::Result& result)
+{
+    CheckJob& job = m_jobs[static_cast<size_t>(index)];
+    if (result.isDownloaded()) {
+        // The history of the checks is read where there is one.
+        const QString history = m_history ? QString::fromLatin1(kHistoryFileName) : QString();
+        m_comparisons.add({ index, job.snapshot, job.file, job.rule, { job.secondFile, history, job.address } });
+        m_comparisons.start();
+        return;
+    }
+    // Without a second load the first one's verdict stands.
+    qCInfo(lcCheck).noquote() << job.address << "second load failed:" << result.detail;
+    applyComparisons({ index }, { *job.firstComparison });
+}
+
+void CheckRun::learn(CheckJob& job, const ChangeRule& learned)
+{
+    const ChangeRule before = job.rule;
+    job.rule = learned;
+    if (!m_learnInto)
+        return;
+    // A rule the user changed meanwhile learns only while it still ignores what changes by itself.
+    const ChangeRule current = m_learnInto->rule(job.address);
+    if (current.isPageLength() || !current.ignoreSelfChanging)
+        return;
+    const auto added = [](const QStringList& now, const QStringList& earlier) {
+        QStringList shapes;
+        for (const QString& shape : now) {
+            if (!earlier.contains(shape))
+                shapes << shape;
+        }
+        return shapes;
+    };
+    const ChangeRule merged = WithLearned(
+        current, added(learned.learnedLines, before.learnedLines), added(learned.learnedLinks, before.learnedLinks));
+    if (!(merged == current)) {
+        m_learnInto->setRule(job.address, merged);
+        m_learnedAny = true;
     }
 }
 

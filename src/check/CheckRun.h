@@ -8,17 +8,19 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <vector>
 
-#include "platform/TransferPool.h"
-#include "store/FavoriteStates.h"
 #include "check/CheckJob.h"
 #include "check/ComparisonQueue.h"
 #include "check/SnapshotComparison.h"
+#include "platform/TransferPool.h"
+#include "store/FavoriteStates.h"
 
 class ChangeRules;
 class FavoritesList;
@@ -39,6 +41,12 @@ public:
     // favorite has the Page length rule. Under Page text the copies are read and compared on
     // Qt's thread pool, a few at a time, and the verdict is applied here once it comes back.
     void setRules(const ChangeRules* rules) { m_rules = rules; }
+    // Where a rule that ignores what changes by itself keeps what its second loads found
+    // changing by itself (the same rules as setRules() as a rule); without it a check's
+    // learning lasts for the check only.
+    void setLearnedRules(ChangeRules* rules) { m_learnInto = rules; }
+    // Whether a check of this run learned what changes by itself on its page.
+    bool learnedAny() const { return m_learnedAny; }
     // Where every page that becomes a snapshot is kept with its time; without it none is.
     void setHistory(HistoryRecorder* history) { m_history = history; }
     // What the comparisons learn of the snapshots' text, kept from one run to the next; without
@@ -86,6 +94,12 @@ signals:
 private:
     void onTransferFinished(int transfer, const TransferPool::Result& result);
     void onCompared(const QList<int>& checks, const QList<SnapshotComparison>& results);
+    // Applies the comparisons of `checks`, or has a page loaded once more first.
+    void applyComparisons(const QList<int>& checks, const QList<SnapshotComparison>& results);
+    void startSecondLoad(int index);
+    void onSecondLoadFinished(int index, const TransferPool::Result& result);
+    // Keeps what the second load of `job` learned under its rule.
+    void learn(CheckJob& job, const ChangeRule& learned);
     // Applies what came of `job` to its row and to the run's last download.
     void settle(const CheckJob& job, const CheckJob::Ending& ending);
     // Records what `job` found and counts it done.
@@ -100,8 +114,12 @@ private:
     FavoritesList& m_list;
     FavoriteStates* m_states = nullptr;
     const ChangeRules* m_rules = nullptr;
+    ChangeRules* m_learnInto = nullptr;
     // The clock of the options: the stamps of rows and states.
     std::function<QDateTime()> m_now;
+    std::chrono::milliseconds m_secondLoadDelay;
+    // The transfers of second loads.
+    QSet<int> m_secondLoads;
     HistoryRecorder* m_history = nullptr;
     std::unique_ptr<TransferPool> m_pool;
     std::vector<CheckJob> m_jobs;
@@ -117,4 +135,5 @@ private:
     bool m_finished = false;
     bool m_stopped = false;
     bool m_anyChanged = false;
+    bool m_learnedAny = false;
 };

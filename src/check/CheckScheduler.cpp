@@ -146,6 +146,7 @@ std::unique_ptr<CheckRun> CheckScheduler::makeRun()
     auto run = std::make_unique<CheckRun>(m_list, m_transferOptions);
     run->setStates(&m_states);
     run->setRules(&m_rules);
+    run->setLearnedRules(&m_rules);
     run->setHistory(&m_history);
     // What earlier starts learnt of the snapshots' text, where this start has learnt nothing yet.
     for (const Favorite& row : m_list.rows()) {
@@ -207,6 +208,8 @@ void CheckScheduler::onRunFinished()
         SortFavorites(m_list);
     if (m_kind != RunReport::Kind::FirstSnapshots)
         save();
+    if (run->learnedAny())
+        saveLearnedRules();
     saveStates();
     emit finished(report);
     releaseWaitingTick();
@@ -219,6 +222,16 @@ void CheckScheduler::save()
     } catch (const NelvoxError& error) {
         qCInfo(lcCheck) << "saving the favorites failed:" << error.message();
         emit saveFailed(error.message());
+    }
+}
+
+void CheckScheduler::saveLearnedRules()
+{
+    // What was learned is learned again at a later check: no reason to bother the user.
+    try {
+        m_rules.save(m_list);
+    } catch (const NelvoxError& error) {
+        qCInfo(lcCheck) << "saving what changes by itself failed:" << error.message();
     }
 }
 

@@ -4,9 +4,9 @@
 // way or while the window says it is busy, and ends every run with its report.
 #pragma once
 
-#include "history/HistoryRecorder.h"
 #include "check/RunReport.h"
 #include "check/SnapshotComparison.h"
+#include "history/HistoryRecorder.h"
 #include "platform/TransferOptions.h"
 #include "store/ChangeRules.h"
 #include "store/FavoriteStates.h"
@@ -127,6 +127,8 @@ private:
     bool endAtOnce(const RunReport& report);
     void save();
     void saveStates();
+    // Keeps what the checks learned of what changes by itself in the rules file.
+    void saveLearnedRules();
     // A tick of the timer or one that waited: a failure goes out through tickFailed().
     void runTick();
     // A tick that had to wait runs once nothing holds it off.

@@ -68,6 +68,7 @@ void ComparisonQueue::start()
             QString download;
             ChangeRule rule;
             std::optional<KnownSnapshot> known;
+            SecondLoad second;
         };
         std::vector<Input> inputs;
         for (auto next = m_waiting.begin(); batch->checks.size() < share && next != m_waiting.end();) {
@@ -80,7 +81,7 @@ void ComparisonQueue::start()
             m_comparing.insert(next->check);
             batch->checks.append(next->check);
             batch->snapshots.append(next->snapshot);
-            inputs.push_back({ next->snapshot, next->download, next->rule, std::nullopt });
+            inputs.push_back({ next->snapshot, next->download, next->rule, std::nullopt, next->second });
             if (m_known) {
                 if (const auto found = m_known->constFind(next->snapshot); found != m_known->cend())
                     inputs.back().known = *found;
@@ -99,8 +100,10 @@ void ComparisonQueue::start()
             for (const Input& input : inputs) {
                 if (cancelled->load(std::memory_order_relaxed))
                     break;
-                results.append(
-                    CompareWithSnapshot(input.snapshot, input.download, input.rule, input.known, cancelled.get()));
+                results.append(input.second.file.isEmpty()
+                        ? CompareWithSnapshot(input.snapshot, input.download, input.rule, input.known, cancelled.get())
+                        : CompareWithSecondLoad(
+                            input.snapshot, input.download, input.second, input.rule, cancelled.get()));
             }
             return results;
         }));

@@ -24,6 +24,8 @@ public:
         QString snapshot;
         QString download;
         ChangeRule rule;
+        // A second load of the page, when there is one (see CompareWithSecondLoad).
+        SecondLoad second {};
     };
 
     explicit ComparisonQueue(QObject* parent = nullptr);

@@ -111,7 +111,10 @@ void PageChanges::compareText(const ChangeRule& rule, const QDeadlineTimer& dead
             m_state = State::PartMissing;
             return;
         }
-        const auto shown = [this](const RuleText& text) -> std::optional<QStringList> {
+        const bool selfChanging = rule.ignoreSelfChanging;
+        const LearnedShapes learnedLines(selfChanging ? rule.learnedLines : QStringList());
+        const LearnedShapes learnedLinks(selfChanging ? rule.learnedLinks : QStringList());
+        const auto shown = [&, this](const RuleText& text) -> std::optional<QStringList> {
             if (text.status == RuleText::Status::TooLarge)
                 return std::nullopt;
             QStringList lines;
@@ -119,6 +122,10 @@ void PageChanges::compareText(const ChangeRule& rule, const QDeadlineTimer& dead
                 lines << (line.link ? LinkLine(line.text) : line.text);
                 if (line.ignored)
                     m_ignoredLines.insert(lines.back());
+                else if (selfChanging
+                    && (!(line.link ? learnedLinks : learnedLines).match(line.text).isEmpty()
+                        || (!line.link && MaskRelativeTimes(line.text) != line.text)))
+                    m_selfChangingLines.insert(lines.back());
             }
             return lines;
         };
@@ -144,9 +151,10 @@ void PageChanges::compareText(const ChangeRule& rule, const QDeadlineTimer& dead
 
 void PageChanges::findOffer(const ChangeRule& rule, const QDeadlineTimer& deadline)
 {
-    // Page length rings for any edit of the markup; Page text without Numbers for a counter.
-    // One reading of each copy serves the rule with and without Numbers.
-    if (!rule.isPageLength() && rule.ignoreNumbers)
+    // Page length rings for any edit of the markup; Page text without Numbers for a counter,
+    // and without what changes by itself for a relative time. One reading of each copy serves
+    // the rule with and without them.
+    if (!rule.isPageLength() && rule.ignoreNumbers && rule.ignoreSelfChanging)
         return;
     ChangeRule textRule = rule;
     if (rule.isPageLength())
@@ -163,11 +171,33 @@ void PageChanges::findOffer(const ChangeRule& rule, const QDeadlineTimer& deadli
         }
         return;
     }
+    if (!rule.isPageLength() && !rule.ignoreSelfChanging) {
+        ChangeRule selfChanging = rule;
+        selfChanging.ignoreSelfChanging = true;
+        if (previous.counted(selfChanging) == snapshot.counted(selfChanging)) {
+            m_offer = Offer::IgnoreSelfChanging;
+            m_offeredRule = selfChanging;
+            return;
+        }
+    }
+    if (rule.ignoreNumbers)
+        return;
     textRule.ignoreNumbers = true;
     if (previous.counted(textRule) == snapshot.counted(textRule)) {
         m_offer = Offer::IgnoreNumbers;
         m_offeredRule = textRule;
     }
+}
+
+bool PageChanges::CountAgain(ChangeRule& rule, const QString& line)
+{
+    const QString linkMark = LinkLine(QString());
+    const bool link = line.startsWith(linkMark);
+    const QString text = link ? line.mid(linkMark.size()) : line;
+    QStringList& shapes = link ? rule.learnedLinks : rule.learnedLines;
+    const qsizetype before = shapes.size();
+    shapes.removeIf([&text](const QString& shape) { return !LearnedShapes({ shape }).match(text).isEmpty(); });
+    return shapes.size() != before;
 }
 
 const std::optional<PageDiff>& PageChanges::sourceDiff()

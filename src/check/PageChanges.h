@@ -33,6 +33,7 @@ public:
         None,
         IgnoreMarkup, // Page text: only the markup changed
         IgnoreNumbers, // Page text with Numbers: only digits changed
+        IgnoreSelfChanging, // Page text: only what changes by itself changed (relative times)
     };
 
     // Reads both copies of the favorite at `address` and compares their text: the readable
@@ -70,12 +71,18 @@ public:
 
     // Whether a line of the text diff is one the rule ignores.
     bool isIgnored(const QString& line) const { return m_ignoredLines.contains(line); }
+    // Whether a line of the text diff is one the rule found changing by itself: a line or link
+    // of a shape it learned, or a line with a relative time in it.
+    bool changesByItself(const QString& line) const { return m_selfChangingLines.contains(line); }
     Offer offer() const { return m_offer; }
     // The rule offered: the favorite's own with what offer() names.
     const ChangeRule& offeredRule() const { return m_offeredRule; }
 
     // How a link's target shows among the lines of the text.
     static QString LinkLine(const QString& target);
+    // Has the line of the text diff `line` count again under `rule`: forgets the shapes learned
+    // for it. False when none was.
+    static bool CountAgain(ChangeRule& rule, const QString& line);
 
 private:
     // Compares the two pages read into m_previousPage and m_snapshotPage.
@@ -94,6 +101,7 @@ private:
     std::optional<PageDiff> m_textDiff;
     std::optional<PageDiff> m_sourceDiff;
     QSet<QString> m_ignoredLines;
+    QSet<QString> m_selfChangingLines;
     Offer m_offer = Offer::None;
     ChangeRule m_offeredRule;
 };

@@ -1,13 +1,17 @@
 // Reading a check's two copies and judging them by their text.
 #include "check/SnapshotComparison.h"
 
+#include "check/PageChanges.h"
+#include "history/HistoryDatabase.h"
 #include "platform/Files.h"
 #include "platform/NelvoxError.h"
-#include "check/PageChanges.h"
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
 
 namespace {
 
@@ -152,6 +156,100 @@ SnapshotComparison CompareWithSnapshot(const QString& snapshot, const QString& d
     return comparison;
 }
 
+ChangeRule WithLearned(ChangeRule rule, const QStringList& lines, const QStringList& links)
+{
+    const auto learn = [](QStringList& learned, const QStringList& shapes) {
+        for (const QString& shape : shapes) {
+            if (learned.size() < kMostLearned && IsValidShape(shape) && !learned.contains(shape))
+                learned << shape;
+        }
+    };
+    learn(rule.learnedLines, lines);
+    learn(rule.learnedLinks, links);
+    return rule;
+}
+
+namespace {
+
+// The latest copies of `address` in the history, the oldest first, with `newest` after them;
+// none when the history cannot be read.
+QList<RuleText> historyCopies(
+    const SecondLoad& second, const RuleText& newest, const ChangeRule& rule, const QDeadlineTimer& deadline)
+{
+    QList<RuleText> copies;
+    if (second.history.isEmpty() || QFileInfo(second.history).size() == 0)
+        return copies;
+    try {
+        HistoryDatabase history(second.history);
+        history.open();
+        const QList<HistoryCopy> kept = history.copies(second.address);
+        for (qsizetype at = std::min<qsizetype>(kCounterCopies, kept.size()) - 1; at >= 0; --at) {
+            if (const std::optional<QByteArray> page = history.read(kept[at].id))
+                copies << ReadRuleText(*page, rule, deadline);
+        }
+    } catch (const NelvoxError&) {
+        // The second load alone decides.
+        return {};
+    }
+    copies << newest;
+    return copies;
+}
+
+} // namespace
+
+SnapshotComparison CompareWithSecondLoad(const QString& snapshot, const QString& download, const SecondLoad& second,
+    const ChangeRule& rule, const std::atomic<bool>* cancelled)
+{
+    const auto stopped = [cancelled] { return cancelled && cancelled->load(std::memory_order_relaxed); };
+    SnapshotComparison comparison;
+    try {
+        Copy downloadFile(download, QStringLiteral("download"));
+        Copy snapshotFile(snapshot, QStringLiteral("snapshot"));
+        Copy secondFile(second.file, QStringLiteral("download"));
+        if (downloadFile.tooLarge() || snapshotFile.tooLarge() || secondFile.tooLarge() || stopped())
+            return CompareWithSnapshot(snapshot, download, rule, std::nullopt, cancelled);
+        const QByteArray downloadBytes = downloadFile.readAll();
+        const QByteArray snapshotBytes = snapshotFile.readAll();
+        const QByteArray secondBytes = secondFile.readAll();
+        const QDeadlineTimer deadline(PageDiff::kTimeBudget);
+        const RuleText downloadText = ReadRuleText(downloadBytes, rule, deadline);
+        const RuleText secondText = ReadRuleText(secondBytes, rule, deadline);
+        const RuleText snapshotText = ReadRuleText(snapshotBytes, rule, deadline);
+        using Status = RuleText::Status;
+        if (downloadText.status != Status::Read || secondText.status != Status::Read
+            || snapshotText.status != Status::Read || stopped())
+            return CompareWithSnapshot(snapshot, download, rule, std::nullopt, cancelled);
+        SelfChangingShapes found = FindSelfChanging(downloadText, secondText, rule);
+        const QList<RuleText> copies = historyCopies(second, downloadText, rule, deadline);
+        if (copies.size() > kCounterCopies && std::all_of(copies.begin(), copies.end(), [](const RuleText& copy) {
+                return copy.status == RuleText::Status::Read;
+            })) {
+            for (const QString& counter : FindCounters(copies, rule)) {
+                if (!found.lines.contains(counter))
+                    found.lines << counter;
+            }
+        }
+        // This check leaves out all that changed by itself, a shape the rule cannot hold too.
+        ChangeRule thisCheck = rule;
+        thisCheck.learnedLines += found.lines;
+        thisCheck.learnedLinks += found.links;
+        const ChangeRule learned = WithLearned(rule, found.lines, found.links);
+        comparison.sameBytes = downloadBytes == snapshotBytes;
+        comparison.judgement
+            = JudgeDownload(thisCheck, PageCopy { snapshotFile.length(), DigestText(snapshotText, thisCheck) },
+                PageCopy { downloadFile.length(), DigestText(downloadText, thisCheck) });
+        const bool changed = comparison.judgement.verdict == Verdict::Changed;
+        comparison.known = changed
+            ? KnownSnapshot { hashOf(downloadBytes), learned, DigestText(downloadText, learned) }
+            : KnownSnapshot { hashOf(snapshotBytes), learned, DigestText(snapshotText, learned) };
+        if (!(learned == rule))
+            comparison.learned = learned;
+    } catch (const FileError& error) {
+        comparison.failure = error.message();
+    }
+    return comparison;
+}
+
 namespace {
 
 const char* const kStatusNames[] = { "read", "too-large", "part-missing" };
@@ -161,8 +259,11 @@ const char* const kStatusNames[] = { "read", "too-large", "part-missing" };
 QString ruleDigest(const ChangeRule& rule)
 {
     QCryptographicHash hash(QCryptographicHash::Sha1);
-    const QStringList fields { QString::number(static_cast<int>(rule.kind)), QString::number(rule.linkAddresses),
+    QStringList fields { QString::number(static_cast<int>(rule.kind)), QString::number(rule.linkAddresses),
         QString::number(rule.ignoreNumbers), rule.ignoreLines.join(u'\n'), rule.part };
+    // Rules without the option keep the digest of every earlier start.
+    if (rule.ignoreSelfChanging)
+        fields << QStringLiteral("self-changing") << rule.learnedLines.join(u'\n') << rule.learnedLinks.join(u'\n');
     hash.addData(fields.join(QChar(0)).toUtf8());
     return QString::fromLatin1(hash.result().toHex());
 }

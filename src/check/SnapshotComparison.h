@@ -39,9 +39,34 @@ struct SnapshotComparison {
     std::optional<KnownSnapshot> known;
     // The download holds the snapshot's very bytes.
     bool sameBytes = false;
+    // After a second load: the rule with what was found changing by itself learned, when it
+    // learned anything.
+    std::optional<ChangeRule> learned;
 };
 
 // `known` is what an earlier comparison found of the snapshot, if anything. Stops between its
 // steps once `cancelled` is set, and its result then means nothing.
 SnapshotComparison CompareWithSnapshot(const QString& snapshot, const QString& download, const ChangeRule& rule,
     const std::optional<KnownSnapshot>& known = std::nullopt, const std::atomic<bool>* cancelled = nullptr);
+
+// The same after the page was loaded a second time into `second`, a few seconds after
+// `download`, under a rule that ignores what changes by itself: what differs between the two
+// loads changes by itself and does not count, and its shapes are learned, as far as a rule
+// holds them (see kMostLearned). So do the counters of the history in the file `history`,
+// when there is one: the lines whose numbers changed at each of the last copies of `address`
+// and the download (see FindCounters). Copies whose text cannot be read are compared as above.
+struct SecondLoad {
+    QString file;
+    QString history;
+    QString address;
+};
+SnapshotComparison CompareWithSecondLoad(const QString& snapshot, const QString& download, const SecondLoad& second,
+    const ChangeRule& rule, const std::atomic<bool>* cancelled = nullptr);
+// The copies of the history a counter is found in, besides the download.
+inline constexpr int kCounterCopies = 3;
+
+// The most shapes of lines, and of links, a rule learns: a page of which every line changes at
+// every load would fill the rules file.
+inline constexpr qsizetype kMostLearned = 100;
+// `rule` with `shapes` learned, as far as it holds them.
+ChangeRule WithLearned(ChangeRule rule, const QStringList& lines, const QStringList& links);

@@ -6,7 +6,10 @@
 #include "page/PageText.h"
 #include "page/ParsedPage.h"
 
+#include <QHash>
 #include <QRegularExpression>
+
+#include <optional>
 
 #include <algorithm>
 #include <vector>
@@ -34,29 +37,279 @@ struct LineFilter {
     QRegularExpression pattern;
 };
 
+// Relative times and dates, one entry per language the program speaks; a language added to
+// the program adds its own. Matched without regard to case, as whole words.
+struct RelativeTimes {
+    const char* language;
+    const char* pattern;
+};
+const RelativeTimes kRelativeTimes[] = {
+    { "en",
+        R"((?:\d+|an?|one|a few|several)\s+(?:second|sec|minute|min|hour|hr|day|week|month|year)s?\s+ago)"
+        R"(|\d+\s?[smhdw]\s+ago|just now|moments? ago|yesterday|today|(?:last|this)\s+(?:week|month|year))" },
+    { "de",
+        R"(vor\s+(?:\d+|einer?|einem|ein paar|wenigen)\s+(?:Sekunden?|Minuten?|Stunden?|Tag(?:en)?|Wochen?|Monat(?:en)?)"
+        R"(|Jahr(?:en)?)|gerade eben|vorgestern|gestern|heute)" },
+    { "fr",
+        R"(il y a\s+(?:\d+|une?|quelques)\s+(?:secondes?|minutes?|heures?|jours?|semaines?|mois|ans?|années?))"
+        R"(|à l'instant|avant-hier|hier|aujourd'hui)" },
+};
+
+const QRegularExpression& relativeTimes()
+{
+    static const QRegularExpression pattern = [] {
+        QStringList alternatives;
+        for (const RelativeTimes& times : kRelativeTimes)
+            alternatives << QStringLiteral("(?:%1)").arg(QString::fromUtf8(times.pattern));
+        QRegularExpression compiled(QStringLiteral("\\b(?:%1)\\b").arg(alternatives.join(u'|')),
+            QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
+        compiled.optimize();
+        return compiled;
+    }();
+    return pattern;
+}
+
+QString numbersAndTokensMasked(const QString& line)
+{
+    static const QRegularExpression tokens = [] {
+        QRegularExpression compiled(
+            QStringLiteral("(?<![\\w-])(?=[\\w-]*\\d)(?=[\\w-]*[^\\W\\d_])[\\w-]{6,}(?![\\w-])"),
+            QRegularExpression::UseUnicodePropertiesOption);
+        compiled.optimize();
+        return compiled;
+    }();
+    static const QRegularExpression numbers = [] {
+        QRegularExpression compiled(QStringLiteral("\\d+(?:[.,:]\\d+)*"));
+        compiled.optimize();
+        return compiled;
+    }();
+    QString shape = line;
+    shape.replace(tokens, QStringLiteral("#"));
+    shape.replace(numbers, QStringLiteral("#"));
+    return shape;
+}
+
+bool hasDigit(const QString& text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar character) { return character.isDigit(); });
+}
+
+// How a relative time counts, and a line of a learned shape: apart from any text of a page.
+const QString kRelativeTimeMark = QStringLiteral("\u2039time\u203a");
+const QString kShapeMark = QStringLiteral("\u2039shape\u203a ");
+
+} // namespace
+
+QString MaskedShape(const QString& line)
+{
+    return numbersAndTokensMasked(line);
+}
+
+QString MaskRelativeTimes(const QString& line)
+{
+    QString masked = line;
+    masked.replace(relativeTimes(), kRelativeTimeMark);
+    return masked;
+}
+
+LearnedShapes::LearnedShapes(const QStringList& shapes)
+{
+    for (const QString& shape : shapes) {
+        const qsizetype star = shape.indexOf(u'*');
+        if (star < 0) {
+            m_exact.insert(shape);
+            continue;
+        }
+        QRegularExpression pattern(
+            QStringLiteral("^%1.*%2$")
+                .arg(QRegularExpression::escape(shape.left(star)), QRegularExpression::escape(shape.mid(star + 1))),
+            QRegularExpression::DotMatchesEverythingOption);
+        pattern.optimize();
+        m_patterns.append({ shape, std::move(pattern) });
+    }
+}
+
+QString LearnedShapes::match(const QString& line) const
+{
+    if (isEmpty())
+        return {};
+    const QString shape = MaskedShape(line);
+    if (m_exact.contains(shape))
+        return shape;
+    for (const auto& [learned, pattern] : m_patterns) {
+        if (pattern.match(shape).hasMatch())
+            return learned;
+    }
+    return {};
+}
+
+namespace {
+
+// The lines of a rule's learned shapes, and how one line counts among them.
+class CountedLines {
+public:
+    explicit CountedLines(const ChangeRule& rule)
+        : m_rule(rule)
+        , m_lines(rule.ignoreSelfChanging ? rule.learnedLines : QStringList())
+        , m_links(rule.ignoreSelfChanging ? rule.learnedLinks : QStringList())
+    {
+    }
+    QString of(const RuleLine& line) const
+    {
+        QString text = line.text;
+        if (m_rule.ignoreSelfChanging) {
+            const QString shape = (line.link ? m_links : m_lines).match(line.text);
+            // The shape stays in its place: a line of it that comes or goes still counts.
+            if (!shape.isEmpty())
+                return kShapeMark + shape;
+            if (!line.link)
+                text = MaskRelativeTimes(text);
+        }
+        if (m_rule.ignoreNumbers && hasDigit(text))
+            text.removeIf([](QChar character) { return character.isDigit(); });
+        return text;
+    }
+
+private:
+    const ChangeRule& m_rule;
+    LearnedShapes m_lines;
+    LearnedShapes m_links;
+};
+
+// The beginning and end two shapes share, when they say enough to tell the line by.
+std::optional<QString> sharedShape(const QString& first, const QString& second)
+{
+    qsizetype head = 0;
+    const qsizetype shorter = std::min(first.size(), second.size());
+    while (head < shorter && first[head] == second[head])
+        ++head;
+    qsizetype tail = 0;
+    while (tail < shorter - head && first[first.size() - 1 - tail] == second[second.size() - 1 - tail])
+        ++tail;
+    // Whole words only: "garden tools" and "rain boots" share no "s".
+    const auto inWord = [&first](qsizetype at) {
+        return at > 0 && at < first.size() && first[at - 1].isLetterOrNumber() && first[at].isLetterOrNumber();
+    };
+    while (head > 0 && inWord(head))
+        --head;
+    while (tail > 0 && inWord(first.size() - tail))
+        --tail;
+    QString shape = first.left(head) + u'*' + first.right(tail);
+    constexpr qsizetype kFewestTelling = 4;
+    const qsizetype telling = std::count_if(shape.begin(), shape.end(),
+        [](QChar character) { return character.isLetter() || character.isPunct() || character.isSymbol(); });
+    if (telling - shape.count(u'#') - 1 < kFewestTelling)
+        return std::nullopt;
+    return shape.trimmed();
+}
+
 } // namespace
 
 QStringList RuleText::counted(const ChangeRule& rule) const
 {
     QStringList result;
     result.reserve(lines.size());
+    const CountedLines counting(rule);
     for (const RuleLine& line : lines) {
-        if (line.ignored)
-            continue;
-        if (!rule.ignoreNumbers
-            || std::none_of(line.text.begin(), line.text.end(), [](QChar character) { return character.isDigit(); })) {
-            result.append(line.text);
-            continue;
-        }
-        QString text;
-        text.reserve(line.text.size());
-        for (const QChar character : line.text) {
-            if (!character.isDigit())
-                text += character;
-        }
-        result.append(text);
+        if (!line.ignored)
+            result.append(counting.of(line));
     }
     return result;
+}
+
+SelfChangingShapes FindSelfChanging(const RuleText& first, const RuleText& second, const ChangeRule& rule)
+{
+    const CountedLines counting(rule);
+    // How often each counted line is on the second load; what is left over of the first is
+    // what it lost, in its order.
+    QHash<QString, int> onSecond;
+    for (const RuleLine& line : second.lines) {
+        if (!line.ignored)
+            ++onSecond[counting.of(line)];
+    }
+    QHash<QString, int> onFirst;
+    QList<const RuleLine*> lost[2];
+    for (const RuleLine& line : first.lines) {
+        if (line.ignored)
+            continue;
+        const QString counted = counting.of(line);
+        ++onFirst[counted];
+        int& left = onSecond[counted];
+        if (left > 0)
+            --left;
+        else
+            lost[line.link].append(&line);
+    }
+    QList<const RuleLine*> gained[2];
+    for (const RuleLine& line : second.lines) {
+        if (line.ignored)
+            continue;
+        int& left = onFirst[counting.of(line)];
+        if (left > 0)
+            --left;
+        else
+            gained[line.link].append(&line);
+    }
+    SelfChangingShapes found;
+    for (const int link : { 0, 1 }) {
+        QStringList& shapes = link ? found.links : found.lines;
+        const auto learn = [&shapes](const QString& shape) {
+            const QString trimmed = shape.trimmed();
+            if (!trimmed.isEmpty() && !shapes.contains(trimmed))
+                shapes << trimmed;
+        };
+        // The first line lost and the first gained are most likely one line that changed.
+        for (qsizetype at = 0; at < std::max(lost[link].size(), gained[link].size()); ++at) {
+            const QString before = at < lost[link].size() ? MaskedShape(lost[link][at]->text) : QString();
+            const QString after = at < gained[link].size() ? MaskedShape(gained[link][at]->text) : QString();
+            if (before.isEmpty() || after.isEmpty() || before == after) {
+                learn(before.isEmpty() ? after : before);
+                continue;
+            }
+            if (const std::optional<QString> shared = sharedShape(before, after)) {
+                learn(*shared);
+                continue;
+            }
+            learn(before);
+            learn(after);
+        }
+    }
+    return found;
+}
+
+QStringList FindCounters(const QList<RuleText>& copies, const ChangeRule& rule)
+{
+    constexpr qsizetype kFewestCopies = 3;
+    if (copies.size() < kFewestCopies)
+        return {};
+    const CountedLines counting(rule);
+    // Each shape's line in each copy; an empty text where the shape is not once in the copy.
+    QHash<QString, QStringList> lines;
+    for (qsizetype copy = 0; copy < copies.size(); ++copy) {
+        QHash<QString, int> seen;
+        for (const RuleLine& line : copies[copy].lines) {
+            if (line.ignored || line.link || !hasDigit(line.text))
+                continue;
+            // A line the rule counts as a shape or a relative time already is no counter to find.
+            if (counting.of(line) != line.text)
+                continue;
+            const QString shape = MaskedShape(line.text);
+            QStringList& texts = lines[shape];
+            texts.resize(copies.size());
+            texts[copy] = ++seen[shape] == 1 ? line.text : QString();
+        }
+    }
+    QStringList counters;
+    for (auto shape = lines.cbegin(); shape != lines.cend(); ++shape) {
+        const QStringList& texts = shape.value();
+        bool counter = IsValidShape(shape.key());
+        for (qsizetype copy = 1; counter && copy < texts.size(); ++copy)
+            counter = !texts[copy].isEmpty() && !texts[copy - 1].isEmpty() && texts[copy] != texts[copy - 1];
+        if (counter)
+            counters << shape.key();
+    }
+    counters.sort();
+    return counters;
 }
 
 RuleText ReadRuleText(QByteArrayView page, const ChangeRule& rule, QDeadlineTimer deadline)

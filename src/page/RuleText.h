@@ -7,6 +7,8 @@
 #include <QByteArrayView>
 #include <QDeadlineTimer>
 #include <QList>
+#include <QRegularExpression>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -32,8 +34,49 @@ struct RuleText {
     QList<RuleLine> lines;
 
     // The lines that count, as they are compared: ignored lines left out, and digits left out
-    // when the rule ignores numbers.
+    // when the rule ignores numbers. When it ignores what changes by itself, a line or link
+    // target of a learned shape counts as that shape, and the relative times of the other
+    // lines as one mark each.
     QStringList counted(const ChangeRule& rule) const;
+};
+
+// What differs between two loads of a page a few seconds apart, as it would be learned: the
+// shapes of the lines and of the link targets. A line replaced by another whose shape shares
+// a beginning and an end with it ("Sponsored: garden tools", "Sponsored: rain boots") gives
+// one shape with "*" for the middle ("Sponsored: *").
+struct SelfChangingShapes {
+    QStringList lines;
+    QStringList links;
+    bool isEmpty() const { return lines.isEmpty() && links.isEmpty(); }
+};
+// The lines that count under `rule` (see RuleText::counted) that are not the same on both loads.
+SelfChangingShapes FindSelfChanging(const RuleText& first, const RuleText& second, const ChangeRule& rule);
+
+// The shapes of the lines whose numbers changed from each copy to the next while the rest of
+// the line stayed: a counter. `copies` in the order they were taken, at least three; a line
+// counts only where its shape is once in every copy.
+QStringList FindCounters(const QList<RuleText>& copies, const ChangeRule& rule);
+
+// The line with its tokens and numbers masked: each word of 6 or more letters, digits, "_"
+// and "-" with a digit and a letter in it, and each run of digits (with "," "." or ":"
+// between them), becomes "#". "Updated 8,204 times" and "Updated 12,087 times" have one shape.
+QString MaskedShape(const QString& line);
+// The line with each relative time or date in it ("9 minutes ago", "an hour ago", "yesterday",
+// "vor 9 Minuten", "gestern", "il y a 9 minutes", "hier") as one mark, so that a time that
+// moves on by itself compares the same.
+QString MaskRelativeTimes(const QString& line);
+
+// Shapes of lines (see MaskedShape, with one "*" for any text) matched against many lines.
+class LearnedShapes {
+public:
+    explicit LearnedShapes(const QStringList& shapes);
+    bool isEmpty() const { return m_exact.isEmpty() && m_patterns.isEmpty(); }
+    // The shape of `line` that matched, or an empty string when none did.
+    QString match(const QString& line) const;
+
+private:
+    QSet<QString> m_exact;
+    QList<std::pair<QString, QRegularExpression>> m_patterns;
 };
 
 // Reads the page's text under `rule` (whose kind is not looked at). Gives up at the deadline.

@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QtGlobal>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -24,6 +25,9 @@ struct TransferOptions {
     qint64 maxBytes = qint64(64) * 1024 * 1024;
     // The longest a server's Retry-After is honoured.
     qint64 maxWaitSeconds = 24 * 3600;
+    // How long after a download a page is loaded a second time, to tell what changes on it by
+    // itself from what changed for good.
+    std::chrono::milliseconds secondLoadDelay = std::chrono::seconds(3);
     // The clock that a run's ticks and stamps and a Retry-After are read against.
     std::function<QDateTime()> now = &Clock::GetCurrentTime;
     // The waits servers asked for. Every pool made with a copy of these options shares them,

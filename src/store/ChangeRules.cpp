@@ -11,6 +11,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 
 const QStringList kHeading {
@@ -49,6 +51,15 @@ bool readLine(ChangeRule& rule, QStringView key, QStringView value)
             rule.ignoreLines << oneLine(value.toString());
     } else if (key == u"part") {
         rule.part = oneLine(value.toString());
+    } else if (key == u"self-changing") {
+        if (value != u"count" && value != u"ignore")
+            return false;
+        rule.ignoreSelfChanging = value == u"ignore";
+    } else if (key == u"learned-line" || key == u"learned-link") {
+        // Kept as written; one that is no shape stays among the lines the block does not know.
+        if (!IsValidShape(value.toString()))
+            return false;
+        (key == u"learned-line" ? rule.learnedLines : rule.learnedLinks) << value.toString();
     } else {
         return false;
     }
@@ -104,11 +115,32 @@ void ChangeRules::save(const FavoritesList& list, const QString& fileName) const
             }
             if (!rule.part.trimmed().isEmpty())
                 lines << QStringLiteral("part=") + oneLine(rule.part).trimmed();
+            // Absent, what changes by itself counts, as in every file before the option.
+            if (rule.ignoreSelfChanging)
+                lines << QStringLiteral("self-changing=ignore");
+            for (const QString& shape : rule.learnedLines) {
+                if (IsValidShape(shape))
+                    lines << QStringLiteral("learned-line=") + shape;
+            }
+            for (const QString& shape : rule.learnedLinks) {
+                if (IsValidShape(shape))
+                    lines << QStringLiteral("learned-link=") + shape;
+            }
         }
         AppendLines(text, lines + found->otherLines);
     }
     WriteWholeFile(fileName, text,
         QCoreApplication::translate("ChangeRules", "Cannot save the rules of the favorites to \"%1\": %2"));
+}
+
+bool IsValidShape(const QString& shape)
+{
+    constexpr qsizetype kMostCharacters = 2000;
+    if (shape.isEmpty() || shape != shape.trimmed() || shape.size() > kMostCharacters || shape.count(u'*') > 1
+        || shape.contains(u'\n') || shape.contains(u'\r'))
+        return false;
+    return std::any_of(shape.begin(), shape.end(),
+        [](QChar character) { return character != u'#' && character != u'*' && !character.isSpace(); });
 }
 
 ChangeRule ChangeRules::rule(const QString& address) const

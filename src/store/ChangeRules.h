@@ -31,6 +31,14 @@ struct ChangeRule {
     // Page text: when not empty, only the text of the elements this CSS selector or XPath
     // expression matches is compared.
     QString part;
+    // Page text: what changes by itself does not count: relative times ("9 minutes ago") are
+    // compared as relative times, and the lines and link targets whose shape (numbers and
+    // tokens masked, see MaskedShape) is learned below count as that shape.
+    bool ignoreSelfChanging = false;
+    // The shapes of the lines and of the link targets found changing by themselves, as
+    // written in the rules file: "#" stands for a number or token, one "*" for any text.
+    QStringList learnedLines {};
+    QStringList learnedLinks {};
 
     // Page text with the options the dialog first offers.
     static ChangeRule pageText()
@@ -42,6 +50,10 @@ struct ChangeRule {
     bool isPageLength() const { return kind == Kind::PageLength; }
     bool operator==(const ChangeRule&) const = default;
 };
+
+// Whether a learned shape read from a rules file is one: one line, not too long, at most one
+// "*", and something else than "#", "*" and white space in it.
+bool IsValidShape(const QString& shape);
 
 class ChangeRules {
 public:

@@ -8,6 +8,8 @@
 #include "check/PageChanges.h"
 #include "check/SnapshotName.h"
 #include "check/SnapshotReplace.h"
+#include "history/HistoryDatabase.h"
+#include "history/HistoryRecorder.h"
 #include "platform/NetworkTesting.h"
 #include "platform/TransferPool.h"
 #include "store/ChangeRules.h"
@@ -17,6 +19,7 @@
 #include "support/ScopedClock.h"
 #include "support/TempWorkDir.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -26,6 +29,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 
 #include <fcntl.h>
@@ -79,6 +83,7 @@ protected:
         CheckRun run(m_list, m_options);
         run.setStates(states);
         run.setRules(&m_rules);
+        run.setLearnedRules(&m_rules);
         run.setKnownSnapshots(&m_known);
         for (int row : rows)
             run.addCheck(row);
@@ -684,6 +689,188 @@ TEST_F(CheckRunTest, StopEndsTheRunOnceTheComparisonsUnderWayHaveEnded)
         }
     }
     EXPECT_EQ(changed, run.done()) << "a comparison after Stop was applied";
+    EXPECT_TRUE(leftoverDownloads().isEmpty()) << leftoverDownloads().join(' ').toStdString();
+}
+
+// A page as a live site serves it: a view counter, a session token, an advertisement and the
+// token of a link differ at every load; the relative time and the price only when the test
+// says.
+struct LivePage {
+    std::atomic<int> loads { 0 };
+    std::atomic<int> minutes { 9 };
+    // From this load on the price is another.
+    std::atomic<int> newPriceFrom { 1'000 };
+
+    QByteArray operator()()
+    {
+        const int load = ++loads;
+        static const char* const ads[] = { "garden tools on sale", "rain boots for all", "seed packs half price" };
+        const QByteArray token
+            = "a1" + QCryptographicHash::hash(QByteArray::number(load), QCryptographicHash::Md5).toHex().left(12);
+        return "<html><body><h1>Spring planting</h1>\n<p>Bean packs cost "
+            + QByteArray(load >= newPriceFrom ? "$5.95" : "$4.95") + " each.</p>\n<p>Updated "
+            + QByteArray::number(minutes.load()) + " minutes ago</p>\n<p>" + QByteArray::number(8'000 + 37 * load)
+            + " views</p>\n<p>Session " + token + "</p>\n<p>Sponsored: " + ads[load % 3]
+            + "</p>\n<p><a href=\"/news?t=" + token + "\">Garden news</a></p>\n</body></html>\n";
+    }
+};
+
+TEST_F(CheckRunTest, WhatChangesByItselfIsLearnedFromASecondLoadAndAPriceStillCounts)
+{
+    m_options.secondLoadDelay = 1ms;
+    LivePage noisyPage, pricedPage, plainPage;
+    m_server.setGeneratedPage("/noisy", [&] { return noisyPage(); });
+    m_server.setGeneratedPage("/priced", [&] { return pricedPage(); });
+    m_server.setGeneratedPage("/plain", [&] { return plainPage(); });
+    const int noisy = addRow("/noisy");
+    const int priced = addRow("/priced");
+    const int plain = addRow("/plain");
+    ChangeRule selfChanging = kPageText;
+    selfChanging.ignoreSelfChanging = true;
+    m_rules.setRule(address(noisy), selfChanging);
+    m_rules.setRule(address(priced), selfChanging);
+    m_rules.setRule(address(plain), kPageText);
+    for (const int row : { noisy, priced, plain })
+        snapshotAsServed(row);
+    pricedPage.newPriceFrom = 2;
+    const QByteArray noisySnapshot = ReadAll(snapshot(noisy));
+
+    EXPECT_TRUE(check({ noisy, priced, plain }));
+    EXPECT_EQ(m_list.text(noisy, FavoritesList::Changed), "") << "the page only changed by itself";
+    EXPECT_EQ(ReadAll(snapshot(noisy)), noisySnapshot);
+    EXPECT_EQ(m_list.text(priced, FavoritesList::Changed), "YES") << "the price changed";
+    EXPECT_TRUE(ReadAll(snapshot(priced)).contains("$5.95"));
+    EXPECT_EQ(m_list.text(plain, FavoritesList::Changed), "YES") << "Page text without the option counts it all";
+    EXPECT_EQ(m_server.requestCount("/noisy"), 3) << "one snapshot, one check and its second load";
+    EXPECT_EQ(m_server.requestCount("/plain"), 2) << "a second load without the option";
+    const ChangeRule learned = m_rules.rule(address(noisy));
+    EXPECT_EQ(learned.learnedLines, QStringList({ "# views", "Session #", "Sponsored: *" }));
+    EXPECT_EQ(learned.learnedLinks, QStringList({ "/news?t=#" }));
+    EXPECT_EQ(m_rules.rule(address(priced)).learnedLines, learned.learnedLines);
+
+    // What was learned needs no second load; a relative time moved on is no change.
+    for (LivePage* page : { &noisyPage, &pricedPage })
+        page->minutes = 15;
+    EXPECT_FALSE(check({ noisy, priced }));
+    EXPECT_EQ(m_server.requestCount("/noisy"), 4);
+    EXPECT_EQ(m_server.requestCount("/priced"), 4);
+    EXPECT_TRUE(leftoverDownloads().isEmpty()) << leftoverDownloads().join(' ').toStdString();
+}
+
+TEST_F(CheckRunTest, WithoutASecondLoadTheFirstVerdictStandsAndARandomPageEndsWithOne)
+{
+    m_options.secondLoadDelay = 1ms;
+    ChangeRule selfChanging = kPageText;
+    selfChanging.ignoreSelfChanging = true;
+    // Every line of a random page changes at every load.
+    const int random = addRow("/random");
+    std::atomic<int> loads { 0 };
+    m_server.setGeneratedPage("/random", [&] {
+        QByteArray page;
+        for (int line = 0; line < 300; ++line)
+            page += "<p>" + QByteArray::number(++loads * 7919 % 104729, 36) + " zq" + QByteArray::number(loads)
+                + "</p>\n";
+        return page;
+    });
+    // The second load finds the server asking to be left alone.
+    const int refused = addRow("/refused");
+    m_server.setPage("/refused", "<p>$4.95</p>\n");
+    for (const int row : { refused, random }) {
+        m_rules.setRule(address(row), selfChanging);
+        snapshotAsServed(row);
+    }
+    FavoriteStates states;
+    for (const int check : { 1, 2 }) {
+        this->check({ random }, &states);
+        EXPECT_EQ(states.at(address(random)).outcome, FavoriteState::Outcome::Changed) << "check " << check;
+        EXPECT_EQ(m_server.requestCount("/random"), 1 + 2 * check);
+        EXPECT_EQ(m_rules.rule(address(random)).learnedLines.size(), kMostLearned) << "check " << check;
+    }
+    m_server.setPages("/refused", { { 200, "<p>$5.95</p>\n" }, { 503, "busy" } }, { { "Retry-After", "3600" } });
+    check({ refused }, &states);
+    EXPECT_EQ(m_list.text(refused, FavoritesList::Changed), "YES") << "the first load's verdict";
+    EXPECT_EQ(states.at(address(refused)).outcome, FavoriteState::Outcome::Changed);
+    EXPECT_EQ(m_server.requestCount("/refused"), 3);
+    EXPECT_TRUE(m_rules.rule(address(refused)).learnedLines.isEmpty());
+    EXPECT_TRUE(leftoverDownloads().isEmpty()) << leftoverDownloads().join(' ').toStdString();
+}
+
+TEST_F(CheckRunTest, ALineWhoseNumbersChangedAtEveryCopyOfTheHistoryIsACounter)
+{
+    m_options.secondLoadDelay = 1ms;
+    ChangeRule selfChanging = kPageText;
+    selfChanging.ignoreSelfChanging = true;
+    const auto page = [](int views, const char* price) {
+        return "<h1>Beans</h1><p>" + QByteArray::number(views) + " views</p><p>Price " + price + "</p>\n";
+    };
+    // The views moved on between checks, never between two loads.
+    const int counted = addRow("/counted");
+    const int alone = addRow("/alone");
+    const int priced = addRow("/priced");
+    {
+        HistoryDatabase history;
+        history.open();
+        for (const int row : { counted, priced }) {
+            for (const int copy : { 1, 2, 3 }) {
+                HistoryEntry entry;
+                entry.address = address(row);
+                entry.page = { page(100 * copy, "$4"), QDateTime::currentDateTimeUtc().addDays(copy - 4) };
+                history.keep(entry);
+            }
+        }
+    }
+    for (const int row : { counted, alone, priced }) {
+        m_rules.setRule(address(row), selfChanging);
+        WriteAll(snapshot(row), page(300, "$4"));
+    }
+    m_server.setPage("/counted", page(400, "$4"));
+    m_server.setPage("/alone", page(400, "$4"));
+    m_server.setPage("/priced", page(400, "$5"));
+    HistoryRecorder recorder;
+    CheckRun run(m_list, m_options);
+    run.setRules(&m_rules);
+    run.setLearnedRules(&m_rules);
+    run.setHistory(&recorder);
+    for (const int row : { counted, alone, priced })
+        run.addCheck(row);
+    RunToEnd(run);
+    EXPECT_EQ(m_list.text(counted, FavoritesList::Changed), "");
+    EXPECT_EQ(m_rules.rule(address(counted)).learnedLines, QStringList { "# views" });
+    EXPECT_EQ(m_list.text(alone, FavoritesList::Changed), "YES") << "no history to tell a counter by";
+    EXPECT_EQ(m_list.text(priced, FavoritesList::Changed), "YES") << "the price changed with the counter";
+    EXPECT_EQ(m_server.requestCount("/counted"), 2);
+}
+
+TEST_F(CheckRunTest, ASecondLoadWaitsWithoutHoldingTheOtherChecksAndStopEndsIt)
+{
+    m_options.secondLoadDelay = std::chrono::hours(1);
+    LivePage noisyPage;
+    m_server.setGeneratedPage("/noisy", [&] { return noisyPage(); });
+    const int noisy = addRow("/noisy");
+    const int other = addRow("/other");
+    ChangeRule selfChanging = kPageText;
+    selfChanging.ignoreSelfChanging = true;
+    m_rules.setRule(address(noisy), selfChanging);
+    snapshotAsServed(noisy);
+    const QByteArray noisySnapshot = ReadAll(snapshot(noisy));
+    // Answered once the noisy page had time for its second load, were it not waiting.
+    m_server.setSlowPage("/other", "<p>New</p>\n", 500ms);
+    WriteAll(snapshot(other), "old\r\n");
+    CheckRun run(m_list, m_options);
+    run.setRules(&m_rules);
+    run.setLearnedRules(&m_rules);
+    run.addCheck(noisy);
+    run.addCheck(other);
+    RunToEnd(run, [&] {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return run.done() == 1; }, 20'000));
+        EXPECT_EQ(m_list.text(other, FavoritesList::Changed), "YES") << "the other check waited";
+        EXPECT_FALSE(run.isFinished());
+        run.stop();
+    });
+    EXPECT_TRUE(run.wasStopped());
+    EXPECT_EQ(m_list.text(noisy, FavoritesList::Changed), "");
+    EXPECT_EQ(ReadAll(snapshot(noisy)), noisySnapshot);
+    EXPECT_EQ(m_server.requestCount("/noisy"), 2) << "the second load was not stopped";
     EXPECT_TRUE(leftoverDownloads().isEmpty()) << leftoverDownloads().join(' ').toStdString();
 }
 

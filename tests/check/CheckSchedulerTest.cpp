@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 namespace {
 
 // Friday 1 October 2021: every frequency is due in the hour from five.
@@ -382,6 +384,31 @@ TEST_F(CheckSchedulerTest, WhatChecksLearntOfASnapshotsTextOutlivesTheProgramBut
     WriteAll(kStatesFileName, states);
     WriteAll(SnapshotFileName(url("/p")), "<div id=main>\r\n<p>Price 12 EUR</p></div>\r\n");
     EXPECT_EQ(checkAfterAStart(rule).outcome, FavoriteState::Outcome::Unchanged) << "another snapshot is read";
+}
+
+TEST_F(CheckSchedulerTest, WhatChangesByItselfIsKeptInTheRulesFileForTheNextStart)
+{
+    std::atomic<int> views { 8'000 };
+    m_server.setGeneratedPage(
+        "/p", [&] { return "<p>Price 12 EUR</p><p>" + QByteArray::number(++views) + " views</p>\n"; });
+    addRow(m_list, "/p", "H");
+    snapshotAsServed("/p");
+    ChangeRule rule = ChangeRule::pageText();
+    rule.ignoreSelfChanging = true;
+    m_scheduler.rules().setRule(url("/p"), rule);
+    m_scheduler.transferOptions().secondLoadDelay = std::chrono::milliseconds(1);
+    ASSERT_TRUE(updateAll());
+    EXPECT_EQ(state("/p").outcome, FavoriteState::Outcome::Unchanged);
+    EXPECT_EQ(m_server.requestCount("/p"), 3);
+    EXPECT_TRUE(ReadAll(kRulesFileName).contains("\r\nself-changing=ignore\r\nlearned-line=# views\r\n"))
+        << ReadAll(kRulesFileName).constData();
+
+    CheckScheduler next { m_list };
+    ASSERT_TRUE(next.loadRules());
+    next.loadStates();
+    EXPECT_TRUE(run([&] { return next.startUpdateAll(); }, next));
+    EXPECT_EQ(next.states().find(url("/p"))->outcome, FavoriteState::Outcome::Unchanged);
+    EXPECT_EQ(m_server.requestCount("/p"), 4) << "no second load for what was learned";
 }
 
 } // namespace

@@ -2,10 +2,11 @@
 // and the time limit; and the two copies of a favorite compared from their files.
 #include "page/PageDiff.h"
 
-#include "support/TempWorkDir.h"
+#include "check/ChangeRule.h"
 #include "check/PageChanges.h"
 #include "check/SnapshotName.h"
 #include "check/SnapshotReplace.h"
+#include "support/TempWorkDir.h"
 
 #include <QElapsedTimer>
 
@@ -175,8 +176,7 @@ TEST_F(PageChangesOfAFavorite, TellsTextFromMarkupChangesAndMissingOrLargeCopies
     // A small page that the parser would take minutes over runs out of the comparison's time,
     // which the reading of the text shares with the diff; its source lines need no parse.
     // (Each of 100,000 stray end tags makes the parser search 100,000 open elements.)
-    WriteAll(previous(),
-        "<p>one</p>\r\n" + QByteArray("<b>").repeated(100000) + QByteArray("</i>").repeated(100000));
+    WriteAll(previous(), "<p>one</p>\r\n" + QByteArray("<b>").repeated(100000) + QByteArray("</i>").repeated(100000));
     QElapsedTimer timer;
     timer.start();
     PageChanges slow(m_address, std::chrono::milliseconds(300));
@@ -225,6 +225,50 @@ TEST_F(PageChangesOfAFavorite, OffersTheStricterRuleUnderWhichTheLatestChangeWou
     EXPECT_EQ(ignoring.state(), PageChanges::State::TextChanged);
     EXPECT_TRUE(ignoring.isIgnored("Seen 8,311 times"));
     EXPECT_FALSE(ignoring.isIgnored("Price 12 USD"));
+}
+
+TEST_F(PageChangesOfAFavorite, ShowsWhatChangesByItselfCountsALearnedLineAgainAndOffersTheOption)
+{
+    using Offer = PageChanges::Offer;
+    ChangeRule rule = ChangeRule::pageText();
+    const QByteArray page = "<p>Price 12 EUR</p><p>Updated 9 minutes ago</p><p>Seen 8,204 times</p>"
+                            "<a href='/n?t=9f8e7d6c'>News</a>";
+    WriteAll(previous(), page);
+    WriteAll(snapshot(), QByteArray(page).replace("9 minutes", "3 hours"));
+    PageChanges timeOnly(m_address, rule);
+    EXPECT_EQ(timeOnly.offer(), Offer::IgnoreSelfChanging);
+    EXPECT_TRUE(timeOnly.offeredRule().ignoreSelfChanging);
+    EXPECT_FALSE(timeOnly.changesByItself("Updated 3 hours ago")) << "shown so only under the option";
+    WriteAll(snapshot(), QByteArray(page).replace("9 minutes", "3 hours").replace("12 EUR", "13 EUR"));
+    EXPECT_NE(PageChanges(m_address, rule).offer(), Offer::IgnoreSelfChanging) << "the price changed too";
+
+    rule.ignoreSelfChanging = true;
+    rule.learnedLines = QStringList { "Seen # times" };
+    rule.learnedLinks = QStringList { "/n?t=#" };
+    WriteAll(snapshot(),
+        QByteArray(page).replace("9 minutes", "3 hours").replace("8,204", "8,311").replace("9f8e7d6c", "0a1b2c3d"));
+    PageChanges learned(m_address, rule);
+    EXPECT_EQ(learned.state(), PageChanges::State::TextChanged);
+    EXPECT_EQ(learned.offer(), Offer::None);
+    for (const QString& line : { QStringLiteral("Seen 8,311 times"), QStringLiteral("Seen 8,204 times"),
+             QStringLiteral("Updated 3 hours ago"), PageChanges::LinkLine("/n?t=0a1b2c3d") })
+        EXPECT_TRUE(learned.changesByItself(line)) << line.toStdString();
+    EXPECT_FALSE(learned.changesByItself("Price 12 EUR"));
+
+    // The dialog's rule keeps what was learned while it still ignores what changes by itself.
+    ChangeRule chosen = ChangeRule::pageText();
+    chosen.ignoreSelfChanging = true;
+    EXPECT_EQ(KeepingLearned(chosen, rule), rule);
+    chosen.ignoreSelfChanging = false;
+    EXPECT_EQ(KeepingLearned(chosen, rule), chosen);
+
+    EXPECT_TRUE(PageChanges::CountAgain(rule, "Seen 8,311 times"));
+    EXPECT_TRUE(rule.learnedLines.isEmpty());
+    EXPECT_FALSE(PageChanges::CountAgain(rule, "Seen 8,311 times")) << "nothing left to forget";
+    EXPECT_FALSE(PageChanges(m_address, rule).changesByItself("Seen 8,311 times"));
+    EXPECT_EQ(rule.learnedLinks, QStringList { "/n?t=#" });
+    EXPECT_TRUE(PageChanges::CountAgain(rule, PageChanges::LinkLine("/n?t=0a1b2c3d")));
+    EXPECT_TRUE(rule.learnedLinks.isEmpty());
 }
 
 } // namespace

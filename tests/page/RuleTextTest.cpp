@@ -190,4 +190,61 @@ TEST(RuleText, PagesTooLargeOrTooSlowAreComparedByLength)
     }
 }
 
+TEST(RuleText, RelativeTimesCompareAsTimesInEveryLanguageAndDatesAsDigits)
+{
+    ChangeRule rule = pageText();
+    rule.ignoreSelfChanging = true;
+    const auto counted = [&rule](const QByteArray& line) {
+        RuleText text;
+        text.lines.append({ QString::fromUtf8(line) });
+        return text.counted(rule).join(u'|').toStdString();
+    };
+    const std::pair<const char*, const char*> same[] = {
+        { "Updated 9 minutes ago", "Updated 12 minutes ago" },
+        { "Posted an hour ago by Ann", "Posted 3 hours ago by Ann" },
+        { "Seen just now", "Seen yesterday" },
+        { "Aktualisiert vor 9 Minuten", "Aktualisiert gestern" },
+        { "Mis à jour il y a 9 minutes", "Mis à jour hier" },
+        { "Mis à jour il y a une heure", "Mis à jour à l'instant" },
+    };
+    for (const auto& [before, after] : same)
+        EXPECT_EQ(counted(before), counted(after)) << before;
+    const std::pair<const char*, const char*> changed[] = {
+        { "Open 9 to 17", "Open 9 to 18" },
+        { "Updated 9 minutes ago by Ann", "Updated 9 minutes ago by Bob" },
+        { "Updated 2026-12-08", "Updated 2026-12-09" },
+        { "9 minutes agony", "12 minutes agony" },
+    };
+    for (const auto& [before, after] : changed)
+        EXPECT_NE(counted(before), counted(after)) << before;
+    rule.ignoreSelfChanging = false;
+    EXPECT_NE(counted("Updated 9 minutes ago"), counted("Updated 12 minutes ago")) << "without the option";
+}
+
+TEST(RuleText, WhatDiffersBetweenTwoLoadsIsLearnedAsItsShape)
+{
+    ChangeRule rule = pageText();
+    rule.ignoreSelfChanging = true;
+    const auto read = [&rule](const QByteArray& page) { return ReadRuleText(page, rule, kPlenty); };
+    EXPECT_EQ(MaskedShape("8,204 views, session a1b2c3d4e5, v2"), "# views, session #, v#");
+    const RuleText first = read("<p>Tea 2.50</p><p>8,204 views</p><p>Sponsored: rain boots</p>"
+                                "<p>Updated 9 minutes ago</p><a href='/n?t=9f8e7d6c'>News</a><p>Buy now</p>");
+    const RuleText second = read("<p>Tea 2.50</p><p>8,207 views</p><p>Sponsored: rubber boots</p>"
+                                 "<p>Updated 10 minutes ago</p><a href='/n?t=0a1b2c3d'>News</a><p>Try our app</p>");
+    const SelfChangingShapes found = FindSelfChanging(first, second, rule);
+    EXPECT_EQ(found.lines, QStringList({ "# views", "Sponsored: * boots", "Buy now", "Try our app" }));
+    EXPECT_EQ(found.links, QStringList({ "/n?t=#" }));
+
+    // A learned shape counts as itself wherever it is, and only there.
+    rule.learnedLines = found.lines;
+    rule.learnedLinks = found.links;
+    const RuleText later = read("<p>Tea 2.60</p><p>9,000 views</p><p>Sponsored: snow boots</p>"
+                                "<p>Updated an hour ago</p><a href='/n?t=77aa88bb'>News</a><p>Buy now</p>");
+    const QStringList before = first.counted(rule);
+    const QStringList after = later.counted(rule);
+    ASSERT_EQ(before.size(), after.size());
+    for (qsizetype line = 0; line < before.size(); ++line)
+        EXPECT_EQ(before[line] == after[line], line != 0) << before[line].toStdString();
+}
+
 } // namespace

@@ -109,4 +109,42 @@ TEST_F(ChangeRulesTest, ReadsHandEditedLinesAndKeepsWhatPageLengthCannotHold)
     EXPECT_TRUE(again.rule("http://b.example/").isPageLength());
 }
 
+TEST_F(ChangeRulesTest, KeepsWhatChangesByItselfAsWrittenAndOldFilesAsTheyWere)
+{
+    const QByteArray heading
+        = "# What counts as a change of each favorite's page, one block per favorite's address.\r\n"
+          "# rule=page length or page text; under page text: links=yes or no, numbers=count or "
+          "ignore,\r\n"
+          "# ignore-line=a text or /a regular expression/ (one line each), part=a CSS selector or "
+          "XPath.\r\n";
+    const QByteArray old = heading + "[http://a.example/]\r\nrule=page text\r\nlinks=yes\r\nnumbers=count\r\n";
+    WriteAll(kRulesFileName, old);
+    ChangeRules rules;
+    ASSERT_TRUE(rules.load());
+    EXPECT_FALSE(rules.rule("http://a.example/").ignoreSelfChanging) << "absent means counted";
+    FavoritesList list;
+    list.insertFavorite(0, "http://a.example/");
+    list.insertFavorite(1, "http://b.example/");
+    rules.save(list);
+    EXPECT_EQ(ReadAll(kRulesFileName), old);
+
+    WriteAll(kRulesFileName,
+        "[http://b.example/]\r\nrule=page text\r\nself-changing=ignore\r\nlearned-line=# views\r\n"
+        "learned-line=*\r\nlearned-link=/news?t=#&utm=*\r\nlearned-line=Sponsored: *\r\nlearned-line=a * b *\r\n");
+    ASSERT_TRUE(rules.load());
+    const ChangeRule b = rules.rule("http://b.example/");
+    EXPECT_TRUE(b.ignoreSelfChanging);
+    EXPECT_EQ(b.learnedLines, QStringList({ "# views", "Sponsored: *" }));
+    EXPECT_EQ(b.learnedLinks, QStringList({ "/news?t=#&utm=*" }));
+    rules.save(list);
+    const QByteArray saved = ReadAll(kRulesFileName);
+    EXPECT_TRUE(saved.contains("\r\nnumbers=count\r\nself-changing=ignore\r\nlearned-line=# views\r\nlearned-line="
+                               "Sponsored: *\r\nlearned-link=/news?t=#&utm=*\r\n"))
+        << saved.constData();
+    EXPECT_TRUE(saved.contains("\r\nlearned-line=*\r\nlearned-line=a * b *\r\n")) << "shapes that are none, as written";
+    ChangeRules again;
+    ASSERT_TRUE(again.load());
+    EXPECT_EQ(again.rule("http://b.example/"), b);
+}
+
 } // namespace

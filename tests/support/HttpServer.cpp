@@ -256,6 +256,22 @@ void HttpServer::setPages(const std::string& path, const std::vector<QByteArray>
     });
 }
 
+void HttpServer::setPages(
+    const std::string& path, const std::vector<std::pair<int, QByteArray>>& answers, const Headers& headers)
+{
+    std::vector<std::pair<int, std::string>> pages;
+    for (const auto& [status, body] : answers)
+        pages.emplace_back(status, toStd(body));
+    auto next = std::make_shared<std::atomic<size_t>>(0);
+    setAnswer(path, [pages, headers, next](const httplib::Request&, httplib::Response& response) {
+        const auto& [status, body] = pages[std::min(next->fetch_add(1), pages.size() - 1)];
+        response.status = status;
+        for (const auto& [name, value] : headers)
+            response.set_header(name.c_str(), value);
+        response.set_content(body, kContentType);
+    });
+}
+
 void HttpServer::setConditionalPage(
     const std::string& path, const QByteArray& body, const std::string& etag, const std::string& lastModified)
 {

@@ -55,6 +55,9 @@ public:
     void setPage(const std::string& path, const QByteArray& body, int status = 200, const Headers& headers = {});
     // The bodies in turn, one per request; the last answers every request after it.
     void setPages(const std::string& path, const std::vector<QByteArray>& bodies);
+    // The same with a status for each answer, and `headers` on every one.
+    void setPages(
+        const std::string& path, const std::vector<std::pair<int, QByteArray>>& answers, const Headers& headers);
     // The body in chunked transfer encoding, one chunk per piece, with no length announced.
     void setChunkedPage(const std::string& path, const std::vector<QByteArray>& pieces);
     // A body of `size` bytes made by repeating `unit`, produced while it is sent; chunked
