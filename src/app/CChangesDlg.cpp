@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QTextBlock>
@@ -94,6 +95,7 @@ CChangesDlg::CChangesDlg(const QString& address, const ChangeRule& rule, const Q
     connect(m_ui->buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_ui->chkSource, &QCheckBox::toggled, this, &CChangesDlg::showChanges);
     connect(m_ui->buttonOffer, &QPushButton::clicked, this, &CChangesDlg::takeOffer);
+    m_ui->viewChanges->viewport()->installEventFilter(this);
     fillPicker();
     showTimes();
     showRule();
@@ -241,7 +243,51 @@ void CChangesDlg::showRule()
     } else if (offer == Offer::IgnoreNumbers) {
         m_ui->labelOffer->setText(tr("Only numbers changed."));
         m_ui->buttonOffer->setText(tr("&Ignore numbers"));
+    } else if (offer == Offer::IgnoreSelfChanging) {
+        m_ui->labelOffer->setText(tr("Only parts that change by themselves changed."));
+        m_ui->buttonOffer->setText(tr("&Ignore what changes by itself"));
     }
+}
+
+bool CChangesDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    // A mouse event first: no other is looked at, while the window is taken down neither.
+    if (event->type() == QEvent::MouseButtonRelease && watched == m_ui->viewChanges->viewport()) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const QString anchor = m_ui->viewChanges->anchorAt(mouse->position().toPoint());
+        if (mouse->button() == Qt::LeftButton && anchor.startsWith(QLatin1String("count-again:"))) {
+            const qsizetype line = anchor.section(u':', 1).toLongLong();
+            if (line >= 0 && line < m_countAgainLines.size())
+                countAgain(m_countAgainLines[line]);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CChangesDlg::countAgain(const QString& line)
+{
+    if (!PageChanges::CountAgain(m_rule, line))
+        return;
+    emit ruleChosen(m_address, m_rule);
+    compareAgain();
+}
+
+void CChangesDlg::compareAgain()
+{
+    if (m_earlierCopy && m_laterCopy) {
+        if (std::optional<PageChanges> changes = m_history.compare(*m_earlierCopy, *m_laterCopy, m_rule))
+            m_changes = std::move(*changes);
+    } else {
+        try {
+            m_changes = PageChanges(m_address, m_rule);
+        } catch (const FileError& error) {
+            showError(error.message());
+            return;
+        }
+    }
+    showRule();
+    showChanges();
 }
 
 void CChangesDlg::takeOffer()
@@ -342,6 +388,22 @@ void CChangesDlg::showDiff(const PageDiff& diff)
         if (count > 0)
             addLine(tr("\u22EF %1 unchanged \u22EF").arg(linesText(count)), kFoldedText, QColor(), true);
     };
+    m_countAgainLines.clear();
+    // What changes by itself is grey, and a line the rule learned counts again in one click.
+    auto addSelfChanging = [&](const PageDiff::Line& line, const QString& sign) {
+        addLine(sign + line.text + tr("    (changes by itself)"), kIgnoredText, QColor());
+        ChangeRule forgetting = m_rule;
+        if (!PageChanges::CountAgain(forgetting, line.text))
+            return;
+        QTextCharFormat link;
+        link.setAnchor(true);
+        link.setAnchorHref(QStringLiteral("count-again:%1").arg(m_countAgainLines.size()));
+        link.setForeground(palette().color(QPalette::Link));
+        link.setFontUnderline(true);
+        cursor.insertText(QStringLiteral("  "), QTextCharFormat());
+        cursor.insertText(tr("count again"), link);
+        m_countAgainLines << line.text;
+    };
     for (const PageDiff::Hunk& hunk : diff.hunks()) {
         addFolded(hunk.foldedBefore);
         for (const PageDiff::Line& line : hunk.lines) {
@@ -350,6 +412,12 @@ void CChangesDlg::showDiff(const PageDiff& diff)
                     : line.kind == PageDiff::Kind::Added                  ? QStringLiteral("+ ")
                                                                           : QStringLiteral("  ");
                 addLine(sign + line.text + tr("    (ignored)"), kIgnoredText, QColor());
+                continue;
+            }
+            if (!m_ui->chkSource->isChecked() && line.kind != PageDiff::Kind::Unchanged
+                && m_changes.changesByItself(line.text)) {
+                addSelfChanging(
+                    line, line.kind == PageDiff::Kind::Removed ? QStringLiteral("\u2212 ") : QStringLiteral("+ "));
                 continue;
             }
             switch (line.kind) {

@@ -33,6 +33,8 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // A click on "count again" after a line that changes by itself.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // What the window shows first: the changes since the user last looked, where the history
@@ -49,6 +51,11 @@ private:
     void showDiff(const PageDiff& diff);
     void showRule();
     void takeOffer();
+    // The line `line` of the text, found changing by itself, counts again: what the rule
+    // learned of it is forgotten, and the pair is compared anew.
+    void countAgain(const QString& line);
+    // Compares the pair shown again, under the rule as it is now.
+    void compareAgain();
     // The page of the earlier or the later copy shown, and a name for its file.
     QByteArray pageShown(bool later) const;
     QString fileNameShown(bool later) const;
@@ -65,6 +72,8 @@ private:
     std::optional<qint64> m_earlierCopy;
     std::optional<qint64> m_laterCopy;
     PageChanges m_changes;
+    // The lines of the view that can count again, by the number in their link.
+    QStringList m_countAgainLines;
     ChangeRule m_rule;
     QString m_lastFailure;
 };

@@ -195,6 +195,8 @@ void CAddEditDlg::showRule(const ChangeRule& rule)
     (rule.isPageLength() ? m_ui->pageLengthRadio : m_ui->pageTextRadio)->setChecked(true);
     m_ui->linkAddressesCheck->setChecked(rule.linkAddresses);
     m_ui->ignoreNumbersCheck->setChecked(rule.ignoreNumbers);
+    // On for a favorite that takes Page text here; a Page text rule shows what it has.
+    m_ui->ignoreSelfChangingCheck->setChecked(rule.isPageLength() || rule.ignoreSelfChanging);
     m_ui->ignoreLinesEdit->setPlainText(rule.ignoreLines.join(u'\n'));
     m_ui->partEdit->setText(rule.part);
     enableRuleOptions();
@@ -204,7 +206,8 @@ void CAddEditDlg::enableRuleOptions()
 {
     const bool pageText = m_ui->pageTextRadio->isChecked();
     for (QWidget* option : std::initializer_list<QWidget*> { m_ui->linkAddressesCheck, m_ui->ignoreLabel,
-             m_ui->ignoreNumbersCheck, m_ui->ignoreLinesLabel, m_ui->ignoreLinesEdit, m_ui->partLabel, m_ui->partEdit })
+             m_ui->ignoreNumbersCheck, m_ui->ignoreSelfChangingCheck, m_ui->ignoreLinesLabel, m_ui->ignoreLinesEdit,
+             m_ui->partLabel, m_ui->partEdit })
         option->setEnabled(pageText);
 }
 
@@ -215,6 +218,7 @@ std::optional<ChangeRule> CAddEditDlg::chosenRule()
     // The options stay with the rule under Page length too, so that switching back finds them.
     rule.linkAddresses = m_ui->linkAddressesCheck->isChecked();
     rule.ignoreNumbers = m_ui->ignoreNumbersCheck->isChecked();
+    rule.ignoreSelfChanging = m_ui->ignoreSelfChangingCheck->isChecked();
     for (const QString& line : m_ui->ignoreLinesEdit->toPlainText().split(u'\n')) {
         if (!line.trimmed().isEmpty())
             rule.ignoreLines << line.trimmed();

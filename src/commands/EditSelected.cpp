@@ -4,6 +4,7 @@
 // stay where they are; the file is written only after an OK.
 #include "commands/FavoriteCommands.h"
 
+#include "check/ChangeRule.h"
 #include "check/CheckScheduler.h"
 #include "check/SnapshotRemoval.h"
 #include "commands/CAddEditDlg.h"
@@ -40,8 +41,10 @@ void FavoriteCommands::editFrom(
         const FavoriteChoice choice = *dialog->choice();
         if (choice.address == oldAddress) {
             // The page is not fetched again: a change the check has not yet reported stays in
-            // the snapshot, to be found under the new rule. Last Updated and CHANGED stay too.
-            m_scheduler.rules().setRule(choice.address, choice.rule);
+            // the snapshot, to be found under the new rule. Last Updated and CHANGED stay too,
+            // and what the favorite learned changes by itself while the rule still ignores it.
+            m_scheduler.rules().setRule(
+                choice.address, KeepingLearned(choice.rule, m_scheduler.rules().rule(oldAddress)));
             m_favorites.setFrequency(row, choice.frequency);
             continue;
         }

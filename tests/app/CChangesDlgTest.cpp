@@ -375,6 +375,46 @@ TEST_F(ChangesWindow, OffersTheStricterRuleInOneClickAndGreysWhatTheRuleIgnores)
     EXPECT_TRUE(isReddish(lines[1].foreground)) << lines[1].text.toStdString();
     delete changes;
 
+    // Only a relative time moved: the offer to ignore what changes by itself.
+    window.scheduler().rules().setRule(kAddress, ChangeRule::pageText());
+    writeCopies("<p>Price 12 EUR</p><p>Updated 9 minutes ago</p>", "<p>Price 12 EUR</p><p>Updated 3 hours ago</p>");
+    window.OnShowChanges(1);
+    ASSERT_EQ(openChangesWindows().size(), 1);
+    changes = openChangesWindows().first();
+    EXPECT_EQ(labelText(changes, "labelOffer"), QStringLiteral("Only parts that change by themselves changed."));
+    QTest::mouseClick(changes->findChild<QPushButton*>("buttonOffer"), Qt::LeftButton);
+    saved.load();
+    EXPECT_TRUE(saved.rule(kAddress).ignoreSelfChanging);
+    delete changes;
+
+    // A counter the rule learned: grey and marked, and one click on "count again" counts it.
+    ChangeRule learned = ChangeRule::pageText();
+    learned.ignoreSelfChanging = true;
+    learned.learnedLines = QStringList { "Seen # times" };
+    window.scheduler().rules().setRule(kAddress, learned);
+    writeCopies("<p>Price 12 EUR</p><p>Seen 8,204 times</p>", "<p>Price 13 EUR</p><p>Seen 8,311 times</p>");
+    window.OnShowChanges(1);
+    ASSERT_EQ(openChangesWindows().size(), 1);
+    changes = openChangesWindows().first();
+    const QString counter = QStringLiteral("+ Seen 8,311 times    (changes by itself)  count again");
+    const QList<ShownLine> learnedLines = shownLines(changes);
+    const auto grey = std::find_if(
+        learnedLines.cbegin(), learnedLines.cend(), [&](const ShownLine& line) { return line.text == counter; });
+    ASSERT_NE(grey, learnedLines.cend()) << shownTexts(changes).join('|').toStdString();
+    EXPECT_EQ(grey->foreground, QColor(0x90, 0x90, 0x90));
+    EXPECT_TRUE(shownTexts(changes).contains(QStringLiteral("+ Price 13 EUR"))) << "a price is no counter";
+    auto* view = changes->findChild<QPlainTextEdit*>("viewChanges");
+    const QTextBlock block = view->document()->findBlockByNumber(static_cast<int>(grey - learnedLines.cbegin()));
+    QTextCursor link(block);
+    link.setPosition(block.position() + static_cast<int>(counter.indexOf("count again")) + 3);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->cursorRect(link).center());
+    saved.load();
+    EXPECT_TRUE(saved.rule(kAddress).learnedLines.isEmpty()) << "the click did not count the line again";
+    EXPECT_TRUE(saved.rule(kAddress).ignoreSelfChanging);
+    EXPECT_TRUE(shownTexts(changes).contains(QStringLiteral("+ Seen 8,311 times")))
+        << shownTexts(changes).join('|').toStdString();
+    delete changes;
+
     // The latest check did not find the chosen part.
     CChangesDlg missing(kAddress, rule, PartMissingReason());
     missing.show();

@@ -195,7 +195,7 @@ TEST_F(AddEditDialog, IsBuiltLikeItsTemplate)
     // Tab order: OK, Cancel, the edit box, the frequencies, then the rule.
     const QStringList expected { "okButton", "cancelButton", "urlEdit", "hourlyRadio", "dailyRadio", "weeklyRadio",
         "monthlyRadio", "pageLengthRadio", "pageTextRadio", "linkAddressesCheck", "ignoreNumbersCheck",
-        "ignoreLinesEdit", "partEdit" };
+        "ignoreSelfChangingCheck", "ignoreLinesEdit", "partEdit" };
     QStringList order;
     QWidget* widget = okButton();
     do {
@@ -472,7 +472,24 @@ TEST_F(AddEditDialog, ShowsTheRuleItIsHandedAndRefusesPatternsAndPartsItCannotUs
     });
     ASSERT_TRUE(m_dlg.choice());
     EXPECT_EQ(m_dlg.choice()->rule,
-        (ChangeRule { ChangeRule::Kind::PageText, false, true, { "Updated", "/\\d+ views/" }, "article > p.price" }));
+        (ChangeRule { ChangeRule::Kind::PageText, false, true, { "Updated", "/\\d+ views/" }, "article > p.price" }))
+        << "a Page text rule without the option keeps it off";
+
+    // A favorite that takes Page text here ignores what changes by itself, unless told not to.
+    auto* selfChanging = control<QCheckBox>("ignoreSelfChangingCheck");
+    ASSERT_TRUE(selfChanging);
+    m_dlg.setShown({ QStringLiteral("http://b.example/"), FREQ_NONE, {} });
+    runModal([&] {
+        EXPECT_TRUE(selfChanging->isChecked());
+        EXPECT_FALSE(selfChanging->isEnabled()) << "under Page length";
+        QTest::mouseClick(pageText, Qt::LeftButton, {}, QPoint(6, pageText->height() / 2));
+        EXPECT_TRUE(selfChanging->isEnabled());
+        QTest::mouseClick(radio(FREQ_DAILY), Qt::LeftButton);
+        QTest::mouseClick(okButton(), Qt::LeftButton);
+    });
+    ASSERT_TRUE(m_dlg.choice());
+    EXPECT_TRUE(m_dlg.choice()->rule.ignoreSelfChanging);
+    EXPECT_FALSE(m_dlg.choice()->rule.isPageLength());
 }
 
 } // namespace

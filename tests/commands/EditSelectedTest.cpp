@@ -506,6 +506,8 @@ TEST_F(EditSelected, TheRuleGoesWithItsAddressThroughAddEditAndDelete)
             ASSERT_TRUE(pageText && ignoreNumbers) << "no rule in the dialog";
             ChangeRule shown = pageText->isChecked() ? ChangeRule::pageText() : ChangeRule {};
             shown.ignoreNumbers = ignoreNumbers->isChecked();
+            shown.ignoreSelfChanging
+                = pageText->isChecked() && dialog->findChild<QCheckBox*>("ignoreSelfChangingCheck")->isChecked();
             shownRules.push_back(shown);
             EXPECT_EQ(ignoreNumbers->isEnabled(), pageText->isChecked());
             if (numbers) {
@@ -518,6 +520,7 @@ TEST_F(EditSelected, TheRuleGoesWithItsAddressThroughAddEditAndDelete)
     };
     ChangeRule numbersRule = ChangeRule::pageText();
     numbersRule.ignoreNumbers = true;
+    numbersRule.ignoreSelfChanging = true; // on for a Page text chosen in the dialog
     ModalAnswerer answers;
     answers.then(withRule(m_server.url("/a"), true));
     window.OnAddFavorite();
@@ -544,6 +547,17 @@ TEST_F(EditSelected, TheRuleGoesWithItsAddressThroughAddEditAndDelete)
     saved.load();
     EXPECT_TRUE(saved.rule(m_server.url("/a")).isPageLength());
     EXPECT_EQ(saved.rule(m_server.url("/c")), numbersRule);
+
+    // An Edit that keeps the address keeps what the favorite learned changes by itself.
+    ChangeRule learned = numbersRule;
+    learned.learnedLines = QStringList { "Seen # times" };
+    window.scheduler().rules().setRule(m_server.url("/c"), learned);
+    select(window, { 0 });
+    answers.then(withRule(m_server.url("/c"), false));
+    window.OnEditSelected();
+    ASSERT_TRUE(WaitUntilSettled(window));
+    saved.load();
+    EXPECT_EQ(saved.rule(m_server.url("/c")), learned);
 
     // Delete /c (Edit keeps its row in place), answering Yes to the question its rule brings:
     // its rule goes, also from memory, so that the address added again starts anew.
