@@ -38,7 +38,8 @@ struct LineFilter {
 };
 
 // Relative times and dates, one entry per language the program speaks; a language added to
-// the program adds its own. Matched without regard to case, as whole words.
+// the program adds its own, and to mayHaveRelativeTime() a word each of its relative times has.
+// Matched without regard to case, as whole words.
 struct RelativeTimes {
     const char* language;
     const char* pattern;
@@ -94,6 +95,70 @@ bool hasDigit(const QString& text)
     return std::any_of(text.begin(), text.end(), [](QChar character) { return character.isDigit(); });
 }
 
+// Whether `text` holds at `at` the lower-case ASCII `word`, in any case.
+bool holdsAt(const QString& text, qsizetype at, QLatin1StringView word)
+{
+    if (at + word.size() > text.size())
+        return false;
+    for (qsizetype letter = 0; letter < word.size(); ++letter) {
+        const char16_t code = text[at + letter].unicode();
+        if ((code < 0x80 ? code | 0x20 : code) != static_cast<char16_t>(word[letter].unicode()))
+            return false;
+    }
+    return true;
+}
+
+// Whether the line has one of the words that every relative time of kRelativeTimes has: one
+// pass over the line, where most lines have none, spares them the whole expression.
+bool mayHaveRelativeTime(const QString& line)
+{
+    using namespace Qt::Literals::StringLiterals;
+    for (qsizetype at = 0; at < line.size(); ++at) {
+        const char16_t code = line[at].unicode();
+        switch (code < 0x80 ? code | 0x20 : code) {
+        case u'a':
+            if (holdsAt(line, at, "ago"_L1) || holdsAt(line, at, "aujourd"_L1))
+                return true;
+            break;
+        case u'n':
+            if (holdsAt(line, at, "now"_L1))
+                return true;
+            break;
+        case u'y':
+            if (holdsAt(line, at, "yesterday"_L1) || holdsAt(line, at, "y a"_L1))
+                return true;
+            break;
+        case u't':
+            if (holdsAt(line, at, "today"_L1) || holdsAt(line, at, "this"_L1))
+                return true;
+            break;
+        case u'l':
+            if (holdsAt(line, at, "last"_L1))
+                return true;
+            break;
+        case u'v':
+            if (holdsAt(line, at, "vor"_L1))
+                return true;
+            break;
+        case u'g':
+            if (holdsAt(line, at, "gerade"_L1) || holdsAt(line, at, "gestern"_L1))
+                return true;
+            break;
+        case u'h':
+            if (holdsAt(line, at, "heute"_L1) || holdsAt(line, at, "hier"_L1))
+                return true;
+            break;
+        case u'i':
+            if (holdsAt(line, at, "instant"_L1))
+                return true;
+            break;
+        default:
+            break;
+        }
+    }
+    return false;
+}
+
 // How a relative time counts, and a line of a learned shape: apart from any text of a page.
 const QString kRelativeTimeMark = QStringLiteral("\u2039time\u203a");
 const QString kShapeMark = QStringLiteral("\u2039shape\u203a ");
@@ -107,6 +172,8 @@ QString MaskedShape(const QString& line)
 
 QString MaskRelativeTimes(const QString& line)
 {
+    if (!mayHaveRelativeTime(line))
+        return line;
     QString masked = line;
     masked.replace(relativeTimes(), kRelativeTimeMark);
     return masked;
