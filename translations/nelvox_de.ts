@@ -209,6 +209,14 @@
         <source>The part of the page &quot;%1&quot; cannot be used: %2</source>
         <translation>Der Teil der Seite „%1“ kann nicht verwendet werden: %2</translation>
     </message>
+    <message>
+        <source>Counters, relative times and what differs at every load of the page do not count: Nelvox loads a changed page once more to tell them apart</source>
+        <translation>Zähler, relative Zeitangaben und was bei jedem Laden der Seite anders ist, zählen nicht: Nelvox lädt eine geänderte Seite ein zweites Mal, um sie zu unterscheiden</translation>
+    </message>
+    <message>
+        <source>What changes by &amp;itself</source>
+        <translation>Was sich &amp;von selbst ändert</translation>
+    </message>
 </context>
 <context>
     <name>CChangesDlg</name>
@@ -410,6 +418,22 @@
     <message>
         <source>&amp;Later copy, %1</source>
         <translation>&amp;Spätere Kopie, %1</translation>
+    </message>
+    <message>
+        <source>Only parts that change by themselves changed.</source>
+        <translation>Nur Teile, die sich von selbst ändern, haben sich geändert.</translation>
+    </message>
+    <message>
+        <source>&amp;Ignore what changes by itself</source>
+        <translation>Was sich von selbst ändert, &amp;ignorieren</translation>
+    </message>
+    <message>
+        <source>    (changes by itself)</source>
+        <translation>    (ändert sich von selbst)</translation>
+    </message>
+    <message>
+        <source>count again</source>
+        <translation>wieder zählen</translation>
     </message>
 </context>
 <context>

@@ -209,6 +209,14 @@
         <source>The part of the page &quot;%1&quot; cannot be used: %2</source>
         <translation>La partie de la page «&#xa0;%1&#xa0;» ne peut pas être utilisée&#xa0;: %2</translation>
     </message>
+    <message>
+        <source>Counters, relative times and what differs at every load of the page do not count: Nelvox loads a changed page once more to tell them apart</source>
+        <translation>Les compteurs, les dates relatives et ce qui diffère à chaque chargement de la page ne comptent pas : Nelvox charge une page changée une seconde fois pour les distinguer</translation>
+    </message>
+    <message>
+        <source>What changes by &amp;itself</source>
+        <translation>Ce qui change &amp;de lui-même</translation>
+    </message>
 </context>
 <context>
     <name>CChangesDlg</name>
@@ -410,6 +418,22 @@
     <message>
         <source>&amp;Later copy, %1</source>
         <translation>Copie &amp;postérieure, %1</translation>
+    </message>
+    <message>
+        <source>Only parts that change by themselves changed.</source>
+        <translation>Seuls des éléments qui changent d&apos;eux-mêmes ont changé.</translation>
+    </message>
+    <message>
+        <source>&amp;Ignore what changes by itself</source>
+        <translation>&amp;Ignorer ce qui change de lui-même</translation>
+    </message>
+    <message>
+        <source>    (changes by itself)</source>
+        <translation>    (change de lui-même)</translation>
+    </message>
+    <message>
+        <source>count again</source>
+        <translation>compter à nouveau</translation>
     </message>
 </context>
 <context>
@@ -643,11 +667,11 @@
     <name>CopyFiles</name>
     <message>
         <source>Nelvox could not make a folder for the copy in &quot;%1&quot;.</source>
-        <translation>Nelvox n&apos;a pas pu créer de dossier pour la copie dans « %1 ».</translation>
+        <translation>Nelvox n&apos;a pas pu créer de dossier pour la copie dans «&#xa0;%1&#xa0;».</translation>
     </message>
     <message>
         <source>Nelvox could not write &quot;%1&quot;: %2</source>
-        <translation>Nelvox n&apos;a pas pu écrire « %1 » : %2</translation>
+        <translation>Nelvox n&apos;a pas pu écrire «&#xa0;%1&#xa0;»&#xa0;: %2</translation>
     </message>
 </context>
 <context>
@@ -914,7 +938,7 @@ La page n&apos;a pas encore été récupérée.</translation>
     </message>
     <message>
         <source>The history of the pages cannot be kept in &quot;%1&quot;: %2. The checks go on with the snapshots.</source>
-        <translation>L&apos;historique des pages ne peut pas être tenu dans « %1 » : %2. Les vérifications continuent avec les instantanés.</translation>
+        <translation>L&apos;historique des pages ne peut pas être tenu dans «&#xa0;%1&#xa0;»&#xa0;: %2. Les vérifications continuent avec les instantanés.</translation>
     </message>
 </context>
 <context>

@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 
 namespace {
 
@@ -329,7 +330,8 @@ TEST_F(NewUser, AddRefusesAnAddressNelvoxCannotFetch)
 TEST_F(NewUser, ARuleSetInTheDialogKeepsACounterQuietAndTheChangesWindowOffersTheCure)
 {
     const QString shop = QStringLiteral("http://www.example.com/a-shop.html");
-    const QByteArray news = "<html><body><p>Storm warning</p><p>Read 8,204 times</p></body></html>\n";
+    const QByteArray news
+        = "<html><body><p>Storm warning</p><p>Read 8,204 times</p><p>Session 5eed0000</p></body></html>\n";
     m_server.setPage(shop.toStdString(), "<html><body><p>Shoes 40 EUR</p></body></html>\n");
     m_server.setPage(kPage.toStdString(), news);
     writeData(SnapshotFileName(shop), "<html><body><p>Shoes 40 EUR</p></body></html>\r\n");
@@ -353,8 +355,16 @@ TEST_F(NewUser, ARuleSetInTheDialogKeepsACounterQuietAndTheChangesWindowOffersTh
     })) << data(kRulesFileName).toStdString();
     EXPECT_TRUE(data(kRulesFileName).contains("\r\nnumbers=ignore\r\n"));
 
-    // The counter moves and the shop's markup is re-indented: only the shop rings.
-    m_server.setPage(kPage.toStdString(), QByteArray(news).replace("8,204", "8,311"));
+    // Page text chosen in the dialog ignores what changes by itself.
+    EXPECT_TRUE(data(kRulesFileName).contains("\r\nself-changing=ignore\r\n")) << data(kRulesFileName).toStdString();
+
+    // The counter moves, and a session token differs at every load, which the second load tells
+    // apart; the shop's markup is re-indented: only the shop rings.
+    std::atomic<int> loads = 0;
+    m_server.setGeneratedPage(kPage.toStdString(), [&] {
+        const QByteArray token = QByteArray::number(0x5eed0000 + 7919 * ++loads, 16);
+        return QByteArray(news).replace("8,204", "8,311").replace("5eed0000", token);
+    });
     m_server.setPage(shop.toStdString(), "<html>\n  <body>\n    <p>Shoes 40 EUR</p>\n  </body>\n</html>\n");
     m_session.focusAndType(window, "alt+u");
     const QString prompt = newWindow("^Nelvox$", {});
@@ -363,7 +373,11 @@ TEST_F(NewUser, ARuleSetInTheDialogKeepsACounterQuietAndTheChangesWindowOffersTh
     ASSERT_TRUE(pollUntil([&] { return data("nelvox.ini").contains(" YES\r\n"); })) << data("nelvox.ini").toStdString();
     EXPECT_TRUE(data("nelvox.ini").contains(shop.toUtf8() + " H")) << data("nelvox.ini").toStdString();
     EXPECT_FALSE(data("nelvox.ini").contains(kPage.toUtf8() + " H07/09/04 05:03 PM YES"));
-    EXPECT_TRUE(data("nelvox.ini").endsWith(" \r\n")) << "the counter rang: " << data("nelvox.ini").toStdString();
+    EXPECT_TRUE(data("nelvox.ini").endsWith(" \r\n"))
+        << "the counter or the token rang: " << data("nelvox.ini").toStdString();
+    EXPECT_GE(loads, 2) << "the token's page was not loaded a second time";
+    EXPECT_TRUE(pollUntil([&] { return data(kRulesFileName).contains("\r\nlearned-line=Session #\r\n"); }))
+        << data(kRulesFileName).toStdString();
 
     // The shop's Changes window, from the row's menu: Alt+I takes the offer.
     clickFirstRow(window);
