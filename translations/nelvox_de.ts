@@ -316,10 +316,6 @@
         <translation>Änderungen</translation>
     </message>
     <message>
-        <source>%1, when you last looked</source>
-        <translation>%1, als Sie zuletzt nachgesehen haben</translation>
-    </message>
-    <message>
         <source>Nelvox could not read this copy of the page from its history:
 
 %1</source>
@@ -434,6 +430,10 @@
     <message>
         <source>count again</source>
         <translation>wieder zählen</translation>
+    </message>
+    <message>
+        <source>%1 (your last look)</source>
+        <translation>%1 (zuletzt angesehen)</translation>
     </message>
 </context>
 <context>

@@ -211,7 +211,7 @@
     </message>
     <message>
         <source>Counters, relative times and what differs at every load of the page do not count: Nelvox loads a changed page once more to tell them apart</source>
-        <translation>Les compteurs, les dates relatives et ce qui diffère à chaque chargement de la page ne comptent pas : Nelvox charge une page changée une seconde fois pour les distinguer</translation>
+        <translation>Les compteurs, les dates relatives et ce qui diffère à chaque chargement de la page ne comptent pas&#xa0;: Nelvox charge une page changée une seconde fois pour les distinguer</translation>
     </message>
     <message>
         <source>What changes by &amp;itself</source>
@@ -314,10 +314,6 @@
     <message>
         <source>Changes</source>
         <translation>Changements</translation>
-    </message>
-    <message>
-        <source>%1, when you last looked</source>
-        <translation>%1, lors de votre dernière consultation</translation>
     </message>
     <message>
         <source>Nelvox could not read this copy of the page from its history:
@@ -434,6 +430,10 @@
     <message>
         <source>count again</source>
         <translation>compter à nouveau</translation>
+    </message>
+    <message>
+        <source>%1 (your last look)</source>
+        <translation>%1 (vue en dernier)</translation>
     </message>
 </context>
 <context>

@@ -113,7 +113,17 @@ PageChanges CChangesDlg::firstChanges(const ChangeRule& rule)
         m_between = m_history.between(*m_earlierCopy, *m_laterCopy);
         return std::move(*since);
     }
-    return PageChanges(m_address, rule);
+    PageChanges files(m_address, rule);
+    // Without the snapshot files' pair, the history's two newest copies, which the picker shows.
+    const QList<HistoryCopy>& copies = m_history.copies();
+    if (files.state() == PageChanges::State::NoPreviousCopy && copies.size() >= 2) {
+        if (std::optional<PageChanges> newest = m_history.compare(copies[1].id, copies[0].id, rule)) {
+            m_earlierCopy = copies[1].id;
+            m_laterCopy = copies[0].id;
+            return std::move(*newest);
+        }
+    }
+    return files;
 }
 
 void CChangesDlg::fillPicker()
@@ -127,8 +137,9 @@ void CChangesDlg::fillPicker()
     const qint64 later = m_laterCopy.value_or(copies[0].id);
     for (const HistoryCopy& copy : copies) {
         QString text = timeText(copy.taken.toLocalTime());
+        // Short, so that both lists fit beside each other.
         if (copy.id == m_history.lastLooked())
-            text = tr("%1, when you last looked").arg(text);
+            text = tr("%1 (your last look)").arg(text);
         m_ui->pickEarlier->addItem(text, copy.id);
         m_ui->pickLater->addItem(text, copy.id);
     }

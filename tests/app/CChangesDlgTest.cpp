@@ -194,7 +194,7 @@ TEST_F(ChangesWindow, PicksAnyTwoCopiesOfTheHistoryAndOpensOrSavesEitherAsKept)
     auto* later = changes->findChild<QComboBox*>("pickLater");
     ASSERT_TRUE(changes->findChild<QWidget*>("picker")->isVisible());
     ASSERT_EQ(earlier->count(), 4);
-    EXPECT_TRUE(earlier->currentText().endsWith(", when you last looked")) << earlier->currentText().toStdString();
+    EXPECT_TRUE(earlier->currentText().endsWith(" (your last look)")) << earlier->currentText().toStdString();
     EXPECT_EQ(later->currentIndex(), 0);
     EXPECT_TRUE(labelText(changes, "labelPreviousTime").endsWith(", when you last looked; 1 copy lies between them"));
     EXPECT_EQ(labelText(changes, "labelCounts"), "2 lines added, 0 lines removed");
@@ -306,6 +306,19 @@ TEST_F(ChangesWindow, SaysWhenThereIsNoEarlierCopyOrThePageIsTooLarge)
         EXPECT_TRUE(shownTexts(&changes).isEmpty());
         EXPECT_FALSE(changes.findChild<QCheckBox*>("chkSource")->isEnabled());
     }
+    {
+        // The history has what the snapshot files lost: its two newest copies, as the picker says.
+        HistoryDatabase history;
+        for (const QByteArray& page : { QByteArray("<p>one</p>\r\n"), QByteArray("<p>only one copy</p>\r\n") })
+            history.keep(HistoryEntry { kAddress, { page, QDateTime::currentDateTimeUtc() }, {}, {}, {} });
+    }
+    {
+        CChangesDlg changes(kAddress);
+        changes.show();
+        EXPECT_EQ(labelText(&changes, "labelCounts"), QStringLiteral("1 line added, 1 line removed"));
+        EXPECT_EQ(changes.findChild<QComboBox*>("pickEarlier")->currentIndex(), 1);
+    }
+    QFile::remove("nelvox.history");
     writeCopies(QByteArray(PageChanges::kMaxPageBytes + 1, 'x'), "<p>small</p>\r\n");
     {
         CChangesDlg changes(kAddress);
