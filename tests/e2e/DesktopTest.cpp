@@ -3,16 +3,18 @@
 // access keys, and stays on screen where there is no tray. Pages come from a loopback
 // server that the program reaches as its proxy, so the favorites can have real-looking
 // addresses and nothing leaves 127.0.0.1.
+#include "check/SnapshotName.h"
 #include "platform/LineEnds.h"
 #include "support/DesktopSession.h"
 #include "support/HttpServer.h"
-#include "check/SnapshotName.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRect>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
 
@@ -125,6 +127,65 @@ TEST_F(Desktop, WithoutATrayTheWindowStaysUntilATrayComes)
     m_session.focusAndType(window, "alt+q");
     ASSERT_TRUE(nelvox.waitForFinished(15000)) << "Alt+Q did not end Nelvox";
     EXPECT_EQ(readFile(m_data.filePath("nelvox.ini")), "0\r\n");
+}
+
+// The texts as the desktop's language has them: German and French from the translations, a
+// language without one in English. The window's caption stays the program's name; the dialog
+// its access key opens names itself in the language, and leaves a screenshot to look at.
+TEST_F(Desktop, SpeaksTheDesktopsLanguage)
+{
+    // What the translation of `language` says for `source` of `context`; the source without one.
+    auto translated = [](const QString& language, const QString& context, const QString& source) {
+        QFile file(QStringLiteral(NELVOX_TRANSLATIONS_DIR "/nelvox_%1.ts").arg(language));
+        if (!file.open(QIODevice::ReadOnly))
+            return source;
+        QXmlStreamReader xml(&file);
+        QString inContext;
+        bool found = false;
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            if (xml.name() == u"name")
+                inContext = xml.readElementText();
+            else if (xml.name() == u"source")
+                found = inContext == context && xml.readElementText() == source;
+            else if (xml.name() == u"translation" && found)
+                return xml.readElementText();
+        }
+        return source;
+    };
+    auto accessKey
+        = [](const QString& text) { return QStringLiteral("alt+") + text.at(text.indexOf(u'&') + 1).toLower(); };
+    for (const QString& language : { QStringLiteral("de"), QStringLiteral("fr"), QStringLiteral("es") }) {
+        SCOPED_TRACE(language.toStdString());
+        QProcessEnvironment environment;
+        environment.insert("LANGUAGE", language);
+        environment.insert("LANG", "C.UTF-8");
+        QProcess& nelvox = m_session.startNelvox(QStringLiteral(NELVOX_EXECUTABLE), m_data.path(), 0, environment);
+        ASSERT_TRUE(pollUntil([&] { return !m_session.windows("^" + kCaption + "$").isEmpty(); }))
+            << "Nelvox's window never appeared";
+        const QString window = m_session.windows("^" + kCaption + "$").value(0);
+
+        m_session.focusAndType(window, accessKey(translated(language, "CNelvoxDlg", "&Add Favorite")));
+        const QString title
+            = kCaption + QStringLiteral(" - ") + translated(language, "CAddEditDlg", "Add or Edit Favorite");
+        QString dialog;
+        EXPECT_TRUE(pollUntil([&] {
+            return !(dialog = m_session.windows("^" + QRegularExpression::escape(title) + "$").value(0)).isEmpty();
+        })) << "no dialog named "
+            << title.toStdString() << " among "
+            << m_session.run("xdotool", { "search", "--name", "Nelvox" }).toStdString();
+        if (!dialog.isEmpty()) {
+            m_session.run("import",
+                { "-window", dialog, QStringLiteral(NELVOX_E2E_OUTPUT_DIR "/nelvox-add-%1.png").arg(language) });
+            m_session.focusAndType(dialog, "Escape");
+            EXPECT_TRUE(
+                pollUntil([&] { return m_session.windows("^" + QRegularExpression::escape(title) + "$").isEmpty(); }));
+        }
+        m_session.focusAndType(window, accessKey(translated(language, "CNelvoxDlg", "&Quit Nelvox")));
+        ASSERT_TRUE(nelvox.waitForFinished(15000)) << "its Quit key did not end Nelvox";
+        EXPECT_EQ(nelvox.exitCode(), 0);
+    }
 }
 
 // Where there is no desktop (over ssh, on a console) the program says so in one line and ends
