@@ -704,7 +704,7 @@ struct LivePage {
     QByteArray operator()()
     {
         const int load = ++loads;
-        static const char* const ads[] = { "garden tools on sale", "rain boots for all", "seed packs half price" };
+        static const char* const ads[] = { "garden tools on sale", "rain boots for all", "flower bulbs half price" };
         const QByteArray token
             = "a1" + QCryptographicHash::hash(QByteArray::number(load), QCryptographicHash::Md5).toHex().left(12);
         return "<html><body><h1>Spring planting</h1>\n<p>Bean packs cost "
