@@ -6,6 +6,7 @@
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "platform/NelvoxError.h"
+#include "platform/Reasons.h"
 #include "platform/Version.h"
 
 #include "ui_CChangesDlg.h"
@@ -157,7 +158,7 @@ void CChangesDlg::comparePicked()
     if (!changes) {
         // The history failed: what is shown stays, and no other copy is offered.
         m_ui->picker->setEnabled(false);
-        showError(tr("Nelvox could not read this copy of the page from its history:\n\n%1").arg(m_history.failure()));
+        showError(tr("Nelvox could not read this copy of the page from its history:\n\n%1").arg(Reasons::Translated(m_history.failure())));
         return;
     }
     m_changes = std::move(*changes);
@@ -238,7 +239,7 @@ void CChangesDlg::saveCopy(bool later)
 
 void CChangesDlg::showError(const QString& message)
 {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Nelvox"), message, QMessageBox::Ok, this);
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Nelvox"), Reasons::Translated(message), QMessageBox::Ok, this);
     box.exec();
 }
 

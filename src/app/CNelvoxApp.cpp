@@ -4,8 +4,10 @@
 #include "app/SignalWatcher.h"
 #include "platform/Version.h"
 
+#include <QLocale>
 #include <QLockFile>
 #include <QMessageBox>
+#include <QTranslator>
 
 CNelvoxApp::CNelvoxApp(int& argc, char** argv)
     : QApplication(argc, argv)
@@ -17,16 +19,24 @@ CNelvoxApp::CNelvoxApp(int& argc, char** argv)
     setQuitOnLastWindowClosed(false);
 }
 
-const char* MissingDesktop(int argc, char** argv)
+QString MissingDesktop(int argc, char** argv)
 {
     for (int at = 1; at < argc; ++at) {
         if (qstrcmp(argv[at], "-platform") == 0 || qstrcmp(argv[at], "--platform") == 0)
-            return nullptr;
+            return {};
     }
     if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY")
         || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        return nullptr;
-    return "Nelvox needs a graphical desktop (X11 or Wayland), but neither DISPLAY nor WAYLAND_DISPLAY is set.";
+        return {};
+    const char* line = QT_TRANSLATE_NOOP(
+        "CNelvoxApp", "Nelvox needs a graphical desktop (X11 or Wayland), but neither DISPLAY nor WAYLAND_DISPLAY is set.");
+    // There is no application object to install a translator in yet: ask one directly.
+    QTranslator translator;
+    if (translator.load(QLocale::system(), QStringLiteral("nelvox"), QStringLiteral("_"), QStringLiteral(":/i18n"))) {
+        if (QString translated = translator.translate("CNelvoxApp", line); !translated.isEmpty())
+            return translated;
+    }
+    return QString::fromLatin1(line);
 }
 
 int CNelvoxApp::run()

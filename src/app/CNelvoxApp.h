@@ -17,10 +17,11 @@ private:
     Translators m_translators { QLocale::system() };
 };
 
-// Why the program cannot show a window here: one line for the terminal, or nothing when it can.
-// Asked before the application object exists, since Qt aborts when it finds no platform. A
-// platform the user chose (QT_QPA_PLATFORM or -platform, offscreen for example) is theirs.
-const char* MissingDesktop(int argc, char** argv);
+// Why the program cannot show a window here: one line for the terminal in the desktop's
+// language, or an empty text when it can. Asked before the application object exists, since Qt
+// aborts when it finds no platform. A platform the user chose (QT_QPA_PLATFORM or -platform,
+// offscreen for example) is theirs.
+QString MissingDesktop(int argc, char** argv);
 
 // The name of the lock that keeps a second copy of Nelvox out of a data directory.
 inline constexpr const char* kLockFileName = "nelvox.lock";

@@ -3,6 +3,7 @@
 
 #include "check/CheckScheduler.h"
 #include "platform/NelvoxError.h"
+#include "platform/Reasons.h"
 
 #include <QMessageBox>
 #include <QWidget>
@@ -49,7 +50,9 @@ int CommandRunner::execHoldingTicks(QDialog& dialog)
 
 void CommandRunner::showError(const QString& message)
 {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Nelvox"), message, QMessageBox::Ok, boxOwner());
+    // The core's own reasons come in English, the words its files keep.
+    QMessageBox box(
+        QMessageBox::Critical, QStringLiteral("Nelvox"), Reasons::Translated(message), QMessageBox::Ok, boxOwner());
     box.exec();
 }
 

@@ -2,6 +2,7 @@
 #include "app/FavoritesModel.h"
 
 #include "platform/Clock.h"
+#include "platform/Reasons.h"
 #include "store/FavoriteStates.h"
 #include "store/FavoritesList.h"
 
@@ -30,15 +31,6 @@ Qt::Alignment alignment(int column)
     default:
         return Qt::AlignRight | Qt::AlignVCenter;
     }
-}
-
-// The reasons a check failed are kept in English in the state file, marked for translation
-// under "FailureReason" where they are made; a reason that names a server's own words (an
-// HTTP status, libcurl's message) has no translation and is shown as it came.
-QString translatedFailure(const QString& reason)
-{
-    const QByteArray text = reason.toUtf8();
-    return QCoreApplication::translate("FailureReason", text.constData());
 }
 
 } // namespace
@@ -115,7 +107,7 @@ QString FavoritesModel::FailureText(const FavoriteStates& states, const QString&
         ? tr("Last check failed %1 times in a row since %2: %3").arg(state->failuresInARow).arg(since)
         : tr("Last check failed at %1: %2").arg(since);
     // The state file keeps the reason in English; the known ones are shown in the user's language.
-    text = text.arg(translatedFailure(state->failure));
+    text = text.arg(Reasons::Translated(state->failure));
     text += state->fetched.isValid()
         ? tr("\nThe page was last fetched %1.").arg(Clock::FormatTimeStamp(state->fetched.toLocalTime()))
         : tr("\nThe page has not been fetched yet.");

@@ -5,8 +5,8 @@
 
 int main(int argc, char** argv)
 {
-    if (const char* missing = MissingDesktop(argc, argv)) {
-        std::fprintf(stderr, "%s\n", missing);
+    if (const QString missing = MissingDesktop(argc, argv); !missing.isEmpty()) {
+        std::fprintf(stderr, "%s\n", missing.toLocal8Bit().constData());
         return 1;
     }
     CNelvoxApp app(argc, argv);

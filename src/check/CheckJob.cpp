@@ -7,6 +7,7 @@
 #include "check/SnapshotReplace.h"
 #include "platform/Files.h"
 #include "platform/NelvoxError.h"
+#include "platform/Reasons.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -111,7 +112,7 @@ CheckJob::Ending CheckJob::judgeLength(bool fileCreated, bool complete, const QS
             if (snapshotPresent(snapshot)) {
                 QFile snapshotFile;
                 if (!OpenForReading(snapshotFile, snapshot))
-                    throw FileError(QStringLiteral("The snapshot %1 cannot be read.").arg(snapshot));
+                    throw FileError(QString::fromLatin1(Reasons::kSnapshotUnreadable).arg(snapshot));
                 old = PageCopy { FileLength(snapshotFile), {} };
             }
             return applyJudgement(JudgeDownload(rule, old, PageCopy { FileLength(file), {} }), reason);

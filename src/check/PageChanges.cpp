@@ -6,6 +6,7 @@
 #include "page/PageText.h"
 #include "page/RuleText.h"
 #include "platform/NelvoxError.h"
+#include "platform/Reasons.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
@@ -25,8 +26,10 @@ std::optional<QByteArray> readCopy(const QString& fileName, QDateTime& modified,
         return std::nullopt;
     QFile file(fileName);
     if (!info.isFile() || !file.open(QIODevice::ReadOnly))
-        throw FileError(QStringLiteral("Cannot read \"%1\": %2")
-                            .arg(fileName, info.isFile() ? file.errorString() : QStringLiteral("it is not a file")));
+        throw FileError(QString::fromLatin1(Reasons::kCannotRead)
+                            .arg(fileName,
+                                info.isFile() ? file.errorString()
+                                              : QString::fromLatin1(QT_TRANSLATE_NOOP("FailureReason", "it is not a file"))));
     modified = info.lastModified();
     if (file.size() > PageChanges::kMaxPageBytes) {
         tooLarge = true;
@@ -34,7 +37,7 @@ std::optional<QByteArray> readCopy(const QString& fileName, QDateTime& modified,
     }
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw FileError(QStringLiteral("Cannot read \"%1\": %2").arg(fileName, file.errorString()));
+        throw FileError(QString::fromLatin1(Reasons::kCannotRead).arg(fileName, file.errorString()));
     return bytes;
 }
 

@@ -4,6 +4,7 @@
 #include "check/PageChanges.h"
 #include "history/HistoryDatabase.h"
 #include "platform/Files.h"
+#include "platform/Reasons.h"
 #include "platform/NelvoxError.h"
 
 #include <QCryptographicHash>
@@ -20,12 +21,16 @@ constexpr qint64 kBlockBytes = 16 * 1024;
 
 class Copy {
 public:
+    enum class Kind { Download, Snapshot };
+
     // Opens the file. Throws FileError when it cannot be opened.
-    Copy(const QString& fileName, const QString& what)
-        : m_what(what)
+    Copy(const QString& fileName, Kind kind)
+        : m_kind(kind)
     {
         if (!OpenForReading(m_file, fileName))
-            throw FileError(QStringLiteral("The %1 %2 cannot be read.").arg(what, fileName));
+            throw FileError(QString::fromLatin1(
+                kind == Kind::Snapshot ? Reasons::kSnapshotUnreadable : Reasons::kDownloadUnreadable)
+                                .arg(fileName));
         m_length = FileLength(m_file);
     }
     qint64 length() const { return m_length; }
@@ -39,8 +44,7 @@ public:
         while (filled < kBlockBytes) {
             const qint64 read = m_file.read(block + filled, kBlockBytes - filled);
             if (read < 0)
-                throw FileError(QStringLiteral("The %1 %2 cannot be read: %3")
-                                    .arg(m_what, m_file.fileName(), m_file.errorString()));
+                throw unreadable();
             if (read == 0)
                 break;
             filled += read;
@@ -53,13 +57,19 @@ public:
         m_file.seek(0);
         QByteArray bytes = m_file.readAll();
         if (m_file.error() != QFileDevice::NoError || bytes.size() != m_length)
-            throw FileError(
-                QStringLiteral("The %1 %2 cannot be read: %3").arg(m_what, m_file.fileName(), m_file.errorString()));
+            throw unreadable();
         return bytes;
     }
 
 private:
-    QString m_what;
+    FileError unreadable() const
+    {
+        return FileError(QString::fromLatin1(m_kind == Kind::Snapshot ? Reasons::kSnapshotUnreadableBecause
+                                                                       : Reasons::kDownloadUnreadableBecause)
+                             .arg(m_file.fileName(), m_file.errorString()));
+    }
+
+    Kind m_kind;
     QFile m_file;
     qint64 m_length = 0;
 };
@@ -108,8 +118,8 @@ SnapshotComparison CompareWithSnapshot(const QString& snapshot, const QString& d
     const auto stopped = [cancelled] { return cancelled && cancelled->load(std::memory_order_relaxed); };
     SnapshotComparison comparison;
     try {
-        Copy downloadFile(download, QStringLiteral("download"));
-        Copy snapshotFile(snapshot, QStringLiteral("snapshot"));
+        Copy downloadFile(download, Copy::Kind::Download);
+        Copy snapshotFile(snapshot, Copy::Kind::Snapshot);
         PageCopy downloadCopy { downloadFile.length(), {} };
         PageCopy snapshotCopy { snapshotFile.length(), {} };
         if (downloadFile.tooLarge() || snapshotFile.tooLarge()) {
@@ -203,9 +213,9 @@ SnapshotComparison CompareWithSecondLoad(const QString& snapshot, const QString&
     const auto stopped = [cancelled] { return cancelled && cancelled->load(std::memory_order_relaxed); };
     SnapshotComparison comparison;
     try {
-        Copy downloadFile(download, QStringLiteral("download"));
-        Copy snapshotFile(snapshot, QStringLiteral("snapshot"));
-        Copy secondFile(second.file, QStringLiteral("download"));
+        Copy downloadFile(download, Copy::Kind::Download);
+        Copy snapshotFile(snapshot, Copy::Kind::Snapshot);
+        Copy secondFile(second.file, Copy::Kind::Download);
         if (downloadFile.tooLarge() || snapshotFile.tooLarge() || secondFile.tooLarge() || stopped())
             return CompareWithSnapshot(snapshot, download, rule, std::nullopt, cancelled);
         const QByteArray downloadBytes = downloadFile.readAll();

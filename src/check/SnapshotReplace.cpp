@@ -3,6 +3,7 @@
 
 #include "platform/Files.h"
 #include "platform/NelvoxError.h"
+#include "platform/Reasons.h"
 #include "check/SnapshotName.h"
 
 #include <QCryptographicHash>
@@ -11,7 +12,6 @@
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 #endif
@@ -95,8 +95,7 @@ void LinkOrCopyFile(const QString& from, const QString& to, LinkMode mode)
             return;
         // A missing file is an answer; a refusal (a file system without hard links) is not.
         if (error == ENOENT || error == ENOTDIR)
-            throw FileError(QStringLiteral("Cannot link \"%1\" to \"%2\": %3")
-                                .arg(from, to, QString::fromLocal8Bit(std::strerror(error))),
+            throw FileError(QString::fromLatin1(Reasons::kCannotLink).arg(from, to, qt_error_string(error)),
                 FileError::Cause::NotFound);
     }
 #else
@@ -107,7 +106,7 @@ void LinkOrCopyFile(const QString& from, const QString& to, LinkMode mode)
     if (!source.copy(to)) {
         const bool missing = !QFile::exists(from);
         removeIfThere(to);
-        throw FileError(QStringLiteral("Cannot copy \"%1\" to \"%2\": %3").arg(from, to, source.errorString()),
+        throw FileError(QString::fromLatin1(Reasons::kCannotCopy).arg(from, to, source.errorString()),
             missing ? FileError::Cause::NotFound : FileError::Cause::Other);
     }
 }

@@ -42,20 +42,43 @@ int depthOf(xmlDoc* document)
     return deepest;
 }
 
-// libxml2's own words for its XPath errors, by number.
+// libxml2's words for its XPath errors, by number, in the user's language.
 QString xpathErrorMessage(int code)
 {
-    static const char* const messages[] = { "Ok", "Number encoding", "Unfinished literal", "Start of literal",
-        "Expected $ for variable reference", "Undefined variable", "Invalid predicate", "Invalid expression",
-        "Missing closing curly brace", "Unregistered function", "Invalid operand", "Invalid type",
-        "Invalid number of arguments", "Invalid context size", "Invalid context position", "Memory allocation error",
-        "Syntax error", "Resource error", "Sub resource error", "Undefined namespace prefix", "Encoding error",
-        "Char out of XML range", "Invalid or incomplete context", "Stack usage error", "Forbidden variable",
-        "Operation limit exceeded", "Recursion limit exceeded" };
+    // As libxml2 says them, in the order of its error numbers.
+    static const char* const messages[] = {
+        QT_TRANSLATE_NOOP("PagePart", "Ok"),
+        QT_TRANSLATE_NOOP("PagePart", "Number encoding"),
+        QT_TRANSLATE_NOOP("PagePart", "Unfinished literal"),
+        QT_TRANSLATE_NOOP("PagePart", "Start of literal"),
+        QT_TRANSLATE_NOOP("PagePart", "Expected $ for variable reference"),
+        QT_TRANSLATE_NOOP("PagePart", "Undefined variable"),
+        QT_TRANSLATE_NOOP("PagePart", "Invalid predicate"),
+        QT_TRANSLATE_NOOP("PagePart", "Invalid expression"),
+        QT_TRANSLATE_NOOP("PagePart", "Missing closing curly brace"),
+        QT_TRANSLATE_NOOP("PagePart", "Unregistered function"),
+        QT_TRANSLATE_NOOP("PagePart", "Invalid operand"),
+        QT_TRANSLATE_NOOP("PagePart", "Invalid type"),
+        QT_TRANSLATE_NOOP("PagePart", "Invalid number of arguments"),
+        QT_TRANSLATE_NOOP("PagePart", "Invalid context size"),
+        QT_TRANSLATE_NOOP("PagePart", "Invalid context position"),
+        QT_TRANSLATE_NOOP("PagePart", "Memory allocation error"),
+        QT_TRANSLATE_NOOP("PagePart", "Syntax error"),
+        QT_TRANSLATE_NOOP("PagePart", "Resource error"),
+        QT_TRANSLATE_NOOP("PagePart", "Sub resource error"),
+        QT_TRANSLATE_NOOP("PagePart", "Undefined namespace prefix"),
+        QT_TRANSLATE_NOOP("PagePart", "Encoding error"),
+        QT_TRANSLATE_NOOP("PagePart", "Char out of XML range"),
+        QT_TRANSLATE_NOOP("PagePart", "Invalid or incomplete context"),
+        QT_TRANSLATE_NOOP("PagePart", "Stack usage error"),
+        QT_TRANSLATE_NOOP("PagePart", "Forbidden variable"),
+        QT_TRANSLATE_NOOP("PagePart", "Operation limit exceeded"),
+        QT_TRANSLATE_NOOP("PagePart", "Recursion limit exceeded"),
+    };
     const int index = code - XML_XPATH_EXPRESSION_OK;
     if (index < 0 || index >= int(std::size(messages)))
         return QCoreApplication::translate("PagePart", "XPath error %1").arg(code);
-    return QString::fromLatin1(messages[index]);
+    return QCoreApplication::translate("PagePart", messages[index]);
 }
 
 // The first error of a compilation or evaluation, and where in the expression it was.

@@ -65,14 +65,14 @@ QString LocalFileProblem(const QByteArray& url)
     if (::stat(path.constData(), &status) != 0 || S_ISREG(status.st_mode))
         return {};
     if (S_ISDIR(status.st_mode))
-        return QStringLiteral("it is a directory, not a regular file");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("FailureReason", "it is a directory, not a regular file"));
     if (S_ISFIFO(status.st_mode))
-        return QStringLiteral("it is a named pipe, not a regular file");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("FailureReason", "it is a named pipe, not a regular file"));
     if (S_ISSOCK(status.st_mode))
-        return QStringLiteral("it is a socket, not a regular file");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("FailureReason", "it is a socket, not a regular file"));
     if (S_ISCHR(status.st_mode) || S_ISBLK(status.st_mode))
-        return QStringLiteral("it is a device, not a regular file");
-    return QStringLiteral("it is not a regular file");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("FailureReason", "it is a device, not a regular file"));
+    return QString::fromLatin1(QT_TRANSLATE_NOOP("FailureReason", "it is not a regular file"));
 }
 
 CURLcode ConfigureDownload(CURL* easy, const QByteArray& url, CURLSH* share, char* errorText,

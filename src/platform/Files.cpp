@@ -1,15 +1,15 @@
 // File operations on the working directory, reporting failures as FileError with the
-// operation, the file name and the system's reason.
+// operation, the file name and the system's reason, in the English words of Reasons.
 #include "platform/Files.h"
 
 #include "platform/NelvoxError.h"
+#include "platform/Reasons.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -20,18 +20,12 @@
 
 namespace {
 
-[[noreturn]] void throwFileError(const QString& operation, const QString& fileName, const QString& reason,
+// `sentence` is one of Reasons' with the file as %1 and the reason as %2.
+[[noreturn]] void throwFileError(const char* sentence, const QString& fileName, const QString& reason,
     FileError::Cause cause = FileError::Cause::Other)
 {
-    throw FileError(QStringLiteral("Cannot %1 \"%2\": %3").arg(operation, fileName, reason), cause);
+    throw FileError(QString::fromLatin1(sentence).arg(fileName, reason), cause);
 }
-
-#ifndef Q_OS_WIN
-QString systemReason(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-#endif
 
 } // namespace
 
@@ -46,7 +40,7 @@ void WriteText(QFile& file, QByteArrayView text)
     if (text.isEmpty())
         return;
     if (file.write(text.data(), text.size()) != text.size())
-        throwFileError(QStringLiteral("write to"), file.fileName(), file.errorString());
+        throwFileError(Reasons::kCannotWriteTo, file.fileName(), file.errorString());
 }
 
 void WriteLine(QFile& file, QByteArrayView line)
@@ -62,7 +56,7 @@ void CloseFile(QFile& file)
     if (!file.flush()) {
         const QString reason = file.errorString();
         file.close();
-        throwFileError(QStringLiteral("write to"), file.fileName(), reason);
+        throwFileError(Reasons::kCannotWriteTo, file.fileName(), reason);
     }
     file.close();
 }
@@ -77,7 +71,7 @@ qint64 FileLength(QFile& file)
 {
     const qint64 length = file.size();
     if (length < 0)
-        throwFileError(QStringLiteral("measure"), file.fileName(), file.errorString());
+        throwFileError(Reasons::kCannotMeasure, file.fileName(), file.errorString());
     return length;
 }
 
@@ -85,8 +79,9 @@ qint64 FileLength(const QString& fileName)
 {
     const QFileInfo info(fileName);
     if (!info.isFile())
-        throwFileError(QStringLiteral("measure"), fileName,
-            info.exists() ? QStringLiteral("it is not a file") : QStringLiteral("it does not exist"));
+        throwFileError(Reasons::kCannotMeasure, fileName,
+            QString::fromLatin1(info.exists() ? QT_TRANSLATE_NOOP("FailureReason", "it is not a file")
+                                              : QT_TRANSLATE_NOOP("FailureReason", "it does not exist")));
     return info.size();
 }
 
@@ -97,7 +92,7 @@ void RemoveFile(const QString& fileName)
         return;
     // A dangling link is a file that exists for removal, so look at the name itself.
     const bool exists = QFileInfo(fileName).exists() || QFileInfo(fileName).isSymLink();
-    throwFileError(QStringLiteral("remove"), fileName, file.errorString(),
+    throwFileError(Reasons::kCannotRemove, fileName, file.errorString(),
         exists ? FileError::Cause::Other : FileError::Cause::NotFound);
 }
 
@@ -113,14 +108,15 @@ void RenameFile(const QString& from, const QString& to)
 #else
     if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
         return;
-    const QString reason = systemReason(errno);
+    // Qt's words for the commonest errors, which Reasons translates where they are shown.
+    const QString reason = qt_error_string(errno);
 #endif
-    throwFileError(QStringLiteral("rename \"%1\" to").arg(from), to, reason);
+    throw FileError(QString::fromLatin1(Reasons::kCannotRename).arg(from, to, reason));
 }
 
 void WriteWholeFile(const QString& fileName, const QByteArray& text, const QString& failure)
 {
-    const auto fail = [&](const QString& reason) { throw FileError(failure.arg(fileName, reason)); };
+    const auto fail = [&](const QString& reason) { throw FileError(failure.arg(fileName, Reasons::Translated(reason))); };
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
         fail(file.errorString());
@@ -132,9 +128,7 @@ void WriteWholeFile(const QString& fileName, const QByteArray& text, const QStri
     struct stat written { };
     if (::fstat(file.handle(), &written) != 0 || written.st_size != text.size()) {
         file.cancelWriting();
-        fail(QStringLiteral("the disk is full or the file cannot grow (%1 of %2 bytes written).")
-                 .arg(written.st_size)
-                 .arg(text.size()));
+        fail(QString::fromLatin1(Reasons::kFileCannotGrow).arg(written.st_size).arg(text.size()));
     }
 #endif
     if (!file.commit())

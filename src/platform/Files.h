@@ -30,8 +30,8 @@ qint64 FileLength(QFile& file);
 qint64 FileLength(const QString& fileName);
 
 // Replaces the whole file with `text` in one step: the file holds either its old content or all
-// of the new, whatever happens. Throws FileError with `failure`, its %1 the file's name and %2
-// the reason, when it could not.
+// of the new, whatever happens. Throws FileError with `failure`, a message for the user with the
+// file's name as %1 and the reason, in the user's language, as %2, when it could not.
 void WriteWholeFile(const QString& fileName, const QByteArray& text, const QString& failure);
 
 // Removes a file; throws FileError, with Cause::NotFound when there was no such file.

@@ -2,6 +2,7 @@
 #include "platform/HostWaits.h"
 
 #include "platform/Clock.h"
+#include "platform/Reasons.h"
 
 #include <curl/curl.h>
 
@@ -43,7 +44,7 @@ QString HostWaits::ServerOf(const QByteArray& url)
 
 QString HostWaits::Message(const QDateTime& until)
 {
-    return QStringLiteral("the server asked to wait until %1").arg(Clock::FormatTimeStamp(until.toLocalTime()));
+    return QString::fromLatin1(Reasons::kServerAskedToWait).arg(Clock::FormatTimeStamp(until.toLocalTime()));
 }
 
 QDateTime HostWaits::record(

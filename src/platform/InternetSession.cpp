@@ -3,6 +3,7 @@
 #include "platform/InternetSession.h"
 
 #include "platform/NelvoxError.h"
+#include "platform/Reasons.h"
 
 #include <array>
 #include <mutex>
@@ -46,7 +47,7 @@ public:
     QString failure() const
     {
         if (m_init != CURLE_OK)
-            return QString::fromUtf8(curl_easy_strerror(m_init));
+            return Reasons::Translated(QString::fromUtf8(curl_easy_strerror(m_init)));
         return QCoreApplication::translate("InternetSession", "the connection cache cannot be set up");
     }
 

@@ -44,6 +44,50 @@ bool isHeader(QByteArrayView line, const char* name, QByteArray& value)
     return true;
 }
 
+// libcurl's own words for the other failures a page's transfer can meet, as this libcurl says
+// them, so that they are translated where they are shown; the state file keeps them in English.
+struct LibcurlWords {
+    CURLcode code;
+    const char* words;
+};
+constexpr LibcurlWords kLibcurlWords[] = {
+    { CURLE_UNSUPPORTED_PROTOCOL, QT_TRANSLATE_NOOP("FailureReason", "Unsupported protocol") },
+    { CURLE_FAILED_INIT, QT_TRANSLATE_NOOP("FailureReason", "Failed initialization") },
+    { CURLE_URL_MALFORMAT, QT_TRANSLATE_NOOP("FailureReason", "URL using bad/illegal format or missing URL") },
+    { CURLE_WEIRD_SERVER_REPLY, QT_TRANSLATE_NOOP("FailureReason", "Weird server reply") },
+    { CURLE_REMOTE_ACCESS_DENIED, QT_TRANSLATE_NOOP("FailureReason", "Access denied to remote resource") },
+    { CURLE_HTTP2, QT_TRANSLATE_NOOP("FailureReason", "Error in the HTTP2 framing layer") },
+    { CURLE_WRITE_ERROR, QT_TRANSLATE_NOOP("FailureReason", "Failed writing received data to disk/application") },
+    { CURLE_READ_ERROR, QT_TRANSLATE_NOOP("FailureReason", "Failed to open/read local data from file/application") },
+    { CURLE_OUT_OF_MEMORY, QT_TRANSLATE_NOOP("FailureReason", "Out of memory") },
+    { CURLE_RANGE_ERROR, QT_TRANSLATE_NOOP("FailureReason", "Requested range was not delivered by the server") },
+    { CURLE_FILE_COULDNT_READ_FILE, QT_TRANSLATE_NOOP("FailureReason", "Couldn't read a file:// file") },
+    { CURLE_ABORTED_BY_CALLBACK, QT_TRANSLATE_NOOP("FailureReason", "Operation was aborted by an application callback") },
+    { CURLE_INTERFACE_FAILED, QT_TRANSLATE_NOOP("FailureReason", "Failed binding local connection end") },
+    { CURLE_SSL_ENGINE_NOTFOUND, QT_TRANSLATE_NOOP("FailureReason", "SSL crypto engine not found") },
+    { CURLE_SEND_ERROR, QT_TRANSLATE_NOOP("FailureReason", "Failed sending data to the peer") },
+    { CURLE_SSL_CERTPROBLEM, QT_TRANSLATE_NOOP("FailureReason", "Problem with the local SSL certificate") },
+    { CURLE_SSL_CIPHER, QT_TRANSLATE_NOOP("FailureReason", "Couldn't use specified SSL cipher") },
+    { CURLE_BAD_CONTENT_ENCODING, QT_TRANSLATE_NOOP("FailureReason", "Unrecognized or bad HTTP Content or Transfer-Encoding") },
+    { CURLE_USE_SSL_FAILED, QT_TRANSLATE_NOOP("FailureReason", "Requested SSL level failed") },
+    { CURLE_SSL_ENGINE_INITFAILED, QT_TRANSLATE_NOOP("FailureReason", "Failed to initialise SSL crypto engine") },
+    { CURLE_SSL_CACERT_BADFILE, QT_TRANSLATE_NOOP("FailureReason", "Problem with the SSL CA cert (path? access rights?)") },
+    { CURLE_REMOTE_FILE_NOT_FOUND, QT_TRANSLATE_NOOP("FailureReason", "Remote file not found") },
+    { CURLE_SSL_SHUTDOWN_FAILED, QT_TRANSLATE_NOOP("FailureReason", "Failed to shut down the SSL connection") },
+    { CURLE_AGAIN, QT_TRANSLATE_NOOP("FailureReason", "Socket not ready for send/recv") },
+    { CURLE_SSL_CRL_BADFILE, QT_TRANSLATE_NOOP("FailureReason", "Failed to load CRL file (path? access rights?, format?)") },
+    { CURLE_SSL_ISSUER_ERROR, QT_TRANSLATE_NOOP("FailureReason", "Issuer check against peer certificate failed") },
+    { CURLE_SSL_PINNEDPUBKEYNOTMATCH, QT_TRANSLATE_NOOP("FailureReason", "SSL public key does not match pinned public key") },
+    { CURLE_SSL_INVALIDCERTSTATUS, QT_TRANSLATE_NOOP("FailureReason", "SSL server certificate status verification FAILED") },
+    { CURLE_HTTP2_STREAM, QT_TRANSLATE_NOOP("FailureReason", "Stream error in the HTTP/2 framing layer") },
+    { CURLE_AUTH_ERROR, QT_TRANSLATE_NOOP("FailureReason", "An authentication function returned an error") },
+    { CURLE_HTTP3, QT_TRANSLATE_NOOP("FailureReason", "HTTP/3 error") },
+    { CURLE_QUIC_CONNECT_ERROR, QT_TRANSLATE_NOOP("FailureReason", "QUIC connection error") },
+    { CURLE_PROXY, QT_TRANSLATE_NOOP("FailureReason", "proxy handshake error") },
+    { CURLE_SSL_CLIENTCERT, QT_TRANSLATE_NOOP("FailureReason", "SSL Client Certificate required") },
+    { CURLE_UNRECOVERABLE_POLL, QT_TRANSLATE_NOOP("FailureReason", "Unrecoverable error in select/poll") },
+};
+
 // What went wrong, in the words a user reads in the favorite's tooltip. The state file keeps
 // them in English; the list translates them when it shows them.
 QString reasonOf(CURLcode code)
@@ -71,6 +115,10 @@ QString reasonOf(CURLcode code)
     case CURLE_PARTIAL_FILE:
         return QString::fromLatin1(QT_TRANSLATE_NOOP("FailureReason", "connection lost in the middle of the page"));
     default:
+        for (const LibcurlWords& known : kLibcurlWords) {
+            if (known.code == code)
+                return QString::fromLatin1(known.words);
+        }
         return QString::fromUtf8(curl_easy_strerror(code));
     }
 }
@@ -115,7 +163,7 @@ QString Transfer::setUp(EasyHandle easy, CURLSH* share, const TransferOptions& o
     // A named pipe or a device would hold the whole run inside one system call of libcurl's.
     QString refusal = LocalFileProblem(m_url);
     if (refusal.isEmpty() && result != CURLE_OK)
-        refusal = QString::fromUtf8(curl_easy_strerror(result));
+        refusal = reasonOf(result);
     return refusal;
 }
 

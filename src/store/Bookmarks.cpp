@@ -5,6 +5,7 @@
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "platform/NelvoxError.h"
+#include "platform/Reasons.h"
 #include "store/FavoritesList.h"
 #include "store/Frequency.h"
 
@@ -77,7 +78,7 @@ BookmarkTree ReadBookmarks(const QString& fileName)
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         fail(fileName,
-            QCoreApplication::translate("Bookmarks", "the file cannot be opened (%1).").arg(file.errorString()));
+            QCoreApplication::translate("Bookmarks", "the file cannot be opened (%1).").arg(Reasons::Translated(file.errorString())));
     const QByteArray start = file.peek(4096);
     BookmarkTree tree;
     if (start.startsWith(QByteArrayLiteral("SQLite format 3\0"))) {
@@ -87,7 +88,7 @@ BookmarkTree ReadBookmarks(const QString& fileName)
         const QByteArray bytes = file.readAll();
         if (file.error() != QFileDevice::NoError)
             fail(fileName,
-                QCoreApplication::translate("Bookmarks", "the file cannot be read (%1).").arg(file.errorString()));
+                QCoreApplication::translate("Bookmarks", "the file cannot be read (%1).").arg(Reasons::Translated(file.errorString())));
         const QByteArray head = start.trimmed();
         if (head.startsWith('{'))
             tree = ReadChromiumBookmarks(bytes, fileName);

@@ -5,6 +5,7 @@
 #include "store/Bookmarks.h"
 
 #include "platform/NelvoxError.h"
+#include "platform/Reasons.h"
 
 #include <QAtomicInt>
 #include <QCoreApplication>
@@ -150,13 +151,13 @@ BookmarkTree ReadFirefoxPlaces(const QString& fileName)
     if (!folder.isValid() || !original.copy(copy))
         fail(fileName,
             QCoreApplication::translate("Bookmarks", "no copy of it could be made to read (%1).")
-                .arg(original.errorString()));
+                .arg(Reasons::Translated(original.errorString())));
     // The log holds what Firefox wrote last; without it those bookmarks would be missing.
     QFile log(fileName + QStringLiteral("-wal"));
     if (log.exists() && !log.copy(copy + QStringLiteral("-wal")))
         fail(fileName,
             QCoreApplication::translate("Bookmarks", "no copy of its log could be made to read (%1).")
-                .arg(log.errorString()));
+                .arg(Reasons::Translated(log.errorString())));
 
     Connection connection;
     QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection.name());
