@@ -530,6 +530,10 @@
         <source>Nelvox is already running with the favorites in this folder.</source>
         <translation>Nelvox läuft bereits mit den Favoriten in diesem Ordner.</translation>
     </message>
+    <message>
+        <source>Nelvox needs a graphical desktop (X11 or Wayland), but neither DISPLAY nor WAYLAND_DISPLAY is set.</source>
+        <translation>Nelvox braucht eine grafische Arbeitsoberfläche (X11 oder Wayland), aber weder DISPLAY noch WAYLAND_DISPLAY ist gesetzt.</translation>
+    </message>
 </context>
 <context>
     <name>CNelvoxDlg</name>
@@ -742,6 +746,227 @@
     <message>
         <source>the page could not be written</source>
         <translation>Die Seite konnte nicht geschrieben werden</translation>
+    </message>
+    <message>
+        <source>it is not a file</source>
+        <translation>das ist keine Datei</translation>
+    </message>
+    <message>
+        <source>it is a directory, not a regular file</source>
+        <translation>es ist ein Ordner, keine gewöhnliche Datei</translation>
+    </message>
+    <message>
+        <source>it is a named pipe, not a regular file</source>
+        <translation>es ist eine benannte Pipe, keine gewöhnliche Datei</translation>
+    </message>
+    <message>
+        <source>it is a socket, not a regular file</source>
+        <translation>es ist ein Socket, keine gewöhnliche Datei</translation>
+    </message>
+    <message>
+        <source>it is a device, not a regular file</source>
+        <translation>es ist ein Gerät, keine gewöhnliche Datei</translation>
+    </message>
+    <message>
+        <source>it is not a regular file</source>
+        <translation>es ist keine gewöhnliche Datei</translation>
+    </message>
+    <message>
+        <source>it does not exist</source>
+        <translation>die Datei gibt es nicht</translation>
+    </message>
+    <message>
+        <source>Cannot write to &quot;%1&quot;: %2</source>
+        <translation>In „%1“ kann nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>Cannot measure &quot;%1&quot;: %2</source>
+        <translation>Die Länge von „%1“ kann nicht bestimmt werden: %2</translation>
+    </message>
+    <message>
+        <source>Cannot remove &quot;%1&quot;: %2</source>
+        <translation>„%1“ kann nicht entfernt werden: %2</translation>
+    </message>
+    <message>
+        <source>Cannot rename &quot;%1&quot; to &quot;%2&quot;: %3</source>
+        <translation>„%1“ kann nicht in „%2“ umbenannt werden: %3</translation>
+    </message>
+    <message>
+        <source>Cannot link &quot;%1&quot; to &quot;%2&quot;: %3</source>
+        <translation>„%1“ kann nicht als „%2“ verknüpft werden: %3</translation>
+    </message>
+    <message>
+        <source>Cannot copy &quot;%1&quot; to &quot;%2&quot;: %3</source>
+        <translation>„%1“ kann nicht nach „%2“ kopiert werden: %3</translation>
+    </message>
+    <message>
+        <source>Cannot read &quot;%1&quot;: %2</source>
+        <translation>„%1“ kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>The snapshot %1 cannot be read.</source>
+        <translation>Die Momentaufnahme %1 kann nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>The snapshot %1 cannot be read: %2</source>
+        <translation>Die Momentaufnahme %1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>The download %1 cannot be read.</source>
+        <translation>Der Download %1 kann nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>The download %1 cannot be read: %2</source>
+        <translation>Der Download %1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>the server asked to wait until %1</source>
+        <extracomment>%1 is a date and time, as in 12/08/26 09:30 PM</extracomment>
+        <translation>der Server bat, bis %1 zu warten</translation>
+    </message>
+    <message>
+        <source>the disk is full or the file cannot grow (%1 of %2 bytes written).</source>
+        <translation>der Datenträger ist voll oder die Datei kann nicht wachsen (%1 von %2 Bytes geschrieben).</translation>
+    </message>
+    <message>
+        <source>Unsupported protocol</source>
+        <translation>Protokoll nicht unterstützt</translation>
+    </message>
+    <message>
+        <source>Failed initialization</source>
+        <translation>Initialisierung fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>URL using bad/illegal format or missing URL</source>
+        <translation>Adresse fehlt oder hat ein ungültiges Format</translation>
+    </message>
+    <message>
+        <source>Weird server reply</source>
+        <translation>Unverständliche Antwort des Servers</translation>
+    </message>
+    <message>
+        <source>Access denied to remote resource</source>
+        <translation>Zugriff auf die entfernte Ressource verweigert</translation>
+    </message>
+    <message>
+        <source>Error in the HTTP2 framing layer</source>
+        <translation>Fehler in der Rahmenschicht von HTTP/2</translation>
+    </message>
+    <message>
+        <source>Failed writing received data to disk/application</source>
+        <translation>Empfangene Daten konnten nicht geschrieben werden</translation>
+    </message>
+    <message>
+        <source>Failed to open/read local data from file/application</source>
+        <translation>Lokale Daten konnten nicht geöffnet oder gelesen werden</translation>
+    </message>
+    <message>
+        <source>Out of memory</source>
+        <translation>Nicht genug Speicher</translation>
+    </message>
+    <message>
+        <source>Requested range was not delivered by the server</source>
+        <translation>Der Server lieferte den angefragten Bereich nicht</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t read a file:// file</source>
+        <translation>Eine file://-Datei konnte nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>Operation was aborted by an application callback</source>
+        <translation>Vorgang vom Programm abgebrochen</translation>
+    </message>
+    <message>
+        <source>Failed binding local connection end</source>
+        <translation>Das lokale Verbindungsende konnte nicht gebunden werden</translation>
+    </message>
+    <message>
+        <source>SSL crypto engine not found</source>
+        <translation>SSL-Kryptomodul nicht gefunden</translation>
+    </message>
+    <message>
+        <source>Failed sending data to the peer</source>
+        <translation>Daten konnten nicht an die Gegenstelle gesendet werden</translation>
+    </message>
+    <message>
+        <source>Problem with the local SSL certificate</source>
+        <translation>Problem mit dem lokalen SSL-Zertifikat</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t use specified SSL cipher</source>
+        <translation>Die angegebene SSL-Verschlüsselung kann nicht verwendet werden</translation>
+    </message>
+    <message>
+        <source>Unrecognized or bad HTTP Content or Transfer-Encoding</source>
+        <translation>Unbekannte oder fehlerhafte HTTP-Kodierung des Inhalts oder der Übertragung</translation>
+    </message>
+    <message>
+        <source>Requested SSL level failed</source>
+        <translation>Die verlangte SSL-Stufe ist fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>Failed to initialise SSL crypto engine</source>
+        <translation>Das SSL-Kryptomodul konnte nicht gestartet werden</translation>
+    </message>
+    <message>
+        <source>Problem with the SSL CA cert (path? access rights?)</source>
+        <translation>Problem mit dem SSL-Stammzertifikat (Pfad? Zugriffsrechte?)</translation>
+    </message>
+    <message>
+        <source>Remote file not found</source>
+        <translation>Entfernte Datei nicht gefunden</translation>
+    </message>
+    <message>
+        <source>Failed to shut down the SSL connection</source>
+        <translation>Die SSL-Verbindung konnte nicht beendet werden</translation>
+    </message>
+    <message>
+        <source>Socket not ready for send/recv</source>
+        <translation>Socket nicht bereit zum Senden oder Empfangen</translation>
+    </message>
+    <message>
+        <source>Failed to load CRL file (path? access rights?, format?)</source>
+        <translation>Die Sperrliste konnte nicht geladen werden (Pfad? Zugriffsrechte? Format?)</translation>
+    </message>
+    <message>
+        <source>Issuer check against peer certificate failed</source>
+        <translation>Prüfung des Ausstellers gegen das Zertifikat der Gegenstelle fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>SSL public key does not match pinned public key</source>
+        <translation>Der öffentliche SSL-Schlüssel entspricht nicht dem festgelegten</translation>
+    </message>
+    <message>
+        <source>SSL server certificate status verification FAILED</source>
+        <translation>Prüfung des Zertifikatsstatus des Servers FEHLGESCHLAGEN</translation>
+    </message>
+    <message>
+        <source>Stream error in the HTTP/2 framing layer</source>
+        <translation>Datenstromfehler in der Rahmenschicht von HTTP/2</translation>
+    </message>
+    <message>
+        <source>An authentication function returned an error</source>
+        <translation>Eine Anmeldefunktion meldete einen Fehler</translation>
+    </message>
+    <message>
+        <source>HTTP/3 error</source>
+        <translation>HTTP/3-Fehler</translation>
+    </message>
+    <message>
+        <source>QUIC connection error</source>
+        <translation>QUIC-Verbindungsfehler</translation>
+    </message>
+    <message>
+        <source>proxy handshake error</source>
+        <translation>Fehler beim Verbindungsaufbau mit dem Proxy</translation>
+    </message>
+    <message>
+        <source>SSL Client Certificate required</source>
+        <translation>SSL-Clientzertifikat erforderlich</translation>
+    </message>
+    <message>
+        <source>Unrecoverable error in select/poll</source>
+        <translation>Nicht behebbarer Fehler in select/poll</translation>
     </message>
 </context>
 <context>
@@ -1008,6 +1233,114 @@ Die Seite wurde noch nicht abgerufen.</translation>
     <message>
         <source>The XPath expression gives %1, not a part of the page.</source>
         <translation>Der XPath-Ausdruck ergibt %1, keinen Teil der Seite.</translation>
+    </message>
+    <message>
+        <source>Ok</source>
+        <translation>In Ordnung</translation>
+    </message>
+    <message>
+        <source>Number encoding</source>
+        <translation>Zahl falsch geschrieben</translation>
+    </message>
+    <message>
+        <source>Unfinished literal</source>
+        <translation>Zeichenkette nicht abgeschlossen</translation>
+    </message>
+    <message>
+        <source>Start of literal</source>
+        <translation>Beginn einer Zeichenkette</translation>
+    </message>
+    <message>
+        <source>Expected $ for variable reference</source>
+        <translation>$ für einen Variablenbezug erwartet</translation>
+    </message>
+    <message>
+        <source>Undefined variable</source>
+        <translation>Unbekannte Variable</translation>
+    </message>
+    <message>
+        <source>Invalid predicate</source>
+        <translation>Ungültiges Prädikat</translation>
+    </message>
+    <message>
+        <source>Invalid expression</source>
+        <translation>Ungültiger Ausdruck</translation>
+    </message>
+    <message>
+        <source>Missing closing curly brace</source>
+        <translation>Schließende geschweifte Klammer fehlt</translation>
+    </message>
+    <message>
+        <source>Unregistered function</source>
+        <translation>Unbekannte Funktion</translation>
+    </message>
+    <message>
+        <source>Invalid operand</source>
+        <translation>Ungültiger Operand</translation>
+    </message>
+    <message>
+        <source>Invalid type</source>
+        <translation>Ungültiger Typ</translation>
+    </message>
+    <message>
+        <source>Invalid number of arguments</source>
+        <translation>Falsche Zahl von Argumenten</translation>
+    </message>
+    <message>
+        <source>Invalid context size</source>
+        <translation>Ungültige Kontextgröße</translation>
+    </message>
+    <message>
+        <source>Invalid context position</source>
+        <translation>Ungültige Kontextposition</translation>
+    </message>
+    <message>
+        <source>Memory allocation error</source>
+        <translation>Speicher konnte nicht belegt werden</translation>
+    </message>
+    <message>
+        <source>Syntax error</source>
+        <translation>Syntaxfehler</translation>
+    </message>
+    <message>
+        <source>Resource error</source>
+        <translation>Ressourcenfehler</translation>
+    </message>
+    <message>
+        <source>Sub resource error</source>
+        <translation>Fehler einer Teilressource</translation>
+    </message>
+    <message>
+        <source>Undefined namespace prefix</source>
+        <translation>Unbekanntes Namensraumpräfix</translation>
+    </message>
+    <message>
+        <source>Encoding error</source>
+        <translation>Kodierungsfehler</translation>
+    </message>
+    <message>
+        <source>Char out of XML range</source>
+        <translation>Zeichen außerhalb des XML-Bereichs</translation>
+    </message>
+    <message>
+        <source>Invalid or incomplete context</source>
+        <translation>Ungültiger oder unvollständiger Kontext</translation>
+    </message>
+    <message>
+        <source>Stack usage error</source>
+        <translation>Fehler im Stapelgebrauch</translation>
+    </message>
+    <message>
+        <source>Forbidden variable</source>
+        <translation>Verbotene Variable</translation>
+    </message>
+    <message>
+        <source>Operation limit exceeded</source>
+        <translation>Grenze der Rechenschritte überschritten</translation>
+    </message>
+    <message>
+        <source>Recursion limit exceeded</source>
+        <translation>Grenze der Rekursionstiefe überschritten</translation>
     </message>
 </context>
 </TS>

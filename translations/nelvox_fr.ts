@@ -530,6 +530,10 @@
         <source>Nelvox is already running with the favorites in this folder.</source>
         <translation>Nelvox est déjà en cours d&apos;exécution avec les favoris de ce dossier.</translation>
     </message>
+    <message>
+        <source>Nelvox needs a graphical desktop (X11 or Wayland), but neither DISPLAY nor WAYLAND_DISPLAY is set.</source>
+        <translation>Nelvox a besoin d&apos;un bureau graphique (X11 ou Wayland), mais ni DISPLAY ni WAYLAND_DISPLAY n&apos;est défini.</translation>
+    </message>
 </context>
 <context>
     <name>CNelvoxDlg</name>
@@ -742,6 +746,227 @@
     <message>
         <source>the page could not be written</source>
         <translation>la page n&apos;a pas pu être écrite</translation>
+    </message>
+    <message>
+        <source>it is not a file</source>
+        <translation>ce n&apos;est pas un fichier</translation>
+    </message>
+    <message>
+        <source>it is a directory, not a regular file</source>
+        <translation>c&apos;est un dossier, pas un fichier ordinaire</translation>
+    </message>
+    <message>
+        <source>it is a named pipe, not a regular file</source>
+        <translation>c&apos;est un tube nommé, pas un fichier ordinaire</translation>
+    </message>
+    <message>
+        <source>it is a socket, not a regular file</source>
+        <translation>c&apos;est une socket, pas un fichier ordinaire</translation>
+    </message>
+    <message>
+        <source>it is a device, not a regular file</source>
+        <translation>c&apos;est un périphérique, pas un fichier ordinaire</translation>
+    </message>
+    <message>
+        <source>it is not a regular file</source>
+        <translation>ce n&apos;est pas un fichier ordinaire</translation>
+    </message>
+    <message>
+        <source>it does not exist</source>
+        <translation>il n&apos;existe pas</translation>
+    </message>
+    <message>
+        <source>Cannot write to &quot;%1&quot;: %2</source>
+        <translation>Impossible d&apos;écrire dans « %1 » : %2</translation>
+    </message>
+    <message>
+        <source>Cannot measure &quot;%1&quot;: %2</source>
+        <translation>Impossible de mesurer « %1 » : %2</translation>
+    </message>
+    <message>
+        <source>Cannot remove &quot;%1&quot;: %2</source>
+        <translation>Impossible de supprimer « %1 » : %2</translation>
+    </message>
+    <message>
+        <source>Cannot rename &quot;%1&quot; to &quot;%2&quot;: %3</source>
+        <translation>Impossible de renommer « %1 » en « %2 » : %3</translation>
+    </message>
+    <message>
+        <source>Cannot link &quot;%1&quot; to &quot;%2&quot;: %3</source>
+        <translation>Impossible de lier « %1 » à « %2 » : %3</translation>
+    </message>
+    <message>
+        <source>Cannot copy &quot;%1&quot; to &quot;%2&quot;: %3</source>
+        <translation>Impossible de copier « %1 » vers « %2 » : %3</translation>
+    </message>
+    <message>
+        <source>Cannot read &quot;%1&quot;: %2</source>
+        <translation>Impossible de lire « %1 » : %2</translation>
+    </message>
+    <message>
+        <source>The snapshot %1 cannot be read.</source>
+        <translation>L&apos;instantané %1 ne peut pas être lu.</translation>
+    </message>
+    <message>
+        <source>The snapshot %1 cannot be read: %2</source>
+        <translation>L&apos;instantané %1 ne peut pas être lu : %2</translation>
+    </message>
+    <message>
+        <source>The download %1 cannot be read.</source>
+        <translation>Le téléchargement %1 ne peut pas être lu.</translation>
+    </message>
+    <message>
+        <source>The download %1 cannot be read: %2</source>
+        <translation>Le téléchargement %1 ne peut pas être lu : %2</translation>
+    </message>
+    <message>
+        <source>the server asked to wait until %1</source>
+        <extracomment>%1 is a date and time, as in 12/08/26 09:30 PM</extracomment>
+        <translation>le serveur a demandé d&apos;attendre jusqu&apos;au %1</translation>
+    </message>
+    <message>
+        <source>the disk is full or the file cannot grow (%1 of %2 bytes written).</source>
+        <translation>le disque est plein ou le fichier ne peut pas grandir (%1 octets écrits sur %2).</translation>
+    </message>
+    <message>
+        <source>Unsupported protocol</source>
+        <translation>Protocole non pris en charge</translation>
+    </message>
+    <message>
+        <source>Failed initialization</source>
+        <translation>Échec de l&apos;initialisation</translation>
+    </message>
+    <message>
+        <source>URL using bad/illegal format or missing URL</source>
+        <translation>Adresse absente ou de format invalide</translation>
+    </message>
+    <message>
+        <source>Weird server reply</source>
+        <translation>Réponse incompréhensible du serveur</translation>
+    </message>
+    <message>
+        <source>Access denied to remote resource</source>
+        <translation>Accès refusé à la ressource distante</translation>
+    </message>
+    <message>
+        <source>Error in the HTTP2 framing layer</source>
+        <translation>Erreur dans la couche de trames de HTTP/2</translation>
+    </message>
+    <message>
+        <source>Failed writing received data to disk/application</source>
+        <translation>Les données reçues n&apos;ont pas pu être écrites</translation>
+    </message>
+    <message>
+        <source>Failed to open/read local data from file/application</source>
+        <translation>Les données locales n&apos;ont pas pu être ouvertes ou lues</translation>
+    </message>
+    <message>
+        <source>Out of memory</source>
+        <translation>Mémoire insuffisante</translation>
+    </message>
+    <message>
+        <source>Requested range was not delivered by the server</source>
+        <translation>Le serveur n&apos;a pas fourni la plage demandée</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t read a file:// file</source>
+        <translation>Un fichier file:// n&apos;a pas pu être lu</translation>
+    </message>
+    <message>
+        <source>Operation was aborted by an application callback</source>
+        <translation>Opération interrompue par le programme</translation>
+    </message>
+    <message>
+        <source>Failed binding local connection end</source>
+        <translation>L&apos;extrémité locale de la connexion n&apos;a pas pu être liée</translation>
+    </message>
+    <message>
+        <source>SSL crypto engine not found</source>
+        <translation>Moteur cryptographique SSL introuvable</translation>
+    </message>
+    <message>
+        <source>Failed sending data to the peer</source>
+        <translation>Les données n&apos;ont pas pu être envoyées au correspondant</translation>
+    </message>
+    <message>
+        <source>Problem with the local SSL certificate</source>
+        <translation>Problème avec le certificat SSL local</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t use specified SSL cipher</source>
+        <translation>Le chiffrement SSL indiqué n&apos;a pas pu être utilisé</translation>
+    </message>
+    <message>
+        <source>Unrecognized or bad HTTP Content or Transfer-Encoding</source>
+        <translation>Codage HTTP du contenu ou du transfert inconnu ou invalide</translation>
+    </message>
+    <message>
+        <source>Requested SSL level failed</source>
+        <translation>Le niveau SSL demandé a échoué</translation>
+    </message>
+    <message>
+        <source>Failed to initialise SSL crypto engine</source>
+        <translation>Le moteur cryptographique SSL n&apos;a pas pu démarrer</translation>
+    </message>
+    <message>
+        <source>Problem with the SSL CA cert (path? access rights?)</source>
+        <translation>Problème avec le certificat racine SSL (chemin ? droits d&apos;accès ?)</translation>
+    </message>
+    <message>
+        <source>Remote file not found</source>
+        <translation>Fichier distant introuvable</translation>
+    </message>
+    <message>
+        <source>Failed to shut down the SSL connection</source>
+        <translation>La connexion SSL n&apos;a pas pu être fermée</translation>
+    </message>
+    <message>
+        <source>Socket not ready for send/recv</source>
+        <translation>Socket pas prête pour l&apos;envoi ou la réception</translation>
+    </message>
+    <message>
+        <source>Failed to load CRL file (path? access rights?, format?)</source>
+        <translation>La liste de révocation n&apos;a pas pu être chargée (chemin ? droits d&apos;accès ? format ?)</translation>
+    </message>
+    <message>
+        <source>Issuer check against peer certificate failed</source>
+        <translation>Échec de la vérification de l&apos;émetteur du certificat du correspondant</translation>
+    </message>
+    <message>
+        <source>SSL public key does not match pinned public key</source>
+        <translation>La clé publique SSL ne correspond pas à la clé épinglée</translation>
+    </message>
+    <message>
+        <source>SSL server certificate status verification FAILED</source>
+        <translation>ÉCHEC de la vérification de l&apos;état du certificat du serveur</translation>
+    </message>
+    <message>
+        <source>Stream error in the HTTP/2 framing layer</source>
+        <translation>Erreur de flux dans la couche de trames de HTTP/2</translation>
+    </message>
+    <message>
+        <source>An authentication function returned an error</source>
+        <translation>Une fonction d&apos;authentification a renvoyé une erreur</translation>
+    </message>
+    <message>
+        <source>HTTP/3 error</source>
+        <translation>Erreur HTTP/3</translation>
+    </message>
+    <message>
+        <source>QUIC connection error</source>
+        <translation>Erreur de connexion QUIC</translation>
+    </message>
+    <message>
+        <source>proxy handshake error</source>
+        <translation>Erreur lors de l&apos;établissement de la connexion au proxy</translation>
+    </message>
+    <message>
+        <source>SSL Client Certificate required</source>
+        <translation>Certificat client SSL requis</translation>
+    </message>
+    <message>
+        <source>Unrecoverable error in select/poll</source>
+        <translation>Erreur irrécupérable dans select/poll</translation>
     </message>
 </context>
 <context>
@@ -1008,6 +1233,114 @@ La page n&apos;a pas encore été récupérée.</translation>
     <message>
         <source>The XPath expression gives %1, not a part of the page.</source>
         <translation>L&apos;expression XPath donne %1, et non une partie de la page.</translation>
+    </message>
+    <message>
+        <source>Ok</source>
+        <translation>Correct</translation>
+    </message>
+    <message>
+        <source>Number encoding</source>
+        <translation>Nombre mal écrit</translation>
+    </message>
+    <message>
+        <source>Unfinished literal</source>
+        <translation>Chaîne non terminée</translation>
+    </message>
+    <message>
+        <source>Start of literal</source>
+        <translation>Début d&apos;une chaîne</translation>
+    </message>
+    <message>
+        <source>Expected $ for variable reference</source>
+        <translation>$ attendu pour une référence de variable</translation>
+    </message>
+    <message>
+        <source>Undefined variable</source>
+        <translation>Variable inconnue</translation>
+    </message>
+    <message>
+        <source>Invalid predicate</source>
+        <translation>Prédicat invalide</translation>
+    </message>
+    <message>
+        <source>Invalid expression</source>
+        <translation>Expression invalide</translation>
+    </message>
+    <message>
+        <source>Missing closing curly brace</source>
+        <translation>Accolade fermante manquante</translation>
+    </message>
+    <message>
+        <source>Unregistered function</source>
+        <translation>Fonction inconnue</translation>
+    </message>
+    <message>
+        <source>Invalid operand</source>
+        <translation>Opérande invalide</translation>
+    </message>
+    <message>
+        <source>Invalid type</source>
+        <translation>Type invalide</translation>
+    </message>
+    <message>
+        <source>Invalid number of arguments</source>
+        <translation>Nombre d&apos;arguments incorrect</translation>
+    </message>
+    <message>
+        <source>Invalid context size</source>
+        <translation>Taille de contexte invalide</translation>
+    </message>
+    <message>
+        <source>Invalid context position</source>
+        <translation>Position de contexte invalide</translation>
+    </message>
+    <message>
+        <source>Memory allocation error</source>
+        <translation>Erreur d&apos;allocation de mémoire</translation>
+    </message>
+    <message>
+        <source>Syntax error</source>
+        <translation>Erreur de syntaxe</translation>
+    </message>
+    <message>
+        <source>Resource error</source>
+        <translation>Erreur de ressource</translation>
+    </message>
+    <message>
+        <source>Sub resource error</source>
+        <translation>Erreur d&apos;une sous-ressource</translation>
+    </message>
+    <message>
+        <source>Undefined namespace prefix</source>
+        <translation>Préfixe d&apos;espace de noms inconnu</translation>
+    </message>
+    <message>
+        <source>Encoding error</source>
+        <translation>Erreur de codage</translation>
+    </message>
+    <message>
+        <source>Char out of XML range</source>
+        <translation>Caractère hors du domaine XML</translation>
+    </message>
+    <message>
+        <source>Invalid or incomplete context</source>
+        <translation>Contexte invalide ou incomplet</translation>
+    </message>
+    <message>
+        <source>Stack usage error</source>
+        <translation>Erreur d&apos;utilisation de la pile</translation>
+    </message>
+    <message>
+        <source>Forbidden variable</source>
+        <translation>Variable interdite</translation>
+    </message>
+    <message>
+        <source>Operation limit exceeded</source>
+        <translation>Limite d&apos;opérations dépassée</translation>
+    </message>
+    <message>
+        <source>Recursion limit exceeded</source>
+        <translation>Limite de récursion dépassée</translation>
     </message>
 </context>
 </TS>

@@ -158,7 +158,8 @@ void CChangesDlg::comparePicked()
     if (!changes) {
         // The history failed: what is shown stays, and no other copy is offered.
         m_ui->picker->setEnabled(false);
-        showError(tr("Nelvox could not read this copy of the page from its history:\n\n%1").arg(Reasons::Translated(m_history.failure())));
+        showError(tr("Nelvox could not read this copy of the page from its history:\n\n%1")
+                      .arg(Reasons::Translated(m_history.failure())));
         return;
     }
     m_changes = std::move(*changes);
@@ -239,7 +240,8 @@ void CChangesDlg::saveCopy(bool later)
 
 void CChangesDlg::showError(const QString& message)
 {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Nelvox"), Reasons::Translated(message), QMessageBox::Ok, this);
+    QMessageBox box(
+        QMessageBox::Critical, QStringLiteral("Nelvox"), Reasons::Translated(message), QMessageBox::Ok, this);
     box.exec();
 }
 

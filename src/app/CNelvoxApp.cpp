@@ -28,8 +28,8 @@ QString MissingDesktop(int argc, char** argv)
     if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY")
         || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         return {};
-    const char* line = QT_TRANSLATE_NOOP(
-        "CNelvoxApp", "Nelvox needs a graphical desktop (X11 or Wayland), but neither DISPLAY nor WAYLAND_DISPLAY is set.");
+    const char* line = QT_TRANSLATE_NOOP("CNelvoxApp",
+        "Nelvox needs a graphical desktop (X11 or Wayland), but neither DISPLAY nor WAYLAND_DISPLAY is set.");
     // There is no application object to install a translator in yet: ask one directly.
     QTranslator translator;
     if (translator.load(QLocale::system(), QStringLiteral("nelvox"), QStringLiteral("_"), QStringLiteral(":/i18n"))) {

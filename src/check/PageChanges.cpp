@@ -26,10 +26,11 @@ std::optional<QByteArray> readCopy(const QString& fileName, QDateTime& modified,
         return std::nullopt;
     QFile file(fileName);
     if (!info.isFile() || !file.open(QIODevice::ReadOnly))
-        throw FileError(QString::fromLatin1(Reasons::kCannotRead)
-                            .arg(fileName,
-                                info.isFile() ? file.errorString()
-                                              : QString::fromLatin1(QT_TRANSLATE_NOOP("FailureReason", "it is not a file"))));
+        throw FileError(
+            QString::fromLatin1(Reasons::kCannotRead)
+                .arg(fileName,
+                    info.isFile() ? file.errorString()
+                                  : QString::fromLatin1(QT_TRANSLATE_NOOP("FailureReason", "it is not a file"))));
     modified = info.lastModified();
     if (file.size() > PageChanges::kMaxPageBytes) {
         tooLarge = true;

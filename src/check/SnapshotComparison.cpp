@@ -4,8 +4,8 @@
 #include "check/PageChanges.h"
 #include "history/HistoryDatabase.h"
 #include "platform/Files.h"
-#include "platform/Reasons.h"
 #include "platform/NelvoxError.h"
+#include "platform/Reasons.h"
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
@@ -64,8 +64,8 @@ public:
 private:
     FileError unreadable() const
     {
-        return FileError(QString::fromLatin1(m_kind == Kind::Snapshot ? Reasons::kSnapshotUnreadableBecause
-                                                                       : Reasons::kDownloadUnreadableBecause)
+        return FileError(QString::fromLatin1(
+            m_kind == Kind::Snapshot ? Reasons::kSnapshotUnreadableBecause : Reasons::kDownloadUnreadableBecause)
                              .arg(m_file.fileName(), m_file.errorString()));
     }
 

@@ -1,10 +1,10 @@
 // The replacement of a snapshot by a fresh download, and the previous copy it leaves.
 #include "check/SnapshotReplace.h"
 
+#include "check/SnapshotName.h"
 #include "platform/Files.h"
 #include "platform/NelvoxError.h"
 #include "platform/Reasons.h"
-#include "check/SnapshotName.h"
 
 #include <QCryptographicHash>
 #include <QFile>

@@ -116,7 +116,8 @@ void RenameFile(const QString& from, const QString& to)
 
 void WriteWholeFile(const QString& fileName, const QByteArray& text, const QString& failure)
 {
-    const auto fail = [&](const QString& reason) { throw FileError(failure.arg(fileName, Reasons::Translated(reason))); };
+    const auto fail
+        = [&](const QString& reason) { throw FileError(failure.arg(fileName, Reasons::Translated(reason))); };
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
         fail(file.errorString());

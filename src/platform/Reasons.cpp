@@ -40,8 +40,9 @@ const QList<Pattern>& patterns()
                 from = found.capturedEnd();
             }
             pattern += QRegularExpression::escape(text.mid(from));
-            list.append({ source, QRegularExpression(QRegularExpression::anchoredPattern(pattern),
-                                      QRegularExpression::DotMatchesEverythingOption) });
+            list.append({ source,
+                QRegularExpression(
+                    QRegularExpression::anchoredPattern(pattern), QRegularExpression::DotMatchesEverythingOption) });
         }
         return list;
     }();

@@ -14,8 +14,7 @@ namespace Reasons {
 inline constexpr const char* kCannotWriteTo = QT_TRANSLATE_NOOP("FailureReason", "Cannot write to \"%1\": %2");
 inline constexpr const char* kCannotMeasure = QT_TRANSLATE_NOOP("FailureReason", "Cannot measure \"%1\": %2");
 inline constexpr const char* kCannotRemove = QT_TRANSLATE_NOOP("FailureReason", "Cannot remove \"%1\": %2");
-inline constexpr const char* kCannotRename
-    = QT_TRANSLATE_NOOP("FailureReason", "Cannot rename \"%1\" to \"%2\": %3");
+inline constexpr const char* kCannotRename = QT_TRANSLATE_NOOP("FailureReason", "Cannot rename \"%1\" to \"%2\": %3");
 inline constexpr const char* kCannotLink = QT_TRANSLATE_NOOP("FailureReason", "Cannot link \"%1\" to \"%2\": %3");
 inline constexpr const char* kCannotCopy = QT_TRANSLATE_NOOP("FailureReason", "Cannot copy \"%1\" to \"%2\": %3");
 inline constexpr const char* kCannotRead = QT_TRANSLATE_NOOP("FailureReason", "Cannot read \"%1\": %2");

@@ -6,13 +6,19 @@
 #include "app/CNelvoxDlg.h"
 #include "app/CSTI.h"
 #include "app/CheckProgressDlg.h"
+#include "app/FavoritesModel.h"
 #include "app/Translators.h"
 #include "check/SnapshotName.h"
 #include "check/SnapshotReplace.h"
 #include "commands/CAddEditDlg.h"
 #include "commands/CImportDlg.h"
+#include "platform/Files.h"
+#include "platform/HostWaits.h"
+#include "platform/NelvoxError.h"
+#include "platform/Reasons.h"
 #include "platform/Version.h"
 #include "store/Bookmarks.h"
+#include "store/FavoriteStates.h"
 #include "store/FavoritesList.h"
 #include "support/TempWorkDir.h"
 #include "support/UrlRecorder.h"
@@ -190,6 +196,80 @@ TEST_F(Translations, EveryTextOfEveryWindowIsMarkedForTranslation)
     EXPECT_TRUE(menu.isEmpty()) << "not marked in the tray icon's menu: " << menu.join(u' ').toStdString();
     tray.SetChangedCount(3);
     EXPECT_TRUE(tray.systemTrayIcon().toolTip().contains(kMarkStart)) << tray.systemTrayIcon().toolTip().toStdString();
+}
+
+// A reason thrown by a real failure, as the state file keeps it.
+QString reasonOf(const std::function<void()>& failing)
+{
+    try {
+        failing();
+    } catch (const NelvoxError& error) {
+        return error.message();
+    }
+    ADD_FAILURE() << "nothing failed";
+    return {};
+}
+
+// The core's reasons stay in English, in the state file as in the log; the list's tip and the
+// error boxes show them in the user's language, with the file names, addresses and times kept.
+TEST_F(Translations, ReasonsKeptInEnglishAreShownInTheUsersLanguage)
+{
+    const QString missing = reasonOf([] { FileLength(QStringLiteral("missing.txt")); });
+    const QString rename = reasonOf([] { RenameFile(QStringLiteral("gone.txt"), QStringLiteral("b.txt")); });
+    const QString wait = HostWaits::Message(QDateTime(QDate(2026, 12, 8), QTime(21, 30)));
+    ASSERT_EQ(missing.toStdString(), "Cannot measure \"missing.txt\": it does not exist");
+    ASSERT_EQ(rename.toStdString(), "Cannot rename \"gone.txt\" to \"b.txt\": No such file or directory");
+    ASSERT_EQ(wait.toStdString(), "the server asked to wait until 12/08/26 09:30 PM");
+    for (const QString& reason : { missing, rename, wait })
+        EXPECT_EQ(Reasons::Translated(reason), reason) << "English is the reasons' own language";
+
+    {
+        const Translators german { QLocale(QStringLiteral("de")) };
+        EXPECT_EQ(Reasons::Translated(missing).toStdString(),
+            "Die Länge von „missing.txt“ kann nicht bestimmt werden: die Datei gibt es nicht");
+        // The system's reason in the words of Qt's own translation.
+        EXPECT_EQ(Reasons::Translated(rename).toStdString(),
+            "„gone.txt“ kann nicht in „b.txt“ umbenannt werden: Die Datei oder das Verzeichnis konnte nicht gefunden "
+            "werden");
+        EXPECT_EQ(Reasons::Translated(wait).toStdString(), "der Server bat, bis 12/08/26 09:30 PM zu warten");
+        EXPECT_EQ(
+            Reasons::Translated(QStringLiteral("Unsupported protocol")).toStdString(), "Protokoll nicht unterstützt");
+        EXPECT_EQ(Reasons::Translated(QStringLiteral("HTTP 404 Not Found")).toStdString(), "HTTP 404 Not Found")
+            << "the server's words";
+
+        FavoriteStates states;
+        FavoriteState& state = states.at(QStringLiteral("http://a.example/"));
+        state.outcome = FavoriteState::Outcome::Failed;
+        state.failure = missing;
+        state.failuresInARow = 1;
+        state.checked = QDateTime(QDate(2026, 12, 8), QTime(20, 0), Qt::UTC);
+        const QString tip = FavoritesModel::FailureText(states, QStringLiteral("http://a.example/"));
+        EXPECT_TRUE(tip.contains(u"kann nicht bestimmt werden: die Datei gibt es nicht")) << tip.toStdString();
+        EXPECT_FALSE(tip.contains(u"Cannot")) << tip.toStdString();
+    }
+
+    // Every reason with arguments is found again in its English text, whatever its arguments,
+    // and is translated with them; a reason as an argument is translated in its turn.
+    PseudoTranslator pseudo(tsFile("fr"));
+    ASSERT_TRUE(QCoreApplication::installTranslator(&pseudo));
+    for (const char* source : Reasons::WithArguments()) {
+        SCOPED_TRACE(source);
+        const QStringList arguments { QStringLiteral("snapshots/a \"%2\": b.NVD"), QStringLiteral("http://b.example/x"),
+            QStringLiteral("12/08/26 09:30 PM") };
+        QString english = QString::fromLatin1(source);
+        for (int n = 3; n >= 1; --n)
+            english.replace(QStringLiteral("%%1").arg(n), arguments.at(n - 1));
+        const QString shown = Reasons::Translated(english);
+        EXPECT_TRUE(shown.startsWith(kMarkStart)) << shown.toStdString();
+        for (int n = 1; n <= 3; ++n) {
+            if (QString::fromLatin1(source).contains(QStringLiteral("%%1").arg(n)))
+                EXPECT_TRUE(shown.contains(arguments.at(n - 1))) << shown.toStdString();
+        }
+    }
+    const QString nested = Reasons::Translated(QString::fromLatin1(Reasons::kSnapshotUnreadableBecause)
+                                                   .arg(QStringLiteral("a.NVD"), QStringLiteral("it does not exist")));
+    EXPECT_EQ(nested.count(kMarkStart), 2) << nested.toStdString();
+    QCoreApplication::removeTranslator(&pseudo);
 }
 
 TEST_F(Translations, TheHelpPageIsTheOneInTheLanguageOfTheTexts)

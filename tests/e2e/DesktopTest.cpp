@@ -208,6 +208,17 @@ TEST(NoDesktop, SaysSoInOneLineAndEndsWithStatusOne)
         "Nelvox needs a graphical desktop (X11 or Wayland), but neither DISPLAY nor WAYLAND_DISPLAY is set.\n");
     EXPECT_TRUE(QDir(data.path()).isEmpty()) << "the data directory was touched";
 
+    // In the desktop's language, before any window could ask for it.
+    QProcessEnvironment german = environment;
+    german.insert("LANGUAGE", "de");
+    nelvox.setProcessEnvironment(german);
+    nelvox.start(NELVOX_EXECUTABLE, {});
+    ASSERT_TRUE(nelvox.waitForFinished(15000));
+    EXPECT_EQ(nelvox.exitCode(), 1);
+    EXPECT_EQ(QString::fromUtf8(nelvox.readAllStandardError()).toStdString(),
+        "Nelvox braucht eine grafische Arbeitsoberfläche (X11 oder Wayland), aber weder DISPLAY noch WAYLAND_DISPLAY "
+        "ist gesetzt.\n");
+
     for (const bool byArgument : { false, true }) {
         SCOPED_TRACE(byArgument ? "-platform offscreen" : "QT_QPA_PLATFORM=offscreen");
         QProcessEnvironment chosen = environment;
