@@ -400,14 +400,6 @@
         <translation>Die beiden Kopien dieser Seite sind gleich.</translation>
     </message>
     <message>
-        <source>%1 added, %2 removed</source>
-        <translation>%1 hinzugefügt, %2 entfernt</translation>
-    </message>
-    <message>
-        <source>⋯ %1 unchanged ⋯</source>
-        <translation>⋯ %1 unverändert ⋯</translation>
-    </message>
-    <message>
         <source>    (ignored)</source>
         <translation>    (ignoriert)</translation>
     </message>
@@ -433,7 +425,36 @@
     </message>
     <message>
         <source>%1 (your last look)</source>
-        <translation>%1 (zuletzt angesehen)</translation>
+        <translation>%1 (zuletzt gesehen)</translation>
+    </message>
+    <message>
+        <source>1 line added</source>
+        <translation>1 Zeile hinzugefügt</translation>
+    </message>
+    <message>
+        <source>%1 lines added</source>
+        <translation>%1 Zeilen hinzugefügt</translation>
+    </message>
+    <message>
+        <source>1 line removed</source>
+        <translation>1 Zeile entfernt</translation>
+    </message>
+    <message>
+        <source>%1 lines removed</source>
+        <translation>%1 Zeilen entfernt</translation>
+    </message>
+    <message>
+        <source>1 line unchanged</source>
+        <translation>1 Zeile unverändert</translation>
+    </message>
+    <message>
+        <source>%1 lines unchanged</source>
+        <translation>%1 Zeilen unverändert</translation>
+    </message>
+    <message>
+        <source>%1, %2</source>
+        <extracomment>Lines added and lines removed, as in &quot;1 line added, 0 lines removed&quot;</extracomment>
+        <translation>%1, %2</translation>
     </message>
 </context>
 <context>

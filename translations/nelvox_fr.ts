@@ -400,14 +400,6 @@
         <translation>Les deux copies de cette page sont identiques.</translation>
     </message>
     <message>
-        <source>%1 added, %2 removed</source>
-        <translation>%1 ajoutées, %2 supprimées</translation>
-    </message>
-    <message>
-        <source>⋯ %1 unchanged ⋯</source>
-        <translation>⋯ %1 inchangées ⋯</translation>
-    </message>
-    <message>
         <source>    (ignored)</source>
         <translation>    (ignoré)</translation>
     </message>
@@ -434,6 +426,35 @@
     <message>
         <source>%1 (your last look)</source>
         <translation>%1 (vue en dernier)</translation>
+    </message>
+    <message>
+        <source>1 line added</source>
+        <translation>1 ligne ajoutée</translation>
+    </message>
+    <message>
+        <source>%1 lines added</source>
+        <translation>%1 lignes ajoutées</translation>
+    </message>
+    <message>
+        <source>1 line removed</source>
+        <translation>1 ligne supprimée</translation>
+    </message>
+    <message>
+        <source>%1 lines removed</source>
+        <translation>%1 lignes supprimées</translation>
+    </message>
+    <message>
+        <source>1 line unchanged</source>
+        <translation>1 ligne inchangée</translation>
+    </message>
+    <message>
+        <source>%1 lines unchanged</source>
+        <translation>%1 lignes inchangées</translation>
+    </message>
+    <message>
+        <source>%1, %2</source>
+        <extracomment>Lines added and lines removed, as in &quot;1 line added, 0 lines removed&quot;</extracomment>
+        <translation>%1, %2</translation>
     </message>
 </context>
 <context>
@@ -777,31 +798,31 @@
     </message>
     <message>
         <source>Cannot write to &quot;%1&quot;: %2</source>
-        <translation>Impossible d&apos;écrire dans « %1 » : %2</translation>
+        <translation>Impossible d&apos;écrire dans «&#xa0;%1&#xa0;»&#xa0;: %2</translation>
     </message>
     <message>
         <source>Cannot measure &quot;%1&quot;: %2</source>
-        <translation>Impossible de mesurer « %1 » : %2</translation>
+        <translation>Impossible de mesurer «&#xa0;%1&#xa0;»&#xa0;: %2</translation>
     </message>
     <message>
         <source>Cannot remove &quot;%1&quot;: %2</source>
-        <translation>Impossible de supprimer « %1 » : %2</translation>
+        <translation>Impossible de supprimer «&#xa0;%1&#xa0;»&#xa0;: %2</translation>
     </message>
     <message>
         <source>Cannot rename &quot;%1&quot; to &quot;%2&quot;: %3</source>
-        <translation>Impossible de renommer « %1 » en « %2 » : %3</translation>
+        <translation>Impossible de renommer «&#xa0;%1&#xa0;» en «&#xa0;%2&#xa0;»&#xa0;: %3</translation>
     </message>
     <message>
         <source>Cannot link &quot;%1&quot; to &quot;%2&quot;: %3</source>
-        <translation>Impossible de lier « %1 » à « %2 » : %3</translation>
+        <translation>Impossible de lier «&#xa0;%1&#xa0;» à «&#xa0;%2&#xa0;»&#xa0;: %3</translation>
     </message>
     <message>
         <source>Cannot copy &quot;%1&quot; to &quot;%2&quot;: %3</source>
-        <translation>Impossible de copier « %1 » vers « %2 » : %3</translation>
+        <translation>Impossible de copier «&#xa0;%1&#xa0;» vers «&#xa0;%2&#xa0;»&#xa0;: %3</translation>
     </message>
     <message>
         <source>Cannot read &quot;%1&quot;: %2</source>
-        <translation>Impossible de lire « %1 » : %2</translation>
+        <translation>Impossible de lire «&#xa0;%1&#xa0;»&#xa0;: %2</translation>
     </message>
     <message>
         <source>The snapshot %1 cannot be read.</source>
@@ -809,7 +830,7 @@
     </message>
     <message>
         <source>The snapshot %1 cannot be read: %2</source>
-        <translation>L&apos;instantané %1 ne peut pas être lu : %2</translation>
+        <translation>L&apos;instantané %1 ne peut pas être lu&#xa0;: %2</translation>
     </message>
     <message>
         <source>The download %1 cannot be read.</source>
@@ -817,7 +838,7 @@
     </message>
     <message>
         <source>The download %1 cannot be read: %2</source>
-        <translation>Le téléchargement %1 ne peut pas être lu : %2</translation>
+        <translation>Le téléchargement %1 ne peut pas être lu&#xa0;: %2</translation>
     </message>
     <message>
         <source>the server asked to wait until %1</source>
@@ -910,7 +931,7 @@
     </message>
     <message>
         <source>Problem with the SSL CA cert (path? access rights?)</source>
-        <translation>Problème avec le certificat racine SSL (chemin ? droits d&apos;accès ?)</translation>
+        <translation>Problème avec le certificat racine SSL (chemin&#xa0;? droits d&apos;accès&#xa0;?)</translation>
     </message>
     <message>
         <source>Remote file not found</source>
@@ -926,7 +947,7 @@
     </message>
     <message>
         <source>Failed to load CRL file (path? access rights?, format?)</source>
-        <translation>La liste de révocation n&apos;a pas pu être chargée (chemin ? droits d&apos;accès ? format ?)</translation>
+        <translation>La liste de révocation n&apos;a pas pu être chargée (chemin&#xa0;? droits d&apos;accès&#xa0;? format&#xa0;?)</translation>
     </message>
     <message>
         <source>Issuer check against peer certificate failed</source>

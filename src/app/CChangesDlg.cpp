@@ -40,6 +40,22 @@ QString linesText(qsizetype count)
     return count == 1 ? CChangesDlg::tr("1 line") : CChangesDlg::tr("%1 lines").arg(count);
 }
 
+// A count of lines with what became of them, whole, so that a language can make the word agree.
+QString addedText(qsizetype count)
+{
+    return count == 1 ? CChangesDlg::tr("1 line added") : CChangesDlg::tr("%1 lines added").arg(count);
+}
+
+QString removedText(qsizetype count)
+{
+    return count == 1 ? CChangesDlg::tr("1 line removed") : CChangesDlg::tr("%1 lines removed").arg(count);
+}
+
+QString unchangedText(qsizetype count)
+{
+    return count == 1 ? CChangesDlg::tr("1 line unchanged") : CChangesDlg::tr("%1 lines unchanged").arg(count);
+}
+
 QString timeText(const QDateTime& time)
 {
     return time.isValid() ? Clock::FormatTimeStamp(time) : CChangesDlg::tr("none", "no copy");
@@ -369,7 +385,8 @@ void CChangesDlg::showChanges()
     m_ui->labelMessage->setVisible(!message.isEmpty());
     if (diff && *diff && !(*diff)->tooLarge()) {
         m_ui->labelCounts->setText(
-            tr("%1 added, %2 removed").arg(linesText((*diff)->added()), linesText((*diff)->removed())));
+            //: Lines added and lines removed, as in "1 line added, 0 lines removed"
+            tr("%1, %2").arg(addedText((*diff)->added()), removedText((*diff)->removed())));
         showDiff(**diff);
     }
     m_ui->viewChanges->setVisible(diff && *diff && !(*diff)->tooLarge());
@@ -400,7 +417,7 @@ void CChangesDlg::showDiff(const PageDiff& diff)
     };
     auto addFolded = [&](qsizetype count) {
         if (count > 0)
-            addLine(tr("\u22EF %1 unchanged \u22EF").arg(linesText(count)), kFoldedText, QColor(), true);
+            addLine(QStringLiteral("\u22EF %1 \u22EF").arg(unchangedText(count)), kFoldedText, QColor(), true);
     };
     m_countAgainLines.clear();
     // What changes by itself is grey, and a line the rule learned counts again in one click.

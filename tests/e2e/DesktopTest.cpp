@@ -14,7 +14,6 @@
 #include <QRect>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
 
@@ -134,28 +133,8 @@ TEST_F(Desktop, WithoutATrayTheWindowStaysUntilATrayComes)
 // its access key opens names itself in the language, and leaves a screenshot to look at.
 TEST_F(Desktop, SpeaksTheDesktopsLanguage)
 {
-    // What the translation of `language` says for `source` of `context`; the source without one.
-    auto translated = [](const QString& language, const QString& context, const QString& source) {
-        QFile file(QStringLiteral(NELVOX_TRANSLATIONS_DIR "/nelvox_%1.ts").arg(language));
-        if (!file.open(QIODevice::ReadOnly))
-            return source;
-        QXmlStreamReader xml(&file);
-        QString inContext;
-        bool found = false;
-        while (!xml.atEnd()) {
-            if (xml.readNext() != QXmlStreamReader::StartElement)
-                continue;
-            if (xml.name() == u"name")
-                inContext = xml.readElementText();
-            else if (xml.name() == u"source")
-                found = inContext == context && xml.readElementText() == source;
-            else if (xml.name() == u"translation" && found)
-                return xml.readElementText();
-        }
-        return source;
-    };
-    auto accessKey
-        = [](const QString& text) { return QStringLiteral("alt+") + text.at(text.indexOf(u'&') + 1).toLower(); };
+    const auto translated = &TranslatedText;
+    const auto accessKey = [](const QString& text) { return QStringLiteral("alt+") + AccessKey(text); };
     for (const QString& language : { QStringLiteral("de"), QStringLiteral("fr"), QStringLiteral("es") }) {
         SCOPED_TRACE(language.toStdString());
         QProcessEnvironment environment;

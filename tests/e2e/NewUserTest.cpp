@@ -599,4 +599,81 @@ TEST_F(NewUser, ImportsABookmarksFileThroughTheMenuTheFileDialogAndTheChooser)
     quit(window);
 }
 
+// On a German and on a French desktop every window the program opens speaks that language: the
+// change prompt, the row's menu and the Changes window, Edit, the icon's menu and the About box.
+// Each leaves a screenshot in the build directory, to look at for English or cut-off text.
+TEST_F(NewUser, EveryWindowItOpensSpeaksTheDesktopsLanguage)
+{
+    m_server.setPage(kPage.toStdString(), "<html><body><p>News</p><p>More news</p></body></html>\n");
+    for (const QString& language : { QStringLiteral("de"), QStringLiteral("fr") }) {
+        SCOPED_TRACE(language.toStdString());
+        const auto text = [&](const char* context, const char* source) {
+            return TranslatedText(language, QString::fromLatin1(context), QString::fromUtf8(source));
+        };
+        const auto shoot = [&](const QString& shown, const char* name) {
+            m_session.run("import",
+                { "-window", shown, QStringLiteral(NELVOX_E2E_OUTPUT_DIR "/nelvox-%1-%2.png").arg(name, language) });
+        };
+        const auto titled = [&](const char* context, const char* source) {
+            return "^" + QRegularExpression::escape(kCaption + QStringLiteral(" - ") + text(context, source)) + "$";
+        };
+        writeData(SnapshotFileName(kPage), "<html><body><p>News</p></body></html>\r\n");
+        writeData("nelvox.ini", ("1\r\n" + kPage + " HNever \r\n").toUtf8());
+        QProcessEnvironment environment;
+        environment.insert("LANGUAGE", language);
+        const QString window = startAndShow(m_server.port(), environment);
+        ASSERT_FALSE(window.isEmpty()) << "Nelvox's window did not come back from the tray";
+        shoot(window, "window");
+
+        m_session.focusAndType(window, "alt+" + AccessKey(text("CNelvoxDlg", "&Update All Now")));
+        const QString prompt = newWindow("^Nelvox$", {});
+        ASSERT_FALSE(prompt.isEmpty()) << "the translated Update All Now key found no change";
+        shoot(prompt, "prompt");
+        m_session.focusAndType(prompt, "Escape");
+        ASSERT_TRUE(pollUntil([&] { return !isShown(prompt); }));
+
+        clickFirstRow(window);
+        m_session.focusAndType(window, "Menu");
+        const QString rowMenu = newWindow({}, { window });
+        ASSERT_FALSE(rowMenu.isEmpty()) << "the row's menu did not open";
+        shoot(rowMenu, "row-menu");
+        m_session.run("xdotool", { "key", "--delay", "100", AccessKey(text("FavoritesView", "Show &Changes...")) });
+        const QString changes = newWindow(titled("CChangesDlg", "Changes"), {});
+        EXPECT_FALSE(changes.isEmpty()) << "no Changes window named in the language";
+        if (!changes.isEmpty()) {
+            shoot(changes, "changes");
+            m_session.focusAndType(changes, "Escape");
+            ASSERT_TRUE(pollUntil([&] { return !isShown(changes); }));
+        }
+
+        clickFirstRow(window);
+        m_session.focusAndType(window, "alt+" + AccessKey(text("CNelvoxDlg", "&Edit Selected Favorites")));
+        const QString edit = newWindow(titled("CAddEditDlg", "Add or Edit Favorite"), {});
+        EXPECT_FALSE(edit.isEmpty()) << "no Edit dialog named in the language";
+        if (!edit.isEmpty()) {
+            shoot(edit, "edit");
+            m_session.focusAndType(edit, "Escape");
+            ASSERT_TRUE(pollUntil([&] { return !isShown(edit); }));
+        }
+
+        clickIcon(3);
+        const QString trayMenu = newWindow({}, { window });
+        ASSERT_FALSE(trayMenu.isEmpty()) << "the icon's menu did not open";
+        shoot(trayMenu, "tray-menu");
+        const QRect items = geometryOf(trayMenu);
+        click(QPoint(items.left() + 20, items.top() + items.height() * 5 / 8));
+        const QString about = newWindow("^" + QRegularExpression::escape(text("CAboutDlg", "About Nelvox")) + "$", {});
+        EXPECT_FALSE(about.isEmpty()) << "no About box named in the language";
+        if (!about.isEmpty()) {
+            shoot(about, "about");
+            m_session.focusAndType(about, "Return");
+            ASSERT_TRUE(pollUntil([&] { return !isShown(about); }));
+        }
+
+        m_session.focusAndType(window, "alt+" + AccessKey(text("CNelvoxDlg", "&Quit Nelvox")));
+        ASSERT_TRUE(m_nelvox->waitForFinished(15000)) << "the translated Quit key did not end Nelvox";
+        EXPECT_EQ(m_nelvox->exitCode(), 0);
+    }
+}
+
 } // namespace

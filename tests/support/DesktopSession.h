@@ -17,6 +17,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
 
@@ -30,6 +31,43 @@
 namespace e2e {
 
 inline const QString kCaption = QStringLiteral("Nelvox v1.0");
+
+// What the translation into `language` says for `source` of `context`; the source where it has
+// none. Read from the .ts file beside the sources (NELVOX_TRANSLATIONS_DIR).
+inline QString TranslatedText(const QString& language, const QString& context, const QString& source)
+{
+    QFile file(QStringLiteral(NELVOX_TRANSLATIONS_DIR "/nelvox_%1.ts").arg(language));
+    if (!file.open(QIODevice::ReadOnly))
+        return source;
+    QXmlStreamReader xml(&file);
+    QString inContext;
+    bool found = false;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == u"name")
+            inContext = xml.readElementText();
+        else if (xml.name() == u"source")
+            found = inContext == context && xml.readElementText() == source;
+        else if (xml.name() == u"translation" && found)
+            return xml.readElementText();
+    }
+    return source;
+}
+
+// The key that xdotool presses for the access key of `text` ("&Quit" gives "q", "&Änderungen"
+// gives "adiaeresis").
+inline QString AccessKey(const QString& text)
+{
+    const QChar key = text.at(text.indexOf(u'&') + 1).toLower();
+    static const std::pair<char16_t, const char*> named[] = { { u'ä', "adiaeresis" }, { u'ö', "odiaeresis" },
+        { u'ü', "udiaeresis" }, { u'é', "eacute" }, { u'è', "egrave" }, { u'à', "agrave" }, { u'ç', "ccedilla" } };
+    for (const auto& [letter, name] : named) {
+        if (key == QChar(letter))
+            return QString::fromLatin1(name);
+    }
+    return key;
+}
 
 // Polls `condition` until it holds or `timeoutMs` has passed; returns the condition.
 inline bool pollUntil(const std::function<bool()>& condition, int timeoutMs = 15000)
