@@ -2,6 +2,7 @@
 // the part of it the rule chooses, with the link targets, and which of them the rule ignores.
 #pragma once
 
+#include "page/LineShapes.h"
 #include "store/ChangeRules.h"
 
 #include <QByteArrayView>
@@ -56,28 +57,6 @@ SelfChangingShapes FindSelfChanging(const RuleText& first, const RuleText& secon
 // the line stayed: a counter. `copies` in the order they were taken, at least three; a line
 // counts only where its shape is once in every copy.
 QStringList FindCounters(const QList<RuleText>& copies, const ChangeRule& rule);
-
-// The line with its tokens and numbers masked: each word of 6 or more letters, digits, "_"
-// and "-" with a digit and a letter in it, and each run of digits (with "," "." or ":"
-// between them), becomes "#". "Updated 8,204 times" and "Updated 12,087 times" have one shape.
-QString MaskedShape(const QString& line);
-// The line with each relative time or date in it ("9 minutes ago", "an hour ago", "yesterday",
-// "vor 9 Minuten", "gestern", "il y a 9 minutes", "hier") as one mark, so that a time that
-// moves on by itself compares the same.
-QString MaskRelativeTimes(const QString& line);
-
-// Shapes of lines (see MaskedShape, with one "*" for any text) matched against many lines.
-class LearnedShapes {
-public:
-    explicit LearnedShapes(const QStringList& shapes);
-    bool isEmpty() const { return m_exact.isEmpty() && m_patterns.isEmpty(); }
-    // The shape of `line` that matched, or an empty string when none did.
-    QString match(const QString& line) const;
-
-private:
-    QSet<QString> m_exact;
-    QList<std::pair<QString, QRegularExpression>> m_patterns;
-};
 
 // Reads the page's text under `rule` (whose kind is not looked at). Gives up at the deadline.
 // The lines are the readable lines (see PageText::readableLines) of the page or of each element
