@@ -1,6 +1,8 @@
 // The Changes window draws what PageChanges found; it keeps nothing between openings.
 #include "app/CChangesDlg.h"
 
+#include "app/ChangesView.h"
+
 #include "check/ChangeRule.h"
 #include "check/CopyFiles.h"
 #include "platform/Clock.h"
@@ -19,21 +21,11 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
-#include <QTextBlock>
-#include <QTextCursor>
 #include <QUrl>
 
 namespace {
-
-const QColor kRemovedText(0xA0, 0x00, 0x00);
-const QColor kRemovedBackground(0xFF, 0xE0, 0xE0);
-const QColor kAddedText(0x00, 0x60, 0x00);
-const QColor kAddedBackground(0xDF, 0xF5, 0xDF);
-const QColor kFoldedText(0x70, 0x70, 0x70);
-const QColor kIgnoredText(0x90, 0x90, 0x90);
 
 QString linesText(qsizetype count)
 {
@@ -49,11 +41,6 @@ QString addedText(qsizetype count)
 QString removedText(qsizetype count)
 {
     return count == 1 ? CChangesDlg::tr("1 line removed") : CChangesDlg::tr("%1 lines removed").arg(count);
-}
-
-QString unchangedText(qsizetype count)
-{
-    return count == 1 ? CChangesDlg::tr("1 line unchanged") : CChangesDlg::tr("%1 lines unchanged").arg(count);
 }
 
 QString timeText(const QDateTime& time)
@@ -89,6 +76,7 @@ CChangesDlg::CChangesDlg(const QString& address, const ChangeRule& rule, const Q
     , m_lastFailure(lastFailure)
 {
     m_ui->setupUi(this);
+    m_view = new ChangesView(m_ui->viewChanges, this);
     setWindowTitle(NelvoxCaption(tr("Changes")));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
@@ -112,7 +100,7 @@ CChangesDlg::CChangesDlg(const QString& address, const ChangeRule& rule, const Q
     connect(m_ui->buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_ui->chkSource, &QCheckBox::toggled, this, &CChangesDlg::showChanges);
     connect(m_ui->buttonOffer, &QPushButton::clicked, this, &CChangesDlg::takeOffer);
-    m_ui->viewChanges->viewport()->installEventFilter(this);
+    connect(m_view, &ChangesView::countAgain, this, &CChangesDlg::countAgain);
     fillPicker();
     showTimes();
     showRule();
@@ -279,22 +267,6 @@ void CChangesDlg::showRule()
     }
 }
 
-bool CChangesDlg::eventFilter(QObject* watched, QEvent* event)
-{
-    // A mouse event first: no other is looked at, while the window is taken down neither.
-    if (event->type() == QEvent::MouseButtonRelease && watched == m_ui->viewChanges->viewport()) {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        const QString anchor = m_ui->viewChanges->anchorAt(mouse->position().toPoint());
-        if (mouse->button() == Qt::LeftButton && anchor.startsWith(QLatin1String("count-again:"))) {
-            const qsizetype line = anchor.section(u':', 1).toLongLong();
-            if (line >= 0 && line < m_countAgainLines.size())
-                countAgain(m_countAgainLines[line]);
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
 void CChangesDlg::countAgain(const QString& line)
 {
     if (!PageChanges::CountAgain(m_rule, line))
@@ -387,84 +359,15 @@ void CChangesDlg::showChanges()
         m_ui->labelCounts->setText(
             //: Lines added and lines removed, as in "1 line added, 0 lines removed"
             tr("%1, %2").arg(addedText((*diff)->added()), removedText((*diff)->removed())));
-        showDiff(**diff);
+        const bool text = !m_ui->chkSource->isChecked();
+        m_view->show(**diff,
+            { .ignored = [&](const QString& line) { return text && m_changes.isIgnored(line); },
+                .changesByItself = [&](const QString& line) { return text && m_changes.changesByItself(line); },
+                .canCountAgain =
+                    [&](const QString& line) {
+                        ChangeRule forgetting = m_rule;
+                        return PageChanges::CountAgain(forgetting, line);
+                    } });
     }
     m_ui->viewChanges->setVisible(diff && *diff && !(*diff)->tooLarge());
-}
-
-void CChangesDlg::showDiff(const PageDiff& diff)
-{
-    QTextDocument* document = m_ui->viewChanges->document();
-    QTextCursor cursor(document);
-    cursor.beginEditBlock();
-    bool first = true;
-    auto addLine = [&](const QString& text, const QColor& foreground, const QColor& background, bool italic = false) {
-        QTextBlockFormat block;
-        if (background.isValid())
-            block.setBackground(background);
-        QTextCharFormat characters;
-        if (foreground.isValid())
-            characters.setForeground(foreground);
-        characters.setFontItalic(italic);
-        if (first) {
-            cursor.setBlockFormat(block);
-            cursor.setBlockCharFormat(characters);
-            first = false;
-        } else {
-            cursor.insertBlock(block, characters);
-        }
-        cursor.insertText(text, characters);
-    };
-    auto addFolded = [&](qsizetype count) {
-        if (count > 0)
-            addLine(QStringLiteral("\u22EF %1 \u22EF").arg(unchangedText(count)), kFoldedText, QColor(), true);
-    };
-    m_countAgainLines.clear();
-    // What changes by itself is grey, and a line the rule learned counts again in one click.
-    auto addSelfChanging = [&](const PageDiff::Line& line, const QString& sign) {
-        addLine(sign + line.text + tr("    (changes by itself)"), kIgnoredText, QColor());
-        ChangeRule forgetting = m_rule;
-        if (!PageChanges::CountAgain(forgetting, line.text))
-            return;
-        QTextCharFormat link;
-        link.setAnchor(true);
-        link.setAnchorHref(QStringLiteral("count-again:%1").arg(m_countAgainLines.size()));
-        link.setForeground(palette().color(QPalette::Link));
-        link.setFontUnderline(true);
-        cursor.insertText(QStringLiteral("  "), QTextCharFormat());
-        cursor.insertText(tr("count again"), link);
-        m_countAgainLines << line.text;
-    };
-    for (const PageDiff::Hunk& hunk : diff.hunks()) {
-        addFolded(hunk.foldedBefore);
-        for (const PageDiff::Line& line : hunk.lines) {
-            if (!m_ui->chkSource->isChecked() && m_changes.isIgnored(line.text)) {
-                const QString sign = line.kind == PageDiff::Kind::Removed ? QStringLiteral("\u2212 ")
-                    : line.kind == PageDiff::Kind::Added                  ? QStringLiteral("+ ")
-                                                                          : QStringLiteral("  ");
-                addLine(sign + line.text + tr("    (ignored)"), kIgnoredText, QColor());
-                continue;
-            }
-            if (!m_ui->chkSource->isChecked() && line.kind != PageDiff::Kind::Unchanged
-                && m_changes.changesByItself(line.text)) {
-                addSelfChanging(
-                    line, line.kind == PageDiff::Kind::Removed ? QStringLiteral("\u2212 ") : QStringLiteral("+ "));
-                continue;
-            }
-            switch (line.kind) {
-            case PageDiff::Kind::Removed:
-                addLine(QStringLiteral("\u2212 ") + line.text, kRemovedText, kRemovedBackground);
-                break;
-            case PageDiff::Kind::Added:
-                addLine(QStringLiteral("+ ") + line.text, kAddedText, kAddedBackground);
-                break;
-            case PageDiff::Kind::Unchanged:
-                addLine(QStringLiteral("  ") + line.text, QColor(), QColor());
-                break;
-            }
-        }
-    }
-    addFolded(diff.foldedAtEnd());
-    cursor.endEditBlock();
-    m_ui->viewChanges->moveCursor(QTextCursor::Start);
 }

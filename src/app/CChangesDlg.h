@@ -13,6 +13,8 @@
 
 #include <memory>
 
+class ChangesView;
+
 namespace Ui {
 class CChangesDlg;
 }
@@ -33,8 +35,6 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    // A click on "count again" after a line that changes by itself.
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // What the window shows first: the changes since the user last looked, where the history
@@ -48,7 +48,6 @@ private:
     void showChanges();
     // Fits the address into its line, cut in the middle where it is too long.
     void elideAddress();
-    void showDiff(const PageDiff& diff);
     void showRule();
     void takeOffer();
     // The line `line` of the text, found changing by itself, counts again: what the rule
@@ -72,8 +71,7 @@ private:
     std::optional<qint64> m_earlierCopy;
     std::optional<qint64> m_laterCopy;
     PageChanges m_changes;
-    // The lines of the view that can count again, by the number in their link.
-    QStringList m_countAgainLines;
+    ChangesView* m_view = nullptr;
     ChangeRule m_rule;
     QString m_lastFailure;
 };
