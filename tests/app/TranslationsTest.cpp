@@ -20,6 +20,7 @@
 #include "store/Bookmarks.h"
 #include "store/FavoriteStates.h"
 #include "store/FavoritesList.h"
+#include "support/ModalAnswerer.h"
 #include "support/TempWorkDir.h"
 #include "support/UrlRecorder.h"
 
@@ -27,6 +28,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -246,6 +248,18 @@ TEST_F(Translations, ReasonsKeptInEnglishAreShownInTheUsersLanguage)
         const QString tip = FavoritesModel::FailureText(states, QStringLiteral("http://a.example/"));
         EXPECT_TRUE(tip.contains(u"kann nicht bestimmt werden: die Datei gibt es nicht")) << tip.toStdString();
         EXPECT_FALSE(tip.contains(u"Cannot")) << tip.toStdString();
+
+        // A box with a reason that a command threw: a snapshot that is a folder.
+        WriteAll("nelvox.ini", "1\r\nhttp://a.example/ D07/09/04 05:03 PM YES\r\n");
+        WriteAll(PreviousCopyName(SnapshotFileName("http://a.example/")), "<p>before</p>");
+        ASSERT_TRUE(QDir().mkpath(SnapshotFileName("http://a.example/") + "/inside"));
+        CNelvoxDlg window;
+        ModalAnswerer answers;
+        answers.thenClick(QStringLiteral("OK"));
+        window.RunCommand([&] { window.OnShowChanges(0); });
+        ASSERT_EQ(answers.texts().size(), 1);
+        EXPECT_TRUE(answers.texts().first().endsWith(u"“ kann nicht gelesen werden: das ist keine Datei"))
+            << answers.texts().first().toStdString();
     }
 
     // Every reason with arguments is found again in its English text, whatever its arguments,
