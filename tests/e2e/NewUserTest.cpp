@@ -611,21 +611,32 @@ TEST_F(NewUser, EveryWindowItOpensSpeaksTheDesktopsLanguage)
     const QString failing = QStringLiteral("http://www.example.com/zz.html");
     m_server.setPage(failing.toStdString(), "<p>Z</p>\n");
     ASSERT_TRUE(QDir().mkpath(m_data.filePath(SnapshotFileName(failing) + "/inside")));
-    writeData("bookmarks.html",
-        "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n<DT><A "
-        "HREF=\"http://www.example.com/b.html\">B</A>\n</DL><p>\n");
+    writeData("bookmarks.html", "<DL><p>\n<DT><A HREF=\"http://www.example.com/b.html\">B</A>\n</DL><p>\n");
     for (const QString& language : { QStringLiteral("de"), QStringLiteral("fr") }) {
         SCOPED_TRACE(language.toStdString());
         const auto text = [&](const char* context, const char* source) {
             return TranslatedText(language, QString::fromLatin1(context), QString::fromUtf8(source));
         };
+        const auto named = [&](const QString& title) { return "^" + QRegularExpression::escape(title) + "$"; };
         const auto shoot = [&](const QString& shown, const char* name) {
             m_session.run("import",
                 { "-window", shown, QStringLiteral(NELVOX_E2E_OUTPUT_DIR "/nelvox-%1-%2.png").arg(name, language) });
         };
-        const auto titled = [&](const char* context, const char* source) {
-            return "^" + QRegularExpression::escape(kCaption + QStringLiteral(" - ") + text(context, source)) + "$";
+        // The window named `pattern` (a menu or a tip: any new one) opens; its screenshot is
+        // taken, and `close` (a key, or none) closes it. Its id, or empty.
+        const auto look = [&](const QString& pattern, const char* name, const char* close) {
+            const QString shown = newWindow(pattern, { m_session.windows(named(kCaption)) });
+            EXPECT_FALSE(shown.isEmpty()) << "no " << name << " named in the language";
+            if (!shown.isEmpty())
+                shoot(shown, name);
+            if (!shown.isEmpty() && close) {
+                m_session.focusAndType(shown, QString::fromLatin1(close));
+                EXPECT_TRUE(pollUntil([&] { return !isShown(shown); })) << name << " did not close";
+            }
+            return shown;
         };
+        const auto captioned
+            = [&](const char* context, const char* source) { return named(kCaption + " - " + text(context, source)); };
         writeData(SnapshotFileName(kPage), "<html><body><p>News</p></body></html>\r\n");
         writeData("nelvox.ini", ("2\r\n" + kPage + " HNever \r\n" + failing + " HNever \r\n").toUtf8());
         QProcessEnvironment environment;
@@ -635,11 +646,7 @@ TEST_F(NewUser, EveryWindowItOpensSpeaksTheDesktopsLanguage)
         shoot(window, "window");
 
         m_session.focusAndType(window, "alt+" + AccessKey(text("CNelvoxDlg", "&Update All Now")));
-        const QString prompt = newWindow("^Nelvox$", {});
-        ASSERT_FALSE(prompt.isEmpty()) << "the translated Update All Now key found no change";
-        shoot(prompt, "prompt");
-        m_session.focusAndType(prompt, "Escape");
-        ASSERT_TRUE(pollUntil([&] { return !isShown(prompt); }));
+        ASSERT_FALSE(look("^Nelvox$", "prompt", "Escape").isEmpty()) << "the translated key found no change";
         EXPECT_TRUE(data("nelvox.state").contains("\r\nfailure=The snapshot ")) << data("nelvox.state").toStdString();
 
         // The tip of the second row (rows are 14 pixels high), which failed; Qt shows tips in the
@@ -648,70 +655,39 @@ TEST_F(NewUser, EveryWindowItOpensSpeaksTheDesktopsLanguage)
         const QPoint second = geometryOf(window).topLeft() + QPoint(10 + 60, 61 + 32 + 8);
         m_session.run("xdotool", { "mousemove", QString::number(second.x()), QString::number(second.y() + 200) });
         m_session.run("xdotool", { "mousemove", QString::number(second.x()), QString::number(second.y()) });
-        const QString tip = newWindow({}, { window });
-        EXPECT_FALSE(tip.isEmpty()) << "the failing favorite shows no tip";
-        if (!tip.isEmpty())
-            shoot(tip, "tip");
+        look({}, "tip", nullptr);
 
-        clickFirstRow(window);
-        m_session.focusAndType(window, "Menu");
-        const QString rowMenu = newWindow({}, { window });
-        ASSERT_FALSE(rowMenu.isEmpty()) << "the row's menu did not open";
-        shoot(rowMenu, "row-menu");
-        m_session.run("xdotool", { "key", "--delay", "100", AccessKey(text("FavoritesView", "Show &Changes...")) });
-        const QString changes = newWindow(titled("CChangesDlg", "Changes"), {});
-        EXPECT_FALSE(changes.isEmpty()) << "no Changes window named in the language";
-        if (!changes.isEmpty()) {
-            shoot(changes, "changes");
-            m_session.focusAndType(changes, "Escape");
-            ASSERT_TRUE(pollUntil([&] { return !isShown(changes); }));
-        }
-
-        clickFirstRow(window);
-        m_session.focusAndType(window, "Menu");
-        ASSERT_FALSE(newWindow({}, { window }).isEmpty()) << "the row's menu did not open again";
-        m_session.run("xdotool", { "key", "--delay", "100", AccessKey(text("FavoritesView", "&Import Bookmarks...")) });
-        const QString files
-            = newWindow("^" + QRegularExpression::escape(text("FavoriteCommands", "Import Bookmarks")) + "$", {});
-        ASSERT_FALSE(files.isEmpty()) << "no file dialog named in the language";
-        shoot(files, "import-files");
+        // The row's menu: its Changes window, then Import's file dialog.
+        const auto fromRowMenu = [&](const char* item) {
+            clickFirstRow(window);
+            m_session.focusAndType(window, "Menu");
+            const bool opened = !look({}, "row-menu", nullptr).isEmpty();
+            m_session.run("xdotool", { "key", "--delay", "100", AccessKey(text("FavoritesView", item)) });
+            return opened;
+        };
+        ASSERT_TRUE(fromRowMenu("Show &Changes..."));
+        look(captioned("CChangesDlg", "Changes"), "changes", "Escape");
+        ASSERT_TRUE(fromRowMenu("&Import Bookmarks..."));
+        const QString files = look(named(text("FavoriteCommands", "Import Bookmarks")), "import-files", nullptr);
+        ASSERT_FALSE(files.isEmpty());
         m_session.focusAndType(files, "ctrl+a");
         m_session.run("xdotool", { "type", "--delay", "5", m_data.filePath("bookmarks.html") });
         ASSERT_TRUE(pollUntil([&] {
             m_session.focusAndType(files, "Return");
             return !isShown(files);
         })) << "the file dialog did not take the file";
-        const QString chooser = newWindow(titled("CImportDlg", "Import Bookmarks"), {});
-        EXPECT_FALSE(chooser.isEmpty()) << "no chooser named in the language";
-        if (!chooser.isEmpty()) {
-            shoot(chooser, "import");
-            m_session.focusAndType(chooser, "Escape");
-            ASSERT_TRUE(pollUntil([&] { return !isShown(chooser); }));
-        }
+        look(captioned("CImportDlg", "Import Bookmarks"), "import", "Escape");
 
         clickFirstRow(window);
         m_session.focusAndType(window, "alt+" + AccessKey(text("CNelvoxDlg", "&Edit Selected Favorites")));
-        const QString edit = newWindow(titled("CAddEditDlg", "Add or Edit Favorite"), {});
-        EXPECT_FALSE(edit.isEmpty()) << "no Edit dialog named in the language";
-        if (!edit.isEmpty()) {
-            shoot(edit, "edit");
-            m_session.focusAndType(edit, "Escape");
-            ASSERT_TRUE(pollUntil([&] { return !isShown(edit); }));
-        }
+        look(captioned("CAddEditDlg", "Add or Edit Favorite"), "edit", "Escape");
 
         clickIcon(3);
-        const QString trayMenu = newWindow({}, { window });
-        ASSERT_FALSE(trayMenu.isEmpty()) << "the icon's menu did not open";
-        shoot(trayMenu, "tray-menu");
+        const QString trayMenu = look({}, "tray-menu", nullptr);
+        ASSERT_FALSE(trayMenu.isEmpty());
         const QRect items = geometryOf(trayMenu);
         click(QPoint(items.left() + 20, items.top() + items.height() * 5 / 8));
-        const QString about = newWindow("^" + QRegularExpression::escape(text("CAboutDlg", "About Nelvox")) + "$", {});
-        EXPECT_FALSE(about.isEmpty()) << "no About box named in the language";
-        if (!about.isEmpty()) {
-            shoot(about, "about");
-            m_session.focusAndType(about, "Return");
-            ASSERT_TRUE(pollUntil([&] { return !isShown(about); }));
-        }
+        look(named(text("CAboutDlg", "About Nelvox")), "about", "Return");
 
         m_session.focusAndType(window, "alt+" + AccessKey(text("CNelvoxDlg", "&Quit Nelvox")));
         ASSERT_TRUE(m_nelvox->waitForFinished(15000)) << "the translated Quit key did not end Nelvox";
