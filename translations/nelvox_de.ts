@@ -1364,4 +1364,27 @@ Die Seite wurde noch nicht abgerufen.</translation>
         <translation>Grenze der Rekursionstiefe überschritten</translation>
     </message>
 </context>
+<context>
+    <name>QAbstractFileIconProvider</name>
+    <message>
+        <source>Folder</source>
+        <translation>Verzeichnis</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>Datei</translation>
+    </message>
+    <message>
+        <source>Drive</source>
+        <translation>Laufwerk</translation>
+    </message>
+    <message>
+        <source>Shortcut</source>
+        <translation>Symbolischer Link</translation>
+    </message>
+    <message>
+        <source>Unknown</source>
+        <translation>Unbekannt</translation>
+    </message>
+</context>
 </TS>

@@ -1364,4 +1364,27 @@ La page n&apos;a pas encore été récupérée.</translation>
         <translation>Limite de récursion dépassée</translation>
     </message>
 </context>
+<context>
+    <name>QAbstractFileIconProvider</name>
+    <message>
+        <source>Folder</source>
+        <translation>Dossier</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>Fichier</translation>
+    </message>
+    <message>
+        <source>Drive</source>
+        <translation>Lecteur</translation>
+    </message>
+    <message>
+        <source>Shortcut</source>
+        <translation>Raccourci</translation>
+    </message>
+    <message>
+        <source>Unknown</source>
+        <translation>Inconnu</translation>
+    </message>
+</context>
 </TS>

@@ -4,6 +4,21 @@
 #include <QCoreApplication>
 #include <QLibraryInfo>
 
+namespace {
+
+// Qt's French has no words for the kinds of files that its file dialog lists ("Folder"), so that
+// Import's dialog would show them in English; Nelvox's translations give them where Qt's have
+// no word.
+[[maybe_unused]] const char* const kQtFileKinds[] = {
+    QT_TRANSLATE_NOOP("QAbstractFileIconProvider", "Folder"),
+    QT_TRANSLATE_NOOP("QAbstractFileIconProvider", "File"),
+    QT_TRANSLATE_NOOP("QAbstractFileIconProvider", "Drive"),
+    QT_TRANSLATE_NOOP("QAbstractFileIconProvider", "Shortcut"),
+    QT_TRANSLATE_NOOP("QAbstractFileIconProvider", "Unknown"),
+};
+
+} // namespace
+
 Translators::Translators(const QLocale& locale)
 {
     // QTranslator::load(QLocale, ...) walks the locale's languages in the user's order
