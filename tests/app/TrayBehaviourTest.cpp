@@ -31,7 +31,8 @@ protected:
     // The desktop's answer until withTray() is called.
     WindowOptions windowOptions()
     {
-        return { .trayAvailable = [this] { return m_tray ? *m_tray : QSystemTrayIcon::isSystemTrayAvailable(); } };
+        return { .now = {},
+            .trayAvailable = [this] { return m_tray ? *m_tray : QSystemTrayIcon::isSystemTrayAvailable(); } };
     }
     static void click(CNelvoxDlg& window)
     {

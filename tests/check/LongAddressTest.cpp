@@ -45,7 +45,7 @@ class LongAddress : public UpdateFixture {
 protected:
     void SetUp() override { setClock(QDateTime(QDate(2025, 3, 14), QTime(9, 26, 53))); }
     // A window whose checks and stamps read the test's clock.
-    WindowOptions withClock() const { return { .now = m_clock.function() }; }
+    WindowOptions withClock() const { return { .now = m_clock.function(), .trayAvailable = {} }; }
 
     // A path that makes the server's address `length` characters long, every fourth one
     // taken from `filler` (which may be a multi-byte character) and the last ones `end`.

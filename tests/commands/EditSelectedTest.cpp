@@ -50,7 +50,7 @@ class EditSelected : public InTempDir {
 protected:
     TestClock m_clock { QDateTime(QDate(2026, 12, 6), QTime(2, 35, 41)) };
     // A window whose checks and stamps read the test's clock.
-    WindowOptions withClock() const { return { .now = m_clock.function() }; }
+    WindowOptions withClock() const { return { .now = m_clock.function(), .trayAvailable = {} }; }
     void SetUp() override
     {
         QObject::connect(&m_stuckGuard, &QTimer::timeout, &closeStuckModalWindow);

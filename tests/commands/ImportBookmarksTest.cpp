@@ -47,7 +47,7 @@ class ImportBookmarks : public InTempDir {
 protected:
     TestClock m_clock { QDateTime(QDate(2026, 12, 8), QTime(3, 10)) };
     // A window whose checks and stamps read the test's clock.
-    WindowOptions withClock() const { return { .now = m_clock.function() }; }
+    WindowOptions withClock() const { return { .now = m_clock.function(), .trayAvailable = {} }; }
 
     QByteArray bookmarks() const
     {
