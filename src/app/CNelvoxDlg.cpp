@@ -30,10 +30,12 @@ static void initResources()
     Q_INIT_RESOURCE(nelvox);
 }
 
-CNelvoxDlg::CNelvoxDlg(QWidget* parent)
+CNelvoxDlg::CNelvoxDlg(const WindowOptions& options, QWidget* parent)
     : QDialog(parent)
     , m_ui(std::make_unique<Ui::CNelvoxDlg>())
 {
+    if (options.now)
+        m_scheduler.transferOptions().now = options.now;
     m_ui->setupUi(this);
     m_runner.setWaiting([this] { return m_commands.isWaiting(); });
     setWindowTitle(NelvoxCaption());
@@ -48,7 +50,7 @@ CNelvoxDlg::CNelvoxDlg(QWidget* parent)
     m_btnEdit = m_ui->btnEdit;
     m_listFavorites = m_ui->listFavorites;
     initResources();
-    m_tray = std::make_unique<TrayPresence>(this, m_favorites);
+    m_tray = std::make_unique<TrayPresence>(this, m_favorites, options.trayAvailable);
     m_trayIcon = &m_tray->icon();
     m_hIcon.addFile(QStringLiteral(":/icons/nelvox-16.png"));
     m_hIcon.addFile(QStringLiteral(":/icons/nelvox-32.png"));

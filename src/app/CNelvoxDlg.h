@@ -9,6 +9,7 @@
 #include "commands/FavoriteCommands.h"
 #include "store/FavoritesList.h"
 
+#include <QDateTime>
 #include <QDialog>
 #include <QIcon>
 #include <QTimer>
@@ -29,13 +30,25 @@ namespace Ui {
 class CNelvoxDlg;
 }
 
+// What a main window is made with besides its parent: the clock that its checks, stamps and
+// exports read, and what tells whether the desktop has a tray. Left empty, they are the
+// system's clock and Qt's answer.
+struct WindowOptions {
+    std::function<QDateTime()> now;
+    std::function<bool()> trayAvailable;
+};
+
 class CNelvoxDlg : public QDialog {
     Q_OBJECT
 public:
     // The period of the scheduled checks.
     static constexpr int kCheckIntervalMs = CheckScheduler::kCheckIntervalMs;
 
-    explicit CNelvoxDlg(QWidget* parent = nullptr);
+    explicit CNelvoxDlg(QWidget* parent = nullptr)
+        : CNelvoxDlg(WindowOptions {}, parent)
+    {
+    }
+    explicit CNelvoxDlg(const WindowOptions& options, QWidget* parent = nullptr);
     ~CNelvoxDlg() override;
 
     FavoritesList& favorites() { return m_favorites; }

@@ -26,12 +26,6 @@ namespace {
 // this long after each earlier look, for about half a minute in all.
 constexpr std::array kTrayWatchDelaysMs = { 1'000, 2'000, 4'000, 8'000, 15'000 };
 
-std::optional<bool>& trayAvailableForTesting()
-{
-    static std::optional<bool> available;
-    return available;
-}
-
 // The window that Qt makes for an icon in a tray of the older kind (XEmbed): a top-level
 // widget of the program, inside the tray host's panel.
 const QString kEmbeddedIconName = QStringLiteral("QSystemTrayIconSys");
@@ -57,8 +51,9 @@ QIcon loadPicture(const char* stem)
 
 } // namespace
 
-CSTI::CSTI(QObject* parent)
+CSTI::CSTI(std::function<bool()> trayAvailable, QObject* parent)
     : QObject(parent)
+    , m_trayAvailable(std::move(trayAvailable))
     , m_menu(std::make_unique<QMenu>())
 {
     initResources();
@@ -246,16 +241,9 @@ void CSTI::updateTip()
         m_busItem->setToolTip(tip);
 }
 
-bool CSTI::IsTrayAvailable()
+bool CSTI::IsTrayAvailable() const
 {
-    if (trayAvailableForTesting())
-        return *trayAvailableForTesting();
-    return QSystemTrayIcon::isSystemTrayAvailable();
-}
-
-void CSTI::SetTrayAvailableForTesting(std::optional<bool> available)
-{
-    trayAvailableForTesting() = available;
+    return m_trayAvailable ? m_trayAvailable() : QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 void CSTI::onActivated(QSystemTrayIcon::ActivationReason reason)

@@ -7,8 +7,8 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
-#include <optional>
 
 class QDBusServiceWatcher;
 class QMenu;
@@ -20,7 +20,9 @@ public:
     // While the alert is on, the icon switches between its two pictures at this pace.
     static constexpr int kAlertFlashMs = 500;
 
-    explicit CSTI(QObject* parent = nullptr);
+    // `trayAvailable` tells whether the desktop has a notification area right now; left empty,
+    // Qt's answer is asked.
+    explicit CSTI(std::function<bool()> trayAvailable = {}, QObject* parent = nullptr);
     ~CSTI() override;
 
     // Puts the icon into the notification area, now or as soon as a tray turns up.
@@ -41,9 +43,7 @@ public:
     bool IsBadgeOn() const { return m_changedCount > 0; }
 
     // Whether the desktop has a notification area to put the icon in right now.
-    static bool IsTrayAvailable();
-    // Replaces the desktop's answer to IsTrayAvailable() until called with nullopt.
-    static void SetTrayAvailableForTesting(std::optional<bool> available);
+    bool IsTrayAvailable() const;
 
     // The icon as the desktop shows it. Its activated() signal with Trigger is a click. A tray
     // that turns up late gets a new one, so hold no reference across events.
@@ -81,6 +81,7 @@ private:
     void keepIconOutOfModality();
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+    std::function<bool()> m_trayAvailable;
     std::unique_ptr<QSystemTrayIcon> m_icon;
     std::unique_ptr<QDBusServiceWatcher> m_hostWatch;
     // Whether Qt's own icon speaks D-Bus: Qt decides that once, when the program starts.

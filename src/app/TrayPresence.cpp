@@ -9,10 +9,11 @@
 
 #include <algorithm>
 
-TrayPresence::TrayPresence(QWidget* window, const FavoritesList& favorites)
+TrayPresence::TrayPresence(QWidget* window, const FavoritesList& favorites, std::function<bool()> trayAvailable)
     : QObject(nullptr)
     , m_window(window)
     , m_favorites(favorites)
+    , m_trayIcon(std::move(trayAvailable))
 {
     m_window->installEventFilter(this);
     // The badge follows the list, however its cells change: a check marks a row, Visit clears
@@ -54,7 +55,7 @@ void TrayPresence::hideAtFirstPaint()
         return;
     m_hideAtFirstPaint = false;
     // Without a tray the window is the user's only way in: it stays up.
-    if (CSTI::IsTrayAvailable())
+    if (m_trayIcon.IsTrayAvailable())
         QMetaObject::invokeMethod(m_window, &QWidget::hide, Qt::QueuedConnection);
 }
 
@@ -62,13 +63,13 @@ void TrayPresence::hideWhenMinimised()
 {
     // Minimised with a tray, the window goes into the tray; without one it stays on the
     // taskbar, since nothing else could bring it back.
-    if (!m_window->isMinimized() || !CSTI::IsTrayAvailable())
+    if (!m_window->isMinimized() || !m_trayIcon.IsTrayAvailable())
         return;
     // The window system is still minimising; hide once it has done so.
     QMetaObject::invokeMethod(
         m_window,
-        [window = m_window] {
-            if (!window->isMinimized() || !CSTI::IsTrayAvailable())
+        [window = m_window, icon = &m_trayIcon] {
+            if (!window->isMinimized() || !icon->IsTrayAvailable())
                 return;
             // The window stays minimised while hidden: clearing that state maps it again on
             // X11. Every way back (the tray, the change prompt) shows it normal.

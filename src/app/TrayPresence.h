@@ -7,6 +7,8 @@
 
 #include <QObject>
 
+#include <functional>
+
 class FavoritesList;
 class QWidget;
 
@@ -14,8 +16,9 @@ class TrayPresence : public QObject {
     Q_OBJECT
 public:
     // Watches `window` for its first paint and its minimising, and `favorites` for the rows
-    // whose CHANGED cell says YES; both must outlive this object.
-    TrayPresence(QWidget* window, const FavoritesList& favorites);
+    // whose CHANGED cell says YES; both must outlive this object. The icon asks `trayAvailable`
+    // whether the desktop has a tray (see CSTI).
+    TrayPresence(QWidget* window, const FavoritesList& favorites, std::function<bool()> trayAvailable = {});
 
     CSTI& icon() { return m_trayIcon; }
 

@@ -81,7 +81,7 @@ CheckJob::Ending CheckJob::judgeDownload(const TransferPool::Result& result)
         // As a first download: a snapshot file that cannot be created does not stop the stamp.
         downloaded = result.outcome == Transferred::Downloaded || result.outcome == Transferred::FileNotCreated;
         if (result.outcome == Transferred::Downloaded)
-            KeepFirstSnapshot(history, address, snapshot);
+            KeepFirstSnapshot(history, now, address, snapshot);
         if (downloaded)
             ending.outcome = Outcome::Unchanged;
         else if (result.outcome == Transferred::NotModified)
@@ -156,11 +156,11 @@ CheckJob::Ending CheckJob::applyJudgement(const Judgement& judgement, const QStr
     case Verdict::Unchanged:
         break;
     case Verdict::Changed:
-        ReplaceSnapshotKeepingHistory(history, address, file, snapshot, snapshotSeen);
+        ReplaceSnapshotKeepingHistory(history, now, address, file, snapshot, snapshotSeen);
         return { .outcome = Outcome::Changed, .reason = reason, .stamped = true, .changed = true };
     case Verdict::FirstSnapshot:
         RenameFile(file, snapshot);
-        KeepFirstSnapshot(history, address, snapshot);
+        KeepFirstSnapshot(history, now, address, snapshot);
         qCInfo(lcCheck).noquote() << address << "had no snapshot: the download is its first";
         return { .outcome = Outcome::Unchanged, .reason = reason, .stamped = true };
     case Verdict::PartMissing:

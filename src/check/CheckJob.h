@@ -5,12 +5,16 @@
 
 #include "check/ChangeRule.h"
 #include "check/SnapshotComparison.h"
+#include "platform/Clock.h"
 #include "platform/TransferPool.h"
 #include "store/FavoriteStates.h"
 #include "store/FavoritesList.h"
 
+#include <QDateTime>
 #include <QLoggingCategory>
 #include <QString>
+
+#include <functional>
 
 // Failures and decisions of the checks; quiet unless QT_LOGGING_RULES="nelvox.check=true".
 Q_DECLARE_LOGGING_CATEGORY(lcCheck)
@@ -66,6 +70,8 @@ struct CheckJob {
     bool downloaded = false;
     // Where the pages that become the snapshot are kept with their time; none, none are.
     HistoryRecorder* history = nullptr;
+    // The clock of the run, which the pages kept in the history are stamped by.
+    std::function<QDateTime()> now = &Clock::GetCurrentTime;
     // Under a rule that ignores what changes by itself, a text that differs from the
     // snapshot's has the page loaded a second time into this file; empty until then.
     QString secondFile;

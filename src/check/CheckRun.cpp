@@ -70,6 +70,7 @@ void CheckRun::addCheck(int row)
     m_jobs.push_back(CheckJob::Check(address, m_list.idOf(row), downloadFileName(static_cast<int>(m_jobs.size())),
         m_rules ? m_rules->rule(address) : ChangeRule(), m_states ? m_states->find(address) : nullptr));
     m_jobs.back().history = m_history;
+    m_jobs.back().now = m_now;
     m_jobs.back().snapshotSeen = !m_list.at(row).changed;
 }
 
@@ -77,6 +78,7 @@ int CheckRun::addFirstSnapshot(const QString& address)
 {
     m_jobs.push_back(CheckJob::FirstSnapshot(address));
     m_jobs.back().history = m_history;
+    m_jobs.back().now = m_now;
     return static_cast<int>(m_jobs.size()) - 1;
 }
 

@@ -2,10 +2,9 @@
 // history's thread gets values, never names of files that a later check may replace.
 #include "check/SnapshotHistory.h"
 
-#include "platform/Clock.h"
-#include "history/HistoryRecorder.h"
 #include "check/CheckRun.h"
 #include "check/SnapshotReplace.h"
+#include "history/HistoryRecorder.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -25,8 +24,8 @@ std::optional<PageFile> readPage(const QString& fileName)
 
 } // namespace
 
-void ReplaceSnapshotKeepingHistory(HistoryRecorder* history, const QString& address, const QString& download,
-    const QString& snapshot, bool replacedWasSeen)
+void ReplaceSnapshotKeepingHistory(HistoryRecorder* history, const std::function<QDateTime()>& now,
+    const QString& address, const QString& download, const QString& snapshot, bool replacedWasSeen)
 {
     if (!history || !history->isAvailable()) {
         ReplaceSnapshot(download, snapshot);
@@ -48,18 +47,18 @@ void ReplaceSnapshotKeepingHistory(HistoryRecorder* history, const QString& addr
         qCInfo(lcCheck).noquote() << address << "not kept in the history: the download cannot be read again";
         return;
     }
-    entry.page = { std::move(page->bytes), Clock::GetCurrentTime().toUTC() };
+    entry.page = { std::move(page->bytes), now().toUTC() };
     history->keep(std::move(entry));
 }
 
-void KeepFirstSnapshot(HistoryRecorder* history, const QString& address, const QString& snapshot)
+void KeepFirstSnapshot(
+    HistoryRecorder* history, const std::function<QDateTime()>& now, const QString& address, const QString& snapshot)
 {
     if (!history || !history->isAvailable())
         return;
     std::optional<PageFile> page = readPage(snapshot);
     if (!page)
         return;
-    HistoryEntry entry { address, { std::move(page->bytes), Clock::GetCurrentTime().toUTC() }, std::nullopt,
-        std::nullopt, {} };
+    HistoryEntry entry { address, { std::move(page->bytes), now().toUTC() }, std::nullopt, std::nullopt, {} };
     history->keep(std::move(entry));
 }

@@ -110,5 +110,6 @@ void FavoriteCommands::exportFavorites()
     dialog.setDefaultSuffix(QStringLiteral("html"));
     if (m_window.execHoldingTicks(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
-    ExportFavorites(m_favorites, dialog.selectedFiles().first());
+    // Stamped by the clock of the checks, as the favorites' Last Updated are.
+    ExportFavorites(m_favorites, dialog.selectedFiles().first(), m_scheduler.transferOptions().currentTime());
 }

@@ -1,28 +1,16 @@
-// The clock the program reads, with a time source that tests can replace.
+// The system clock as the program reads it, and the calendar of its schedule rules.
 #include "platform/Clock.h"
-
-namespace {
-
-std::function<QDateTime()>& timeSource()
-{
-    static std::function<QDateTime()> source;
-    return source;
-}
-
-} // namespace
 
 namespace Clock {
 
 QDateTime GetCurrentTime()
 {
-    QDateTime now = timeSource() ? timeSource()() : QDateTime::currentDateTime();
+    QDateTime now = QDateTime::currentDateTime();
     // Stamps and schedule rules work to the second.
     QTime time = now.time();
     now.setTime(QTime(time.hour(), time.minute(), time.second()));
     return now;
 }
-
-void SetTimeSource(std::function<QDateTime()> source) { timeSource() = std::move(source); }
 
 int GetHour(const QDateTime& time) { return time.time().hour(); }
 

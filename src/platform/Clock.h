@@ -1,19 +1,15 @@
-// The local clock and calendar as the program reads them. Tests and benchmarks may set
-// the time; everything that stamps or schedules reads it through GetCurrentTime().
+// The local clock and calendar as the program reads them. GetCurrentTime() is the system's
+// clock; what stamps or schedules reads the clock it was handed, which is this one unless a
+// test or benchmark handed its own.
 #pragma once
 
 #include <QDateTime>
 #include <QString>
 
-#include <functional>
-
 namespace Clock {
 
 // The current local date and time, to the second.
 QDateTime GetCurrentTime();
-
-// Replaces the system clock until called again with an empty function.
-void SetTimeSource(std::function<QDateTime()> source);
 
 // Hour 0 to 23.
 int GetHour(const QDateTime& time);

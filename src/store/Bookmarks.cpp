@@ -2,7 +2,6 @@
 #include "store/Bookmarks.h"
 
 #include "platform/BrowserAddress.h"
-#include "platform/Clock.h"
 #include "platform/Files.h"
 #include "platform/NelvoxError.h"
 #include "platform/Reasons.h"
@@ -194,9 +193,9 @@ QByteArray FavoritesAsBookmarks(const FavoritesList& list, qint64 exportTime)
     return html;
 }
 
-void ExportFavorites(const FavoritesList& list, const QString& fileName)
+void ExportFavorites(const FavoritesList& list, const QString& fileName, const QDateTime& exportTime)
 {
-    const QByteArray html = FavoritesAsBookmarks(list, Clock::GetCurrentTime().toSecsSinceEpoch());
+    const QByteArray html = FavoritesAsBookmarks(list, exportTime.toSecsSinceEpoch());
     WriteWholeFile(
         fileName, html, QCoreApplication::translate("Bookmarks", "Cannot export the favorites to \"%1\": %2"));
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 
 #include <vector>
@@ -74,5 +75,6 @@ QString BookmarkRefusal(const QString& address);
 // The favorites as bookmarks HTML that browsers import: one folder "Nelvox", each favorite a
 // link with the time of export as its ADD_DATE and its frequency in NELVOX_UPDATES.
 QByteArray FavoritesAsBookmarks(const FavoritesList& list, qint64 exportTime);
-// Writes them to `fileName` in one step; throws FileError naming the file and the reason.
-void ExportFavorites(const FavoritesList& list, const QString& fileName);
+// Writes them, exported at `exportTime`, to `fileName` in one step; throws FileError naming the
+// file and the reason.
+void ExportFavorites(const FavoritesList& list, const QString& fileName, const QDateTime& exportTime);

@@ -64,12 +64,6 @@ QImage image(const char* resource)
     return QImage(resource).convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
-// Puts the desktop's answer back, also when a test fails half-way.
-struct TrayAvailability {
-    explicit TrayAvailability(bool available) { CSTI::SetTrayAvailableForTesting(available); }
-    ~TrayAvailability() { CSTI::SetTrayAvailableForTesting(std::nullopt); }
-};
-
 // The picture the icon shows now.
 QImage shown(CSTI& tray)
 {
@@ -211,8 +205,8 @@ TEST(CSTI, ItsMenuOffersShowUpdateAllAboutAndQuit)
 
 TEST(CSTI, ATrayThatComesUpLaterIsNoticed)
 {
-    TrayAvailability noTrayYet(false);
-    CSTI tray;
+    bool trayUp = false;
+    CSTI tray([&trayUp] { return trayUp; });
     QSignalSpy appeared(&tray, &CSTI::trayAppeared);
     QSignalSpy clicks(&tray, &CSTI::clicked);
     tray.ShowTrayIcon();
@@ -220,7 +214,7 @@ TEST(CSTI, ATrayThatComesUpLaterIsNoticed)
     tray.SetProgressText(QStringLiteral("checking 3 of 40"));
     const QSystemTrayIcon* before = &tray.systemTrayIcon();
     EXPECT_EQ(appeared.count(), 0);
-    CSTI::SetTrayAvailableForTesting(true);
+    trayUp = true;
     // The first look comes a second after start-up.
     EXPECT_TRUE(WaitFor([&] { return appeared.count() == 1; }, 5000));
 

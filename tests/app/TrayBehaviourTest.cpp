@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace {
 
 // How long a test gives the window to do something that it must not do.
@@ -24,9 +26,14 @@ constexpr int kSettleMs = 300;
 
 class TrayBehaviour : public InTempDir {
 protected:
-    ~TrayBehaviour() override { CSTI::SetTrayAvailableForTesting(std::nullopt); }
-
-    static void withTray(bool available) { CSTI::SetTrayAvailableForTesting(available); }
+    // Whether the windows made with windowOptions() see a tray from now on.
+    void withTray(bool available) { m_tray = available; }
+    // The desktop's answer until withTray() is called.
+    WindowOptions windowOptions()
+    {
+        return { .now = {},
+            .trayAvailable = [this] { return m_tray ? *m_tray : QSystemTrayIcon::isSystemTrayAvailable(); } };
+    }
     static void click(CNelvoxDlg& window)
     {
         emit window.trayIcon().systemTrayIcon().activated(QSystemTrayIcon::Trigger);
@@ -51,12 +58,14 @@ protected:
 
     // Minimises the window as its minimise button does.
     static void minimise(CNelvoxDlg& window) { window.setWindowState(window.windowState() | Qt::WindowMinimized); }
+
+    std::optional<bool> m_tray;
 };
 
 TEST_F(TrayBehaviour, WithoutATrayTheWindowStaysReachable)
 {
     ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable()) << "the offscreen platform has no tray";
-    CNelvoxDlg window;
+    CNelvoxDlg window(windowOptions());
     showAndPaint(window);
     EXPECT_FALSE(WaitFor([&] { return !window.isVisible(); }, kSettleMs))
         << "no tray: the window stays after its first paint";
@@ -71,7 +80,7 @@ TEST_F(TrayBehaviour, WithoutATrayTheWindowStaysReachable)
 TEST_F(TrayBehaviour, WithATrayTheWindowHidesAtItsFirstPaintAndOnMinimise)
 {
     withTray(true);
-    CNelvoxDlg window;
+    CNelvoxDlg window(windowOptions());
     showAndPaint(window);
     EXPECT_TRUE(WaitFor([&] { return !window.isVisible(); })) << "the window goes into the tray at its first paint";
     EXPECT_TRUE(window.trayIcon().systemTrayIcon().isVisible());
@@ -96,7 +105,7 @@ TEST_F(TrayBehaviour, WithATrayTheWindowHidesAtItsFirstPaintAndOnMinimise)
 TEST_F(TrayBehaviour, TheFirstClickFlipsTheAlertAndEveryClickLeavesItOff)
 {
     withTray(true);
-    CNelvoxDlg window;
+    CNelvoxDlg window(windowOptions());
     showAndPaint(window);
     ASSERT_TRUE(WaitFor([&] { return !window.isVisible(); }));
     QSignalSpy toggles(&window.trayIcon(), &CSTI::alertToggled);
@@ -133,7 +142,7 @@ TEST_F(TrayBehaviour, TheFirstClickFlipsTheAlertAndEveryClickLeavesItOff)
 TEST_F(TrayBehaviour, AFirstClickWhileTheAlertIsOnEndsIt)
 {
     withTray(true);
-    CNelvoxDlg window;
+    CNelvoxDlg window(windowOptions());
     showAndPaint(window);
     ASSERT_TRUE(WaitFor([&] { return !window.isVisible(); }));
     window.trayIcon().ToggleTrayAlert();
@@ -149,7 +158,7 @@ TEST_F(TrayBehaviour, TheBadgeShowsWhileAnyRowSaysYesFromTheStartOn)
     withTray(true);
     WriteAll(
         "nelvox.ini", "2\r\nhttp://a.example/ H10/02/21 09:00 AM YES\r\nhttp://b.example/ H10/02/21 09:00 AM YES\r\n");
-    CNelvoxDlg window;
+    CNelvoxDlg window(windowOptions());
     CSTI& tray = window.trayIcon();
     EXPECT_TRUE(tray.IsBadgeOn()) << "rows marked changed in the file show the badge at start";
     EXPECT_EQ(tray.systemTrayIcon().toolTip(), QStringLiteral("Nelvox v1.0 - 2 favorites changed"));
@@ -189,7 +198,7 @@ TEST_F(TrayBehaviour, TheBadgeShowsWhileAnyRowSaysYesFromTheStartOn)
 TEST_F(TrayBehaviour, ATrayThatComesUpLaterTakesOverMinimising)
 {
     withTray(false);
-    CNelvoxDlg window;
+    CNelvoxDlg window(windowOptions());
     QSignalSpy appeared(&window.trayIcon(), &CSTI::trayAppeared);
     showAndPaint(window);
     EXPECT_FALSE(WaitFor([&] { return !window.isVisible(); }, kSettleMs));
@@ -212,7 +221,7 @@ TEST_F(TrayBehaviour, TheIconsMenuOpensTheAboutBoxAndQuits)
 {
     withTray(true);
     WriteAll("nelvox.ini", "1\r\nhttp://a.example/ HNever \r\n");
-    CNelvoxDlg window;
+    CNelvoxDlg window(windowOptions());
     showAndPaint(window);
     ASSERT_TRUE(WaitFor([&] { return !window.isVisible(); }));
     QMenu& menu = window.trayIcon().contextMenu();
@@ -238,7 +247,7 @@ TEST_F(TrayBehaviour, TheIconsMenuShowsTheWindowAndUpdatesAll)
     withTray(true);
     // Nothing listens on the discard port of the loopback address: a check of it fails at once.
     WriteAll("nelvox.ini", "1\r\nhttp://127.0.0.1:9/ HNever \r\n");
-    CNelvoxDlg window;
+    CNelvoxDlg window(windowOptions());
     showAndPaint(window);
     ASSERT_TRUE(WaitFor([&] { return !window.isVisible(); }));
     QMenu& menu = window.trayIcon().contextMenu();

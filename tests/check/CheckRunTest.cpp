@@ -16,8 +16,8 @@
 #include "store/FavoritesList.h"
 #include "support/Downloads.h"
 #include "support/HttpServer.h"
-#include "support/ScopedClock.h"
 #include "support/TempWorkDir.h"
+#include "support/TestClock.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -56,7 +56,9 @@ constexpr const char* kStamp = "07/09/04 05:03 PM";
 
 class CheckRunTest : public InTempDir {
 protected:
-    ScopedClock m_clock { QDateTime(QDate(2004, 7, 9), QTime(17, 3, 41)) };
+    CheckRunTest() { m_options.now = m_clock.function(); }
+
+    TestClock m_clock { QDateTime(QDate(2004, 7, 9), QTime(17, 3, 41)) };
 
     static int addRow(
         FavoritesList& list, const QString& address, const QString& lastUpdated = "Never", const QString& changed = {})
@@ -399,6 +401,7 @@ TEST_F(CheckRunTest, KeepsToTheLimitsInAllPerHostAndPerSnapshot)
     for (const auto& limits : cases) {
         HttpServer server;
         TransferOptions options;
+        options.now = m_clock.function();
         options.maxTransfers = limits.maxTransfers;
         options.maxPerHost = limits.maxPerHost;
         FavoritesList list;
@@ -479,7 +482,7 @@ TEST_F(CheckRunTest, StateOfFinishedChecksKeptThroughAStop)
     WriteAll(SnapshotFileName(m_server.url("/stalled")), "old\r\n");
     FavoriteStates states;
     {
-        CheckRun run(m_list);
+        CheckRun run(m_list, m_options);
         run.setStates(&states);
         for (int row = 0; row < m_list.count(); ++row)
             run.addCheck(row);
@@ -663,7 +666,7 @@ TEST_F(CheckRunTest, StopEndsTheRunOnceTheComparisonsUnderWayHaveEnded)
         m_rules.setRule(address(row), kPageText);
         WriteAll(snapshot(row), QByteArray("<p>Old news</p>\r\n").repeated(100'000));
     }
-    CheckRun run(m_list);
+    CheckRun run(m_list, m_options);
     run.setRules(&m_rules);
     for (int row = 0; row < m_list.count(); ++row)
         run.addCheck(row);

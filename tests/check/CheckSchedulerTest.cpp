@@ -27,6 +27,8 @@ const QDate kSaturday(2021, 10, 2);
 
 class CheckSchedulerTest : public UpdateFixture {
 protected:
+    CheckSchedulerTest() { useTestClock(m_scheduler); }
+
     // Starts a run through `start` and waits for all that follows it; false when none started.
     bool run(const std::function<bool()>& start) { return run(start, m_scheduler); }
     bool run(const std::function<bool()>& start, CheckScheduler& scheduler) { return runToEnd(scheduler, start); }
@@ -370,6 +372,7 @@ TEST_F(CheckSchedulerTest, WhatChecksLearntOfASnapshotsTextOutlivesTheProgramBut
     WriteAll(kStatesFileName, states);
     const auto checkAfterAStart = [&](const ChangeRule& ruleThen) {
         CheckScheduler next { m_list };
+        useTestClock(next);
         next.loadStates();
         next.rules().setRule(url("/p"), ruleThen);
         EXPECT_TRUE(run([&] { return next.startUpdateAll(); }, next));
@@ -404,6 +407,7 @@ TEST_F(CheckSchedulerTest, WhatChangesByItselfIsKeptInTheRulesFileForTheNextStar
         << ReadAll(kRulesFileName).constData();
 
     CheckScheduler next { m_list };
+    useTestClock(next);
     ASSERT_TRUE(next.loadRules());
     next.loadStates();
     EXPECT_TRUE(run([&] { return next.startUpdateAll(); }, next));

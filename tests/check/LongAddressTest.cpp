@@ -44,6 +44,8 @@ ModalAnswerer::Answer fillDialog(const QString& address)
 class LongAddress : public UpdateFixture {
 protected:
     void SetUp() override { setClock(QDateTime(QDate(2025, 3, 14), QTime(9, 26, 53))); }
+    // A window whose checks and stamps read the test's clock.
+    WindowOptions withClock() const { return { .now = m_clock.function(), .trayAvailable = {} }; }
 
     // A path that makes the server's address `length` characters long, every fourth one
     // taken from `filler` (which may be a multi-byte character) and the last ones `end`.
@@ -97,7 +99,7 @@ TEST_F(LongAddress, AddCheckEditAndDeleteKeepSnapshotsForEveryLength)
         }
     }
 
-    CNelvoxDlg window;
+    CNelvoxDlg window(withClock());
     for (const Favorite& favorite : favorites) {
         m_server.setPage(favorite.path, "first\n");
         ModalAnswerer answers;
@@ -157,7 +159,7 @@ TEST_F(LongAddress, AddCheckEditAndDeleteKeepSnapshotsForEveryLength)
 
     // The favorites file keeps the long addresses whole.
     {
-        CNelvoxDlg reloaded;
+        CNelvoxDlg reloaded(withClock());
         for (const Favorite& favorite : edited)
             EXPECT_GE(rowOf(reloaded, favorite.address), 0) << favorite.describe.toStdString();
     }

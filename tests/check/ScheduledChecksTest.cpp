@@ -14,10 +14,12 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSystemTrayIcon>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <optional>
 
 namespace {
 
@@ -28,7 +30,12 @@ const QDate kSaturday(2021, 10, 2);
 
 class ScheduledChecks : public UpdateFixture {
 protected:
-    ~ScheduledChecks() override { CSTI::SetTrayAvailableForTesting(std::nullopt); }
+    // A window that reads the test's clock and sees a tray where the test said there is one.
+    WindowOptions windowOptions()
+    {
+        return { .now = m_clock.function(),
+            .trayAvailable = [this] { return m_tray ? *m_tray : QSystemTrayIcon::isSystemTrayAvailable(); } };
+    }
     // Runs one tick the way the window's timer does.
     void tick(CNelvoxDlg& window)
     {
@@ -47,6 +54,8 @@ protected:
     }
 
     static constexpr int kTestPeriodMs = 50'000;
+    // Whether the windows see a tray; the desktop's answer unless set.
+    std::optional<bool> m_tray;
 };
 
 TEST_F(ScheduledChecks, WithTheBoxClearedATickChecksNothingButReArmsAndSaves)
@@ -56,7 +65,7 @@ TEST_F(ScheduledChecks, WithTheBoxClearedATickChecksNothingButReArmsAndSaves)
     m_server.setPage("/a", "page a has grown\n");
     staleSnapshot("/a");
     staleSnapshot("/b");
-    CNelvoxDlg window;
+    CNelvoxDlg window(windowOptions());
     // Not even a session is needed.
     window.scheduler().transferOptions().sessionRefused = true;
     addRow(window, "/b", "H");
@@ -78,7 +87,7 @@ TEST_F(ScheduledChecks, WithTheBoxClearedATickChecksNothingButReArmsAndSaves)
 TEST_F(ScheduledChecks, ASessionThatCannotBeCreatedEndsTheTickWithAnError)
 {
     setClock(QDateTime(kSaturday, QTime(10, 0, 0)));
-    CNelvoxDlg window;
+    CNelvoxDlg window(windowOptions());
     window.scheduler().transferOptions().sessionRefused = true;
     addRow(window, "/a", "H");
 
@@ -105,7 +114,7 @@ TEST_F(ScheduledChecks, ASessionThatCannotBeCreatedEndsTheTickWithAnError)
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
     // An empty list still needs the session.
-    CNelvoxDlg empty;
+    CNelvoxDlg empty(windowOptions());
     empty.scheduler().transferOptions().sessionRefused = true;
     ModalAnswerer more;
     more.thenClick("OK");
@@ -134,7 +143,7 @@ TEST_F(ScheduledChecks, WhatIsDueIsSettledAtTheTickTimeWhateverTheStampsSay)
         staleSnapshot(path);
     }
     markRequests();
-    CNelvoxDlg window;
+    CNelvoxDlg window(windowOptions());
     addRow(window, "/a", "D");
     addRow(window, "/b", "D");
     addRow(window, "/c", "W");
@@ -173,9 +182,9 @@ TEST_F(ScheduledChecks, FailuresAndMissingSnapshotsEndOnlyTheirOwnRow)
     m_server.setPage("/new", "a page without a snapshot\n");
     m_server.setPage("/grown", "a page that has grown\n");
     staleSnapshot("/grown");
-    CSTI::SetTrayAvailableForTesting(true);
+    m_tray = true;
 
-    CNelvoxDlg window;
+    CNelvoxDlg window(windowOptions());
     addRow(window, "/broken", "H");
     addRow(window, "/new", "H");
     addRow(window, "/grown", "H");
@@ -205,7 +214,7 @@ TEST_F(ScheduledChecks, ATickDuringTheAddDialogWaitsForItAndLeavesTheChosenFrequ
     m_server.setPage("/new", "the new favorite\n");
     markRequests();
 
-    CNelvoxDlg window;
+    CNelvoxDlg window(windowOptions());
     addRow(window, "/hourly", "H");
     ModalAnswerer answers;
     bool tickWaited = false;

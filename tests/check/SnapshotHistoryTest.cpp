@@ -42,6 +42,8 @@ QStringList addedLines(const PageChanges& changes)
 
 class SnapshotHistoryTest : public UpdateFixture {
 protected:
+    SnapshotHistoryTest() { useTestClock(m_scheduler); }
+
     // Starts a run through `start` and waits for all that follows it.
     bool run(const std::function<bool()>& start) { return runToEnd(m_scheduler, start); }
     bool updateAll()

@@ -16,11 +16,14 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 namespace {
 
@@ -43,7 +46,12 @@ struct PromptSeen {
 
 class UpdateAllNow : public UpdateFixture {
 protected:
-    ~UpdateAllNow() override { CSTI::SetTrayAvailableForTesting(std::nullopt); }
+    // A window that reads the test's clock and sees a tray where the test said there is one.
+    WindowOptions windowOptions()
+    {
+        return { .now = m_clock.function(),
+            .trayAvailable = [this] { return m_tray ? *m_tray : QSystemTrayIcon::isSystemTrayAvailable(); } };
+    }
     // Clicks Update All Now and waits until the run and the prompt it brings have ended.
     void clickUpdateAll(CNelvoxDlg& window)
     {
@@ -77,7 +85,7 @@ protected:
     // Shows the window with a tray at hand, so that it goes into the tray at its first paint.
     void showInTray(CNelvoxDlg& window)
     {
-        CSTI::SetTrayAvailableForTesting(true);
+        m_tray = true;
         window.show();
         ASSERT_TRUE(WaitFor([&] { return !window.isVisible(); })) << "the window must hide into the tray";
     }
@@ -86,6 +94,9 @@ protected:
     {
         return url(path).toUtf8() + " " + code + lastUpdated + " " + changed + "\r\n";
     }
+
+    // Whether the windows see a tray; the desktop's answer unless set.
+    std::optional<bool> m_tray;
 };
 
 TEST_F(UpdateAllNow, ChecksEveryRowAndWithoutAChangeJustSortsAndSaves)
@@ -99,7 +110,7 @@ TEST_F(UpdateAllNow, ChecksEveryRowAndWithoutAChangeJustSortsAndSaves)
     snapshotAsServed("/a");
     markRequests();
 
-    CNelvoxDlg window;
+    CNelvoxDlg window(windowOptions());
     addRow(window, "/c", "H");
     addRow(window, "/a", "M", "07/09/04 05:03 PM", "YES");
     addRow(window, "/d", "D");
@@ -126,7 +137,7 @@ TEST_F(UpdateAllNow, ChecksEveryRowAndWithoutAChangeJustSortsAndSaves)
 TEST_F(UpdateAllNow, AnEmptyListOrNoSessionsStillSortAndSave)
 {
     {
-        CNelvoxDlg window;
+        CNelvoxDlg window(windowOptions());
         ModalAnswerer answers;
         answers.thenClick("OK");
         clickUpdateAll(window);
@@ -138,7 +149,7 @@ TEST_F(UpdateAllNow, AnEmptyListOrNoSessionsStillSortAndSave)
     m_server.setPage("/a", "page a, longer than its snapshot\n");
     m_server.setPage("/b", "page b\n");
     staleSnapshot("/a");
-    CNelvoxDlg window;
+    CNelvoxDlg window(windowOptions());
     window.scheduler().transferOptions().sessionRefused = true;
     addRow(window, "/b", "H");
     addRow(window, "/a", "D");
@@ -162,7 +173,7 @@ TEST_F(UpdateAllNow, AChangePromptsEvenWithTheBoxClearedAndYesBringsTheWindowBac
     staleSnapshot("/b");
     snapshotAsServed("/c");
 
-    CNelvoxDlg window;
+    CNelvoxDlg window(windowOptions());
     addRow(window, "/b", "H");
     addRow(window, "/a", "D");
     addRow(window, "/c", "W", "07/09/04 05:03 PM", "");
@@ -202,7 +213,7 @@ TEST_F(UpdateAllNow, AFailingFavoriteShowsAWarningWithItsReasonAndTheTrayTipCoun
     m_server.setPage("/gone", "no such page\n", 404);
     m_server.setPage("/fine", "a page\n");
     snapshotAsServed("/fine");
-    CNelvoxDlg window;
+    CNelvoxDlg window(windowOptions());
     addRow(window, "/fine", "H");
     addRow(window, "/gone", "H");
     // Nothing listens on the discard port of the loopback address.
@@ -240,7 +251,7 @@ TEST_F(UpdateAllNow, NoLeavesTheAlertOnUntilTheNextNotificationFlipsIt)
     m_server.setPage("/a", "page a has grown\n");
     staleSnapshot("/a");
     markRequests();
-    CNelvoxDlg window;
+    CNelvoxDlg window(windowOptions());
     addRow(window, "/a", "H");
     showInTray(window);
 
@@ -282,7 +293,7 @@ TEST_F(UpdateAllNow, NoLeavesTheAlertOnUntilTheNextNotificationFlipsIt)
 TEST_F(UpdateAllNow, TheChangesWindowShowsEverythingSinceTheLastLookAndAVisitIsALook)
 {
     UrlRecorder browser;
-    CNelvoxDlg window;
+    CNelvoxDlg window(windowOptions());
     addRow(window, "/a", "H");
     QByteArray page = "<p>opening hours</p>\n";
     m_server.setPage("/a", page);
@@ -366,8 +377,8 @@ protected:
 
 TEST_F(LongRun, ShowsItsProgressHoldsOffCommandsAndStopKeepsWhatFinished)
 {
-    CSTI::SetTrayAvailableForTesting(false);
-    CNelvoxDlg window;
+    m_tray = false;
+    CNelvoxDlg window(windowOptions());
     addRows(window);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
@@ -409,7 +420,7 @@ TEST_F(LongRun, ShowsItsProgressHoldsOffCommandsAndStopKeepsWhatFinished)
 
 TEST_F(LongRun, InTheTrayOnlyTheTipTellsAndQuitStopsSavesAndEnds)
 {
-    CNelvoxDlg window;
+    CNelvoxDlg window(windowOptions());
     addRows(window);
     showInTray(window);
     ModalAnswerer answers;
@@ -441,7 +452,7 @@ TEST_F(LongRun, ATickDuringARunWaitsAndRunsOnceItHasEnded)
 {
     m_server.setSlowPage("/slow", "a slow page\n", std::chrono::milliseconds(300));
     snapshotAsServed("/slow");
-    CNelvoxDlg window;
+    CNelvoxDlg window(windowOptions());
     addRow(window, "/slow", "H");
     markRequests();
     bool tickWaited = false;

@@ -3,14 +3,14 @@
 // them, a clock the test sets, and nothing left behind for the next test.
 #pragma once
 
+#include "check/CheckScheduler.h"
+#include "check/SnapshotName.h"
 #include "store/FavoritesList.h"
 #include "support/Downloads.h"
 #include "support/HttpServer.h"
 #include "support/ProxyEnvironment.h"
-#include "support/ScopedClock.h"
 #include "support/TempWorkDir.h"
-#include "check/CheckScheduler.h"
-#include "check/SnapshotName.h"
+#include "support/TestClock.h"
 
 #include <QDateTime>
 #include <QEventLoop>
@@ -97,10 +97,12 @@ protected:
         return joined;
     }
 
-    // Every read of the clock gives `time`.
+    // Every read of the test's clock gives `time`.
     void setClock(const QDateTime& time) { m_clock.set(time); }
+    // `scheduler` and every run it starts read the test's clock.
+    void useTestClock(CheckScheduler& scheduler) const { scheduler.transferOptions().now = m_clock.function(); }
 
-    ScopedClock m_clock;
+    TestClock m_clock;
     // Nothing may leave 127.0.0.1, not even through a proxy of the environment.
     ScopedProxyEnvironment m_noProxy;
     HttpServer m_server;

@@ -4,8 +4,8 @@
 #include "store/Frequency.h"
 #include "support/HttpServer.h"
 #include "support/ModalAnswerer.h"
-#include "support/ScopedClock.h"
 #include "support/TempWorkDir.h"
+#include "support/TestClock.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -32,7 +32,9 @@ ModalAnswerer::Answer fillDialog(const QString& address, const char* frequencyRa
 
 class AddFavorite : public InTempDir {
 protected:
-    ScopedClock m_clock { QDateTime(QDate(2026, 12, 6), QTime(2, 35, 41)) };
+    TestClock m_clock { QDateTime(QDate(2026, 12, 6), QTime(2, 35, 41)) };
+    // A window whose checks and stamps read the test's clock.
+    WindowOptions withClock() const { return { .now = m_clock.function(), .trayAvailable = {} }; }
 
     static QStringList row(CNelvoxDlg& window, int index)
     {
@@ -49,7 +51,7 @@ TEST_F(AddFavorite, SnapshotsTheNewPageStampsItAndSavesTheSortedList)
 {
     m_server.setPage("/news/index.html", "first line\nsecond line\r\n\nlast line without end");
     WriteAll("nelvox.ini", "1\r\nhttp://zzz.example/ HNever YES\r\n");
-    CNelvoxDlg window;
+    CNelvoxDlg window(withClock());
     const QString address = m_server.url("/news/index.html");
 
     ModalAnswerer answers;
@@ -85,7 +87,7 @@ TEST_F(AddFavorite, SnapshotsTheNewPageStampsItAndSavesTheSortedList)
 TEST_F(AddFavorite, APartThatIsNotOnTheNewPageIsSaid)
 {
     m_server.setPage("/p", "<html><body><p id=\"here\">text</p></body></html>");
-    CNelvoxDlg window;
+    CNelvoxDlg window(withClock());
     auto withPart = [](const QString& address, const QString& part) {
         return [address, part](QWidget* dialog) {
             auto* pageText = dialog->findChild<QRadioButton*>("pageTextRadio");
@@ -118,7 +120,7 @@ TEST_F(AddFavorite, APartThatIsNotOnTheNewPageIsSaid)
 TEST_F(AddFavorite, CancelAddsNothingButStillSortsAndSaves)
 {
     WriteAll("nelvox.ini", "2\r\nhttp://b.example/ HNever \r\nhttp://a.example/ DNever \r\n");
-    CNelvoxDlg window;
+    CNelvoxDlg window(withClock());
     window.favorites().setText(0, FavoritesList::WebSite, QStringLiteral("http://c.example/"));
 
     for (const char* way : { "cancel", "escape", "close" }) {
@@ -142,7 +144,7 @@ TEST_F(AddFavorite, CancelAddsNothingButStillSortsAndSaves)
 
 TEST_F(AddFavorite, AFailedDownloadGivesNeverAndNoSnapshot)
 {
-    CNelvoxDlg window;
+    CNelvoxDlg window(withClock());
     ModalAnswerer answers;
     // Nothing listens on port 1; a file that is not there cannot be read either. (Schemes that
     // Nelvox cannot fetch at all are refused by the dialog.)
@@ -163,7 +165,7 @@ TEST_F(AddFavorite, AFailedDownloadGivesNeverAndNoSnapshot)
 TEST_F(AddFavorite, ASessionThatCannotBeCreatedIsAFailedDownload)
 {
     m_server.setPage("/", "page\n");
-    CNelvoxDlg window;
+    CNelvoxDlg window(withClock());
     window.scheduler().transferOptions().sessionRefused = true;
     ModalAnswerer answers;
     answers.then(fillDialog(m_server.url("/"), "dailyRadio"));
@@ -178,7 +180,7 @@ TEST_F(AddFavorite, ASessionThatCannotBeCreatedIsAFailedDownload)
 TEST_F(AddFavorite, EmptyPagesAndRepeatedAddressesShareOneSnapshot)
 {
     m_server.setPage("/empty", "");
-    CNelvoxDlg window;
+    CNelvoxDlg window(withClock());
     ModalAnswerer answers;
     answers.then(fillDialog(m_server.url("/empty"), "hourlyRadio"));
     window.OnAddFavorite();
@@ -203,7 +205,7 @@ TEST_F(AddFavorite, EscapeInTheMainWindowRunsAddAndAFullListRefuses)
     for (int i = 0; i < 1024; ++i)
         full += "http://host.example/" + QByteArray::number(10000 + i) + " HNever \r\n";
     WriteAll("nelvox.ini", full);
-    CNelvoxDlg window;
+    CNelvoxDlg window(withClock());
     window.show();
     ASSERT_EQ(window.favorites().count(), 1024);
 

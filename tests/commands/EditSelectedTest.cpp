@@ -6,8 +6,8 @@
 #include "store/Frequency.h"
 #include "support/HttpServer.h"
 #include "support/ModalAnswerer.h"
-#include "support/ScopedClock.h"
 #include "support/TempWorkDir.h"
+#include "support/TestClock.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -48,7 +48,9 @@ struct Shown {
 
 class EditSelected : public InTempDir {
 protected:
-    ScopedClock m_clock { QDateTime(QDate(2026, 12, 6), QTime(2, 35, 41)) };
+    TestClock m_clock { QDateTime(QDate(2026, 12, 6), QTime(2, 35, 41)) };
+    // A window whose checks and stamps read the test's clock.
+    WindowOptions withClock() const { return { .now = m_clock.function(), .trayAvailable = {} }; }
     void SetUp() override
     {
         QObject::connect(&m_stuckGuard, &QTimer::timeout, &closeStuckModalWindow);
@@ -160,7 +162,7 @@ TEST_F(EditSelected, OkBottomUpKeepsTheSnapshotStampAndMarkOfAKeptAddress)
 {
     m_server.setPage("/a", "fresh a\nsecond line\n");
     m_server.setPage("/d", "fresh d\n");
-    CNelvoxDlg window;
+    CNelvoxDlg window(withClock());
     // Out of order, so that a sort would show.
     const char* paths[] = { "/f", "/e", "/d", "/c", "/b", "/a" };
     for (const char* path : paths)
@@ -201,7 +203,7 @@ TEST_F(EditSelected, OkBottomUpKeepsTheSnapshotStampAndMarkOfAKeptAddress)
 TEST_F(EditSelected, AKeptAddressKeepsTheChangeTheCheckHasNotYetReported)
 {
     m_server.setPage("/page", "the page as it is!\n");
-    CNelvoxDlg window;
+    CNelvoxDlg window(withClock());
     window.findChild<QCheckBox*>("chkNotify")->setChecked(false);
     add(window, m_server.url("/page"), "D", kOldStamp, "");
     WriteAll(PreviousCopyName(SnapshotFileName(m_server.url("/page"))), "earlier");
@@ -234,7 +236,7 @@ TEST_F(EditSelected, AKeptAddressKeepsTheChangeTheCheckHasNotYetReported)
 // not on it, and takes the rule all the same; a part that is there says nothing.
 TEST_F(EditSelected, APartThatIsNotOnTheKeptPageIsSaidInTheDialog)
 {
-    CNelvoxDlg window;
+    CNelvoxDlg window(withClock());
     add(window, m_server.url("/page"), "D", kOldStamp, "");
     WriteAll(SnapshotFileName(m_server.url("/page")), "<html><body><p id=\"here\">text</p></body></html>");
     select(window, { 0 });
@@ -268,7 +270,7 @@ TEST_F(EditSelected, APartThatIsNotOnTheKeptPageIsSaidInTheDialog)
 TEST_F(EditSelected, ANewAddressReplacesTheOldSnapshotAndKeepsItsPlace)
 {
     m_server.setPage("/zzz/new.html", "new page\n");
-    CNelvoxDlg window;
+    CNelvoxDlg window(withClock());
     add(window, "http://b.example/", "H", "Never", "");
     add(window, "http://c.example/old", "D", kOldStamp, "YES");
     add(window, "http://d.example/", "W", "Never", "");
@@ -297,7 +299,7 @@ TEST_F(EditSelected, CancelKeepsTheRowAndOnlyAConfirmedLastDialogWrites)
 {
     m_server.setPage("/top", "top\n");
     m_server.setPage("/bottom", "bottom now\n");
-    CNelvoxDlg window;
+    CNelvoxDlg window(withClock());
     add(window, m_server.url("/top"), "H", kOldStamp, "YES");
     add(window, m_server.url("/bottom"), "D", kOldStamp, "");
     ModalAnswerer answers;
@@ -335,7 +337,7 @@ TEST_F(EditSelected, CancelKeepsTheRowAndOnlyAConfirmedLastDialogWrites)
 TEST_F(EditSelected, QuitWhileANewAddressDownloadsEndsWithoutTheNextDialog)
 {
     m_server.setStall("/stalled", "the start", 1000);
-    CNelvoxDlg window;
+    CNelvoxDlg window(withClock());
     add(window, "http://a.example/", "H", kOldStamp, "");
     add(window, "http://b.example/", "D", kOldStamp, "YES");
     select(window, { 0, 1 });
@@ -358,7 +360,7 @@ TEST_F(EditSelected, QuitWhileANewAddressDownloadsEndsWithoutTheNextDialog)
 TEST_F(EditSelected, APageThatCannotBeFetchedGivesNever)
 {
     m_server.setPage("/page", "page\n");
-    CNelvoxDlg window;
+    CNelvoxDlg window(withClock());
     add(window, m_server.url("/page"), "H", kOldStamp, "");
     add(window, "http://old.example/", "D", kOldStamp, "YES");
     select(window, { 0, 1 });
@@ -388,7 +390,7 @@ TEST_F(EditSelected, AMissingOrSharedSnapshotNoLongerBlocks)
 {
     m_server.setPage("/a/b", "shared\n");
     m_server.setPage("/never", "finally\n");
-    CNelvoxDlg window;
+    CNelvoxDlg window(withClock());
     // "a/b" and "a!b" name one snapshot; the last row's first download failed.
     add(window, m_server.url("/a!b"), "H", kOldStamp, "");
     add(window, m_server.url("/a/b"), "H", kOldStamp, "");
@@ -418,7 +420,7 @@ TEST_F(EditSelected, KeepsWhatAnotherRowUsesAndThePreviousCopyOfAnUnchangedAddre
 {
     m_server.setPage("/solo", "solo now\n");
     m_server.setPage("/moved", "moved\n");
-    CNelvoxDlg window;
+    CNelvoxDlg window(withClock());
     // One page checked hourly and daily; two addresses that name one snapshot; a page alone.
     add(window, m_server.url("/page"), "H", kOldStamp, "");
     add(window, m_server.url("/page"), "D", kOldStamp, "");
@@ -453,7 +455,7 @@ TEST_F(EditSelected, KeepsWhatAnotherRowUsesAndThePreviousCopyOfAnUnchangedAddre
 TEST_F(EditSelected, ASnapshotThatCannotBeRemovedStopsAtItsRow)
 {
     m_server.setPage("/new", "new\n");
-    CNelvoxDlg window;
+    CNelvoxDlg window(withClock());
     add(window, "http://a.example/", "H", kOldStamp, "");
     add(window, "http://b.example/stuck", "W", kOldStamp, "YES", false);
     add(window, "http://c.example/", "D", kOldStamp, "");
@@ -496,7 +498,7 @@ TEST_F(EditSelected, TheRuleGoesWithItsAddressThroughAddEditAndDelete)
     m_server.setPage("/a", "a\n");
     m_server.setPage("/b", "b\n");
     m_server.setPage("/c", "c\n");
-    CNelvoxDlg window;
+    CNelvoxDlg window(withClock());
     std::vector<ChangeRule> shownRules;
     // Notes the rule the dialog opens with; then, when `numbers`, picks Page text with Numbers.
     auto withRule = [&](const QString& address, bool numbers) {

@@ -3,8 +3,8 @@
 #include "app/CNelvoxDlg.h"
 #include "support/HttpServer.h"
 #include "support/ModalAnswerer.h"
-#include "support/ScopedClock.h"
 #include "support/TempWorkDir.h"
+#include "support/TestClock.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -45,7 +45,9 @@ QStringList chooseFromListMenu(CNelvoxDlg& window, QPoint at, const QString& ite
 
 class ImportBookmarks : public InTempDir {
 protected:
-    ScopedClock m_clock { QDateTime(QDate(2026, 12, 8), QTime(3, 10)) };
+    TestClock m_clock { QDateTime(QDate(2026, 12, 8), QTime(3, 10)) };
+    // A window whose checks and stamps read the test's clock.
+    WindowOptions withClock() const { return { .now = m_clock.function(), .trayAvailable = {} }; }
 
     QByteArray bookmarks() const
     {
@@ -67,7 +69,7 @@ TEST_F(ImportBookmarks, TheChooserGreysWhatCannotBeAddedAndTheChosenAreAddedAndD
     m_server.setPage("/w", "page w\n");
     WriteAll("nelvox.ini", "1\r\nhttp://127.0.0.1:1/taken DNever \r\n");
     WriteAll("bookmarks.html", bookmarks());
-    CNelvoxDlg window;
+    CNelvoxDlg window(withClock());
     ModalAnswerer answers;
     QStringList shown;
     QStringList tips;
@@ -107,7 +109,7 @@ TEST_F(ImportBookmarks, PastTheLimitOkIsRefusedUntilTheChoiceFits)
         full += "http://host.example/" + QByteArray::number(i) + " DNever \r\n";
     WriteAll("nelvox.ini", full);
     WriteAll("bookmarks.html", bookmarks());
-    CNelvoxDlg window;
+    CNelvoxDlg window(withClock());
     ModalAnswerer answers;
     // OK from the event loop, so that the refusal's box is answered meanwhile.
     QWidget* chooser = nullptr;
@@ -135,7 +137,7 @@ TEST_F(ImportBookmarks, TheListMenuExportsAndImportsTheSameFavoritesAndFrequenci
     const QByteArray favorites = "3\r\nfile:///nowhere/a.html MNever \r\nhttp://127.0.0.1:1/b HNever \r\n"
                                  "http://127.0.0.1:1/c?x=1&y=\"2\"<3> WNever \r\n";
     WriteAll("nelvox.ini", favorites);
-    auto window = std::make_unique<CNelvoxDlg>();
+    auto window = std::make_unique<CNelvoxDlg>(withClock());
     window->show();
     auto* list = window->findChild<QTreeView*>("listFavorites");
     EXPECT_EQ(chooseFromListMenu(*window, list->visualRect(list->model()->index(0, 0)).center(), {}),
@@ -157,7 +159,7 @@ TEST_F(ImportBookmarks, TheListMenuExportsAndImportsTheSameFavoritesAndFrequenci
 
     window.reset();
     QFile::remove("nelvox.ini");
-    window = std::make_unique<CNelvoxDlg>();
+    window = std::make_unique<CNelvoxDlg>(withClock());
     window->show();
     // Where Firefox keeps its profiles, the file dialog starts.
     const QByteArray home = qgetenv("HOME");
@@ -179,7 +181,7 @@ TEST_F(ImportBookmarks, TheListMenuExportsAndImportsTheSameFavoritesAndFrequenci
 TEST_F(ImportBookmarks, ADroppedAddressOpensAddAndADroppedBookmarksFileTheChooser)
 {
     WriteAll("bookmarks.html", bookmarks());
-    CNelvoxDlg window;
+    CNelvoxDlg window(withClock());
     window.show();
     auto drop = [&](const QByteArray& format, const QByteArray& data) {
         QMimeData mime;

@@ -7,8 +7,8 @@
 #include "support/HttpServer.h"
 #include "support/ModalAnswerer.h"
 #include "support/ProxyEnvironment.h"
-#include "support/ScopedClock.h"
 #include "support/TempWorkDir.h"
+#include "support/TestClock.h"
 
 #include <QApplication>
 #include <QDir>
@@ -79,10 +79,10 @@ protected:
         };
     }
 
-    ScopedClock m_clock { QDateTime(QDate(2026, 12, 6), QTime(2, 35)) };
+    TestClock m_clock { QDateTime(QDate(2026, 12, 6), QTime(2, 35)) };
     ScopedProxyEnvironment m_noProxy;
     HttpServer m_server;
-    CNelvoxDlg m_window;
+    CNelvoxDlg m_window { WindowOptions { .now = m_clock.function() } };
     QTimer m_stuckGuard;
 };
 

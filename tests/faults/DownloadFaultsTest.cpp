@@ -10,8 +10,8 @@
 #include "store/FavoritesList.h"
 #include "support/Downloads.h"
 #include "support/HttpServer.h"
-#include "support/ScopedClock.h"
 #include "support/TempWorkDir.h"
+#include "support/TestClock.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -63,7 +63,7 @@ QByteArray pageOfLines(int lines)
 
 class DownloadFaults : public InTempDir {
 protected:
-    ScopedClock m_clock { QDateTime(QDate(2026, 12, 6), QTime(2, 35)) };
+    TestClock m_clock { QDateTime(QDate(2026, 12, 6), QTime(2, 35)) };
 
     int addFavorite(const QString& address)
     {
@@ -77,7 +77,7 @@ protected:
     // Checks every row in one run, while the files may grow to `limit` bytes.
     bool checkAll(rlim_t limit = RLIM_INFINITY)
     {
-        CheckRun run(m_list);
+        CheckRun run(m_list, { .now = m_clock.function() });
         for (int row = 0; row < m_list.count(); ++row)
             run.addCheck(row);
         const FileSizeLimit full(limit);
@@ -122,7 +122,7 @@ TEST_F(DownloadFaults, AFullDiskWhileWritingAFirstSnapshotIsNoDownload)
     const qint64 stored = page.size() + 300;
     for (const rlim_t limit : { rlim_t(50), rlim_t(4096), rlim_t(stored - 1), rlim_t(stored) }) {
         SCOPED_TRACE("file size limit " + std::to_string(limit));
-        CheckRun run(m_list);
+        CheckRun run(m_list, { .now = m_clock.function() });
         const int job = run.addFirstSnapshot(address);
         {
             const FileSizeLimit full(limit);
@@ -194,7 +194,7 @@ TEST_F(DownloadFaults, AFullDiskUnderTheHistoryStopsNoCheckAndLosesNoCopyItHad)
     for (; runs < 60 && failed.isEmpty(); ++runs) {
         last = page(runs);
         m_server.setPage("/page", last);
-        CheckRun run(m_list);
+        CheckRun run(m_list, { .now = m_clock.function() });
         run.setHistory(&history);
         run.addCheck(0);
         const FileSizeLimit full(128 * 1024);

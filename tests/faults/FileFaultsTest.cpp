@@ -10,8 +10,8 @@
 #include "support/Downloads.h"
 #include "support/HttpServer.h"
 #include "support/ProxyEnvironment.h"
-#include "support/ScopedClock.h"
 #include "support/TempWorkDir.h"
+#include "support/TestClock.h"
 
 #include <QDir>
 #include <QFile>
@@ -152,7 +152,7 @@ TEST_F(DamagedFavorites, EveryKindOfDamageSurvivesLoadSaveAndLoad)
 
 class UnwritableData : public InTempDir {
 protected:
-    ScopedClock m_clock { QDateTime(QDate(2026, 12, 6), QTime(2, 35)) };
+    TestClock m_clock { QDateTime(QDate(2026, 12, 6), QTime(2, 35)) };
     ScopedProxyEnvironment m_noProxy;
     HttpServer m_server;
 };
@@ -195,7 +195,7 @@ TEST_F(UnwritableData, ADataDirectoryThatWasRemoved)
     EXPECT_THROW(SaveFavorites(list), FileError);
     FavoritesList loaded;
     EXPECT_FALSE(LoadFavorites(loaded));
-    CheckRun run(list);
+    CheckRun run(list, { .now = m_clock.function() });
     run.addCheck(0);
     run.addFirstSnapshot(address);
     RunToEnd(run);
@@ -224,7 +224,7 @@ TEST_F(BrokenSnapshots, ASnapshotThatIsADirectoryOrADanglingLink)
     }
     const std::vector<Favorite> before = list.rows();
 
-    CheckRun run(list);
+    CheckRun run(list, { .now = m_clock.function() });
     run.addCheck(0);
     run.addCheck(1);
     RunToEnd(run);
