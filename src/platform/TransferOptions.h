@@ -28,7 +28,8 @@ struct TransferOptions {
     // How long after a download a page is loaded a second time, to tell what changes on it by
     // itself from what changed for good.
     std::chrono::milliseconds secondLoadDelay = std::chrono::seconds(3);
-    // The clock that a run's ticks and stamps and a Retry-After are read against.
+    // The clock that a run's ticks and stamps, the times of its history's copies, an export's
+    // stamp and a Retry-After are read against.
     std::function<QDateTime()> now = &Clock::GetCurrentTime;
     // The waits servers asked for. Every pool made with a copy of these options shares them,
     // so that a wait lasts from one run into the next; a new value starts with none.
