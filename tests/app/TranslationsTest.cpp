@@ -276,8 +276,9 @@ TEST_F(Translations, ReasonsKeptInEnglishAreShownInTheUsersLanguage)
         const QString shown = Reasons::Translated(english);
         EXPECT_TRUE(shown.startsWith(kMarkStart)) << shown.toStdString();
         for (int n = 1; n <= 3; ++n) {
-            if (QString::fromLatin1(source).contains(QStringLiteral("%%1").arg(n)))
+            if (QString::fromLatin1(source).contains(QStringLiteral("%%1").arg(n))) {
                 EXPECT_TRUE(shown.contains(arguments.at(n - 1))) << shown.toStdString();
+            }
         }
     }
     const QString nested = Reasons::Translated(QString::fromLatin1(Reasons::kSnapshotUnreadableBecause)

@@ -82,7 +82,7 @@ protected:
     TestClock m_clock { QDateTime(QDate(2026, 12, 6), QTime(2, 35)) };
     ScopedProxyEnvironment m_noProxy;
     HttpServer m_server;
-    CNelvoxDlg m_window { WindowOptions { .now = m_clock.function() } };
+    CNelvoxDlg m_window { WindowOptions { .now = m_clock.function(), .trayAvailable = {} } };
     QTimer m_stuckGuard;
 };
 
