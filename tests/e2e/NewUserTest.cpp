@@ -114,6 +114,17 @@ protected:
         // The list's top left corner in the window, below its header.
         click(geometryOf(window).topLeft() + QPoint(10 + 60, 61 + 32));
     }
+    // Types `path` into the file dialog `files` and takes it; whether the dialog closed.
+    bool chooseFile(const QString& files, const QString& path)
+    {
+        m_session.focusAndType(files, "ctrl+a");
+        m_session.run("xdotool", { "type", "--delay", "5", path });
+        // The first Return may only take the completion the dialog offers.
+        return pollUntil([&] {
+            m_session.focusAndType(files, "Return");
+            return !isShown(files);
+        });
+    }
     // Alt+Q saves and ends the program, which must end well.
     void quit(const QString& window)
     {
@@ -577,13 +588,7 @@ TEST_F(NewUser, ImportsABookmarksFileThroughTheMenuTheFileDialogAndTheChooser)
 
     const QString files = newWindow("^Import Bookmarks$", {});
     ASSERT_FALSE(files.isEmpty()) << "Import Bookmarks opened no file dialog";
-    m_session.focusAndType(files, "ctrl+a");
-    m_session.run("xdotool", { "type", "--delay", "5", m_data.filePath("bookmarks.html") });
-    // The first Return may only take the completion the dialog offers.
-    ASSERT_TRUE(pollUntil([&] {
-        m_session.focusAndType(files, "Return");
-        return !isShown(files);
-    })) << "the file dialog did not take the file";
+    ASSERT_TRUE(chooseFile(files, m_data.filePath("bookmarks.html"))) << "the file dialog did not take the file";
 
     const QString chooser = newWindow("^" + kCaption + " - Import Bookmarks$", {});
     ASSERT_FALSE(chooser.isEmpty()) << "no chooser for the file";
@@ -670,12 +675,7 @@ TEST_F(NewUser, EveryWindowItOpensSpeaksTheDesktopsLanguage)
         ASSERT_TRUE(fromRowMenu("&Import Bookmarks..."));
         const QString files = look(named(text("FavoriteCommands", "Import Bookmarks")), "import-files", nullptr);
         ASSERT_FALSE(files.isEmpty());
-        m_session.focusAndType(files, "ctrl+a");
-        m_session.run("xdotool", { "type", "--delay", "5", m_data.filePath("bookmarks.html") });
-        ASSERT_TRUE(pollUntil([&] {
-            m_session.focusAndType(files, "Return");
-            return !isShown(files);
-        })) << "the file dialog did not take the file";
+        ASSERT_TRUE(chooseFile(files, m_data.filePath("bookmarks.html"))) << "the file dialog did not take the file";
         look(captioned("CImportDlg", "Import Bookmarks"), "import", "Escape");
 
         clickFirstRow(window);
