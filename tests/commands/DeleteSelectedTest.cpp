@@ -1,10 +1,10 @@
 // Delete Selected Favorites: rows and snapshots removed highest first, then the list
 // sorted and saved; a snapshot that cannot be removed stops the command at its row.
 #include "app/CNelvoxDlg.h"
-#include "support/ModalAnswerer.h"
-#include "support/TempWorkDir.h"
 #include "check/SnapshotName.h"
 #include "check/SnapshotReplace.h"
+#include "support/ModalAnswerer.h"
+#include "support/TempWorkDir.h"
 
 #include <QApplication>
 #include <QDir>
@@ -20,22 +20,8 @@ namespace {
 
 // Closes, as a failure, a modal window that is still up when the timer fires; every window
 // a test expects is answered within milliseconds.
-void closeStuckModalWindow()
-{
-    if (QWidget* window = QApplication::activeModalWidget()) {
-        ADD_FAILURE() << "a modal window nobody answered: " << window->windowTitle().toStdString();
-        window->close();
-    }
-}
-
 class DeleteSelected : public InTempDir {
 protected:
-    void SetUp() override
-    {
-        QObject::connect(&m_stuckGuard, &QTimer::timeout, &closeStuckModalWindow);
-        m_stuckGuard.start(15000);
-    }
-
     // One row per address, each with a snapshot holding its address unless listed in `withoutSnapshot`.
     void fill(CNelvoxDlg& window, const QStringList& addresses, const QStringList& withoutSnapshot = {})
     {
@@ -64,7 +50,7 @@ protected:
         return cells;
     }
 
-    QTimer m_stuckGuard;
+    StuckModalGuard m_stuckGuard;
 };
 
 TEST_F(DeleteSelected, RemovesSnapshotThenRowHighestFirstThenSortsAndSaves)

@@ -28,14 +28,6 @@ namespace {
 
 // Closes, as a failure, a modal window that is still up when the timer fires; every window
 // a test expects is answered within milliseconds.
-void closeStuckModalWindow()
-{
-    if (QWidget* window = QApplication::activeModalWidget()) {
-        ADD_FAILURE() << "a modal window nobody answered: " << window->windowTitle().toStdString();
-        window->close();
-    }
-}
-
 const QString kStamp = QStringLiteral("12/06/26 02:35 AM");
 const QString kOldStamp = QStringLiteral("07/09/04 05:03 PM");
 const QByteArray kOldSnapshot = "the page as it was\r\n";
@@ -51,12 +43,6 @@ protected:
     TestClock m_clock { QDateTime(QDate(2026, 12, 6), QTime(2, 35, 41)) };
     // A window whose checks and stamps read the test's clock.
     WindowOptions withClock() const { return { .now = m_clock.function(), .trayAvailable = {} }; }
-    void SetUp() override
-    {
-        QObject::connect(&m_stuckGuard, &QTimer::timeout, &closeStuckModalWindow);
-        m_stuckGuard.start(15000);
-    }
-
     // A row (address, code, Last Updated, CHANGED); its snapshot holds kOldSnapshot when `snapshot`.
     void add(CNelvoxDlg& window, const QString& address, const QString& code, const QString& lastUpdated,
         const QString& changed, bool snapshot = true)
@@ -155,7 +141,7 @@ protected:
 
     HttpServer m_server;
     std::vector<Shown> m_shown;
-    QTimer m_stuckGuard;
+    StuckModalGuard m_stuckGuard;
 };
 
 TEST_F(EditSelected, OkBottomUpKeepsTheSnapshotStampAndMarkOfAKeptAddress)
@@ -489,8 +475,6 @@ TEST_F(EditSelected, ASnapshotThatCannotBeRemovedStopsAtItsRow)
     EXPECT_FALSE(FileExists("nelvox.ini")) << "nothing written after the failure";
 }
 
-} // namespace
-
 // The rule of what counts as a change is the address's: Add sets it and offers it to the next
 // Add, Edit shows it and carries it to a new address, Delete takes it away with the last row.
 TEST_F(EditSelected, TheRuleGoesWithItsAddressThroughAddEditAndDelete)
@@ -572,3 +556,5 @@ TEST_F(EditSelected, TheRuleGoesWithItsAddressThroughAddEditAndDelete)
     EXPECT_TRUE(window.scheduler().rules().rule(m_server.url("/c")).isPageLength());
     EXPECT_FALSE(ReadAll(kRulesFileName).contains("/c]"));
 }
+
+} // namespace

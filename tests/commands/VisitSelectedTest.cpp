@@ -19,26 +19,12 @@ namespace {
 
 // Closes, as a failure, a modal window that is still up when the timer fires; every window
 // a test expects is answered within milliseconds.
-void closeStuckModalWindow()
-{
-    if (QWidget* window = QApplication::activeModalWidget()) {
-        ADD_FAILURE() << "a modal window nobody answered: " << window->windowTitle().toStdString();
-        window->close();
-    }
-}
-
 // The browser stand-in also takes the schemes that must never reach a browser, so that
 // handing one on shows up in its record instead of starting a program.
 const QStringList kRecordedSchemes = { "http", "https", "ftp", "file", "mailto", "javascript", "c", "telnet" };
 
 class VisitSelected : public InTempDir {
 protected:
-    void SetUp() override
-    {
-        QObject::connect(&m_stuckGuard, &QTimer::timeout, &closeStuckModalWindow);
-        m_stuckGuard.start(15000);
-    }
-
     // Rows of (address, CHANGED); Updates and Last Updated get values of their own per row.
     void fill(CNelvoxDlg& window, std::initializer_list<std::pair<QString, QString>> rows)
     {
@@ -73,7 +59,7 @@ protected:
         return urls;
     }
 
-    QTimer m_stuckGuard;
+    StuckModalGuard m_stuckGuard;
 };
 
 TEST_F(VisitSelected, OpensBottomUpClearsTheMarksAndSavesNothing)

@@ -15,7 +15,7 @@ namespace {
 
 using namespace e2e;
 
-const QByteArray kFavorites = "2\r\nhttp://a.example/ HNever \r\nhttp://b.example/ D07/09/04 05:03 PM YES\r\n";
+const QByteArray kFavoritesFile = "2\r\nhttp://a.example/ HNever \r\nhttp://b.example/ D07/09/04 05:03 PM YES\r\n";
 
 using Signals = DesktopFixture;
 
@@ -33,7 +33,7 @@ TEST_F(Signals, EndTheProgramAsQuitDoes)
             ASSERT_TRUE(data.isValid());
             QFile favorites(data.filePath("nelvox.ini"));
             ASSERT_TRUE(favorites.open(QIODevice::WriteOnly));
-            favorites.write(kFavorites);
+            favorites.write(kFavoritesFile);
             favorites.close();
 
             QProcess& nelvox = startNelvoxIn(data.path());
@@ -59,7 +59,7 @@ TEST_F(Signals, EndTheProgramAsQuitDoes)
             EXPECT_EQ(nelvox.exitStatus(), QProcess::NormalExit) << "the signal killed the program";
             EXPECT_EQ(nelvox.exitCode(), 0);
             EXPECT_FALSE(QFile::exists(data.filePath("nelvox.lock"))) << "the lock file stayed behind";
-            EXPECT_EQ(readFile(data.filePath("nelvox.ini")), kFavorites) << "the favorites were not saved whole";
+            EXPECT_EQ(readFile(data.filePath("nelvox.ini")), kFavoritesFile) << "the favorites were not saved whole";
         }
     }
 }

@@ -42,13 +42,6 @@ protected:
         }
         ASSERT_TRUE(QDir().mkpath(dirSnapshot() + "/inside"));
         ASSERT_TRUE(QFile::link("elsewhere.NVD", linkSnapshot()));
-        QObject::connect(&m_stuckGuard, &QTimer::timeout, [] {
-            if (QWidget* window = QApplication::activeModalWidget()) {
-                ADD_FAILURE() << "a modal window nobody answered: " << window->windowTitle().toStdString();
-                window->close();
-            }
-        });
-        m_stuckGuard.start(15000);
     }
 
     QString dirSnapshot() const { return SnapshotFileName(m_server.url("/dir")); }
@@ -83,7 +76,7 @@ protected:
     ScopedProxyEnvironment m_noProxy;
     HttpServer m_server;
     CNelvoxDlg m_window { WindowOptions { .now = m_clock.function(), .trayAvailable = {} } };
-    QTimer m_stuckGuard;
+    StuckModalGuard m_stuckGuard;
 };
 
 TEST_F(BrokenSnapshotCommands, DeleteTakesTheLinkAndStopsAtTheDirectory)

@@ -1,5 +1,6 @@
 // Loading and saving "nelvox.ini", byte for byte.
 #include "store/FavoritesFile.h"
+#include "AddRow.h"
 #include "platform/NelvoxError.h"
 #include "store/FavoritesList.h"
 #include "support/TempWorkDir.h"
@@ -21,14 +22,6 @@ std::vector<Row> cellsOf(const FavoritesList& list)
             rows[static_cast<size_t>(row)][static_cast<size_t>(column)] = list.text(row, column);
     }
     return rows;
-}
-
-void addRow(FavoritesList& list, const Row& row)
-{
-    const int at = list.count();
-    list.insertFavorite(at, row[0]);
-    for (int column = 1; column < FavoritesList::ColumnCount; ++column)
-        list.setText(at, column, row[column]);
 }
 
 std::vector<Row> loadFile(const QByteArray& bytes, bool* opened = nullptr)
@@ -54,8 +47,8 @@ class FavoritesFile : public InTempDir { };
 TEST_F(FavoritesFile, RoundTripsChangedAndUnchangedRowsWithoutGrowingSpaces)
 {
     FavoritesList list;
-    addRow(list, { "http://a.example/", "H", "07/09/04 05:03 PM", "" });
-    addRow(list, { "http://b.example/x", "M", "Never", "YES" });
+    AddRow(list, { "http://a.example/", "H", "07/09/04 05:03 PM", "" });
+    AddRow(list, { "http://b.example/x", "M", "Never", "YES" });
     SaveFavorites(list);
     EXPECT_EQ(ReadAll("nelvox.ini"),
         QByteArray("2\r\nhttp://a.example/ H07/09/04 05:03 PM \r\nhttp://b.example/x MNever YES\r\n"));
@@ -117,7 +110,7 @@ TEST_F(FavoritesFile, OnlyTrailingYesMarksARowChanged)
 
     // An address holding YES survives a save and load with its mark still clear.
     FavoritesList list;
-    addRow(list, { "http://host/ YES", "D", "Never", "" });
+    AddRow(list, { "http://host/ YES", "D", "Never", "" });
     SaveFavorites(list);
     FavoritesList again;
     LoadFavorites(again);
@@ -226,7 +219,7 @@ TEST_F(FavoritesFile, SaveShortensALongerOldFile)
 {
     WriteAll("nelvox.ini", "3\r\na HNever \r\nb HNever \r\nc HNever \r\n");
     FavoritesList list;
-    addRow(list, { "z", "D", "Never", "" });
+    AddRow(list, { "z", "D", "Never", "" });
     SaveFavorites(list);
     EXPECT_EQ(ReadAll("nelvox.ini"), QByteArray("1\r\nz DNever \r\n"));
 }
@@ -245,7 +238,7 @@ TEST_F(FavoritesFile, FailedSaveLeavesTheOldFileAndSaysWhy)
     // save target's directory is a regular file.
     WriteAll("notadir", "x");
     FavoritesList list;
-    addRow(list, { "a", "H", "Never", "" });
+    AddRow(list, { "a", "H", "Never", "" });
     try {
         SaveFavorites(list, QStringLiteral("notadir/nelvox.ini"));
         FAIL() << "a save into a file as directory must fail";

@@ -1,19 +1,12 @@
 // The favorites model and the sort by address.
 #include "store/FavoritesList.h"
+#include "AddRow.h"
 
 #include <QItemSelectionModel>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-void addRow(FavoritesList& list, const FavoritesList::Cells& row)
-{
-    const int at = list.count();
-    list.insertFavorite(at, row[0]);
-    for (int column = 1; column < FavoritesList::ColumnCount; ++column)
-        list.setText(at, column, row[column]);
-}
 
 QStringList column(const FavoritesList& list, int which)
 {
@@ -26,13 +19,13 @@ QStringList column(const FavoritesList& list, int which)
 TEST(SortFavorites, OrdersByByteValue)
 {
     FavoritesList list;
-    addRow(list, { "http://host/b", "H", "", "" });
-    addRow(list, { "http://host/B", "D", "", "" });
-    addRow(list, { "http://host/a", "W", "", "" });
-    addRow(list, { "http://host/", "M", "", "" });
-    addRow(list, { QString::fromUtf8("http://host/\xc3\xa9"), "H", "", "" });
-    addRow(list, { QString::fromUtf8("http://host/\xf0\x9f\x98\x80"), "D", "", "" });
-    addRow(list, { QString::fromUtf8("http://host/\xef\xbc\xa1"), "W", "", "" });
+    AddRow(list, { "http://host/b", "H", "", "" });
+    AddRow(list, { "http://host/B", "D", "", "" });
+    AddRow(list, { "http://host/a", "W", "", "" });
+    AddRow(list, { "http://host/", "M", "", "" });
+    AddRow(list, { QString::fromUtf8("http://host/\xc3\xa9"), "H", "", "" });
+    AddRow(list, { QString::fromUtf8("http://host/\xf0\x9f\x98\x80"), "D", "", "" });
+    AddRow(list, { QString::fromUtf8("http://host/\xef\xbc\xa1"), "W", "", "" });
     SortFavorites(list);
     EXPECT_EQ(column(list, 0),
         QStringList({ "http://host/", "http://host/B", "http://host/a", "http://host/b",
@@ -47,14 +40,14 @@ TEST(SortFavorites, IsStableAndLeavesTrivialListsAlone)
     FavoritesList list;
     SortFavorites(list);
     EXPECT_EQ(list.count(), 0);
-    addRow(list, { "z", "H", "Never", "YES" });
+    AddRow(list, { "z", "H", "Never", "YES" });
     SortFavorites(list);
     EXPECT_EQ(column(list, 3), QStringList({ "YES" }));
 
-    addRow(list, { "same", "H", "01/01/26 01:00 AM", "YES" });
-    addRow(list, { "a", "D", "Never", "" });
-    addRow(list, { "same", "M", "02/02/26 02:00 PM", "" });
-    addRow(list, { "same", "W", "Never", "YES" });
+    AddRow(list, { "same", "H", "01/01/26 01:00 AM", "YES" });
+    AddRow(list, { "a", "D", "Never", "" });
+    AddRow(list, { "same", "M", "02/02/26 02:00 PM", "" });
+    AddRow(list, { "same", "W", "Never", "YES" });
     SortFavorites(list);
     EXPECT_EQ(column(list, 0), QStringList({ "a", "same", "same", "same", "z" }));
     EXPECT_EQ(column(list, 1), QStringList({ "D", "H", "M", "W", "H" }));
@@ -67,9 +60,9 @@ TEST(SortFavorites, IsStableAndLeavesTrivialListsAlone)
 TEST(SortFavorites, SelectionFollowsItsFavoriteAndRowsKeepTheirIds)
 {
     FavoritesList list;
-    addRow(list, { "c", "H", "", "" });
-    addRow(list, { "b", "H", "", "" });
-    addRow(list, { "a", "H", "", "" });
+    AddRow(list, { "c", "H", "", "" });
+    AddRow(list, { "b", "H", "", "" });
+    AddRow(list, { "a", "H", "", "" });
     const FavoritesList::Id c = list.idOf(0);
     const FavoritesList::Id a = list.idOf(2);
     QItemSelectionModel selection(&list);
@@ -96,7 +89,7 @@ TEST(SortFavorites, SelectionFollowsItsFavoriteAndRowsKeepTheirIds)
 TEST(FavoritesList, HasFourColumnsAndIgnoresADeleteOutOfRange)
 {
     FavoritesList list;
-    addRow(list, { "http://a/", "H", "Never", "YES" });
+    AddRow(list, { "http://a/", "H", "Never", "YES" });
     ASSERT_EQ(list.columnCount(), 4);
     list.deleteFavorite(0);
     EXPECT_EQ(list.count(), 0);

@@ -6,6 +6,8 @@
 #include <QMessageBox>
 #include <QThread>
 
+#include <gtest/gtest.h>
+
 ModalAnswerer::ModalAnswerer()
 {
     m_timer.setInterval(5);
@@ -14,6 +16,17 @@ ModalAnswerer::ModalAnswerer()
 }
 
 ModalAnswerer::~ModalAnswerer() = default;
+
+StuckModalGuard::StuckModalGuard()
+{
+    QObject::connect(&m_timer, &QTimer::timeout, [] {
+        if (QWidget* window = QApplication::activeModalWidget()) {
+            ADD_FAILURE() << "a modal window nobody answered: " << window->windowTitle().toStdString();
+            window->close();
+        }
+    });
+    m_timer.start(15000);
+}
 
 ModalAnswerer& ModalAnswerer::then(Answer answer)
 {

@@ -46,6 +46,16 @@ private:
     QStringList m_texts;
 };
 
+// Fails the test and closes the modal window that is still up 15 s after the guard was made:
+// a dialog no answer was queued for would otherwise hold the test until ctest's timeout.
+class StuckModalGuard {
+public:
+    StuckModalGuard();
+
+private:
+    QTimer m_timer;
+};
+
 // Processes events until `condition` holds or `timeoutMs` has passed; returns the condition.
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 10000);
 // Processes events until nothing is under way in `window` any more: no run of checks, no change
