@@ -2,34 +2,21 @@
 #include "platform/DownloadOptions.h"
 
 #include "platform/InternetSession.h"
+#include "platform/ParsedUrl.h"
 #include "platform/TransferOptions.h"
 
 #include <sys/stat.h>
 
 namespace {
 
-struct UrlDeleter {
-    void operator()(CURLU* url) const { curl_url_cleanup(url); }
-};
-
 // The decoded path of a file:// address, parsed as libcurl parses the addresses it is
 // given, or an empty text for any other address.
 QByteArray localFilePath(const QByteArray& url)
 {
-    std::unique_ptr<CURLU, UrlDeleter> parsed(curl_url());
-    if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url.constData(), CURLU_NON_SUPPORT_SCHEME) != CURLUE_OK)
+    const ParsedUrl parsed(url, CURLU_NON_SUPPORT_SCHEME);
+    if (qstricmp(parsed.part(CURLUPART_SCHEME).constData(), "file") != 0)
         return {};
-    char* scheme = nullptr;
-    if (curl_url_get(parsed.get(), CURLUPART_SCHEME, &scheme, 0) != CURLUE_OK)
-        return {};
-    const bool isFile = qstricmp(scheme, "file") == 0;
-    curl_free(scheme);
-    char* path = nullptr;
-    if (!isFile || curl_url_get(parsed.get(), CURLUPART_PATH, &path, CURLU_URLDECODE) != CURLUE_OK)
-        return {};
-    QByteArray decoded(path);
-    curl_free(path);
-    return decoded;
+    return parsed.part(CURLUPART_PATH, CURLU_URLDECODE);
 }
 
 struct ListDeleter {

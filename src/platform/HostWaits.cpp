@@ -2,6 +2,7 @@
 #include "platform/HostWaits.h"
 
 #include "platform/Clock.h"
+#include "platform/ParsedUrl.h"
 #include "platform/Reasons.h"
 
 #include <curl/curl.h>
@@ -9,37 +10,15 @@
 #include <algorithm>
 #include <memory>
 
-namespace {
-
-struct UrlDeleter {
-    void operator()(CURLU* url) const { curl_url_cleanup(url); }
-};
-
-QString part(CURLU* url, CURLUPart which, unsigned int flags)
-{
-    char* text = nullptr;
-    if (curl_url_get(url, which, &text, flags) != CURLUE_OK)
-        return {};
-    QString value = QString::fromUtf8(text);
-    curl_free(text);
-    return value;
-}
-
-} // namespace
-
 QString HostWaits::ServerOf(const QByteArray& url)
 {
-    std::unique_ptr<CURLU, UrlDeleter> parsed(curl_url());
-    if (!parsed
-        || curl_url_set(parsed.get(), CURLUPART_URL, url.constData(), CURLU_DEFAULT_SCHEME | CURLU_NON_SUPPORT_SCHEME)
-            != CURLUE_OK)
-        return QString::fromUtf8(url);
-    const QString host = part(parsed.get(), CURLUPART_HOST, 0);
+    const ParsedUrl parsed(url, CURLU_DEFAULT_SCHEME | CURLU_NON_SUPPORT_SCHEME);
+    const QByteArray host = parsed.part(CURLUPART_HOST);
     if (host.isEmpty())
         return QString::fromUtf8(url);
     return QStringLiteral("%1://%2:%3")
-        .arg(part(parsed.get(), CURLUPART_SCHEME, 0).toLower(), host.toLower(),
-            part(parsed.get(), CURLUPART_PORT, CURLU_DEFAULT_PORT));
+        .arg(QString::fromUtf8(parsed.part(CURLUPART_SCHEME)).toLower(), QString::fromUtf8(host).toLower(),
+            QString::fromUtf8(parsed.part(CURLUPART_PORT, CURLU_DEFAULT_PORT)));
 }
 
 QString HostWaits::Message(const QDateTime& until)

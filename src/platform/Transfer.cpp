@@ -5,6 +5,7 @@
 #include "platform/Files.h"
 #include "platform/HostWaits.h"
 #include "platform/NelvoxError.h"
+#include "platform/ParsedUrl.h"
 #include "platform/TransferOptions.h"
 
 #include <QCoreApplication>
@@ -19,20 +20,8 @@ constexpr qsizetype kWriteBlockBytes = 32 * 1024;
 // libcurl cannot parse, the address itself.
 QString hostOf(const QByteArray& url)
 {
-    CURLU* parsed = curl_url();
-    QString host;
-    char* name = nullptr;
-    if (parsed
-        && curl_url_set(parsed, CURLUPART_URL, url.constData(), CURLU_DEFAULT_SCHEME | CURLU_NON_SUPPORT_SCHEME)
-            == CURLUE_OK
-        && curl_url_get(parsed, CURLUPART_HOST, &name, 0) == CURLUE_OK) {
-        host = QString::fromUtf8(name).toLower();
-    } else {
-        host = QString::fromUtf8(url);
-    }
-    curl_free(name);
-    curl_url_cleanup(parsed);
-    return host;
+    const QByteArray host = ParsedUrl(url, CURLU_DEFAULT_SCHEME | CURLU_NON_SUPPORT_SCHEME).part(CURLUPART_HOST);
+    return host.isEmpty() ? QString::fromUtf8(url) : QString::fromUtf8(host).toLower();
 }
 
 bool isHeader(QByteArrayView line, const char* name, QByteArray& value)
