@@ -13,5 +13,10 @@ inline constexpr qsizetype kMaxSnapshotNameBytes = 255;
 // then "~", the first 16 hexadecimal digits of the SHA-256 of the address and ".NVD".
 QString SnapshotFileName(const QString& address);
 
+// A name kept within kMaxSnapshotNameBytes: `name` followed by `suffix` where that fits;
+// otherwise `name` cut on a character boundary so that "~", the first 16 hexadecimal digits of
+// the SHA-256 of `hashed`, and `suffix` fit after it.
+QString NameWithinLimit(const QString& name, const QByteArray& hashed, const QString& suffix);
+
 // The last download of a run that did not become a snapshot.
 inline constexpr const char* kTempDownloadFileName = "tempupd.nvd";

@@ -6,7 +6,6 @@
 #include "platform/NelvoxError.h"
 #include "platform/Reasons.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 
 #ifdef Q_OS_UNIX
@@ -18,21 +17,11 @@
 
 namespace {
 
-constexpr qsizetype kHashDigits = 16;
-
 // `name` followed by `suffix`. Where that passes the file system's limit, `name` is cut on a
 // character boundary and marked with a hash of itself, so that two long names stay apart.
 QString withSuffix(const QString& name, const QString& suffix)
 {
-    const QByteArray utf8 = name.toUtf8();
-    const qsizetype suffixBytes = suffix.toUtf8().size();
-    if (utf8.size() + suffixBytes <= kMaxSnapshotNameBytes)
-        return name + suffix;
-    qsizetype kept = kMaxSnapshotNameBytes - suffixBytes - 1 - kHashDigits;
-    while (kept > 0 && (static_cast<unsigned char>(utf8.at(kept)) & 0xC0) == 0x80)
-        --kept;
-    const QByteArray hash = QCryptographicHash::hash(utf8, QCryptographicHash::Sha256).toHex().left(kHashDigits);
-    return QString::fromUtf8(utf8.left(kept)) + QLatin1Char('~') + QString::fromLatin1(hash) + suffix;
+    return NameWithinLimit(name, name.toUtf8(), suffix);
 }
 
 void removeIfThere(const QString& fileName)

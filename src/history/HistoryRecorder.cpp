@@ -45,13 +45,13 @@ bool HistoryRecorder::isAvailable() const
 void HistoryRecorder::keep(HistoryEntry entry)
 {
     m_kept.insert(entry.address);
-    post({ std::move(entry), {} });
+    post({ .entry = std::move(entry), .forget = {}, .looked = {} });
 }
 
 void HistoryRecorder::forget(const QString& address)
 {
     m_kept.remove(address);
-    post({ std::nullopt, address });
+    post({ .entry = std::nullopt, .forget = address, .looked = {} });
 }
 
 void HistoryRecorder::markLooked(const QString& address)

@@ -46,7 +46,7 @@ signals:
     void unavailable(const QString& message);
 
 private:
-    // A copy to keep, or an address to forget.
+    // A copy to keep, an address to forget, or an address whose copies the user looked at.
     struct Work {
         std::optional<HistoryEntry> entry;
         QString forget;

@@ -130,7 +130,7 @@ QString typeInWords(xmlXPathObjectType type)
     }
 }
 
-struct FreeContext {
+struct FreeXPathContext {
     void operator()(xmlXPathContext* context) const { xmlXPathFreeContext(context); }
 };
 struct FreeExpression {
@@ -170,7 +170,7 @@ PartNodes FindPart(xmlDoc* document, const QString& part, QDeadlineTimer deadlin
     XPathError error;
     // Errors that XPath reports outside its context (an unknown function) would go to stderr.
     xmlSetGenericErrorFunc(nullptr, &ignoreMessage);
-    const std::unique_ptr<xmlXPathContext, FreeContext> context(xmlXPathNewContext(document));
+    const std::unique_ptr<xmlXPathContext, FreeXPathContext> context(xmlXPathNewContext(document));
     if (!context) {
         found.problem = xpathErrorMessage(XML_XPATH_MEMORY_ERROR);
         return found;

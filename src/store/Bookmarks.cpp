@@ -18,12 +18,6 @@
 
 namespace {
 
-[[noreturn]] void fail(const QString& fileName, const QString& reason)
-{
-    throw FileError(
-        QCoreApplication::translate("Bookmarks", "Cannot read the bookmarks in \"%1\": %2").arg(fileName, reason));
-}
-
 // A folder or link title as a reader sees it: runs of white space as one blank, and a title of
 // thousands of characters cut, since the chooser shows it on one line.
 QString tidyTitle(const QString& title)
@@ -38,6 +32,12 @@ QByteArray htmlEscaped(const QString& text)
 }
 
 } // namespace
+
+void FailToReadBookmarks(const QString& fileName, const QString& reason)
+{
+    throw FileError(
+        QCoreApplication::translate("Bookmarks", "Cannot read the bookmarks in \"%1\": %2").arg(fileName, reason));
+}
 
 int BookmarkTree::depth(int folder) const
 {
@@ -76,8 +76,9 @@ BookmarkTree ReadBookmarks(const QString& fileName)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        fail(fileName,
-            QCoreApplication::translate("Bookmarks", "the file cannot be opened (%1).").arg(Reasons::Translated(file.errorString())));
+        FailToReadBookmarks(fileName,
+            QCoreApplication::translate("Bookmarks", "the file cannot be opened (%1).")
+                .arg(Reasons::Translated(file.errorString())));
     const QByteArray start = file.peek(4096);
     BookmarkTree tree;
     if (start.startsWith(QByteArrayLiteral("SQLite format 3\0"))) {
@@ -86,22 +87,23 @@ BookmarkTree ReadBookmarks(const QString& fileName)
     } else {
         const QByteArray bytes = file.readAll();
         if (file.error() != QFileDevice::NoError)
-            fail(fileName,
-                QCoreApplication::translate("Bookmarks", "the file cannot be read (%1).").arg(Reasons::Translated(file.errorString())));
+            FailToReadBookmarks(fileName,
+                QCoreApplication::translate("Bookmarks", "the file cannot be read (%1).")
+                    .arg(Reasons::Translated(file.errorString())));
         const QByteArray head = start.trimmed();
         if (head.startsWith('{'))
             tree = ReadChromiumBookmarks(bytes, fileName);
         else if (start.toLower().contains("<!doctype netscape-bookmark-file") || start.toLower().contains("<dl"))
             tree = ReadBookmarksHtml(bytes);
         else
-            fail(fileName,
+            FailToReadBookmarks(fileName,
                 QCoreApplication::translate("Bookmarks",
                     "it is not a bookmarks file. Nelvox reads the bookmarks HTML file that browsers "
                     "export, Chromium's and Google Chrome's \"Bookmarks\" file and Firefox's "
                     "\"places.sqlite\"."));
     }
     if (tree.linkCount() == 0)
-        fail(fileName, QCoreApplication::translate("Bookmarks", "it holds no bookmarks."));
+        FailToReadBookmarks(fileName, QCoreApplication::translate("Bookmarks", "it holds no bookmarks."));
     return tree;
 }
 
@@ -116,15 +118,16 @@ BookmarkTree ReadChromiumBookmarks(const QByteArray& json, const QString& fileNa
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
     if (error.error == QJsonParseError::DeepNesting)
-        fail(fileName, QCoreApplication::translate("Bookmarks", "its folders are nested deeper than Nelvox can read."));
+        FailToReadBookmarks(
+            fileName, QCoreApplication::translate("Bookmarks", "its folders are nested deeper than Nelvox can read."));
     if (document.isNull())
-        fail(fileName,
+        FailToReadBookmarks(fileName,
             QCoreApplication::translate("Bookmarks", "it is cut short or damaged (%1 at byte %2).")
                 .arg(error.errorString())
                 .arg(error.offset));
     const QJsonObject roots = document.object().value(QLatin1String("roots")).toObject();
     if (roots.isEmpty())
-        fail(fileName,
+        FailToReadBookmarks(fileName,
             QCoreApplication::translate(
                 "Bookmarks", "it is a JSON file but not a Chromium or Google Chrome bookmarks file."));
 

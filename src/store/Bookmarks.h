@@ -65,6 +65,8 @@ BookmarkTree ReadChromiumBookmarks(const QByteArray& json, const QString& fileNa
 // Reads a copy of the database made in a temporary folder (with its write-ahead log), so a
 // running Firefox's lock and log are left alone.
 BookmarkTree ReadFirefoxPlaces(const QString& fileName);
+// What the readers throw when a file gives nothing to read: a FileError naming it and why.
+[[noreturn]] void FailToReadBookmarks(const QString& fileName, const QString& reason);
 
 // Whether the file starts as a browser's bookmarks HTML export does.
 bool IsBookmarksHtml(const QString& fileName);

@@ -15,7 +15,7 @@
 
 namespace {
 
-const QStringList kHeading {
+const QStringList kRulesHeading {
     QStringLiteral("# What counts as a change of each favorite's page, one block per favorite's address."),
     QStringLiteral("# rule=page length or page text; under page text: links=yes or no, numbers=count or ignore,"),
     QStringLiteral("# ignore-line=a text or /a regular expression/ (one line each), part=a CSS selector or XPath."),
@@ -80,7 +80,7 @@ bool ChangeRules::load(const QString& fileName)
     }
     Entry* entry = nullptr;
     BlockFileReader reader;
-    reader.heading = kHeading;
+    reader.heading = kRulesHeading;
     reader.block = [&](const QString& address) {
         entry = &m_rules[address];
         *entry = {};
@@ -96,7 +96,7 @@ void ChangeRules::save(const FavoritesList& list, const QString& fileName) const
     if (m_unreadable)
         return;
     QByteArray text;
-    AppendLines(text, kHeading + m_leadingLines);
+    AppendLines(text, kRulesHeading + m_leadingLines);
     for (const QString& address : list.addresses()) {
         const auto found = m_rules.constFind(address);
         if (found == m_rules.cend())

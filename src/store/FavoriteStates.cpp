@@ -12,7 +12,7 @@
 
 namespace {
 
-const QStringList kHeading { QStringLiteral("# What Nelvox's checks found, one block per favorite's address.") };
+const QStringList kStatesHeading { QStringLiteral("# What Nelvox's checks found, one block per favorite's address.") };
 
 const char* const kOutcomeNames[] = { "unknown", "changed", "unchanged", "failed", "stopped" };
 
@@ -78,7 +78,7 @@ void FavoriteStates::load(const QString& fileName)
         return;
     FavoriteState* state = nullptr;
     BlockFileReader reader;
-    reader.heading = kHeading;
+    reader.heading = kStatesHeading;
     reader.block = [&](const QString& address) {
         state = &m_states[address];
         *state = {};
@@ -92,7 +92,7 @@ void FavoriteStates::load(const QString& fileName)
 void FavoriteStates::save(const FavoritesList& list, const QString& fileName) const
 {
     QByteArray text;
-    AppendLines(text, kHeading + m_leadingLines);
+    AppendLines(text, kStatesHeading + m_leadingLines);
     for (const QString& address : list.addresses()) {
         const auto found = m_states.constFind(address);
         if (found == m_states.cend())

@@ -21,12 +21,6 @@
 
 namespace {
 
-[[noreturn]] void fail(const QString& fileName, const QString& reason)
-{
-    throw FileError(
-        QCoreApplication::translate("Bookmarks", "Cannot read the bookmarks in \"%1\": %2").arg(fileName, reason));
-}
-
 // Firefox names its built-in folders by their guid and leaves their titles empty.
 QString rootTitle(const QString& guid, const QString& title)
 {
@@ -76,17 +70,18 @@ BookmarkTree readTree(QSqlDatabase& database, const QString& fileName)
     if (query.exec(QStringLiteral("PRAGMA user_version")) && query.next())
         schema = query.value(0).toInt();
     else
-        fail(fileName, QCoreApplication::translate("Bookmarks", "it is damaged (%1).").arg(query.lastError().text()));
+        FailToReadBookmarks(
+            fileName, QCoreApplication::translate("Bookmarks", "it is damaged (%1).").arg(query.lastError().text()));
     if (!query.exec(QStringLiteral("SELECT b.id, b.parent, b.type, b.title, b.guid, p.url FROM moz_bookmarks b "
                                    "LEFT JOIN moz_places p ON p.id = b.fk ORDER BY b.parent, b.position"))) {
         const QString why = query.lastError().text();
         if (why.contains(QLatin1String("no such")))
-            fail(fileName,
+            FailToReadBookmarks(fileName,
                 QCoreApplication::translate(
                     "Bookmarks", "its tables are not those of Firefox's bookmarks (schema version %1: %2).")
                     .arg(schema)
                     .arg(why));
-        fail(fileName, QCoreApplication::translate("Bookmarks", "it is damaged (%1).").arg(why));
+        FailToReadBookmarks(fileName, QCoreApplication::translate("Bookmarks", "it is damaged (%1).").arg(why));
     }
     // The children of each folder in their order, and the folders that are no one's child.
     QHash<qint64, std::vector<qint64>> children;
@@ -101,7 +96,8 @@ BookmarkTree readTree(QSqlDatabase& database, const QString& fileName)
             children[parent].push_back(id);
     }
     if (query.lastError().isValid())
-        fail(fileName, QCoreApplication::translate("Bookmarks", "it is damaged (%1).").arg(query.lastError().text()));
+        FailToReadBookmarks(
+            fileName, QCoreApplication::translate("Bookmarks", "it is damaged (%1).").arg(query.lastError().text()));
 
     BookmarkTree tree;
     qint64 root = -1;
@@ -142,20 +138,20 @@ BookmarkTree readTree(QSqlDatabase& database, const QString& fileName)
 BookmarkTree ReadFirefoxPlaces(const QString& fileName)
 {
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE")))
-        fail(fileName,
+        FailToReadBookmarks(fileName,
             QCoreApplication::translate(
                 "Bookmarks", "Qt's SQLite driver is not installed (Debian: libqt6sql6-sqlite)."));
     QTemporaryDir folder;
     const QString copy = folder.filePath(QStringLiteral("places.sqlite"));
     QFile original(fileName);
     if (!folder.isValid() || !original.copy(copy))
-        fail(fileName,
+        FailToReadBookmarks(fileName,
             QCoreApplication::translate("Bookmarks", "no copy of it could be made to read (%1).")
                 .arg(Reasons::Translated(original.errorString())));
     // The log holds what Firefox wrote last; without it those bookmarks would be missing.
     QFile log(fileName + QStringLiteral("-wal"));
     if (log.exists() && !log.copy(copy + QStringLiteral("-wal")))
-        fail(fileName,
+        FailToReadBookmarks(fileName,
             QCoreApplication::translate("Bookmarks", "no copy of its log could be made to read (%1).")
                 .arg(Reasons::Translated(log.errorString())));
 
@@ -163,7 +159,7 @@ BookmarkTree ReadFirefoxPlaces(const QString& fileName)
     QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection.name());
     database.setDatabaseName(copy);
     if (!database.open())
-        fail(fileName,
+        FailToReadBookmarks(fileName,
             QCoreApplication::translate("Bookmarks", "it cannot be opened as a database (%1).")
                 .arg(database.lastError().text()));
     return readTree(database, fileName);
