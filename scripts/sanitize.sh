@@ -5,8 +5,10 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$top/build-asan}
 # Unoptimised with line tables only: compiles in about the time of the normal build, and the
-# sanitizers' reports still name files and lines.
+# sanitizers' reports still name files and lines. Each source compiles on its own here, so that
+# one relying on another's includes shows.
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DNELVOX_SANITIZE=ON \
+    -DNELVOX_UNITY_BUILD=OFF \
     -DNELVOX_BUILD_BENCH=OFF
 cmake --build "$build" --parallel "$(nproc)"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:halt_on_error=1:detect_stack_use_after_return=1:strict_init_order=1"
