@@ -25,7 +25,7 @@
 #include <algorithm>
 
 // The icons and the help page live in the GUI library's resources.
-static void initResources()
+static void initWindowResources()
 {
     Q_INIT_RESOURCE(nelvox);
 }
@@ -49,7 +49,7 @@ CNelvoxDlg::CNelvoxDlg(const WindowOptions& options, QWidget* parent)
     m_btnDelete = m_ui->btnDelete;
     m_btnEdit = m_ui->btnEdit;
     m_listFavorites = m_ui->listFavorites;
-    initResources();
+    initWindowResources();
     m_tray = std::make_unique<TrayPresence>(this, m_favorites, options.trayAvailable);
     m_trayIcon = &m_tray->icon();
     m_hIcon.addFile(QStringLiteral(":/icons/nelvox-16.png"));

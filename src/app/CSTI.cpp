@@ -15,7 +15,7 @@
 #include <array>
 
 // The pictures live in the GUI library's resources, which a static library must register.
-static void initResources()
+static void initTrayResources()
 {
     Q_INIT_RESOURCE(nelvox);
 }
@@ -56,7 +56,7 @@ CSTI::CSTI(std::function<bool()> trayAvailable, QObject* parent)
     , m_trayAvailable(std::move(trayAvailable))
     , m_menu(std::make_unique<QMenu>())
 {
-    initResources();
+    initTrayResources();
     m_picture = loadPicture("tray");
     m_alertPicture = loadPicture("tray-alert");
     m_menu->addAction(tr("&Show Nelvox"), this, &CSTI::showRequested);
