@@ -8,7 +8,6 @@
 #include <curl/curl.h>
 
 #include <algorithm>
-#include <memory>
 
 QString HostWaits::ServerOf(const QByteArray& url)
 {
